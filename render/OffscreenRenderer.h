@@ -1,0 +1,44 @@
+// Renders morph frames without any display: an EGL context on Mesa (software or GPU),
+// one context for a whole run, fresh fixed state and texture upload for every frame.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "core/MorphGeometry.h"
+#include "render/FrameBitmap.h"
+
+class CPicture;
+
+struct MorphFrameRequest {
+  const CPicture* pImage1 = nullptr;
+  const CPicture* pImage2 = nullptr;
+  const MorphTriangles* pTriangles = nullptr;
+  int nMorphType = 1;     // 1 morph, 2 warp image1, 3 warp image2
+  int nCurFrame = 0;      // k
+  int nFrameCount = 30;   // N
+  int nOutputWidth = 0;   // W
+  int nOutputHeight = 0;  // H
+  bool bRoundToFour = false;  // AVI: bitmap rounded down to multiples of 4, viewport unchanged
+};
+
+class COffscreenRenderer {
+ public:
+  COffscreenRenderer();
+  ~COffscreenRenderer();
+  COffscreenRenderer(const COffscreenRenderer&) = delete;
+  COffscreenRenderer& operator=(const COffscreenRenderer&) = delete;
+
+  // Draws frame k of the request and hands the bitmap to the writer. Returns false when
+  // no context can be created (text in GetLastError) or when the writer returns false.
+  bool RenderFrameOffscreen(const MorphFrameRequest& request, const FrameWriter& writer);
+  // Same, into a bitmap the caller keeps.
+  bool RenderFrame(const MorphFrameRequest& request, FrameBitmap& out);
+
+  const std::string& GetLastError() const { return m_szLastError; }
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> m_pImpl;
+  std::string m_szLastError;
+};

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs every Debian package Kestrelle needs to build, test and benchmark.
+# Cheap when nothing is missing: it asks dpkg first and only runs apt-get for the gaps.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake pkg-config git
+  libwxgtk3.2-dev
+  libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
+  libopenjp2-7-dev libtiff-dev libpng-dev libjpeg-dev zlib1g-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
+  xvfb xauth fonts-wqy-microhei
+  imagemagick ffmpeg hyperfine
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "install-deps: installing ${missing[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+  SUDO="sudo"
+fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
