@@ -1,0 +1,61 @@
+#include "TestSupport.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+TempDir::TempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "kestrelle-test-XXXXXX").string();
+  std::vector<char> buf(pattern.begin(), pattern.end());
+  buf.push_back('\0');
+  if (!mkdtemp(buf.data())) throw std::runtime_error("mkdtemp failed");
+  m_path = buf.data();
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(m_path, ec);
+}
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+CPicture MakePatternPicture(int width, int height, int seed) {
+  CPicture pic(PICTURE_BMP);
+  pic.Create(width, height, 24, PICTURE_BMP);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      RgbQuad c;
+      c.rgbRed = static_cast<uint8_t>((x * 255) / (width > 1 ? width - 1 : 1));
+      c.rgbGreen = static_cast<uint8_t>((y * 255) / (height > 1 ? height - 1 : 1));
+      c.rgbBlue = static_cast<uint8_t>((x * 7 + y * 13 + seed * 31) & 0xFF);
+      pic.SetPixelColor(x, y, c);
+    }
+  }
+  return pic;
+}
+
+CPicture MakeSolidPicture(int width, int height, uint8_t r, uint8_t g, uint8_t b) {
+  CPicture pic(PICTURE_BMP);
+  pic.Create(width, height, 24, PICTURE_BMP);
+  RgbQuad c;
+  c.rgbRed = r;
+  c.rgbGreen = g;
+  c.rgbBlue = b;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) pic.SetPixelColor(x, y, c);
+  return pic;
+}
+
+std::string BinDir() { return KESTRELLE_BIN_DIR; }
+std::string SourceDir() { return KESTRELLE_SOURCE_DIR; }

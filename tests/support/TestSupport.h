@@ -1,0 +1,35 @@
+// Helpers shared by the test folders.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "image/Picture.h"
+
+// A fresh folder under the system temporary folder, removed with everything in it.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& Path() const { return m_path; }
+  std::string File(const std::string& name) const { return m_path + "/" + name; }
+
+ private:
+  std::string m_path;
+};
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+
+// 24-bit picture with a smooth, position-dependent pattern (no two neighbours equal),
+// so warps and scaling show up in comparisons.
+CPicture MakePatternPicture(int width, int height, int seed = 0);
+// 24-bit picture of one colour.
+CPicture MakeSolidPicture(int width, int height, uint8_t r, uint8_t g, uint8_t b);
+
+// Folder of the built executables and the data beside them.
+std::string BinDir();
+std::string SourceDir();
