@@ -1,0 +1,95 @@
+// CAviWriter: an AVI movie with one video stream of 24-bit frames, every frame a key
+// frame, encoded with the encoder the user picks (uncompressed by default).
+//
+// Return conventions: Open gives 0 on success, 1 when the user cancelled the encoder
+// choice (or the FFmpeg libraries are older than the ones built against), and a negative
+// FFmpeg error code otherwise; AddFrame gives 0 or a negative code. GetLastErrorText
+// describes the last failure ("Ok" after a successful Open).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "image/Picture.h"
+#include "output/AviCodecs.h"
+#include "render/FrameBitmap.h"
+
+struct AVFormatContext;
+struct AVStream;
+struct AVCodecContext;
+struct AVFrame;
+struct AVPacket;
+struct SwsContext;
+
+class CAviWriter {
+ public:
+  CAviWriter();
+  // Closes the movie when the owner did not (the file is then complete).
+  ~CAviWriter();
+  CAviWriter(const CAviWriter&) = delete;
+  CAviWriter& operator=(const CAviWriter&) = delete;
+
+  // Frames per second (the output run sets 15). Takes effect at the next Open.
+  void SetRate(int nRate) { m_nRate = nRate; }
+  int GetRate() const { return m_nRate; }
+
+  // Width and height rounded down to multiples of 4; 24 bits per pixel, no compression.
+  void SetFrameFormat(int nWidth, int nHeight);
+  const BitmapInfoHeader& GetFrameFormat() const { return m_bih; }
+
+  void SetFileName(const std::string& szFileName) { m_strFileName = szFileName; }
+  const std::string& GetFileName() const { return m_strFileName; }
+  // Appends ".avi" when the name does not contain "avi" anywhere (case-sensitive).
+  void EnsureAviExtension();
+
+  // Asked for the encoder at every Open; without one the uncompressed entry is used.
+  void SetCodecChooser(AviCodecChooser chooser) { m_chooser = std::move(chooser); }
+
+  int Open();
+  bool IsOpen() const { return m_bHeaderWritten; }
+
+  // One frame of m_bih's size: bottom row first, blue-green-red pixels, rows padded
+  // to 4 bytes (m_bih.biSizeImage bytes in all).
+  int AddFrame(const uint8_t* pRows);
+  // Same, 24-bit bottom-up rows with any stride of at least 3 * width bytes.
+  int AddFrame(const uint8_t* pRows, int nStride);
+  // A read-back frame (32-bit, bottom-up); its size must equal m_bih's.
+  int AddFrame(const FrameBitmap& bitmap);
+  // A 24-bit picture of m_bih's size.
+  int AddFrame(const CPicture& picture);
+
+  // Finishes the file (trailer), releases everything; safe in every state. Returns 0, or
+  // the negative code of a failed trailer write (the text is then in the status).
+  int Close();
+
+  std::string GetLastErrorText() const { return m_strStatus; }
+  // Frames handed to AddFrame since the last successful Open.
+  int GetFrameIndex() const { return m_nFrame; }
+  // Short name of the encoder chosen at the last Open ("" before).
+  const std::string& GetCodecName() const { return m_szCodecName; }
+
+ private:
+  enum class PixelSource { Bgr24, Bgr32 };
+  int AddFrameFrom(const uint8_t* pRows, int nStride, PixelSource source);
+  int EncodeAndWrite(AVFrame* pFrame);
+  int FailOpen(int nCode, const std::string& szText);
+
+  std::string m_strFileName;
+  int m_nRate;
+  BitmapInfoHeader m_bih;
+  std::string m_strStatus;
+  int m_nFrame;
+  AVFormatContext* m_pFile;     // the open movie (muxer and its file)
+  AVStream* m_pStream;          // the video stream inside m_pFile
+  AVCodecContext* m_pCompressed;  // the encoder frames go through
+
+  AviCodecChooser m_chooser;
+  std::string m_szCodecName;
+  bool m_bRaw;                  // uncompressed: rows go in as they come, no conversion
+  bool m_bFileOpened;           // our file handle is open (closed in Close)
+  bool m_bHeaderWritten;        // the header is out, so Close writes the trailer
+  AVFrame* m_pFrame;            // the encoder's input picture, reused
+  AVPacket* m_pPacket;
+  SwsContext* m_pScale;         // colour conversion for encoders that are not raw
+  int m_nScaleSource;           // the pixel format m_pScale converts from (-1 none)
+};

@@ -1,0 +1,67 @@
+// CSwfWriter: an uncompressed SWF movie (version 4) made of JPEG frames, one bitmap shown
+// per frame. The movie is kept as a list of tags until Write. Diagnostics go to stderr.
+#pragma once
+
+#include <list>
+#include <string>
+
+#include "output/SwfBitWriter.h"
+
+class CSwfWriter {
+ public:
+  CSwfWriter();
+  CSwfWriter(const CSwfWriter&) = delete;
+  CSwfWriter& operator=(const CSwfWriter&) = delete;
+
+  // Starts a new movie of nWidth x nHeight pixels (drops any unwritten one).
+  void Begin(int nWidth, int nHeight);
+  // Appends one frame: the JPEG file re-encoded at quality 60, shown as a
+  // nWidth x nHeight pixel rectangle. A missing or unreadable file gives a frame whose
+  // bitmap holds only its id.
+  void AddJpegFrame(const std::string& szJpegPath, int nWidth, int nHeight);
+  // Writes the movie and frees the tags. 0 on success, -1 when the file could not be
+  // written completely (messages on stderr).
+  int Write(const std::string& szPath);
+
+  int GetFrameCount() const { return m_nFrames; }
+
+  // The movie header record; exposed for tests and statistics.
+  struct MovieHeader {
+    int nVersion = 4;
+    int nCompressed = 0;
+    uint32_t nFileSize = 0;
+    SwfRect frame;
+    uint16_t nFrameRate = 0;  // 8.8 fixed point
+    uint16_t nFrameCount = 0;
+  };
+  const MovieHeader& GetMovie() const { return m_movie; }
+
+  // Tag type codes this writer uses.
+  enum : uint16_t {
+    kTagEnd = 0,
+    kTagShowFrame = 1,
+    kTagDefineShape = 2,
+    kTagSetBackgroundColor = 9,
+    kTagDefineBitsJpeg2 = 21,
+    kTagPlaceObject2 = 26,
+    kTagRemoveObject2 = 28,
+    kTagMarker = 777,
+  };
+
+ private:
+  using TagIter = std::list<CSwfTag>::iterator;
+  TagIter InsertTag(uint16_t nType);
+  void AppendJpegData(CSwfTag& tag, const std::string& szJpegPath);
+  bool WriteSwf(int fd);
+
+  int m_nFrames;
+  MovieHeader m_movie;
+  std::list<CSwfTag> m_tags;
+  TagIter m_pLastTag;  // the tag after which the next one goes (end() when none)
+  int m_nJpegQuality;
+  float m_fFrameRate;
+  int m_nWidth, m_nHeight;
+  int m_nNextId;
+  int m_nVersion;
+  float m_fScale;
+};
