@@ -1,0 +1,176 @@
+// JPEG through libjpeg: decoding from memory, encoding of 24-bit and grey pictures.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "image/Codecs.h"
+#include "image/JpegGlue.h"
+#include "image/Picture.h"
+
+namespace {
+
+struct JpegDecodeState {
+  CPicture* pPic = nullptr;
+  std::vector<uint8_t> row;  // one decoded row when it needs converting
+  std::string szError;
+  bool bCreated = false;  // the picture holds our half-filled rows
+};
+
+int DensityToDpi(int unit, int density) {
+  if (density <= 0) return 0;
+  if (unit == 1) return density;
+  if (unit == 2) return static_cast<int>(density * 2.54 + 0.5);  // dots per centimetre
+  return 0;
+}
+
+// Adobe writes CMYK inverted (0 = full ink); other writers do not.
+void CmykRowToBgr(const uint8_t* src, uint8_t* dst, int width, bool inverted) {
+  for (int x = 0; x < width; ++x, src += 4, dst += 3) {
+    int c = src[0], m = src[1], y = src[2], k = src[3];
+    if (!inverted) {
+      c = 255 - c;
+      m = 255 - m;
+      y = 255 - y;
+      k = 255 - k;
+    }
+    dst[0] = static_cast<uint8_t>(y * k / 255);
+    dst[1] = static_cast<uint8_t>(m * k / 255);
+    dst[2] = static_cast<uint8_t>(c * k / 255);
+  }
+}
+
+// Runs the decompressor; the caller owns everything with a destructor (see JpegGlue.h).
+bool DecodeInner(JpegDecodeState& st, const uint8_t* data, size_t size) {
+  jpeg_decompress_struct cinfo;
+  JpegErrorManager jerr;
+  cinfo.err = JpegErrorManagerInit(jerr);
+  if (setjmp(jerr.jump)) {
+    if (st.szError.empty()) st.szError = jerr.szMessage;
+    jpeg_destroy_decompress(&cinfo);
+    return false;
+  }
+  jpeg_create_decompress(&cinfo);
+  jerr.bTruncationIsError = true;
+  jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
+  jpeg_read_header(&cinfo, TRUE);
+
+  if (int64_t(cinfo.image_width) > kMaxPictureSide || int64_t(cinfo.image_height) > kMaxPictureSide ||
+      int64_t(cinfo.image_width) * int64_t(cinfo.image_height) > kMaxPicturePixels) {
+    st.szError = "JPEG: picture too large (" + std::to_string(cinfo.image_width) + " x " +
+                 std::to_string(cinfo.image_height) + ")";
+    jpeg_destroy_decompress(&cinfo);
+    return false;
+  }
+
+  bool cmyk = false;
+  switch (cinfo.jpeg_color_space) {
+    case JCS_GRAYSCALE:
+      cinfo.out_color_space = JCS_GRAYSCALE;
+      break;
+    case JCS_CMYK:
+    case JCS_YCCK:
+      cinfo.out_color_space = JCS_CMYK;
+      cmyk = true;
+      break;
+    default:
+      cinfo.out_color_space = JCS_EXT_BGR;
+      break;
+  }
+  jpeg_start_decompress(&cinfo);
+
+  CPicture& pic = *st.pPic;
+  const int width = static_cast<int>(cinfo.output_width);
+  const int height = static_cast<int>(cinfo.output_height);
+  const bool grey = cinfo.out_color_space == JCS_GRAYSCALE;
+  if (!pic.Create(width, height, grey ? 8 : 24, PICTURE_JPEG)) {
+    st.szError = pic.GetLastError();
+    jpeg_destroy_decompress(&cinfo);
+    return false;
+  }
+  st.bCreated = true;
+  if (grey) pic.SetGrayPalette();
+  if (cmyk) st.row.resize(size_t(width) * 4);
+
+  uint8_t* bits = pic.GetBits();
+  const size_t eff = pic.GetEffWidth();
+  while (cinfo.output_scanline < cinfo.output_height) {
+    uint8_t* dst = bits + size_t(height - 1 - static_cast<int>(cinfo.output_scanline)) * eff;
+    JSAMPROW row = cmyk ? st.row.data() : dst;
+    if (jpeg_read_scanlines(&cinfo, &row, 1) != 1) break;
+    if (cmyk) CmykRowToBgr(st.row.data(), dst, width, cinfo.saw_Adobe_marker);
+  }
+  // Every row is in: a missing end marker after them does no harm.
+  jerr.bTruncationIsError = false;
+
+  if (cinfo.saw_JFIF_marker) {
+    const int xdpi = DensityToDpi(cinfo.density_unit, cinfo.X_density);
+    const int ydpi = DensityToDpi(cinfo.density_unit, cinfo.Y_density);
+    if (xdpi > 0) pic.SetXDPI(xdpi);
+    if (ydpi > 0) pic.SetYDPI(ydpi);
+  }
+  jpeg_finish_decompress(&cinfo);
+  jpeg_destroy_decompress(&cinfo);
+  return true;
+}
+
+}  // namespace
+
+bool DecodeJpeg(CPicture& pic, const uint8_t* data, size_t size) {
+  JpegDecodeState st;
+  st.pPic = &pic;
+  if (!data || size == 0) {
+    pic.SetLastError("JPEG: empty input");
+    return false;
+  }
+  if (DecodeInner(st, data, size)) return true;
+  if (st.bCreated) pic.Destroy();
+  pic.SetLastError(st.szError.rfind("JPEG", 0) == 0 ? st.szError : "JPEG: " + st.szError);
+  return false;
+}
+
+bool EncodeJpeg(const CPicture& pic, FILE* fp, std::string& err) {
+  if (!fp) {
+    err = "JPEG: invalid file pointer";
+    return false;
+  }
+  if (!pic.IsValid()) {
+    err = "JPEG: no picture to save";
+    return false;
+  }
+  JpegSourceImage src;
+  src.nWidth = pic.GetWidth();
+  src.nHeight = pic.GetHeight();
+  src.nXDpi = pic.GetXDPI();
+  src.nYDpi = pic.GetYDPI();
+  std::vector<uint8_t> grey;
+  if (pic.GetBpp() == 24) {
+    src.pBits = pic.GetBits();
+    src.nStride = pic.GetEffWidth();
+    src.nComponents = 3;
+  } else if (IsGreyScalePicture(pic)) {
+    // Palette indices become grey levels through the palette, whatever its order.
+    const RgbQuad* pal = pic.GetPalette();
+    const uint32_t nColors = pic.GetNumColors();
+    const size_t w = size_t(src.nWidth);
+    grey.resize(w * size_t(src.nHeight));
+    for (int y = 0; y < src.nHeight; ++y) {
+      const uint8_t* row = pic.GetBits() + size_t(y) * pic.GetEffWidth();
+      uint8_t* out = grey.data() + size_t(y) * w;
+      for (size_t x = 0; x < w; ++x) out[x] = row[x] < nColors ? pal[row[x]].rgbRed : 0;
+    }
+    src.pBits = grey.data();
+    src.nStride = w;
+    src.nComponents = 1;
+  } else {
+    err = "JPEG can save only RGB or GreyScale images";
+    return false;
+  }
+
+  std::vector<uint8_t> out;
+  if (!JpegEncodeToMemory(src, pic.GetJpegQuality(), out, err)) return false;
+  if (fwrite(out.data(), 1, out.size(), fp) != out.size() || fflush(fp) != 0) {
+    err = "JPEG: cannot write the file";
+    return false;
+  }
+  return true;
+}
