@@ -30,12 +30,20 @@ class COffscreenRenderer {
   COffscreenRenderer& operator=(const COffscreenRenderer&) = delete;
 
   // Draws frame k of the request and hands the bitmap to the writer. Returns false when
-  // no context can be created (text in GetLastError) or when the writer returns false.
+  // the request is not possible or no context can be created (text in GetLastError; the
+  // writer is then not called) or when the writer returns false. No OpenGL context is
+  // current afterwards.
   bool RenderFrameOffscreen(const MorphFrameRequest& request, const FrameWriter& writer);
   // Same, into a bitmap the caller keeps.
   bool RenderFrame(const MorphFrameRequest& request, FrameBitmap& out);
 
   const std::string& GetLastError() const { return m_szLastError; }
+  // Name of the OpenGL renderer in use (empty until a context has been created).
+  std::string GetRendererName() const;
+  // Texture uploads that reused the kept base level of an unchanged picture.
+  int GetUploadCacheHits() const;
+  // The kept base levels are on by default; off, every frame rebuilds both textures.
+  void SetUploadCacheEnabled(bool bEnabled);
 
  private:
   struct Impl;

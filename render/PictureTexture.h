@@ -1,0 +1,37 @@
+// Builds the GL texture of one picture in the current context. The texture's base level is
+// what the GLU mipmap builder makes of the picture (rescaled to power-of-two sides). That
+// rescale is the costly part of an upload, so the base level it produced is kept: the next
+// upload of a picture with the same pixels puts the kept level back as it was, giving the
+// same texels without rebuilding.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CPicture;
+
+class CPictureTexture {
+ public:
+  // Creates a texture name in the current context, fills it from the picture and sets the
+  // linear filters. Returns 0 with a text in szError when the picture cannot be used.
+  unsigned int Build(const CPicture& picture, std::string& szError);
+
+  // Drops the kept base level (the next Build rebuilds it).
+  void ForgetCache();
+  void SetCacheEnabled(bool bEnabled);
+  // How many Build calls reused the kept base level (for tests and benchmarks).
+  int GetCacheHits() const { return m_nCacheHits; }
+
+ private:
+  bool SameSource(const uint8_t* pRows, int nWidth, int nHeight, size_t nRowBytes) const;
+
+  bool m_bCacheEnabled = true;
+  int m_nCacheHits = 0;
+  // Source of the kept level: size and the 24-bit stored rows.
+  int m_nSrcWidth = 0, m_nSrcHeight = 0;
+  std::vector<uint8_t> m_srcRows;
+  // The base level as built: size and tightly packed blue-green-red rows.
+  int m_nLevelWidth = 0, m_nLevelHeight = 0;
+  std::vector<uint8_t> m_level0;
+};
