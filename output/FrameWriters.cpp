@@ -1,0 +1,123 @@
+#include "output/FrameWriters.h"
+
+#include <cstdio>
+
+#include "output/AviWriter.h"
+#include "output/FrameImage.h"
+#include "output/OctreePalette.h"
+#include "output/TempFrameFolder.h"
+
+namespace {
+
+struct SequenceFormat {
+  const char* szExtension;
+  int nType;
+};
+// Tested in this order; the first found wins.
+constexpr SequenceFormat kSequenceFormats[] = {
+    {".bmp", PICTURE_BMP}, {".jpg", PICTURE_JPEG}, {".png", PICTURE_PNG}, {".gif", PICTURE_GIF},
+    {".tif", PICTURE_TIFF}, {".tga", PICTURE_TGA}, {".pcx", PICTURE_PCX},
+};
+
+const char* ExtensionOfType(int nType) {
+  for (const auto& format : kSequenceFormats)
+    if (format.nType == nType) return format.szExtension;
+  return nullptr;
+}
+
+std::string NoFormatText(const std::string& szPath) {
+  return "No picture format in the file name " + szPath +
+         ": it must contain .bmp, .jpg, .png, .gif, .tif, .tga or .pcx (lower case)";
+}
+
+bool SavePicture(const CPicture& picture, const std::string& szPath, int nType, std::string& szError) {
+  if (picture.Save(szPath, nType)) return true;
+  szError = "Cannot write " + szPath;
+  if (!picture.GetLastError().empty()) szError += ": " + picture.GetLastError();
+  return false;
+}
+
+}  // namespace
+
+int SequencePictureType(const std::string& szPath) {
+  for (const auto& format : kSequenceFormats)
+    if (szPath.find(format.szExtension) != std::string::npos) return format.nType;
+  return 0;
+}
+
+std::string SequenceFrameName(const std::string& szPath, int nFrame) {
+  const char* szExtension = ExtensionOfType(SequencePictureType(szPath));
+  if (!szExtension) return std::string();
+  // The path holds one of the four-character extensions, so it is at least that long.
+  return szPath.substr(0, szPath.size() - 4) + std::to_string(nFrame) + szExtension;
+}
+
+bool CSequenceFrameWriter::Begin() {
+  if (!SequencePictureType(m_szPath)) return Fail(NoFormatText(m_szPath));
+  return true;
+}
+
+bool CSequenceFrameWriter::WriteFrame(const FrameBitmap& bitmap, int nFrame) {
+  const int nType = SequencePictureType(m_szPath);
+  if (!nType) return Fail(NoFormatText(m_szPath));
+  CPicture picture;
+  if (!GrabFrameImage(bitmap, picture, &m_szLastError)) return false;
+  return SavePicture(picture, SequenceFrameName(m_szPath, nFrame), nType, m_szLastError);
+}
+
+bool CSingleFrameWriter::Begin() {
+  if (!SequencePictureType(m_szPath)) return Fail(NoFormatText(m_szPath));
+  return true;
+}
+
+bool CSingleFrameWriter::WriteFrame(const FrameBitmap& bitmap, int) {
+  const int nType = SequencePictureType(m_szPath);
+  if (!nType) return Fail(NoFormatText(m_szPath));
+  CPicture picture;
+  if (!GrabFrameImage(bitmap, picture, &m_szLastError)) return false;
+  return SavePicture(picture, m_szPath, nType, m_szLastError);
+}
+
+bool CJpegFrameWriter::WriteFrame(const FrameBitmap& bitmap, int nFrame) {
+  if (!m_folder.IsCreated()) return Fail("No folder for the temporary frames");
+  CPicture picture;
+  if (!GrabFrameImage(bitmap, picture, &m_szLastError)) return false;
+  return SavePicture(picture, m_folder.FramePath(nFrame), PICTURE_JPEG, m_szLastError);
+}
+
+bool CAviFrameWriter::WriteFrame(const FrameBitmap& bitmap, int) {
+  // The read-back rows go to the movie directly: the same pixels a 24-bit picture of
+  // the frame would hold, without building one.
+  if (m_writer.AddFrame(bitmap) < 0) return Fail(m_writer.GetLastErrorText());
+  return true;
+}
+
+bool ReduceGifFrame(CPicture& picture, std::string* pError) {
+  OctreePalette octree(256, 7);
+  RgbQuad aPalette[256] = {};
+  if (octree.AddImage(picture)) octree.WritePalette(aPalette, 256);
+  if (!picture.DecreaseBpp(8, true, aPalette, 256)) {
+    if (pError) *pError = "GIF colour reduction: " + picture.GetLastError();
+    return false;
+  }
+  picture.SetFrameDelay(kGifFrameDelay);
+  return true;
+}
+
+bool CGifFrameWriter::Begin() {
+  if (!m_stream.Open(m_szPath)) return Fail(m_stream.GetLastError());
+  return true;
+}
+
+bool CGifFrameWriter::WriteFrame(const FrameBitmap& bitmap, int) {
+  CPicture picture;
+  if (!GrabFrameImage(bitmap, picture, &m_szLastError)) return false;
+  if (!ReduceGifFrame(picture, &m_szLastError)) return false;
+  if (!m_stream.AddFrame(picture)) return Fail(m_stream.GetLastError());
+  return true;
+}
+
+bool CGifFrameWriter::Finish() {
+  if (!m_stream.Finish()) return Fail(m_stream.GetLastError());
+  return true;
+}

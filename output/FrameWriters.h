@@ -1,0 +1,106 @@
+// The frame writers of an output run: each receives the rendered frames one at a time
+// and turns them into its kind of output. One writer object lives for one run.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "image/Picture.h"
+#include "output/GifStreamWriter.h"
+#include "output/OutputSettings.h"
+#include "render/FrameBitmap.h"
+
+class CAviWriter;
+class CTempFrameFolder;
+
+class COutputFrameWriter {
+ public:
+  virtual ~COutputFrameWriter() = default;
+  // Before the first frame; false with a text when the output cannot be started.
+  virtual bool Begin() { return true; }
+  // One rendered frame; false with a text when it cannot be written.
+  virtual bool WriteFrame(const FrameBitmap& bitmap, int nFrame) = 0;
+  // After the last frame of a complete run.
+  virtual bool Finish() { return true; }
+  // A cancelled or failed run: drop what is unfinished.
+  virtual void Abandon() {}
+  const std::string& GetLastError() const { return m_szLastError; }
+
+ protected:
+  bool Fail(const std::string& text) {
+    m_szLastError = text;
+    return false;
+  }
+  std::string m_szLastError;
+};
+
+// Picture type chosen by the first of ".bmp", ".jpg", ".png", ".gif", ".tif", ".tga",
+// ".pcx" found anywhere in the path (case-sensitive); 0 when none occurs.
+int SequencePictureType(const std::string& szPath);
+// File of frame nFrame: the path without its last four characters, the frame number
+// and the extension of the chosen type; "" when no type is found.
+std::string SequenceFrameName(const std::string& szPath, int nFrame);
+
+// One picture file per frame, numbered by frame index.
+class CSequenceFrameWriter : public COutputFrameWriter {
+ public:
+  explicit CSequenceFrameWriter(std::string szPath) : m_szPath(std::move(szPath)) {}
+  bool Begin() override;
+  bool WriteFrame(const FrameBitmap& bitmap, int nFrame) override;
+
+ private:
+  std::string m_szPath;
+};
+
+// One picture file at the chosen path itself.
+class CSingleFrameWriter : public COutputFrameWriter {
+ public:
+  explicit CSingleFrameWriter(std::string szPath) : m_szPath(std::move(szPath)) {}
+  bool Begin() override;
+  bool WriteFrame(const FrameBitmap& bitmap, int nFrame) override;
+
+ private:
+  std::string m_szPath;
+};
+
+// Temporary JPEG frames "2-<frame>.jpg" in a run's private folder, for the SWF writer.
+class CJpegFrameWriter : public COutputFrameWriter {
+ public:
+  explicit CJpegFrameWriter(const CTempFrameFolder& folder) : m_folder(folder) {}
+  bool WriteFrame(const FrameBitmap& bitmap, int nFrame) override;
+
+ private:
+  const CTempFrameFolder& m_folder;
+};
+
+// Appends every frame to an AVI movie that the run has opened.
+class CAviFrameWriter : public COutputFrameWriter {
+ public:
+  explicit CAviFrameWriter(CAviWriter& writer) : m_writer(writer) {}
+  bool WriteFrame(const FrameBitmap& bitmap, int nFrame) override;
+
+ private:
+  CAviWriter& m_writer;
+};
+
+// Reduces a 24-bit frame in place to 8 bits against its own octree palette of 256
+// colours (7 colour bits, error diffusion) and gives it the GIF frame delay.
+bool ReduceGifFrame(CPicture& picture, std::string* pError = nullptr);
+
+// GIF frame delay in hundredths of a second, and how often the animation plays.
+constexpr int kGifFrameDelay = 1;
+constexpr int kGifLoopSetting = 90;
+
+// Animated GIF: each frame is reduced as it arrives and goes straight into the file.
+class CGifFrameWriter : public COutputFrameWriter {
+ public:
+  explicit CGifFrameWriter(std::string szPath) : m_szPath(std::move(szPath)), m_stream(kGifLoopSetting) {}
+  bool Begin() override;
+  bool WriteFrame(const FrameBitmap& bitmap, int nFrame) override;
+  bool Finish() override;
+  void Abandon() override { m_stream.Abandon(); }
+
+ private:
+  std::string m_szPath;
+  CGifStreamWriter m_stream;
+};

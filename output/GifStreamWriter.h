@@ -1,0 +1,50 @@
+// Writes an animated GIF one frame at a time, byte for byte what the container's
+// multi-image encoder writes over all frames at once (global table from frame 0, local
+// tables for the others), so an export never holds more than one frame. The file grows
+// under a temporary name beside the target and takes the target's name only when the
+// last frame is in; an abandoned file is removed.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "image/Picture.h"
+
+class CGifStreamWriter {
+ public:
+  explicit CGifStreamWriter(int nLoops = 90) : m_nLoops(nLoops) {}
+  ~CGifStreamWriter() { Abandon(); }
+  CGifStreamWriter(const CGifStreamWriter&) = delete;
+  CGifStreamWriter& operator=(const CGifStreamWriter&) = delete;
+
+  // Creates the temporary file beside szTargetPath. False with a text when it cannot.
+  bool Open(const std::string& szTargetPath);
+  // Appends one palette picture (8 bits or fewer) as the next frame.
+  bool AddFrame(CPicture& frame);
+  // Writes the trailer and renames the file to the target.
+  bool Finish();
+  // Closes and removes the temporary file; the target is left as it was.
+  void Abandon();
+
+  int GetFrameCount() const { return m_nFrames; }
+  const std::string& GetTempPath() const { return m_szTempPath; }
+  const std::string& GetLastError() const { return m_szLastError; }
+
+ private:
+  bool Fail(const std::string& text);
+  bool EncodeToMemory(CPicture** ppImages, int nCount, std::vector<uint8_t>& out);
+  bool WriteBytes(const uint8_t* p, size_t n);
+
+  int m_nLoops;
+  int m_nFrames = 0;
+  FILE* m_pFile = nullptr;
+  std::string m_szTargetPath;
+  std::string m_szTempPath;
+  std::string m_szLastError;
+  // What the encoder writes for the stand-in first image, up to its trailer; the later
+  // frames are cut out of two-image encodings after these bytes.
+  CPicture m_stub;
+  std::vector<uint8_t> m_stubPrefix;
+};

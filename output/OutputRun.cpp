@@ -1,0 +1,381 @@
+#include "output/OutputRun.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "image/Picture.h"
+#include "output/AviWriter.h"
+#include "output/FrameWriters.h"
+#include "output/SwfWriter.h"
+#include "output/TempFrameFolder.h"
+#include "render/OffscreenRenderer.h"
+
+namespace {
+
+std::string Format(const char* szFormat, double value) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof(buffer), szFormat, value);
+  return buffer;
+}
+
+// Copies szFrom to szTo unless szTo exists. 1 copied, 0 target exists, -1 failure.
+int CopyFileNoReplace(const std::string& szFrom, const std::string& szTo, std::string& szError) {
+  int in = ::open(szFrom.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) {
+    szError = "Cannot read the page template " + szFrom + ": " + std::strerror(errno);
+    return -1;
+  }
+  int out = ::open(szTo.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (out < 0) {
+    const int e = errno;
+    ::close(in);
+    if (e == EEXIST) return 0;
+    szError = "Cannot create " + szTo + ": " + std::strerror(e);
+    return -1;
+  }
+  std::vector<char> buffer(1 << 16);
+  bool bOk = true;
+  for (;;) {
+    ssize_t n = ::read(in, buffer.data(), buffer.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      bOk = n == 0;
+      break;
+    }
+    for (ssize_t done = 0; done < n;) {
+      ssize_t w = ::write(out, buffer.data() + done, static_cast<size_t>(n - done));
+      if (w < 0 && errno == EINTR) continue;
+      if (w <= 0) {
+        bOk = false;
+        break;
+      }
+      done += w;
+    }
+    if (!bOk) break;
+  }
+  if (::close(out) != 0) bOk = false;
+  ::close(in);
+  if (!bOk) {
+    szError = "Cannot write " + szTo + ": " + std::strerror(errno);
+    ::unlink(szTo.c_str());
+    return -1;
+  }
+  return 1;
+}
+
+}  // namespace
+
+std::string OutputStatistics::FramesText() const { return std::to_string(nFrames) + " frames"; }
+std::string OutputStatistics::SecondsText() const { return Format("%1.2f seconds", fSeconds); }
+std::string OutputStatistics::SpeedText() const { return Format("%1.2f  frame/s", fSpeed); }
+
+OutputStatistics MakeOutputStatistics(int nFrames, int nElapsedMs) {
+  OutputStatistics stats;
+  stats.nFrames = nFrames;
+  stats.nElapsedMs = nElapsedMs;
+  stats.fSeconds = static_cast<float>(nElapsedMs) * 0.001f;
+  // A run too quick for the clock shows no speed rather than an infinite one.
+  stats.fSpeed = stats.fSeconds > 0.0f ? static_cast<float>(nFrames) / stats.fSeconds : 0.0f;
+  return stats;
+}
+
+struct COutputRun::Context {
+  const OutputRunRequest& request;
+  const OutputRunCallbacks& callbacks;
+  OutputRunResult& result;
+  COutputFrameWriter* pWriter = nullptr;
+  CTempFrameFolder tempFolder;
+  bool bCancelled = false;
+
+  Context(const OutputRunRequest& rq, const OutputRunCallbacks& cb, OutputRunResult& res)
+      : request(rq), callbacks(cb), result(res) {}
+  int N() const { return request.nFrameCount; }
+  void ShowFrame(int i) const {
+    if (callbacks.onShowFrame) callbacks.onShowFrame(i);
+  }
+  void Pump() const {
+    if (callbacks.pump) callbacks.pump();
+  }
+  void Progress(int nPercent) const {
+    if (callbacks.onProgress) callbacks.onProgress(nPercent);
+  }
+  void Report(int i) const {
+    if (callbacks.onReportFrame) callbacks.onReportFrame(i);
+  }
+  bool Fail(const std::string& text) {
+    result.status = OutputRunStatus::Failed;
+    result.szError = text;
+    return false;
+  }
+};
+
+COutputRun::COutputRun() = default;
+COutputRun::~COutputRun() = default;
+
+std::string COutputRun::ExecutableFolder() {
+  std::vector<char> buffer(4096);
+  ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+  if (n <= 0) return std::string();
+  std::string path(buffer.data(), static_cast<size_t>(n));
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return std::string();
+  return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+std::string COutputRun::FolderOf(const std::string& szPath) {
+  const size_t slash = szPath.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return szPath.substr(0, slash);
+}
+
+bool COutputRun::CheckRunning(Context& ctx) {
+  if (ctx.callbacks.isRunning && !ctx.callbacks.isRunning()) ctx.bCancelled = true;
+  return !ctx.bCancelled;
+}
+
+bool COutputRun::RenderFrame(Context& ctx, int nFrame) {
+  const OutputRunRequest& rq = ctx.request;
+  MorphFrameRequest frame;
+  frame.pImage1 = rq.pImage1;
+  frame.pImage2 = rq.pImage2;
+  frame.pTriangles = rq.pTriangles;
+  frame.nMorphType = rq.nMorphType;
+  frame.nCurFrame = nFrame;
+  frame.nFrameCount = rq.nFrameCount;
+  frame.nOutputWidth = rq.nOutputWidth;
+  frame.nOutputHeight = rq.nOutputHeight;
+  frame.bRoundToFour = rq.nFormat == AviMovie;
+
+  bool bWriterFailed = false;
+  COutputFrameWriter* pWriter = ctx.pWriter;
+  const bool bOk = m_pRenderer->RenderFrameOffscreen(frame, [&](const FrameBitmap& bitmap, int nIndex) {
+    if (!pWriter->WriteFrame(bitmap, nIndex)) {
+      bWriterFailed = true;
+      return false;
+    }
+    return true;
+  });
+  ++ctx.result.nFramesRendered;
+  if (bWriterFailed) {
+    // An AVI frame that cannot be written names the writer's status, as the movie
+    // writer reports it.
+    if (rq.nFormat == AviMovie) return ctx.Fail("Avi Output Error! " + pWriter->GetLastError());
+    return ctx.Fail(pWriter->GetLastError());
+  }
+  if (!bOk) {
+    const std::string& text = m_pRenderer->GetLastError();
+    return ctx.Fail(text.empty() ? std::string("The frame could not be rendered") : text);
+  }
+  ++ctx.result.nFramesWritten;
+  return true;
+}
+
+bool COutputRun::RunSinglePass(Context& ctx) {
+  const int N = ctx.N();
+  for (int i = 0; i <= N; ++i) {
+    ctx.ShowFrame(i);
+    ctx.Pump();
+    if (!RenderFrame(ctx, i)) return false;
+    ctx.Pump();
+    ctx.Progress(100 * i / N);
+    ctx.Report(i);
+    if (!CheckRunning(ctx)) break;
+  }
+  return true;
+}
+
+bool COutputRun::RunSingleFrame(Context& ctx) {
+  const int k = ctx.request.nCurFrame;
+  if (!RenderFrame(ctx, k)) return false;
+  ctx.Progress(100);
+  CheckRunning(ctx);
+  return true;
+}
+
+bool COutputRun::RunAvi(Context& ctx) {
+  const OutputRunRequest& rq = ctx.request;
+  CAviWriter& avi = *m_pAviWriter;
+  avi.SetRate(kAviFrameRate);
+  avi.SetFrameFormat(rq.nOutputWidth, rq.nOutputHeight);
+  avi.SetFileName(rq.szOutputPath);
+  avi.EnsureAviExtension();
+  avi.SetCodecChooser(ctx.callbacks.chooseCodec);
+  ctx.result.szOutputFile = avi.GetFileName();
+  const int nOpen = avi.Open();
+  if (nOpen != 0) {
+    // The writer's status says why (unless the user merely backed out of the choice).
+    std::string text = "Avi Output Error!";
+    const std::string status = avi.GetLastErrorText();
+    if (!status.empty() && status != "Ok") text += " " + status;
+    avi.Close();
+    return ctx.Fail(text);
+  }
+  CAviFrameWriter writer(avi);
+  ctx.pWriter = &writer;
+
+  const int N = ctx.N();
+  for (int i = 0; i <= N; ++i) {
+    ctx.ShowFrame(i);
+    ctx.Pump();
+    if (!RenderFrame(ctx, i)) return false;
+    ctx.Pump();
+    ctx.Progress(50 * i / N);
+    ctx.Report(i);
+    if (!CheckRunning(ctx)) break;
+  }
+  if (!ctx.bCancelled) {
+    for (int n = N; n >= 0; --n) {
+      ctx.ShowFrame(n);
+      ctx.Pump();
+      if (!RenderFrame(ctx, n)) return false;
+      ctx.Pump();
+      ctx.Progress((N - n) * 50 / N + 50);
+      ctx.Report(n);
+      if (!CheckRunning(ctx)) break;
+    }
+  }
+  ctx.pWriter = nullptr;
+  return true;
+}
+
+bool COutputRun::RunSwf(Context& ctx) {
+  const OutputRunRequest& rq = ctx.request;
+  std::string szError;
+  if (!ctx.tempFolder.Create(&szError)) return ctx.Fail(szError);
+  const std::string szMovie =
+      rq.nFormat == FlashMovie ? rq.szOutputPath : FolderOf(rq.szOutputPath) + "/" + kHtmlMovieName;
+  ctx.result.szMoviePath = szMovie;
+  ctx.result.szOutputFile = rq.nFormat == FlashMovie ? szMovie : rq.szOutputPath;
+
+  CSwfWriter& swf = *m_pSwfWriter;
+  swf.Begin(rq.nOutputWidth, rq.nOutputHeight);
+  CJpegFrameWriter writer(ctx.tempFolder);
+  ctx.pWriter = &writer;
+
+  const int N = ctx.N();
+  const int W = rq.nOutputWidth, H = rq.nOutputHeight;
+  for (int i = 0; i <= N; ++i) {
+    ctx.ShowFrame(i);
+    ctx.Pump();
+    if (!RenderFrame(ctx, i)) return false;
+    ctx.Pump();
+    ctx.Progress(50 * i / N);
+    ctx.Report(i);
+    swf.AddJpegFrame(ctx.tempFolder.FramePath(i), W, H);
+    if (!CheckRunning(ctx)) break;
+  }
+  if (!ctx.bCancelled) {
+    // The way back reuses the JPEG files of the way there.
+    for (int n = N; n >= 0; --n) {
+      ctx.ShowFrame(n);
+      ctx.Pump();
+      ctx.Progress((N - n) * 50 / N + 50);
+      ctx.Report(n);
+      swf.AddJpegFrame(ctx.tempFolder.FramePath(n), W, H);
+      ++ctx.result.nFramesWritten;
+      if (!CheckRunning(ctx)) break;
+    }
+  }
+  ctx.pWriter = nullptr;
+  // A cancelled movie is written too, with the frames done so far.
+  if (swf.Write(szMovie) != 0 && !ctx.bCancelled) return ctx.Fail("Cannot write the movie " + szMovie);
+  return true;
+}
+
+OutputRunResult COutputRun::Run(const OutputRunRequest& request, const OutputRunCallbacks& callbacks) {
+  OutputRunResult result;
+  Context ctx(request, callbacks, result);
+  const auto start = std::chrono::steady_clock::now();
+
+  // Requests the windows never make but a script can.
+  if (!request.pImage1 || !request.pImage1->IsValid() || !request.pImage2 || !request.pImage2->IsValid())
+    return ctx.Fail("The project needs both pictures before it can be output"), result;
+  if (!request.pTriangles || request.pTriangles->empty())
+    return ctx.Fail("The project has no triangles to draw"), result;
+  if (request.nFrameCount < 1 || request.nFrameCount > kMaxOutputFrameCount)
+    return ctx.Fail("The frame count must be between 1 and " + std::to_string(kMaxOutputFrameCount)), result;
+  if (request.nOutputWidth < 1 || request.nOutputHeight < 1 || request.nOutputWidth > kMaxOutputSide ||
+      request.nOutputHeight > kMaxOutputSide)
+    return ctx.Fail("The output size " + std::to_string(request.nOutputWidth) + "x" +
+                    std::to_string(request.nOutputHeight) + " is not possible (1 to " +
+                    std::to_string(kMaxOutputSide) + " pixels a side)"),
+           result;
+  if (request.nFormat == AviMovie && (request.nOutputWidth < 4 || request.nOutputHeight < 4))
+    return ctx.Fail("AVI frames need an output size of at least 4x4"), result;
+  if (request.nFormat == SingleFrame && (request.nCurFrame < 0 || request.nCurFrame > request.nFrameCount))
+    return ctx.Fail("The frame " + std::to_string(request.nCurFrame) + " is not between 0 and " +
+                    std::to_string(request.nFrameCount)),
+           result;
+  if (request.szOutputPath.empty()) return ctx.Fail("No output file was given"), result;
+
+  if (!m_pRenderer) m_pRenderer = std::make_unique<COffscreenRenderer>();
+  if (!m_pAviWriter) m_pAviWriter = std::make_unique<CAviWriter>();
+  if (!m_pSwfWriter) m_pSwfWriter = std::make_unique<CSwfWriter>();
+
+  std::unique_ptr<COutputFrameWriter> pWriter;
+  switch (request.nFormat) {
+    case AnimatedGif: pWriter = std::make_unique<CGifFrameWriter>(request.szOutputPath); break;
+    case SingleFrame: pWriter = std::make_unique<CSingleFrameWriter>(request.szOutputPath); break;
+    case FlashMovie:
+    case HtmlPage:
+    case AviMovie: break;  // writers made by their passes
+    default: pWriter = std::make_unique<CSequenceFrameWriter>(request.szOutputPath); break;
+  }
+  if (pWriter) {
+    result.szOutputFile = request.szOutputPath;
+    if (!pWriter->Begin()) return ctx.Fail(pWriter->GetLastError()), result;
+    ctx.pWriter = pWriter.get();
+  }
+
+  bool bOk = CheckRunning(ctx);
+  if (bOk) {
+    switch (request.nFormat) {
+      case AviMovie: bOk = RunAvi(ctx); break;
+      case FlashMovie:
+      case HtmlPage: bOk = RunSwf(ctx); break;
+      case SingleFrame: bOk = RunSingleFrame(ctx); break;
+      default: bOk = RunSinglePass(ctx); break;
+    }
+  }
+  // The flag is read once more: a cancel during the last frame still counts.
+  if (bOk) CheckRunning(ctx);
+  const int nElapsedMs = static_cast<int>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
+
+  if (!bOk || ctx.bCancelled) {
+    // Nothing half-done stays behind: no GIF, the movie closed, no temporary frames.
+    if (request.nFormat == AviMovie) m_pAviWriter->Close();
+    if (pWriter) pWriter->Abandon();
+    ctx.tempFolder.Remove();
+    if (bOk) result.status = OutputRunStatus::Cancelled;
+    return result;
+  }
+
+  if (pWriter && !pWriter->Finish()) return ctx.Fail(pWriter->GetLastError()), result;
+  if (request.nFormat == AviMovie) {
+    if (m_pAviWriter->Close() != 0) return ctx.Fail("Avi Output Error! " + m_pAviWriter->GetLastErrorText()), result;
+  }
+  result.stats = MakeOutputStatistics(request.nFrameCount, nElapsedMs);
+  result.status = OutputRunStatus::Finished;
+
+  if (request.nFormat == HtmlPage) {
+    const std::string szFolder = request.szTemplateDir.empty() ? ExecutableFolder() : request.szTemplateDir;
+    if (szFolder.empty()) {
+      ctx.Fail("The folder of the program (and its page template) cannot be found");
+    } else {
+      std::string szError;
+      const int nCopied = CopyFileNoReplace(szFolder + "/" + kHtmlTemplateName, request.szOutputPath, szError);
+      if (nCopied < 0) ctx.Fail(szError);
+      if (nCopied == 0) result.szNotice = "The page " + request.szOutputPath + " exists already and was kept as it is";
+    }
+  }
+  ctx.tempFolder.Remove();
+  return result;
+}

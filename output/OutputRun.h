@@ -1,0 +1,104 @@
+// The output run: renders frames 0..N of a morph off screen, one at a time, hands each
+// to the frame writer of the chosen format and finishes the file (animated GIF, AVI or
+// SWF movie, HTML page beside its movie, picture sequence or single picture). No window
+// code: the caller supplies progress, frame display, event pumping and the cancel flag.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/MorphGeometry.h"
+#include "output/AviCodecs.h"
+#include "output/OutputSettings.h"
+
+class CPicture;
+class COffscreenRenderer;
+class CAviWriter;
+class CSwfWriter;
+
+struct OutputRunRequest {
+  const CPicture* pImage1 = nullptr;
+  const CPicture* pImage2 = nullptr;
+  const MorphTriangles* pTriangles = nullptr;
+  int nMorphType = 1;        // 1 morph, 2 warp image1, 3 warp image2
+  int nFrameCount = 30;      // N: frames 0..N are rendered
+  int nOutputWidth = 0;      // W
+  int nOutputHeight = 0;     // H
+  int nFormat = ImageSequence;
+  std::string szOutputPath;
+  int nCurFrame = 0;         // the frame a SingleFrame run renders
+  std::string szTemplateDir; // folder holding "exsample.html"; empty: the executable's folder
+};
+
+struct OutputRunCallbacks {
+  std::function<void(int nPercent)> onProgress;
+  std::function<void(int nFrame)> onShowFrame;    // show frame i in the preview
+  std::function<void(int nFrame)> onReportFrame;  // move the frame slider / counter
+  std::function<void()> pump;                     // let pending events through
+  std::function<bool()> isRunning;                // false once the user cancelled
+  AviCodecChooser chooseCodec;                    // the AVI encoder (uncompressed without one)
+};
+
+// Figures shown after a finished run: the frame figure is N whatever the format.
+struct OutputStatistics {
+  int nFrames = 0;
+  int nElapsedMs = 0;
+  float fSeconds = 0.0f;
+  float fSpeed = 0.0f;  // N / seconds
+  std::string FramesText() const;   // "%d frames"
+  std::string SecondsText() const;  // "%1.2f seconds"
+  std::string SpeedText() const;    // "%1.2f  frame/s"
+};
+OutputStatistics MakeOutputStatistics(int nFrames, int nElapsedMs);
+
+enum class OutputRunStatus { Finished, Cancelled, Failed };
+
+struct OutputRunResult {
+  OutputRunStatus status = OutputRunStatus::Failed;
+  std::string szError;      // why the run failed (the text to show)
+  std::string szNotice;     // something the user should know about a finished run
+  std::string szOutputFile; // the file written (the AVI name after ".avi" is added)
+  std::string szMoviePath;  // SWF movie of a Flash or HTML run
+  int nFramesRendered = 0;  // off-screen renders
+  int nFramesWritten = 0;   // frames handed to the output (movies count both passes)
+  OutputStatistics stats;
+  bool Ok() const { return status == OutputRunStatus::Finished; }
+};
+
+// Name of the page template beside the executable, and of the movie beside the page.
+constexpr const char* kHtmlTemplateName = "exsample.html";
+constexpr const char* kHtmlMovieName = "output.swf";
+// Frames per second of AVI movies (fixed; the settings' speed is only shown).
+constexpr int kAviFrameRate = 15;
+// Largest N and largest output side an output run accepts.
+constexpr int kMaxOutputFrameCount = 100000;
+constexpr int kMaxOutputSide = 16384;
+
+class COutputRun {
+ public:
+  COutputRun();
+  ~COutputRun();
+  COutputRun(const COutputRun&) = delete;
+  COutputRun& operator=(const COutputRun&) = delete;
+
+  OutputRunResult Run(const OutputRunRequest& request, const OutputRunCallbacks& callbacks);
+
+  // Folder of the running executable, "" when it cannot be found.
+  static std::string ExecutableFolder();
+  // Folder of a path (everything before its last '/'), "." when it has none.
+  static std::string FolderOf(const std::string& szPath);
+
+ private:
+  struct Context;
+  bool RunSinglePass(Context& ctx);
+  bool RunSingleFrame(Context& ctx);
+  bool RunAvi(Context& ctx);
+  bool RunSwf(Context& ctx);
+  bool RenderFrame(Context& ctx, int nFrame);
+  bool CheckRunning(Context& ctx);
+
+  std::unique_ptr<COffscreenRenderer> m_pRenderer;
+  std::unique_ptr<CAviWriter> m_pAviWriter;
+  std::unique_ptr<CSwfWriter> m_pSwfWriter;
+};
