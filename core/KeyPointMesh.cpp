@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <iostream>
+#include <unordered_map>
 #include <utility>
 
 namespace {
@@ -685,4 +686,85 @@ std::vector<std::array<int, 3>> CKeyPointMesh::TriangleList() const {
     f = f->next;
   } while (f != m_pFaces);
   return out;
+}
+
+// ---------------------------------------------------------------- copying
+
+void CKeyPointMesh::CopyFrom(const CKeyPointMesh& o) {
+  if (this == &o) return;
+  ResetMesh();
+  m_aPoints1 = o.m_aPoints1;
+  m_aPoints2 = o.m_aPoints2;
+  m_nPoints = o.m_nPoints;
+  m_bDebug = o.m_bDebug;
+  m_bCheck = o.m_bCheck;
+
+  std::unordered_map<const MeshVertex*, MeshVertex*> vmap;
+  std::unordered_map<const MeshEdge*, MeshEdge*> emap;
+  std::unordered_map<const MeshFace*, MeshFace*> fmap;
+  vmap[nullptr] = nullptr;
+  emap[nullptr] = nullptr;
+  fmap[nullptr] = nullptr;
+
+  auto copyVertices = [&](const MeshVertex* head, MeshVertex*& newHead) {
+    if (!head) return;
+    const MeshVertex* v = head;
+    do {
+      MeshVertex* n = NewVertex(newHead, v->x, v->y, v->vnum);
+      n->z = v->z;
+      n->active = v->active;
+      n->mark = v->mark;
+      vmap[v] = n;
+      v = v->next;
+    } while (v != head);
+  };
+  copyVertices(o.m_pVertices1, m_pVertices1);
+  copyVertices(o.m_pVertices2, m_pVertices2);
+  if (const MeshEdge* e = o.m_pEdges) {
+    do {
+      emap[e] = NewEdge();
+      e = e->next;
+    } while (e != o.m_pEdges);
+  }
+  if (const MeshFace* f = o.m_pFaces) {
+    do {
+      fmap[f] = NewFaceRecord();
+      f = f->next;
+    } while (f != o.m_pFaces);
+  }
+  // Links to records that are no longer in any list cannot occur between calls; map them
+  // to null rather than to freed memory should they ever appear.
+  auto V = [&](const MeshVertex* p) { auto it = vmap.find(p); return it == vmap.end() ? nullptr : it->second; };
+  auto E = [&](const MeshEdge* p) { auto it = emap.find(p); return it == emap.end() ? nullptr : it->second; };
+  auto F = [&](const MeshFace* p) { auto it = fmap.find(p); return it == fmap.end() ? nullptr : it->second; };
+  if (const MeshVertex* v = o.m_pVertices1) {
+    do {
+      V(v)->dup = E(v->dup);
+      v = v->next;
+    } while (v != o.m_pVertices1);
+  }
+  if (const MeshEdge* e = o.m_pEdges) {
+    do {
+      MeshEdge* n = E(e);
+      for (int i = 0; i < 2; ++i) {
+        n->adj[i] = F(e->adj[i]);
+        n->endpts[i] = V(e->endpts[i]);
+      }
+      n->coneFace = F(e->coneFace);
+      n->del = e->del;
+      e = e->next;
+    } while (e != o.m_pEdges);
+  }
+  if (const MeshFace* f = o.m_pFaces) {
+    do {
+      MeshFace* n = F(f);
+      for (int i = 0; i < 3; ++i) {
+        n->edges[i] = E(f->edges[i]);
+        n->vert[i] = V(f->vert[i]);
+      }
+      n->vis = f->vis;
+      n->lower = f->lower;
+      f = f->next;
+    } while (f != o.m_pFaces);
+  }
 }

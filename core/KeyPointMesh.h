@@ -62,6 +62,8 @@ class CKeyPointMesh {
   CKeyPointMesh(CKeyPointMesh&& other) noexcept { Swap(other); }
   CKeyPointMesh& operator=(CKeyPointMesh&& other) noexcept;
   void Swap(CKeyPointMesh& other) noexcept;
+  // Deep copy with the same list orders, heads, flags and links (for roll-back).
+  void CopyFrom(const CKeyPointMesh& other);
 
   // ---- key points ----
   // Empties all lists and frees every record; m_nPoints becomes 0.

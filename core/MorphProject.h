@@ -1,0 +1,135 @@
+// MorphProject: the one open morph project (two pictures, their paths, the key-point mesh,
+// the animation settings) and the model side of every operation that changes it. The window
+// code chooses files, converts pane coordinates and shows the returned message text; the
+// command-line tool and the tests drive the same operations.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "core/KeyPointMesh.h"
+#include "image/Picture.h"
+
+// Outcome of a model operation: the text is what the window shows when ok is false.
+struct CommandResult {
+  bool ok = true;
+  std::string message;
+
+  static CommandResult Ok() { return CommandResult{}; }
+  static CommandResult Fail(std::string text) { return CommandResult{false, std::move(text)}; }
+  explicit operator bool() const { return ok; }
+};
+
+// Editing tool held in m_nToolMode.
+enum EditTool : int {
+  ToolSelect = 0,
+  ToolAddPoint = 1,
+  ToolDeletePoint = 2,
+  ToolHand = 3,
+  ToolZoomIn = 4,
+  ToolZoomOut = 5,
+  ToolBusy = 9,
+};
+
+// Record found by a hit test.
+struct HitResult {
+  MeshVertex* pVertex = nullptr;
+  int vnum = -1;
+  explicit operator bool() const { return pVertex != nullptr; }
+};
+
+// Texts of the operations below (those the window shows as they are).
+namespace ProjectText {
+inline constexpr const char* kError = "error!";
+inline constexpr const char* kKeyPointError1 = "取关键点错误！";
+inline constexpr const char* kKeyPointError2 = "Get Key Point Error!";
+inline constexpr const char* kPathTooLong = "The path is longer than 255 bytes.";
+inline constexpr const char* kTooManyPoints = "At most 128 key points can be placed.";
+inline constexpr const char* kPointNotInsertable =
+    "A key point cannot be placed here: it coincides with an existing key point.";
+inline constexpr const char* kPointOutside = "The key point lies outside the picture.";
+inline constexpr const char* kPictureTooSmall = "The picture is too small for key points.";
+inline constexpr const char* kDeleteNotTriangulable =
+    "This key point cannot be deleted: the remaining key points cannot be triangulated.";
+inline constexpr const char* kDeleteWouldMerge =
+    "This key point cannot be deleted: two remaining key points would fall on the same pixel "
+    "of image1.";
+}  // namespace ProjectText
+
+class MorphProject {
+ public:
+  static constexpr size_t kMaxPathBytes = 255;
+  static constexpr int kMinFrameCountButtons = 5;
+  static constexpr int kMaxFrameCountButtons = 1000;
+
+  MorphProject() = default;
+  MorphProject(const MorphProject&) = delete;
+  MorphProject& operator=(const MorphProject&) = delete;
+
+  // ---- pictures ----
+  // Loads the file into slot 1 or 2 and updates the points (fresh mesh, rescale of a
+  // replaced picture, or the frame points of a slot filled beside the other picture).
+  CommandResult LoadImage1(const std::string& path) { return LoadImage(1, path); }
+  CommandResult LoadImage2(const std::string& path) { return LoadImage(2, path); }
+  CommandResult LoadImage(int slot, const std::string& path);
+  // One picture into both slots as two independent pictures; morph type 2.
+  CommandResult LoadWarpImage(const std::string& path);
+  // Destroys both pictures; points, paths and settings stay.
+  void CloseProject();
+
+  CPicture* GetImage(int slot) const { return slot == 1 ? m_pImage1.get() : m_pImage2.get(); }
+  const std::string& GetImagePath(int slot) const { return slot == 1 ? m_szImagePath1 : m_szImagePath2; }
+  bool IsReady() const { return m_pImage1 && m_pImage2; }
+
+  // ---- key-point pairs (picture coordinates of the pane's picture) ----
+  // Adds a pair at (cx, cy) on pane 1 or 2 with the partner at the same relative position.
+  CommandResult AddPairAt(int pane, int cx, int cy, int* pNewVnum = nullptr);
+  // First record of list `pane` within 4 pixels (inclusive) of (cx, cy), walking from the head.
+  HitResult HitTest(int pane, int cx, int cy) const;
+  // Removes pair d, renumbers the rest and rebuilds the triangulation.
+  CommandResult DeletePair(int vnum);
+  // Moves one side of a pair; the triangulation keeps its triangles.
+  CommandResult MovePoint(int pane, int vnum, double x, double y);
+  CommandResult MovePoint(int pane, MeshVertex* pVertex, double x, double y);
+
+  // ---- settings ----
+  CommandResult ChooseMorphType(int type);
+  // Assigns N and its output mirror together; the current frame is not changed.
+  void SetFrameCount(int n);
+  bool IncreaseFrameCount();  // the "more frames" button: up to 1000
+  bool DecreaseFrameCount();  // the "fewer frames" button: down to 5
+  bool CommitTypedFrameCount(int n);  // a typed value is taken only when greater than 3
+  // The one-shot preview set-up after a project became ready: middle frame, output size of
+  // image1, select tool.
+  void FinishPreviewSetup();
+  // Texts of the three output-size menu items once both pictures are present.
+  std::array<std::string, 3> SizeItemTexts() const;
+
+  // Replaces the whole project content after a successful open (project files).
+  void ReplaceContent(std::unique_ptr<CPicture> pImage1, std::unique_ptr<CPicture> pImage2,
+                      const std::string& path1, const std::string& path2, CKeyPointMesh&& mesh);
+  // The state both pictures present enters: loop options on, tool busy until the set-up.
+  void EnterReady();
+
+  // ---- state ----
+  std::unique_ptr<CPicture> m_pImage1;
+  std::unique_ptr<CPicture> m_pImage2;
+  std::string m_szImagePath1;  // at most kMaxPathBytes bytes
+  std::string m_szImagePath2;
+  CKeyPointMesh m_mesh;
+  int m_nMorphType = 1;  // 1 morph image1 to image2, 2 warp image1, 3 warp image2
+  int m_nFrameCount = 30;
+  int m_nCurFrame = 0;
+  int m_nOutputFrames = 30;
+  int m_nOutputWidth = 0;
+  int m_nOutputHeight = 0;
+  uint8_t m_bLoopPlay = 0;
+  uint8_t m_bLoopBack = 0;
+  uint8_t m_bShowTriangles = 0;
+  int m_nToolMode = ToolSelect;
+};
+
+// Text after the last '.' of a path, lower-cased (empty when there is none).
+std::string PathExtension(const std::string& path);

@@ -1,0 +1,214 @@
+#include "core/ProjectFile.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <sys/stat.h>
+#include <vector>
+
+const SampleProject kSampleProjects[7] = {
+    {32926, "gril to leopard", "girltoleopard.fmph", false},
+    {32927, "bill to boy", "boytobill.fmph", false},
+    {32928, "mona lisa", "monalisa.fmph", false},
+    {32929, "cat to tiger", "cattotirger.fmph", false},
+    {32930, "gril to boy", "griltoboy.fmph", false},
+    {32931, "gril warp", "girl.fmph", true},
+    {32932, "cushaw warp", "cushaw.fmph", true},
+};
+
+namespace {
+
+constexpr size_t kPathField = 256;
+// The largest well-formed file: 128 pairs. Reading one byte more than that is enough to
+// parse any file, and nothing is ever allocated from a stored count.
+constexpr size_t kMaxProjectBytes = kProjectHeaderSize + kProjectPairSize * CKeyPointMesh::kMaxPoints;
+
+void PutInt32(uint8_t* p, int32_t v) {
+  const uint32_t u = static_cast<uint32_t>(v);
+  p[0] = static_cast<uint8_t>(u);
+  p[1] = static_cast<uint8_t>(u >> 8);
+  p[2] = static_cast<uint8_t>(u >> 16);
+  p[3] = static_cast<uint8_t>(u >> 24);
+}
+
+int32_t GetInt32(const uint8_t* p) {
+  const uint32_t u = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+  return static_cast<int32_t>(u);
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// The string of a 256-byte path field; false when it has no terminating zero.
+bool PathFromRecord(const uint8_t* rec, std::string& out) {
+  const void* nul = std::memchr(rec, 0, kPathField);
+  if (!nul) return false;
+  out.assign(reinterpret_cast<const char*>(rec), static_cast<const uint8_t*>(nul) - rec);
+  return true;
+}
+
+// Part after the last folder separator; stored paths may come from either kind of system.
+std::string FileNamePart(const std::string& path) {
+  const size_t sep = path.find_last_of("\\/");
+  return sep == std::string::npos ? path : path.substr(sep + 1);
+}
+
+std::string OpenImageError(const std::string& path) {
+  std::string text = ProjectFileText::kOpenImageError;
+  const size_t at = text.find("%s");
+  text.replace(at, 2, path);
+  return text;
+}
+
+// Shared reader. `samplesDir` non-empty: picture paths are rebuilt in that folder.
+CommandResult ReadProject(MorphProject& project, const std::string& fileName,
+                          const std::string& samplesDir) {
+  std::vector<uint8_t> data;
+  {
+    FILE* fp = std::fopen(fileName.c_str(), "rb");
+    if (!fp) return CommandResult::Fail(ProjectFileText::kOpenProjectError);
+    data.resize(kMaxProjectBytes + 1);
+    const size_t got = std::fread(data.data(), 1, data.size(), fp);
+    std::fclose(fp);
+    data.resize(got);
+  }
+
+  std::string stored[2];
+  std::string paths[2];
+  int types[2] = {0, 0};
+  for (int k = 0; k < 2; ++k) {
+    const size_t at = static_cast<size_t>(k) * kProjectPathRecord;
+    if (data.size() < at + kProjectPathRecord) return CommandResult::Fail(ProjectText::kError);
+    if (!PathFromRecord(data.data() + at, stored[k])) return CommandResult::Fail(ProjectText::kError);
+    if (PathExtension(stored[k]).empty()) return CommandResult::Fail(ProjectText::kError);
+    types[k] = ImageTypeFromExtension(stored[k]);
+    paths[k] = samplesDir.empty() ? stored[k] : samplesDir + "/" + FileNamePart(stored[k]);
+    if (paths[k].size() > MorphProject::kMaxPathBytes) return CommandResult::Fail(ProjectText::kPathTooLong);
+    if (!FileExists(paths[k])) return CommandResult::Fail(OpenImageError(paths[k]));
+  }
+
+  // The reader uses the second count. A count outside 1..128 pairs cannot come from a
+  // project, and a file shorter than its count claims is cut.
+  const int32_t count = GetInt32(data.data() + kProjectPathRecord + kPathField);
+  if (count < 0 || count >= CKeyPointMesh::kMaxPoints) return CommandResult::Fail(ProjectText::kError);
+  const int n = count + 1;
+  if (data.size() < static_cast<size_t>(kProjectHeaderSize) + static_cast<size_t>(n) * kProjectPairSize)
+    return CommandResult::Fail(ProjectText::kError);
+
+  auto pImage1 = std::make_unique<CPicture>(paths[0], types[0]);
+  if (!pImage1->IsValid()) {
+    const std::string& text = pImage1->GetLastError();
+    return CommandResult::Fail(text.empty() ? std::string(ProjectFileText::kErrorImage) : text);
+  }
+  auto pImage2 = std::make_unique<CPicture>(paths[1], types[1]);
+  if (!pImage2->IsValid()) {
+    const std::string& text = pImage2->GetLastError();
+    return CommandResult::Fail(text.empty() ? std::string(ProjectFileText::kErrorCreateImage) : text);
+  }
+
+  CKeyPointMesh mesh;
+  mesh.m_bDebug = project.m_mesh.m_bDebug;
+  mesh.m_bCheck = project.m_mesh.m_bCheck;
+  std::vector<std::array<int32_t, 4>> pairs;
+  pairs.reserve(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i) {
+    const uint8_t* p = data.data() + kProjectHeaderSize + static_cast<size_t>(i) * kProjectPairSize;
+    pairs.push_back({GetInt32(p), GetInt32(p + 4), GetInt32(p + 8), GetInt32(p + 12)});
+  }
+  for (const auto& p : pairs) mesh.AddPointPair(p[0], p[1], p[2], p[3]);
+  if (!mesh.RebuildTriangulation()) return CommandResult::Fail(ProjectText::kError);
+  if (!mesh.IsConsistent()) {
+    // Repeated image1 points cannot all be in the hull: keep the first of each, renumbered.
+    std::vector<bool> inHull(static_cast<size_t>(n), false);
+    const MeshVertex* v = mesh.m_pVertices1;
+    do {
+      if (v->vnum >= 0 && v->vnum < n) inHull[static_cast<size_t>(v->vnum)] = true;
+      v = v->next;
+    } while (v != mesh.m_pVertices1);
+    mesh.ResetMesh();
+    for (int i = 0; i < n; ++i) {
+      const auto& p = pairs[static_cast<size_t>(i)];
+      if (inHull[static_cast<size_t>(i)]) mesh.AddPointPair(p[0], p[1], p[2], p[3]);
+    }
+    if (!mesh.RebuildTriangulation() || !mesh.IsConsistent())
+      return CommandResult::Fail(ProjectText::kError);
+  }
+
+  project.ReplaceContent(std::move(pImage1), std::move(pImage2), paths[0], paths[1], std::move(mesh));
+  return CommandResult::Ok();
+}
+
+}  // namespace
+
+CommandResult SaveProject(const MorphProject& project, const std::string& fileName) {
+  // A longer path does not fit its field; cutting it would name another file.
+  if (project.m_szImagePath1.size() > MorphProject::kMaxPathBytes ||
+      project.m_szImagePath2.size() > MorphProject::kMaxPathBytes)
+    return CommandResult::Fail(ProjectFileText::kSavePathTooLong);
+
+  const CKeyPointMesh& mesh = project.m_mesh;
+  const int n = std::min(mesh.CountList1(), int(CKeyPointMesh::kMaxPoints));
+  std::vector<uint8_t> bytes(static_cast<size_t>(kProjectHeaderSize) + static_cast<size_t>(n) * kProjectPairSize, 0);
+  const std::string* paths[2] = {&project.m_szImagePath1, &project.m_szImagePath2};
+  for (int k = 0; k < 2; ++k) {
+    uint8_t* rec = bytes.data() + static_cast<size_t>(k) * kProjectPathRecord;
+    std::memcpy(rec, paths[k]->data(), paths[k]->size());
+    PutInt32(rec + kPathField, n - 1);
+  }
+  for (int i = 0; i < n; ++i) {
+    uint8_t* p = bytes.data() + kProjectHeaderSize + static_cast<size_t>(i) * kProjectPairSize;
+    PutInt32(p, mesh.Point1(i).x);
+    PutInt32(p + 4, mesh.Point1(i).y);
+    PutInt32(p + 8, mesh.Point2(i).x);
+    PutInt32(p + 12, mesh.Point2(i).y);
+  }
+
+  FILE* fp = std::fopen(fileName.c_str(), "wb");
+  if (!fp) return CommandResult::Fail(ProjectFileText::kSaveProjectError);
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), fp) == bytes.size();
+  const bool closed = std::fclose(fp) == 0;
+  if (!written || !closed) return CommandResult::Fail(ProjectFileText::kSaveProjectError);
+  return CommandResult::Ok();
+}
+
+CommandResult OpenProject(MorphProject& project, const std::string& fileName) {
+  return ReadProject(project, fileName, std::string());
+}
+
+CommandResult OpenSampleProject(MorphProject& project, const std::string& samplesDir,
+                                const std::string& projectFileName) {
+  const std::string dir = samplesDir.empty() ? std::string(".") : samplesDir;
+  return ReadProject(project, dir + "/" + projectFileName, dir);
+}
+
+const SampleProject* FindSampleProject(int nCommand) {
+  for (const SampleProject& s : kSampleProjects)
+    if (s.nCommand == nCommand) return &s;
+  return nullptr;
+}
+
+CommandResult OpenSampleProjectCommand(MorphProject& project, int nCommand, const std::string& samplesDir) {
+  const SampleProject* sample = FindSampleProject(nCommand);
+  if (!sample) return CommandResult::Fail(ProjectText::kError);
+  CommandResult r =
+      OpenSampleProject(project, samplesDir.empty() ? DefaultSamplesDir() : samplesDir, sample->szFileName);
+  if (r && sample->bWarp) project.m_nMorphType = 2;
+  return r;
+}
+
+std::string ProgramFolder() {
+  std::vector<char> buf(4096);
+  const ssize_t len = ::readlink("/proc/self/exe", buf.data(), buf.size() - 1);
+  if (len <= 0) return ".";
+  std::string exe(buf.data(), static_cast<size_t>(len));
+  const size_t slash = exe.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? std::string("/") : exe.substr(0, slash);
+}
+
+std::string DefaultSamplesDir() { return ProgramFolder() + "/samples"; }

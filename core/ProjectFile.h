@@ -1,0 +1,53 @@
+// Project files (".fmph"): the two picture paths and the integer coordinates of every
+// key-point pair, little-endian, no signature:
+//   0    256  image1 path, zero-terminated
+//   256  4    N - 1
+//   260  256  image2 path, zero-terminated
+//   516  4    N - 1 (the copy the reader uses)
+//   520  16*N pairs: x1, y1, x2, y2 (int32 each)
+// An open either replaces the whole project or leaves it exactly as it was.
+#pragma once
+
+#include <string>
+
+#include "core/MorphProject.h"
+
+namespace ProjectFileText {
+inline constexpr const char* kOpenProjectError = "open project error!";
+inline constexpr const char* kOpenImageError = "open image [%s] error";
+inline constexpr const char* kErrorImage = "error image!";
+inline constexpr const char* kErrorCreateImage = "error create image!";
+inline constexpr const char* kSaveProjectError = "save project error!";
+inline constexpr const char* kSavePathTooLong =
+    "The project cannot be saved: a picture path is longer than 255 bytes.";
+}  // namespace ProjectFileText
+
+constexpr int kProjectPathRecord = 260;  // path field plus count
+constexpr int kProjectHeaderSize = 2 * kProjectPathRecord;
+constexpr int kProjectPairSize = 16;
+
+// Writes the project to `fileName` (the caller has asked for the name).
+CommandResult SaveProject(const MorphProject& project, const std::string& fileName);
+// Reads a project file and replaces the current project with it.
+CommandResult OpenProject(MorphProject& project, const std::string& fileName);
+// Reads a sample project: the pictures are looked up in `samplesDir` by the file names of
+// the stored paths (the stored folders are ignored).
+CommandResult OpenSampleProject(MorphProject& project, const std::string& samplesDir,
+                                const std::string& projectFileName);
+
+// The seven sample projects of the File menu.
+struct SampleProject {
+  int nCommand;
+  const char* szMenuText;
+  const char* szFileName;
+  bool bWarp;  // opening it sets morph type 2
+};
+extern const SampleProject kSampleProjects[7];
+const SampleProject* FindSampleProject(int nCommand);
+// Opens the sample of a menu command; samplesDir empty means DefaultSamplesDir().
+CommandResult OpenSampleProjectCommand(MorphProject& project, int nCommand,
+                                       const std::string& samplesDir = std::string());
+
+// Folder of the running executable (no trailing '/'), and its "samples" folder.
+std::string ProgramFolder();
+std::string DefaultSamplesDir();
