@@ -23,6 +23,9 @@ using AviCodecChooser = std::function<int(const std::vector<AviCodecEntry>& entr
 // "png", "zlib".
 std::vector<AviCodecEntry> AvailableAviCodecs();
 
+// FFmpeg encoder name behind a short name, or null when the name is not one of ours.
+const char* AviEncoderName(const std::string& szName);
+
 // Index of the entry with the given short name (case-insensitive), or -1.
 int FindAviCodec(const std::vector<AviCodecEntry>& entries, const std::string& szName);
 

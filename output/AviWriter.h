@@ -91,5 +91,4 @@ class CAviWriter {
   AVFrame* m_pFrame;            // the encoder's input picture, reused
   AVPacket* m_pPacket;
   SwsContext* m_pScale;         // colour conversion for encoders that are not raw
-  int m_nScaleSource;           // the pixel format m_pScale converts from (-1 none)
 };

@@ -2,6 +2,7 @@
 // and the RECT, MATRIX and edge encoders as the SWF file format defines them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

@@ -52,6 +52,8 @@ class CSwfWriter {
   using TagIter = std::list<CSwfTag>::iterator;
   TagIter InsertTag(uint16_t nType);
   void AppendJpegData(CSwfTag& tag, const std::string& szJpegPath);
+  void AddFrameTags(const std::string& szJpegPath, int nWidth, int nHeight);
+  void AbandonForMemory();
   bool WriteSwf(int fd);
 
   int m_nFrames;
@@ -64,4 +66,5 @@ class CSwfWriter {
   int m_nNextId;
   int m_nVersion;
   float m_fScale;
+  bool m_bOutOfMemory = false;  // the movie was abandoned; Write reports it
 };

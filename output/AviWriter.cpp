@@ -1,0 +1,372 @@
+#include "output/AviWriter.h"
+
+#include <cerrno>
+#include <cstring>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/dict.h>
+#include <libavutil/error.h>
+#include <libavutil/imgutils.h>
+#include <libswscale/swscale.h>
+}
+
+namespace {
+
+const char kStatusOk[] = "Ok";
+const char kStatusTooOld[] =
+    "Version of Video for Windows too old. Come on, join the 21th century!";
+const char kStatusEngine[] = "AVI Engine failed to initialize. Check filename %s.";
+const char kStatusStream[] = "AVI Stream creation failed. Check Bitmap info.";
+const char kStatusCompressed[] = "AVI Compressed Stream creation failed.";
+const char kStatusFormat[] = "AVI Compressed Stream format setting failed.";
+const char kStatusWrite[] = "AVI Stream write failed.";
+const char kStatusFrameSize[] = "AVI frame does not match the declared frame format.";
+
+bool IsFileOpenError(int e) {
+  switch (e) {
+    case AVERROR(ENOENT):
+    case AVERROR(EACCES):
+    case AVERROR(EPERM):
+    case AVERROR(EROFS):
+    case AVERROR(EISDIR):
+    case AVERROR(ENOTDIR):
+    case AVERROR(ENAMETOOLONG):
+    case AVERROR(ENOSPC):
+    case AVERROR(EEXIST):
+    case AVERROR(ELOOP):
+    case AVERROR(EIO):
+      return true;
+    default:
+      return false;
+  }
+}
+
+// What is appended to the engine text for a failure to set up the muxer or its file.
+const char* EngineErrorText(int e) {
+  if (e == AVERROR_MUXER_NOT_FOUND || e == AVERROR_PROTOCOL_NOT_FOUND) {
+    return "According to the registry, the type of file specified in AVIFileOpen does not have "
+           "a handler to process it";
+  }
+  if (e == AVERROR_INVALIDDATA) {
+    return "The file couldn't be read, indicating a corrupt file or an unrecognized format.";
+  }
+  if (e == AVERROR(ENOMEM)) return "The file could not be opened because of insufficient memory.";
+  if (IsFileOpenError(e)) return "A disk error occurred while opening the file.";
+  return "";
+}
+
+// What is appended to the compressed-stream text for a failure to set up the encoder.
+const char* CompressedErrorText(int e) {
+  if (e == AVERROR(EINVAL) || e == AVERROR_PATCHWELCOME || e == AVERROR(ENOSYS)) {
+    return "Compression is not supported for this type of data. This error might be returned if "
+           "you try to compress data that is not audio or video.";
+  }
+  if (e == AVERROR(ENOMEM)) return " There is not enough memory to complete the operation.";
+  if (e == AVERROR_ENCODER_NOT_FOUND) return " A suitable compressor cannot be found.";
+  return "";
+}
+
+std::string FfmpegErrorText(int e) {
+  char buf[AV_ERROR_MAX_STRING_SIZE] = {0};
+  av_strerror(e, buf, sizeof buf);
+  return buf;
+}
+
+AVPixelFormat EncoderPixelFormat(const AVCodec* pCodec) {
+  if (pCodec->id == AV_CODEC_ID_RAWVIDEO) return AV_PIX_FMT_BGR24;
+  // 4:2:0 full-range is what every Motion JPEG decoder reads.
+  if (pCodec->id == AV_CODEC_ID_MJPEG) return AV_PIX_FMT_YUVJ420P;
+  if (pCodec->pix_fmts == nullptr) return AV_PIX_FMT_BGR24;
+  return avcodec_find_best_pix_fmt_of_list(pCodec->pix_fmts, AV_PIX_FMT_BGR24, 0, nullptr);
+}
+
+// The frame format before SetFrameFormat: every field zero.
+BitmapInfoHeader ZeroedBitmapHeader() {
+  BitmapInfoHeader h;
+  h.biSize = 0;
+  h.biPlanes = 0;
+  h.biXPelsPerMeter = 0;
+  h.biYPelsPerMeter = 0;
+  return h;
+}
+
+}  // namespace
+
+CAviWriter::CAviWriter()
+    : m_strFileName("Untitled.avi"),
+      m_nRate(30),
+      m_nFrame(0),
+      m_pFile(nullptr),
+      m_pStream(nullptr),
+      m_pCompressed(nullptr),
+      m_bRaw(false),
+      m_bFileOpened(false),
+      m_bHeaderWritten(false),
+      m_pFrame(nullptr),
+      m_pPacket(nullptr),
+      m_pScale(nullptr) {
+  m_bih = ZeroedBitmapHeader();
+}
+
+CAviWriter::~CAviWriter() { Close(); }
+
+void CAviWriter::SetFrameFormat(int nWidth, int nHeight) {
+  m_bih = ZeroedBitmapHeader();
+  const int w = nWidth / 4 * 4;
+  const int h = nHeight / 4 * 4;
+  m_bih.biSize = 40;
+  m_bih.biWidth = w;
+  m_bih.biHeight = h;
+  m_bih.biPlanes = 1;
+  m_bih.biBitCount = 24;
+  m_bih.biCompression = 0;
+  // Negative or absurd sizes give no frame at all; Open reports them.
+  const int64_t size = (w > 0 && h > 0) ? (static_cast<int64_t>(w) * 24 + 31) / 32 * 4 * h : 0;
+  m_bih.biSizeImage = size <= 0xFFFFFFFFLL ? static_cast<uint32_t>(size) : 0;
+}
+
+void CAviWriter::EnsureAviExtension() {
+  // UTF-8 continuation bytes never equal ASCII letters, so a byte search is multibyte-safe.
+  if (m_strFileName.find("avi") == std::string::npos) m_strFileName += ".avi";
+}
+
+int CAviWriter::FailOpen(int nCode, const std::string& szText) {
+  m_strStatus = szText;
+  return nCode;
+}
+
+int CAviWriter::Open() {
+  Close();  // a second Open starts over instead of leaking the first movie
+  m_strStatus = kStatusOk;
+  m_szCodecName.clear();
+
+  // Libraries older than the headers we were built against cannot be trusted.
+  if (avformat_version() < LIBAVFORMAT_VERSION_INT || avcodec_version() < LIBAVCODEC_VERSION_INT) {
+    m_strStatus = kStatusTooOld;
+    return 1;
+  }
+
+  char szEngine[1024];
+  std::snprintf(szEngine, sizeof szEngine, kStatusEngine, m_strFileName.c_str());
+  int e = avformat_alloc_output_context2(&m_pFile, nullptr, "avi", m_strFileName.c_str());
+  if (e < 0 || m_pFile == nullptr) {
+    if (e >= 0) e = AVERROR(ENOMEM);
+    return FailOpen(e, std::string(szEngine) + EngineErrorText(e));
+  }
+
+  // The stream: one video stream of the declared format at m_nRate / 1 frames per second.
+  const int w = m_bih.biWidth, h = m_bih.biHeight;
+  if (w <= 0 || h <= 0 || m_bih.biSizeImage == 0 || m_nRate <= 0) {
+    return FailOpen(AVERROR(EINVAL), kStatusStream);
+  }
+  m_pStream = avformat_new_stream(m_pFile, nullptr);
+  if (m_pStream == nullptr) return FailOpen(AVERROR(ENOMEM), kStatusStream);
+  m_pStream->time_base = AVRational{1, m_nRate};
+  m_pStream->avg_frame_rate = AVRational{m_nRate, 1};
+
+  // The encoder choice comes before the file is created, so backing out leaves any existing
+  // file untouched.
+  const std::vector<AviCodecEntry> entries = AvailableAviCodecs();
+  int nChoice = 0;
+  if (m_chooser) nChoice = entries.empty() ? kAviCodecCancelled : m_chooser(entries);
+  if (!entries.empty() && (nChoice < 0 || nChoice >= static_cast<int>(entries.size()))) return 1;
+  const AVCodec* pCodec = nullptr;
+  if (!entries.empty()) {
+    m_szCodecName = entries[nChoice].szName;
+    pCodec = avcodec_find_encoder_by_name(AviEncoderName(m_szCodecName));
+  }
+  if (pCodec == nullptr) {
+    e = AVERROR_ENCODER_NOT_FOUND;
+    return FailOpen(e, std::string(kStatusCompressed) + CompressedErrorText(e));
+  }
+
+  m_pCompressed = avcodec_alloc_context3(pCodec);
+  m_pFrame = av_frame_alloc();
+  m_pPacket = av_packet_alloc();
+  if (m_pCompressed == nullptr || m_pFrame == nullptr || m_pPacket == nullptr) {
+    e = AVERROR(ENOMEM);
+    return FailOpen(e, std::string(kStatusCompressed) + CompressedErrorText(e));
+  }
+  m_bRaw = pCodec->id == AV_CODEC_ID_RAWVIDEO;
+  AVCodecContext* c = m_pCompressed;
+  c->width = w;
+  c->height = h;
+  c->time_base = AVRational{1, m_nRate};
+  c->framerate = AVRational{m_nRate, 1};
+  c->gop_size = 1;  // every frame a key frame
+  c->max_b_frames = 0;
+  c->pix_fmt = EncoderPixelFormat(pCodec);
+  c->sample_aspect_ratio = AVRational{1, 1};
+  if (pCodec->id == AV_CODEC_ID_MJPEG) {
+    c->color_range = AVCOL_RANGE_JPEG;
+    c->flags |= AV_CODEC_FLAG_QSCALE;
+    c->global_quality = FF_QP2LAMBDA * 2;  // near-lossless; the default bit rate is far too low
+  }
+  if (m_pFile->oformat->flags & AVFMT_GLOBALHEADER) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+  e = avcodec_open2(c, pCodec, nullptr);
+  if (e >= 0) e = avcodec_parameters_from_context(m_pStream->codecpar, c);
+  if (e >= 0) {
+    m_pFrame->format = c->pix_fmt;
+    m_pFrame->width = w;
+    m_pFrame->height = h;
+    e = av_frame_get_buffer(m_pFrame, 0);
+  }
+  if (e < 0) return FailOpen(e, std::string(kStatusCompressed) + CompressedErrorText(e));
+
+  // Now the file: created or truncated.
+  e = avio_open(&m_pFile->pb, m_strFileName.c_str(), AVIO_FLAG_WRITE);
+  if (e < 0) return FailOpen(e, std::string(szEngine) + EngineErrorText(e));
+  m_bFileOpened = true;
+
+  AVDictionary* pOptions = nullptr;
+  // Uncompressed rows go in bottom-up, exactly as they are read back.
+  if (m_bRaw) av_dict_set(&pOptions, "flipped_raw_rgb", "1", 0);
+  e = avformat_write_header(m_pFile, &pOptions);
+  av_dict_free(&pOptions);
+  if (e < 0) return FailOpen(e, kStatusFormat);
+  m_bHeaderWritten = true;
+
+  m_nFrame = 0;
+  return 0;
+}
+
+int CAviWriter::AddFrame(const uint8_t* pRows) {
+  return AddFrame(pRows, static_cast<int>((static_cast<int64_t>(m_bih.biWidth) * 24 + 31) / 32 * 4));
+}
+
+int CAviWriter::AddFrame(const uint8_t* pRows, int nStride) {
+  if (nStride < m_bih.biWidth * 3) {
+    if (!m_bHeaderWritten) return AVERROR(EINVAL);
+    m_strStatus = kStatusFrameSize;
+    return AVERROR(EINVAL);
+  }
+  return AddFrameFrom(pRows, nStride, PixelSource::Bgr24);
+}
+
+int CAviWriter::AddFrame(const FrameBitmap& bitmap) {
+  if (!m_bHeaderWritten) return AVERROR(EINVAL);
+  if (bitmap.nWidth != m_bih.biWidth || bitmap.nHeight != m_bih.biHeight ||
+      bitmap.bits.size() < static_cast<size_t>(bitmap.Stride()) * bitmap.nHeight) {
+    m_strStatus = kStatusFrameSize;
+    return AVERROR(EINVAL);
+  }
+  return AddFrameFrom(bitmap.bits.data(), bitmap.Stride(), PixelSource::Bgr32);
+}
+
+int CAviWriter::AddFrame(const CPicture& picture) {
+  if (!m_bHeaderWritten) return AVERROR(EINVAL);
+  if (picture.GetBpp() != 24 || picture.GetWidth() != m_bih.biWidth ||
+      picture.GetHeight() != m_bih.biHeight || picture.GetBits() == nullptr) {
+    m_strStatus = kStatusFrameSize;
+    return AVERROR(EINVAL);
+  }
+  return AddFrameFrom(picture.GetBits(), static_cast<int>(picture.GetEffWidth()),
+                      PixelSource::Bgr24);
+}
+
+int CAviWriter::AddFrameFrom(const uint8_t* pRows, int nStride, PixelSource source) {
+  // Without a finished Open there is nothing to write to; the status still says why.
+  if (!m_bHeaderWritten) return AVERROR(EINVAL);
+  if (pRows == nullptr) {
+    m_strStatus = kStatusFrameSize;
+    return AVERROR(EINVAL);
+  }
+  const int w = m_bih.biWidth, h = m_bih.biHeight;
+  int e = av_frame_make_writable(m_pFrame);
+  if (e < 0) {
+    m_strStatus = std::string(kStatusWrite) + " " + FfmpegErrorText(e);
+    ++m_nFrame;
+    return e;
+  }
+
+  if (m_bRaw) {
+    // Stored order in, stored order out: the stream is declared bottom-up.
+    for (int r = 0; r < h; ++r) {
+      const uint8_t* s = pRows + static_cast<ptrdiff_t>(r) * nStride;
+      uint8_t* d = m_pFrame->data[0] + static_cast<ptrdiff_t>(r) * m_pFrame->linesize[0];
+      if (source == PixelSource::Bgr24) {
+        std::memcpy(d, s, static_cast<size_t>(w) * 3);
+      } else {
+        for (int x = 0; x < w; ++x, s += 4, d += 3) {
+          d[0] = s[0];
+          d[1] = s[1];
+          d[2] = s[2];
+        }
+      }
+    }
+  } else {
+    const AVPixelFormat srcFormat =
+        source == PixelSource::Bgr24 ? AV_PIX_FMT_BGR24 : AV_PIX_FMT_BGR0;
+    m_pScale = sws_getCachedContext(m_pScale, w, h, srcFormat, w, h, m_pCompressed->pix_fmt,
+                                    SWS_BICUBIC | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
+    if (m_pScale == nullptr) {
+      m_strStatus = std::string(kStatusWrite) + " " + FfmpegErrorText(AVERROR(ENOMEM));
+      ++m_nFrame;
+      return AVERROR(ENOMEM);
+    }
+    // Start at the top row and step backwards: the encoders expect top-down pictures.
+    const uint8_t* src[4] = {pRows + static_cast<ptrdiff_t>(h - 1) * nStride, nullptr, nullptr,
+                             nullptr};
+    const int srcStride[4] = {-nStride, 0, 0, 0};
+    sws_scale(m_pScale, src, srcStride, 0, h, m_pFrame->data, m_pFrame->linesize);
+  }
+
+  m_pFrame->pts = m_nFrame;
+  m_pFrame->pict_type = AV_PICTURE_TYPE_I;
+  m_pFrame->key_frame = 1;
+  m_pFrame->quality = m_pCompressed->global_quality;
+  ++m_nFrame;
+  return EncodeAndWrite(m_pFrame);
+}
+
+int CAviWriter::EncodeAndWrite(AVFrame* pFrame) {
+  int e = avcodec_send_frame(m_pCompressed, pFrame);
+  while (e >= 0) {
+    e = avcodec_receive_packet(m_pCompressed, m_pPacket);
+    if (e == AVERROR(EAGAIN) || e == AVERROR_EOF) {
+      e = 0;
+      break;
+    }
+    if (e < 0) break;
+    av_packet_rescale_ts(m_pPacket, m_pCompressed->time_base, m_pStream->time_base);
+    m_pPacket->stream_index = m_pStream->index;
+    m_pPacket->flags |= AV_PKT_FLAG_KEY;  // every encoder here codes each frame on its own
+    e = av_write_frame(m_pFile, m_pPacket);
+    av_packet_unref(m_pPacket);
+  }
+  if (e == 0 && m_pFile->pb != nullptr && m_pFile->pb->error < 0) e = m_pFile->pb->error;
+  if (e < 0) m_strStatus = std::string(kStatusWrite) + " " + FfmpegErrorText(e);
+  return e;
+}
+
+int CAviWriter::Close() {
+  int rc = 0;
+  if (m_bHeaderWritten) {
+    rc = EncodeAndWrite(nullptr);  // drain the encoder
+    const int e = av_write_trailer(m_pFile);
+    if (rc == 0 && e < 0) rc = e;
+    if (rc == 0 && m_pFile->pb->error < 0) rc = m_pFile->pb->error;
+    m_bHeaderWritten = false;
+  }
+  if (m_bFileOpened) {
+    avio_flush(m_pFile->pb);
+    if (rc == 0 && m_pFile->pb->error < 0) rc = m_pFile->pb->error;
+    const int e = avio_closep(&m_pFile->pb);
+    if (rc == 0 && e < 0) rc = e;
+    m_bFileOpened = false;
+  }
+  if (rc < 0) m_strStatus = std::string(kStatusWrite) + " " + FfmpegErrorText(rc);
+
+  sws_freeContext(m_pScale);
+  m_pScale = nullptr;
+  av_packet_free(&m_pPacket);
+  av_frame_free(&m_pFrame);
+  avcodec_free_context(&m_pCompressed);
+  m_pStream = nullptr;  // owned by the format context
+  avformat_free_context(m_pFile);
+  m_pFile = nullptr;
+  m_bRaw = false;
+  return rc;
+}
