@@ -136,7 +136,7 @@ class CPicture {
   const PictureInfo& Info() const { return m_info; }
 
   const std::string& GetLastError() const { return m_info.szLastError; }
-  void SetLastError(const std::string& text);
+  void SetLastError(const std::string& text) const;
 
   int GetJpegQuality() const { return m_info.nJpegQuality; }
   void SetJpegQuality(int q) { m_info.nJpegQuality = q; }
@@ -145,13 +145,15 @@ class CPicture {
   int GetTransIndex() const { return m_info.nBkgndIndex; }
   void SetTransIndex(int idx) { m_info.nBkgndIndex = idx; }
   void SetOffset(int x, int y) { m_info.xOffset = x; m_info.yOffset = y; }
+  RgbQuad GetTransColor() const { return m_info.nBkgndColor; }
+  void SetTransColor(RgbQuad c) { m_info.nBkgndColor = c; }
   void Enable(bool b) { m_info.bEnabled = b; }
   int GetXDPI() const;
   int GetYDPI() const;
   void SetXDPI(int dpi);
   void SetYDPI(int dpi);
   uint32_t GetClrImportant() const { return m_header.biClrImportant; }
-  void SetClrImportant(uint32_t n) { m_header.biClrImportant = n; }
+  void SetClrImportant(uint32_t n);
 
   // Whole DIB: header, palette, rows (what a BMP file holds after its 14-byte file header).
   const uint8_t* GetDib() const { return m_dib.empty() ? nullptr : m_dib.data(); }
@@ -180,6 +182,11 @@ class CPicture {
 
  protected:
   void CopyInfoFrom(const CPicture& src);
+  // Keeps the header copy at the start of the DIB in step with m_header.
+  void SyncHeader();
+  void ForgetLookup() const { m_bLastLookup = false; }
+  // Takes over a decoded picture's buffers and information.
+  void Adopt(CPicture&& other);
   // Mutable: last-error text and the nearest-index memo change inside const operations.
   mutable PictureInfo m_info;
   BitmapInfoHeader m_header;
@@ -196,10 +203,13 @@ class CPicture {
 class CPictureGIF : public CPicture {
  public:
   CPictureGIF() : CPicture(PICTURE_GIF) {}
+  using CPicture::Encode;
   void SetLoops(int n) { m_nLoops = n; }
   int GetLoops() const { return m_nLoops; }
   void SetDisposalMethod(int d) { m_nDisposal = d; }
+  int GetDisposalMethod() const { return m_nDisposal; }
   void SetComment(const std::string& c) { m_szComment = c.substr(0, 255); }
+  const std::string& GetComment() const { return m_szComment; }
   // Writes `count` palette images as one GIF89a; false with the last error on failure.
   bool Encode(FILE* fp, CPicture** ppImages, int count, bool bLocalColorMap);
 
