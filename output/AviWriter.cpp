@@ -92,6 +92,20 @@ BitmapInfoHeader ZeroedBitmapHeader() {
   return h;
 }
 
+// libswscale wants the plain YUV formats with the range given separately.
+AVPixelFormat ScalerFormat(AVPixelFormat f, bool* pFullRange) {
+  *pFullRange = true;
+  switch (f) {
+    case AV_PIX_FMT_YUVJ420P: return AV_PIX_FMT_YUV420P;
+    case AV_PIX_FMT_YUVJ422P: return AV_PIX_FMT_YUV422P;
+    case AV_PIX_FMT_YUVJ444P: return AV_PIX_FMT_YUV444P;
+    case AV_PIX_FMT_YUVJ440P: return AV_PIX_FMT_YUV440P;
+    default:
+      *pFullRange = false;
+      return f;
+  }
+}
+
 }  // namespace
 
 CAviWriter::CAviWriter()
@@ -106,7 +120,8 @@ CAviWriter::CAviWriter()
       m_bHeaderWritten(false),
       m_pFrame(nullptr),
       m_pPacket(nullptr),
-      m_pScale(nullptr) {
+      m_pScale(nullptr),
+      m_nScaleSource(-1) {
   m_bih = ZeroedBitmapHeader();
 }
 
@@ -299,12 +314,27 @@ int CAviWriter::AddFrameFrom(const uint8_t* pRows, int nStride, PixelSource sour
   } else {
     const AVPixelFormat srcFormat =
         source == PixelSource::Bgr24 ? AV_PIX_FMT_BGR24 : AV_PIX_FMT_BGR0;
-    m_pScale = sws_getCachedContext(m_pScale, w, h, srcFormat, w, h, m_pCompressed->pix_fmt,
-                                    SWS_BICUBIC | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
-    if (m_pScale == nullptr) {
-      m_strStatus = std::string(kStatusWrite) + " " + FfmpegErrorText(AVERROR(ENOMEM));
-      ++m_nFrame;
-      return AVERROR(ENOMEM);
+    if (m_pScale == nullptr || srcFormat != m_nScaleSource) {
+      bool bFullRange = false;
+      const AVPixelFormat dstFormat = ScalerFormat(m_pCompressed->pix_fmt, &bFullRange);
+      sws_freeContext(m_pScale);
+      m_pScale = sws_getContext(w, h, srcFormat, w, h, dstFormat, SWS_BICUBIC | SWS_ACCURATE_RND,
+                                nullptr, nullptr, nullptr);
+      if (m_pScale == nullptr) {
+        m_strStatus = std::string(kStatusWrite) + " " + FfmpegErrorText(AVERROR(ENOMEM));
+        ++m_nFrame;
+        return AVERROR(ENOMEM);
+      }
+      if (bFullRange) {
+        int* invTable = nullptr;
+        int* table = nullptr;
+        int srcRange = 0, dstRange = 0, brightness = 0, contrast = 0, saturation = 0;
+        sws_getColorspaceDetails(m_pScale, &invTable, &srcRange, &table, &dstRange, &brightness,
+                                 &contrast, &saturation);
+        sws_setColorspaceDetails(m_pScale, invTable, srcRange, table, 1, brightness, contrast,
+                                 saturation);
+      }
+      m_nScaleSource = srcFormat;
     }
     // Start at the top row and step backwards: the encoders expect top-down pictures.
     const uint8_t* src[4] = {pRows + static_cast<ptrdiff_t>(h - 1) * nStride, nullptr, nullptr,
@@ -361,6 +391,7 @@ int CAviWriter::Close() {
 
   sws_freeContext(m_pScale);
   m_pScale = nullptr;
+  m_nScaleSource = -1;
   av_packet_free(&m_pPacket);
   av_frame_free(&m_pFrame);
   avcodec_free_context(&m_pCompressed);

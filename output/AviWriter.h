@@ -91,4 +91,5 @@ class CAviWriter {
   AVFrame* m_pFrame;            // the encoder's input picture, reused
   AVPacket* m_pPacket;
   SwsContext* m_pScale;         // colour conversion for encoders that are not raw
+  int m_nScaleSource;           // pixel format m_pScale converts from (-1: none yet)
 };
