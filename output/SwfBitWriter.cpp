@@ -135,3 +135,28 @@ void CSwfTag::PutStraightEdge(int32_t dx, int32_t dy) {
     PutSignedBits(dx, nBits);
   }
 }
+
+bool SwfUsesLongHeader(const CSwfTag& tag) {
+  switch (tag.Type()) {
+    case 6:   // DefineBits
+    case 19:  // SoundStreamBlock
+    case 20:  // DefineBitsLossless
+    case 21:  // DefineBitsJPEG2
+    case 35:  // DefineBitsJPEG3
+    case 36:  // DefineBitsLossless2
+      return true;
+    default:
+      return tag.Length() > 62;
+  }
+}
+
+std::vector<uint8_t> SwfTagHeader(const CSwfTag& tag) {
+  const bool bLong = SwfUsesLongHeader(tag);
+  const uint16_t v = static_cast<uint16_t>(tag.Type() * 64 + (bLong ? 63 : tag.Length()));
+  std::vector<uint8_t> head = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)};
+  if (bLong) {
+    const uint32_t len = static_cast<uint32_t>(tag.Length());
+    for (int i = 0; i < 4; ++i) head.push_back(static_cast<uint8_t>(len >> (8 * i)));
+  }
+  return head;
+}

@@ -51,3 +51,9 @@ class CSwfTag {
   std::vector<uint8_t> m_data;
   uint8_t m_nBitMask = 0;  // mask of the next bit in the last byte; 0 when aligned
 };
+
+// The record header a tag is written with: 2 bytes (type * 64 + length) when the length is at
+// most 62 and the type is not a bitmap or sound type that always takes the long form;
+// otherwise 6 bytes (type * 64 + 63, then the length as u32).
+bool SwfUsesLongHeader(const CSwfTag& tag);
+std::vector<uint8_t> SwfTagHeader(const CSwfTag& tag);

@@ -147,48 +147,26 @@ bool WriteAll(int fd, const uint8_t* p, size_t n) {
   return true;
 }
 
-bool UsesLongHeader(const CSwfTag& tag) {
-  switch (tag.Type()) {
-    case 6:
-    case 19:
-    case 20:
-    case 21:
-    case 35:
-    case 36:
-      return true;  // bitmap and sound tags always carry the long form
-    default:
-      return tag.Length() > 62;
-  }
-}
-
-size_t WrittenSize(const CSwfTag& tag) { return (UsesLongHeader(tag) ? 6 : 2) + tag.Length(); }
+size_t WrittenSize(const CSwfTag& tag) { return SwfTagHeader(tag).size() + tag.Length(); }
 
 bool WriteTag(int fd, const CSwfTag& tag) {
-  uint8_t head[6];
-  const size_t len = tag.Length();
-  if (!UsesLongHeader(tag)) {
-    const uint16_t v = static_cast<uint16_t>(tag.Type() * 64 + len);
-    head[0] = static_cast<uint8_t>(v);
-    head[1] = static_cast<uint8_t>(v >> 8);
-    if (!WriteAll(fd, head, 2)) {
+  const std::vector<uint8_t> head = SwfTagHeader(tag);
+  if (head.size() == 2) {
+    if (!WriteAll(fd, head.data(), 2)) {
       std::fputs("WriteTag() failed: Short Header.\n", stderr);
       return false;
     }
   } else {
-    const uint16_t v = static_cast<uint16_t>(tag.Type() * 64 + 63);
-    head[0] = static_cast<uint8_t>(v);
-    head[1] = static_cast<uint8_t>(v >> 8);
-    if (!WriteAll(fd, head, 2)) {
+    if (!WriteAll(fd, head.data(), 2)) {
       std::fputs("WriteTag() failed: Long Header (1).\n", stderr);
       return false;
     }
-    for (int i = 0; i < 4; ++i) head[i] = static_cast<uint8_t>(static_cast<uint32_t>(len) >> (8 * i));
-    if (!WriteAll(fd, head, 4)) {
+    if (!WriteAll(fd, head.data() + 2, 4)) {
       std::fputs("WriteTag() failed: Long Header (2).\n", stderr);
       return false;
     }
   }
-  if (len > 0 && !WriteAll(fd, tag.Data().data(), len)) {
+  if (tag.Length() > 0 && !WriteAll(fd, tag.Data().data(), tag.Length())) {
     std::fputs("WriteTag() failed: Data.\n", stderr);
     return false;
   }
