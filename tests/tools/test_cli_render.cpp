@@ -1,0 +1,137 @@
+// `kestrelle-cli render`: a project saved in a temporary folder is rendered by the command
+// and by the library directly; the PNG the command writes must hold the same pixels.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "core/ProjectFile.h"
+#include "output/FrameImage.h"
+#include "render/ProjectFrame.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+struct CliResult {
+  int nExitCode = -1;
+  std::string szOutput;  // standard output and error together
+};
+
+CliResult RunCli(const std::string& args) {
+  CliResult r;
+  const std::string command = "'" + BinDir() + "/kestrelle-cli' " + args + " 2>&1";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return r;
+  char buf[512];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) r.szOutput.append(buf, n);
+  const int status = pclose(pipe);
+  r.nExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+class CliRenderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_szImage1 = m_dir.File("one.png");
+    m_szImage2 = m_dir.File("two.png");
+    ASSERT_TRUE(MakePatternPicture(60, 40, 1).Save(m_szImage1, PICTURE_PNG));
+    ASSERT_TRUE(MakePatternPicture(48, 64, 2).Save(m_szImage2, PICTURE_PNG));
+    MorphProject project;
+    ASSERT_TRUE(project.LoadImage1(m_szImage1));
+    ASSERT_TRUE(project.LoadImage2(m_szImage2));
+    int vnum = -1;
+    ASSERT_TRUE(project.AddPairAt(1, 20, 12, &vnum));
+    ASSERT_TRUE(project.MovePoint(2, vnum, 30.0, 40.0));
+    m_szProject = m_dir.File("pair.fmph");
+    ASSERT_TRUE(SaveProject(project, m_szProject));
+  }
+
+  // What the library renders for the saved project with the given settings.
+  CPicture Expected(int nType, int nFrameCount, int nFrame, int nWidth, int nHeight) {
+    MorphProject project;
+    EXPECT_TRUE(OpenProject(project, m_szProject));
+    project.SetFrameCount(nFrameCount);
+    project.m_nMorphType = nType;
+    project.m_nOutputWidth = nWidth;
+    project.m_nOutputHeight = nHeight;
+    const MorphTriangles triangles = ProjectTriangles(project);
+    EXPECT_EQ(triangles.size(), project.m_mesh.TriangleList().size());
+    COffscreenRenderer renderer;
+    FrameBitmap bitmap;
+    EXPECT_TRUE(renderer.RenderFrame(MakeProjectFrameRequest(project, triangles, nFrame), bitmap))
+        << renderer.GetLastError();
+    CPicture pic;
+    EXPECT_TRUE(GrabFrameImage(bitmap, pic));
+    return pic;
+  }
+
+  static void ExpectSamePixels(const std::string& path, const CPicture& expected) {
+    CPicture written;
+    ASSERT_TRUE(written.Load(path, PICTURE_PNG)) << written.GetLastError();
+    ASSERT_EQ(written.GetWidth(), expected.GetWidth());
+    ASSERT_EQ(written.GetHeight(), expected.GetHeight());
+    int nDiffer = 0;
+    for (int y = 0; y < expected.GetHeight(); ++y)
+      for (int x = 0; x < expected.GetWidth(); ++x) {
+        const RgbQuad a = written.GetPixelColor(x, y), b = expected.GetPixelColor(x, y);
+        if (a.rgbBlue != b.rgbBlue || a.rgbGreen != b.rgbGreen || a.rgbRed != b.rgbRed) ++nDiffer;
+      }
+    EXPECT_EQ(nDiffer, 0);
+  }
+
+  TempDir m_dir;
+  std::string m_szImage1, m_szImage2, m_szProject;
+};
+
+TEST_F(CliRenderTest, DefaultsRenderTheMiddleFrameAtImage1Size) {
+  const std::string out = m_dir.File("middle.png");
+  const CliResult r = RunCli("render '" + m_szProject + "' -o '" + out + "'");
+  ASSERT_EQ(r.nExitCode, 0) << r.szOutput;
+  ExpectSamePixels(out, Expected(1, 30, 15, 60, 40));
+}
+
+TEST_F(CliRenderTest, OptionsChooseFrameCountTypeAndSize) {
+  const std::string out = m_dir.File("warp.png");
+  CliResult r = RunCli("render '" + m_szProject + "' -o '" + out +
+                       "' --frame 2 --frames 9 --type warp2 --size 50x70");
+  ASSERT_EQ(r.nExitCode, 0) << r.szOutput;
+  ExpectSamePixels(out, Expected(3, 9, 2, 50, 70));
+
+  r = RunCli("render '" + m_szProject + "' -o '" + out + "' --frame 9 --frames 9 --type warp1");
+  ASSERT_EQ(r.nExitCode, 0) << r.szOutput;
+  ExpectSamePixels(out, Expected(2, 9, 9, 60, 40));
+}
+
+TEST_F(CliRenderTest, BadRequestsFailWithAMessageAndWriteNothing) {
+  const std::string out = m_dir.File("never.png");
+  struct Case {
+    std::string args;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"render '" + m_dir.File("missing.fmph") + "' -o '" + out + "'", "open project error!"},
+      {"render '" + m_szProject + "' -o '" + out + "' --frame 31", "past the last frame"},
+      {"render '" + m_szProject + "' -o '" + out + "' --size 40", "not a size"},
+      {"render '" + m_szProject + "' -o '" + out + "' --size 99999x10", "99999"},
+      {"render '" + m_szProject + "' -o '" + m_dir.File("frame.xyz") + "'", "unknown picture format"},
+      {"render '" + m_szProject + "' -o '" + out + "' --type sideways", "sideways"},
+      {"render '" + m_szProject + "' -o '" + out + "' --frames 0", "--frames"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args);
+    const CliResult r = RunCli(c.args);
+    EXPECT_NE(r.nExitCode, 0);
+    EXPECT_NE(r.szOutput.find(c.expected), std::string::npos) << r.szOutput;
+  }
+  EXPECT_FALSE(std::filesystem::exists(out));
+  EXPECT_FALSE(std::filesystem::exists(m_dir.File("frame.xyz")));
+
+  const CliResult r = RunCli("render '" + m_szProject + "' -o '" + m_dir.File("no/such/dir.png") + "'");
+  EXPECT_NE(r.nExitCode, 0);
+  EXPECT_FALSE(r.szOutput.empty());
+}
+
+}  // namespace
