@@ -83,7 +83,7 @@ std::vector<uint8_t> ComponentPlane(const opj_image_t& img, const opj_image_comp
   std::vector<uint8_t> plane(size_t(width) * size_t(height));
   const int64_t offset = c.sgnd ? (int64_t(1) << (c.prec - 1)) : 0;
   const int64_t maxIn = (int64_t(1) << c.prec) - 1;
-  std::vector<int> column(size_t(width));
+  std::vector<int> column(static_cast<size_t>(width));
   for (int x = 0; x < width; ++x) {
     int64_t i = int64_t((img.x0 + uint32_t(x)) / c.dx) - int64_t(c.x0);
     column[size_t(x)] = int(std::clamp<int64_t>(i, 0, int64_t(c.w) - 1));

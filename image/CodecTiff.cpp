@@ -92,6 +92,16 @@ toff_t MemSeek(thandle_t h, toff_t off, int whence) {
 
 int MemClose(thandle_t) { return 0; }
 toff_t MemSize(thandle_t h) { return static_cast<MemSource*>(h)->nSize; }
+// The block is handed to the library as a read-only mapping, as a file mapped with
+// PROT_READ would be: this version of the library reads tiles through the general reader
+// only from mapped files.
+int MemMap(thandle_t h, void** base, toff_t* size) {
+  auto* src = static_cast<MemSource*>(h);
+  *base = const_cast<uint8_t*>(src->pData);
+  *size = src->nSize;
+  return 1;
+}
+
 int NoMap(thandle_t, void**, toff_t*) { return 0; }
 void NoUnmap(thandle_t, void*, toff_t) {}
 
@@ -409,8 +419,8 @@ bool DecodeTiff(CPicture& pic, const uint8_t* data, size_t size) {
   std::string libText;
   CTiffOptions opts(libText);
   MemSource src{data, toff_t(size), 0};
-  CTiffHandle tif(TIFFClientOpenExt("memory", "rm", &src, MemRead, MemWrite, MemSeek, MemClose,
-                                    MemSize, NoMap, NoUnmap, opts.m_pOpts));
+  CTiffHandle tif(TIFFClientOpenExt("memory", "r", &src, MemRead, MemWrite, MemSeek, MemClose,
+                                    MemSize, MemMap, NoUnmap, opts.m_pOpts));
   if (!tif.m_pTif) {
     pic.SetLastError(kOpenError);
     return false;
@@ -452,7 +462,8 @@ bool EncodeTiff(const CPicture& pic, FILE* fp, std::string& err) {
     }
     ok = WriteOpened(tif.m_pTif, pic, werr) && TIFFFlush(tif.m_pTif);
   }
-  if (ok && fflush(fp) == 0) return true;
+  // The library leaves the position wherever its last patch went; continue after the file.
+  if (ok && fflush(fp) == 0 && fseeko(fp, 0, SEEK_END) == 0) return true;
   err = "TIFF: " + (libText.empty() ? (werr.empty() ? std::string("cannot write the file") : werr)
                                     : libText);
   return false;
