@@ -18,9 +18,7 @@ bool GrabFrameImage(const FrameBitmap& bitmap, CPicture& out, std::string* pErro
   CPicture picture(PICTURE_BMP);
   if (!picture.Create(bitmap.nWidth, bitmap.nHeight, kFrameReadBackDepth, PICTURE_BMP))
     return fail("Frame read-back: " + picture.GetLastError());
-  // A BMP file made from a screen read-back carries no resolution.
-  picture.SetXDPI(0);
-  picture.SetYDPI(0);
+  // The read-back's BMP file carries no resolution, so the picture keeps its default.
 
   for (int y = 0; y < bitmap.nHeight; ++y) {
     const uint8_t* pSrc = bitmap.Row(y);

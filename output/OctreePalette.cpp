@@ -51,11 +51,11 @@ void OctreePalette::AddColor(uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
   }
 }
 
-void OctreePalette::Reduce() {
+bool OctreePalette::Reduce() {
   unsigned nLevel = m_nColorBits > 0 ? m_nColorBits - 1 : 0;
   while (nLevel > 0 && !m_apReducible[nLevel]) --nLevel;
   Node* pNode = m_apReducible[nLevel];
-  if (!pNode) return;
+  if (!pNode) return false;
   m_apReducible[nLevel] = pNode->pNextReducible;
   pNode->pNextReducible = nullptr;
 
@@ -74,7 +74,8 @@ void OctreePalette::Reduce() {
     ++nChildren;
   }
   pNode->bLeaf = true;
-  m_nLeafCount -= nChildren - 1;
+  m_nLeafCount = m_nLeafCount + 1 - nChildren;
+  return true;
 }
 
 bool OctreePalette::AddImage(const uint8_t* pDib, size_t nDibSize) {
@@ -119,10 +120,7 @@ bool OctreePalette::AddImage(const uint8_t* pDib, size_t nDibSize) {
         if (nIndex < nColors) std::memcpy(&c, pColors + nIndex, sizeof(c));
         AddColor(c.rgbRed, c.rgbGreen, c.rgbBlue, c.rgbReserved);
       }
-      while (m_nLeafCount > m_nMaxColors) {
-        const unsigned nBefore = m_nLeafCount;
-        Reduce();
-        if (m_nLeafCount == nBefore) break;
+      while (m_nLeafCount > m_nMaxColors && Reduce()) {
       }
     }
   }

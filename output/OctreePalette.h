@@ -36,7 +36,7 @@ class OctreePalette {
 
  private:
   struct Node;
-  void Reduce();
+  bool Reduce();  // false when no internal node is left
   static void FreeNode(Node* pNode);
 
   Node* m_pRoot = nullptr;

@@ -314,6 +314,13 @@ OutputRunResult COutputRun::Run(const OutputRunRequest& request, const OutputRun
                     std::to_string(request.nFrameCount)),
            result;
   if (request.szOutputPath.empty()) return ctx.Fail("No output file was given"), result;
+  // A folder that cannot take the files fails now rather than after every frame is
+  // rendered. The AVI writer reports its own file errors.
+  if (request.nFormat != AviMovie) {
+    const std::string szFolder = FolderOf(request.szOutputPath);
+    if (::access(szFolder.c_str(), W_OK | X_OK) != 0)
+      return ctx.Fail("Cannot write " + request.szOutputPath + ": " + std::strerror(errno)), result;
+  }
 
   if (!m_pRenderer) m_pRenderer = std::make_unique<COffscreenRenderer>();
   if (!m_pAviWriter) m_pAviWriter = std::make_unique<CAviWriter>();
@@ -334,8 +341,8 @@ OutputRunResult COutputRun::Run(const OutputRunRequest& request, const OutputRun
     ctx.pWriter = pWriter.get();
   }
 
-  bool bOk = CheckRunning(ctx);
-  if (bOk) {
+  bool bOk = true;
+  if (CheckRunning(ctx)) {
     switch (request.nFormat) {
       case AviMovie: bOk = RunAvi(ctx); break;
       case FlashMovie:

@@ -1,0 +1,404 @@
+// The output run end to end on a small synthetic project, rendered off screen: frame
+// order, progress, the files of every format, cancelling and failures.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <tuple>
+#include <filesystem>
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+#include "GifReference.h"
+#include "support/TestSupport.h"
+#include "output/FrameImage.h"
+#include "output/FrameWriters.h"
+#include "output/OutputRun.h"
+#include "render/OffscreenRenderer.h"
+
+namespace {
+
+std::vector<std::string> FilesIn(const std::string& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Points the system temporary folder at a folder of the test while it lives, so that
+// the run's private frame folder can be seen (and seen gone).
+class ScopedTmpDir {
+ public:
+  ScopedTmpDir() {
+    const char* old = std::getenv("TMPDIR");
+    if (old) m_old = old, m_bHadOld = true;
+    setenv("TMPDIR", m_dir.Path().c_str(), 1);
+  }
+  ~ScopedTmpDir() {
+    if (m_bHadOld)
+      setenv("TMPDIR", m_old.c_str(), 1);
+    else
+      unsetenv("TMPDIR");
+  }
+  const std::string& Path() const { return m_dir.Path(); }
+
+ private:
+  TempDir m_dir;
+  std::string m_old;
+  bool m_bHadOld = false;
+};
+
+MorphVertex Vertex(int vnum, double x1, double y1, double x2, double y2) {
+  MorphVertex v;
+  v.vnum = vnum;
+  v.x1 = x1;
+  v.y1 = y1;
+  v.x2 = x2;
+  v.y2 = y2;
+  return v;
+}
+
+struct Project {
+  CPicture image1 = MakePatternPicture(64, 48, 1);
+  CPicture image2 = MakePatternPicture(64, 48, 7);
+  MorphTriangles triangles;
+  Project() {
+    const MorphVertex p[5] = {Vertex(0, 0, 0, 0, 0), Vertex(1, 0, 48, 0, 48), Vertex(2, 64, 0, 64, 0),
+                              Vertex(3, 64, 48, 64, 48), Vertex(4, 32, 24, 40, 20)};
+    triangles = {{p[0], p[2], p[4]}, {p[2], p[3], p[4]}, {p[3], p[1], p[4]}, {p[1], p[0], p[4]}};
+  }
+};
+
+struct Recorder {
+  std::vector<int> progress, shown, reported;
+  int pumps = 0;
+  int stopAfterReports = -1;  // the user cancels once this many frames are reported
+  OutputRunCallbacks Callbacks() {
+    OutputRunCallbacks cb;
+    cb.onProgress = [this](int p) { progress.push_back(p); };
+    cb.onShowFrame = [this](int i) { shown.push_back(i); };
+    cb.onReportFrame = [this](int i) { reported.push_back(i); };
+    cb.pump = [this] { ++pumps; };
+    cb.isRunning = [this] { return stopAfterReports < 0 || static_cast<int>(reported.size()) < stopAfterReports; };
+    cb.chooseCodec = AviCodecChooserByName("raw");
+    return cb;
+  }
+};
+
+OutputRunRequest MakeRequest(const Project& project, int format, const std::string& path, int N = 3) {
+  OutputRunRequest rq;
+  rq.pImage1 = &project.image1;
+  rq.pImage2 = &project.image2;
+  rq.pTriangles = &project.triangles;
+  rq.nMorphType = 1;
+  rq.nFrameCount = N;
+  rq.nOutputWidth = 42;
+  rq.nOutputHeight = 30;
+  rq.nFormat = format;
+  rq.szOutputPath = path;
+  return rq;
+}
+
+FrameBitmap RenderDirect(const OutputRunRequest& rq, int frame) {
+  COffscreenRenderer renderer;
+  MorphFrameRequest fr;
+  fr.pImage1 = rq.pImage1;
+  fr.pImage2 = rq.pImage2;
+  fr.pTriangles = rq.pTriangles;
+  fr.nMorphType = rq.nMorphType;
+  fr.nCurFrame = frame;
+  fr.nFrameCount = rq.nFrameCount;
+  fr.nOutputWidth = rq.nOutputWidth;
+  fr.nOutputHeight = rq.nOutputHeight;
+  FrameBitmap out;
+  EXPECT_TRUE(renderer.RenderFrame(fr, out)) << renderer.GetLastError();
+  return out;
+}
+
+int CountAviVideoFrames(const std::string& path, int* pWidth = nullptr) {
+  AVFormatContext* ctx = nullptr;
+  if (avformat_open_input(&ctx, path.c_str(), nullptr, nullptr) < 0) return -1;
+  int count = 0;
+  if (avformat_find_stream_info(ctx, nullptr) >= 0) {
+    const int video = av_find_best_stream(ctx, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (video >= 0 && pWidth) *pWidth = ctx->streams[video]->codecpar->width;
+    AVPacket* pkt = av_packet_alloc();
+    while (av_read_frame(ctx, pkt) >= 0) {
+      if (pkt->stream_index == video) ++count;
+      av_packet_unref(pkt);
+    }
+    av_packet_free(&pkt);
+  }
+  avformat_close_input(&ctx);
+  return count;
+}
+
+// Frame count field of an uncompressed SWF file's header, -1 when it is not one.
+int SwfFrameCount(const std::vector<uint8_t>& b) {
+  if (b.size() < 9 || b[0] != 'F' || b[1] != 'W' || b[2] != 'S') return -1;
+  const int nbits = b[8] >> 3;
+  const size_t rectBytes = (5 + 4 * nbits + 7) / 8;
+  const size_t at = 8 + rectBytes + 2;
+  if (b.size() < at + 2) return -1;
+  return b[at] | (b[at + 1] << 8);
+}
+
+}  // namespace
+
+TEST(OutputStatisticsTest, TextsOfAFinishedRun) {
+  const OutputStatistics stats = MakeOutputStatistics(30, 2000);
+  EXPECT_EQ(stats.FramesText(), "30 frames");
+  EXPECT_EQ(stats.SecondsText(), "2.00 seconds");
+  EXPECT_EQ(stats.SpeedText(), "15.00  frame/s");
+  EXPECT_EQ(MakeOutputStatistics(5, 0).SpeedText(), "0.00  frame/s");
+}
+
+TEST(OutputRunTest, SequenceRunWritesEveryFrameInOrder) {
+  Project project;
+  TempDir dir;
+  Recorder rec;
+  COutputRun run;
+  const OutputRunResult result = run.Run(MakeRequest(project, ImageSequence, dir.File("face.bmp"), 4), rec.Callbacks());
+  ASSERT_TRUE(result.Ok()) << result.szError;
+  EXPECT_EQ(rec.progress, (std::vector<int>{0, 25, 50, 75, 100}));
+  EXPECT_EQ(rec.shown, (std::vector<int>{0, 1, 2, 3, 4}));
+  EXPECT_EQ(rec.reported, rec.shown);
+  EXPECT_EQ(rec.pumps, 10);
+  EXPECT_EQ(FilesIn(dir.Path()),
+            (std::vector<std::string>{"face0.bmp", "face1.bmp", "face2.bmp", "face3.bmp", "face4.bmp"}));
+  EXPECT_EQ(result.stats.nFrames, 4);
+  EXPECT_EQ(result.nFramesRendered, 5);
+
+  // Each picture is the frame as the renderer draws it.
+  CPicture saved(dir.File("face2.bmp"), PICTURE_BMP);
+  CPicture expected;
+  ASSERT_TRUE(GrabFrameImage(RenderDirect(MakeRequest(project, ImageSequence, "", 4), 2), expected));
+  ASSERT_EQ(saved.GetDibSize(), expected.GetDibSize());
+  EXPECT_EQ(std::memcmp(saved.GetBits(), expected.GetBits(), expected.GetEffWidth() * expected.GetHeight()), 0);
+}
+
+TEST(OutputRunTest, SingleFrameRunWritesTheCurrentFrameWithoutNumber) {
+  Project project;
+  TempDir dir;
+  Recorder rec;
+  COutputRun run;
+  OutputRunRequest rq = MakeRequest(project, SingleFrame, dir.File("still.png"), 4);
+  rq.nCurFrame = 3;
+  const OutputRunResult result = run.Run(rq, rec.Callbacks());
+  ASSERT_TRUE(result.Ok()) << result.szError;
+  EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"still.png"});
+  CPicture saved(dir.File("still.png"), PICTURE_PNG);
+  CPicture frame3, frame0;
+  ASSERT_TRUE(GrabFrameImage(RenderDirect(rq, 3), frame3));
+  ASSERT_TRUE(GrabFrameImage(RenderDirect(rq, 0), frame0));
+  int diff3 = 0, diff0 = 0;
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 42; ++x) {
+      const RgbQuad s = saved.GetPixelColor(x, y), a = frame3.GetPixelColor(x, y), b = frame0.GetPixelColor(x, y);
+      diff3 += std::abs(s.rgbRed - a.rgbRed) + std::abs(s.rgbBlue - a.rgbBlue);
+      diff0 += std::abs(s.rgbRed - b.rgbRed) + std::abs(s.rgbBlue - b.rgbBlue);
+    }
+  EXPECT_EQ(diff3, 0);
+  EXPECT_GT(diff0, 0);
+}
+
+TEST(OutputRunTest, GifRunDecodesFrameByFrame) {
+  Project project;
+  TempDir dir;
+  Recorder rec;
+  COutputRun run;
+  const OutputRunRequest rq = MakeRequest(project, AnimatedGif, dir.File("morph.gif"), 3);
+  const OutputRunResult result = run.Run(rq, rec.Callbacks());
+  ASSERT_TRUE(result.Ok()) << result.szError;
+  EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"morph.gif"});
+
+  GifRefFile gif;
+  std::string why;
+  ASSERT_TRUE(DecodeGifReference(ReadFileBytes(dir.File("morph.gif")), gif, why)) << why;
+  ASSERT_EQ(gif.frames.size(), 4u);
+  EXPECT_EQ(gif.nLoopCount, 89);
+  for (int i = 0; i <= 3; ++i) {
+    const FrameBitmap frame = RenderDirect(rq, i);
+    CPicture reduced;
+    ASSERT_TRUE(GrabFrameImage(frame, reduced));
+    ASSERT_TRUE(ReduceGifFrame(reduced));
+    double total = 0;
+    int mismatches = 0;
+    for (int y = 0; y < 30; ++y)
+      for (int x = 0; x < 42; ++x) {
+        const GifRefColor c = gif.frames[i].Color(gif.globalTable, x, y);
+        const RgbQuad q = reduced.GetPixelColor(x, 29 - y);
+        if (c.r != q.rgbRed || c.g != q.rgbGreen || c.b != q.rgbBlue) ++mismatches;
+        const uint8_t* p = frame.Row(29 - y) + x * 4;
+        total += std::abs(c.b - p[0]) + std::abs(c.g - p[1]) + std::abs(c.r - p[2]);
+      }
+    EXPECT_EQ(mismatches, 0) << "frame " << i;
+    EXPECT_LT(total / (30 * 42), 30.0) << "frame " << i;
+    EXPECT_EQ(gif.frames[i].nDelay, 1);
+  }
+}
+
+TEST(OutputRunTest, CancelledGifRunLeavesNoFiles) {
+  Project project;
+  TempDir dir;
+  Recorder rec;
+  rec.stopAfterReports = 2;
+  COutputRun run;
+  const OutputRunResult result = run.Run(MakeRequest(project, AnimatedGif, dir.File("morph.gif"), 5), rec.Callbacks());
+  EXPECT_EQ(result.status, OutputRunStatus::Cancelled);
+  EXPECT_EQ(rec.reported, (std::vector<int>{0, 1}));
+  EXPECT_TRUE(FilesIn(dir.Path()).empty());
+
+  // Cancelled before the first frame: nothing is rendered.
+  Recorder early;
+  early.stopAfterReports = 0;
+  const OutputRunResult none = run.Run(MakeRequest(project, AnimatedGif, dir.File("morph.gif"), 5), early.Callbacks());
+  EXPECT_EQ(none.status, OutputRunStatus::Cancelled);
+  EXPECT_EQ(none.nFramesRendered, 0);
+  EXPECT_TRUE(FilesIn(dir.Path()).empty());
+}
+
+TEST(OutputRunTest, AviRunHoldsForwardAndBackwardFrames) {
+  Project project;
+  TempDir dir;
+  Recorder rec;
+  COutputRun run;
+  const OutputRunResult result = run.Run(MakeRequest(project, AviMovie, dir.File("morph.avi"), 3), rec.Callbacks());
+  ASSERT_TRUE(result.Ok()) << result.szError;
+  EXPECT_EQ(rec.shown, (std::vector<int>{0, 1, 2, 3, 3, 2, 1, 0}));
+  EXPECT_EQ(rec.progress, (std::vector<int>{0, 16, 33, 50, 50, 66, 83, 100}));
+  EXPECT_EQ(result.nFramesRendered, 8);
+  int width = 0;
+  EXPECT_EQ(CountAviVideoFrames(dir.File("morph.avi"), &width), 8);
+  EXPECT_EQ(width, 40);  // 42 rounded down to a multiple of 4
+
+  // A name without "avi" gets the extension added.
+  Recorder rec2;
+  const OutputRunResult named = run.Run(MakeRequest(project, AviMovie, dir.File("clip"), 1), rec2.Callbacks());
+  ASSERT_TRUE(named.Ok()) << named.szError;
+  EXPECT_EQ(named.szOutputFile, dir.File("clip.avi"));
+  EXPECT_EQ(CountAviVideoFrames(dir.File("clip.avi")), 4);
+}
+
+TEST(OutputRunTest, AviFailuresAreReported) {
+  Project project;
+  TempDir dir;
+  COutputRun run;
+  Recorder rec;
+  OutputRunCallbacks cb = rec.Callbacks();
+  cb.chooseCodec = [](const std::vector<AviCodecEntry>&) { return kAviCodecCancelled; };
+  const OutputRunResult cancelled = run.Run(MakeRequest(project, AviMovie, dir.File("a.avi")), cb);
+  EXPECT_EQ(cancelled.status, OutputRunStatus::Failed);
+  EXPECT_EQ(cancelled.szError.rfind("Avi Output Error!", 0), 0u);
+  EXPECT_TRUE(rec.shown.empty());
+
+  Recorder rec2;
+  const OutputRunResult missing = run.Run(MakeRequest(project, AviMovie, dir.File("no/dir/a.avi")), rec2.Callbacks());
+  EXPECT_EQ(missing.status, OutputRunStatus::Failed);
+  EXPECT_EQ(missing.szError.rfind("Avi Output Error!", 0), 0u);
+  EXPECT_GT(missing.szError.size(), std::string("Avi Output Error!").size());
+}
+
+TEST(OutputRunTest, FlashRunReusesItsJpegFramesAndRemovesThem) {
+  Project project;
+  TempDir dir;
+  ScopedTmpDir tmp;
+  Recorder rec;
+  COutputRun run;
+  const OutputRunResult result = run.Run(MakeRequest(project, FlashMovie, dir.File("m.swf"), 3), rec.Callbacks());
+  ASSERT_TRUE(result.Ok()) << result.szError;
+  EXPECT_EQ(result.nFramesRendered, 4);  // the way back renders nothing
+  EXPECT_EQ(rec.reported, (std::vector<int>{0, 1, 2, 3, 3, 2, 1, 0}));
+  EXPECT_EQ(rec.progress, (std::vector<int>{0, 16, 33, 50, 50, 66, 83, 100}));
+  EXPECT_EQ(SwfFrameCount(ReadFileBytes(dir.File("m.swf"))), 8);
+  for (const std::string& name : FilesIn(tmp.Path())) ADD_FAILURE() << "left behind: " << name;
+
+  // A cancelled movie keeps the frames done so far; the temporary frames still go.
+  Recorder cancel;
+  cancel.stopAfterReports = 2;
+  const OutputRunResult partial = run.Run(MakeRequest(project, FlashMovie, dir.File("p.swf"), 3), cancel.Callbacks());
+  EXPECT_EQ(partial.status, OutputRunStatus::Cancelled);
+  EXPECT_EQ(SwfFrameCount(ReadFileBytes(dir.File("p.swf"))), 2);
+  EXPECT_TRUE(FilesIn(tmp.Path()).empty());
+}
+
+TEST(OutputRunTest, HtmlRunCopiesTheTemplateButKeepsAnExistingPage) {
+  Project project;
+  TempDir templates, dir;
+  WriteFileBytes(templates.File("exsample.html"), {'<', 'p', '>'});
+  Recorder rec;
+  COutputRun run;
+  OutputRunRequest rq = MakeRequest(project, HtmlPage, dir.File("page.html"), 2);
+  rq.szTemplateDir = templates.Path();
+  const OutputRunResult first = run.Run(rq, rec.Callbacks());
+  ASSERT_TRUE(first.Ok()) << first.szError;
+  EXPECT_EQ(first.szMoviePath, dir.File("output.swf"));
+  EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"output.swf", "page.html"}));
+  EXPECT_EQ(ReadFileBytes(dir.File("page.html")), (std::vector<uint8_t>{'<', 'p', '>'}));
+  EXPECT_EQ(SwfFrameCount(ReadFileBytes(dir.File("output.swf"))), 6);
+
+  WriteFileBytes(dir.File("page.html"), {'m', 'i', 'n', 'e'});
+  std::filesystem::remove(dir.File("output.swf"));
+  Recorder rec2;
+  const OutputRunResult second = run.Run(rq, rec2.Callbacks());
+  ASSERT_TRUE(second.Ok()) << second.szError;
+  EXPECT_FALSE(second.szNotice.empty());
+  EXPECT_EQ(ReadFileBytes(dir.File("page.html")), (std::vector<uint8_t>{'m', 'i', 'n', 'e'}));
+  EXPECT_TRUE(std::filesystem::exists(dir.File("output.swf")));
+
+  // Without a template the movie is written and the missing page is reported.
+  TempDir empty, dir3;
+  rq.szTemplateDir = empty.Path();
+  rq.szOutputPath = dir3.File("page.html");
+  Recorder rec3;
+  const OutputRunResult third = run.Run(rq, rec3.Callbacks());
+  EXPECT_EQ(third.status, OutputRunStatus::Failed);
+  EXPECT_NE(third.szError.find("exsample.html"), std::string::npos);
+  EXPECT_EQ(FilesIn(dir3.Path()), std::vector<std::string>{"output.swf"});
+}
+
+TEST(OutputRunTest, PageTemplateIsLookedUpBesideTheExecutable) {
+  EXPECT_EQ(std::filesystem::canonical(COutputRun::ExecutableFolder()), std::filesystem::canonical(BinDir()));
+  EXPECT_EQ(COutputRun::FolderOf("/web/page.html"), "/web");
+  EXPECT_EQ(COutputRun::FolderOf("/page.html"), "/");
+  EXPECT_EQ(COutputRun::FolderOf("page.html"), ".");
+}
+
+TEST(OutputRunTest, BadRequestsAndUnwritablePathsGiveMessages) {
+  Project project;
+  TempDir dir;
+  COutputRun run;
+  struct Case {
+    int format;
+    std::string path;
+    std::string mention;
+  };
+  const Case cases[] = {
+      {AnimatedGif, dir.File("none/a.gif"), "none/a.gif"},
+      {ImageSequence, dir.File("none/a.png"), "none/a.png"},
+      {ImageSequence, dir.File("A.PNG"), "A.PNG"},
+      {FlashMovie, dir.File("none/a.swf"), "none/a.swf"},
+  };
+  for (const Case& c : cases) {
+    Recorder rec;
+    const OutputRunResult result = run.Run(MakeRequest(project, c.format, c.path), rec.Callbacks());
+    EXPECT_EQ(result.status, OutputRunStatus::Failed) << c.path;
+    EXPECT_NE(result.szError.find(c.mention), std::string::npos) << result.szError;
+  }
+  EXPECT_TRUE(FilesIn(dir.Path()).empty());
+
+  Recorder rec;
+  OutputRunRequest rq = MakeRequest(project, AnimatedGif, dir.File("a.gif"), 0);
+  EXPECT_FALSE(run.Run(rq, rec.Callbacks()).szError.empty());
+  rq = MakeRequest(project, AnimatedGif, dir.File("a.gif"));
+  rq.nOutputWidth = 0;
+  EXPECT_EQ(run.Run(rq, rec.Callbacks()).status, OutputRunStatus::Failed);
+  rq = MakeRequest(project, AnimatedGif, dir.File("a.gif"));
+  rq.pImage2 = nullptr;
+  EXPECT_EQ(run.Run(rq, rec.Callbacks()).status, OutputRunStatus::Failed);
+  EXPECT_TRUE(rec.shown.empty());
+  EXPECT_TRUE(FilesIn(dir.Path()).empty());
+}
