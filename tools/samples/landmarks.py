@@ -57,7 +57,7 @@ LEOPARD = _face(240, {
     "eyeL": (181, 236), "eyeL_out": (147, 226), "eyeL_in": (210, 243),
     "browL_out": (146, 196), "browL_in": (212, 202),
     "noseL": (214, 292), "mouthL": (200, 352), "jawL": (172, 386), "cheekL": (108, 322),
-    "templeL": (120, 220), "foreheadL": (172, 140), "hairTopL": (130, 96), "hairL": (94, 276),
+    "templeL": (120, 220), "foreheadL": (172, 140), "hairTopL": (130, 96), "hairL": (72, 300),
     "hairLowL": (104, 470), "earL": (116, 270), "neckL": (176, 430), "shoulderL": (55, 575),
     "earOutL": (112, 178),
 }, {"nose": (240, 300), "noseTip": (240, 318), "lipTop": (240, 340), "lipBot": (240, 362),
