@@ -1,0 +1,156 @@
+// kestrelle-cli info and convert, run as the user runs them.
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "image/Picture.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+struct CliResult {
+  int exitCode = -1;
+  std::string out, err;
+};
+
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+CliResult RunCli(const TempDir& dir, const std::vector<std::string>& args) {
+  std::string cmd = Quote(BinDir() + "/kestrelle-cli");
+  for (const auto& a : args) cmd += " " + Quote(a);
+  const std::string outFile = dir.File("cli-stdout.txt"), errFile = dir.File("cli-stderr.txt");
+  cmd += " >" + Quote(outFile) + " 2>" + Quote(errFile);
+  const int status = std::system(cmd.c_str());
+  CliResult r;
+  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  const auto out = ReadFileBytes(outFile), err = ReadFileBytes(errFile);
+  r.out.assign(out.begin(), out.end());
+  r.err.assign(err.begin(), err.end());
+  return r;
+}
+
+bool SamePixels(const CPicture& a, const CPicture& b) {
+  if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight()) return false;
+  for (int y = 0; y < a.GetHeight(); ++y)
+    for (int x = 0; x < a.GetWidth(); ++x) {
+      const RgbQuad p = a.GetPixelColor(x, y), q = b.GetPixelColor(x, y);
+      if (p.rgbRed != q.rgbRed || p.rgbGreen != q.rgbGreen || p.rgbBlue != q.rgbBlue) return false;
+    }
+  return true;
+}
+
+CPicture MakePalettePicture(int w, int h) {
+  CPicture pic(PICTURE_BMP);
+  pic.Create(w, h, 8, PICTURE_BMP);
+  RgbQuad pal[256];
+  for (int i = 0; i < 256; ++i) {
+    pal[i].rgbRed = uint8_t(i);
+    pal[i].rgbGreen = uint8_t(255 - i);
+    pal[i].rgbBlue = uint8_t(i * 3);
+  }
+  pic.SetPalette(pal, 256);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) pic.SetPixelIndex(x, y, uint8_t(x * 5 + y));
+  return pic;
+}
+
+TEST(CliInfo, PrintsTypeSizeAndDepthAsOneJsonLine) {
+  TempDir dir;
+  ASSERT_TRUE(MakePatternPicture(33, 17).Save(dir.File("p.png"), PICTURE_PNG));
+  const CliResult r = RunCli(dir, {"info", dir.File("p.png")});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, "{\"type\":4,\"width\":33,\"height\":17,\"bpp\":24}\n");
+}
+
+TEST(CliInfo, DetectsTheFormatBehindAnUnknownExtension) {
+  TempDir dir;
+  ASSERT_TRUE(MakePalettePicture(9, 4).Save(dir.File("pic.dat"), PICTURE_TIFF));
+  const CliResult r = RunCli(dir, {"info", dir.File("pic.dat")});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const auto j = nlohmann::json::parse(r.out);
+  EXPECT_EQ(j["type"], PICTURE_TIFF);
+  EXPECT_EQ(j["width"], 9);
+  EXPECT_EQ(j["height"], 4);
+  EXPECT_EQ(j["bpp"], 8);
+}
+
+TEST(CliInfo, FailuresGoToStandardErrorWithExitOne) {
+  TempDir dir;
+  WriteFileBytes(dir.File("junk.png"), {1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+  const CliResult junk = RunCli(dir, {"info", dir.File("junk.png")});
+  EXPECT_EQ(junk.exitCode, 1);
+  EXPECT_TRUE(junk.out.empty());
+  EXPECT_NE(junk.err.find("PNG"), std::string::npos) << junk.err;  // the expected format's failure
+
+  const CliResult missing = RunCli(dir, {"info", dir.File("absent.bmp")});
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_FALSE(missing.err.empty());
+}
+
+TEST(CliConvert, LosslessFormatsKeepEveryPixel) {
+  TempDir dir;
+  const CPicture src = MakePatternPicture(31, 19, 2);
+  ASSERT_TRUE(src.Save(dir.File("in.png"), PICTURE_PNG));
+  ASSERT_EQ(RunCli(dir, {"convert", dir.File("in.png"), dir.File("out.bmp")}).exitCode, 0);
+  ASSERT_EQ(RunCli(dir, {"convert", dir.File("out.bmp"), dir.File("again.png")}).exitCode, 0);
+  CPicture bmp(dir.File("out.bmp"), PICTURE_BMP), png(dir.File("again.png"), PICTURE_PNG);
+  ASSERT_TRUE(bmp.IsValid()) << bmp.GetLastError();
+  ASSERT_TRUE(png.IsValid()) << png.GetLastError();
+  EXPECT_EQ(bmp.GetType(), PICTURE_BMP);
+  EXPECT_EQ(png.GetType(), PICTURE_PNG);
+  EXPECT_TRUE(SamePixels(src, bmp));
+  EXPECT_TRUE(SamePixels(src, png));
+}
+
+TEST(CliConvert, PalettePicturesBecomeJpegThroughTrueColour) {
+  TempDir dir;
+  ASSERT_TRUE(MakePalettePicture(24, 12).Save(dir.File("pal.bmp"), PICTURE_BMP));
+  const CliResult r = RunCli(dir, {"convert", dir.File("pal.bmp"), dir.File("pal.jpg")});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  CPicture jpg(dir.File("pal.jpg"), PICTURE_JPEG);
+  ASSERT_TRUE(jpg.IsValid()) << jpg.GetLastError();
+  EXPECT_EQ(jpg.GetType(), PICTURE_JPEG);
+  EXPECT_EQ(jpg.GetBpp(), 24);
+  EXPECT_EQ(jpg.GetWidth(), 24);
+}
+
+TEST(CliConvert, FailuresExitNonZeroAndLeaveExistingFilesAlone) {
+  TempDir dir;
+  ASSERT_TRUE(MakePatternPicture(8, 8).Save(dir.File("in.png"), PICTURE_PNG));
+
+  const CliResult unknown = RunCli(dir, {"convert", dir.File("in.png"), dir.File("out.xyz")});
+  EXPECT_NE(unknown.exitCode, 0);
+  EXPECT_NE(unknown.err.find("Encode: Unknown format"), std::string::npos) << unknown.err;
+  EXPECT_TRUE(ReadFileBytes(dir.File("out.xyz")).empty());
+
+  const CliResult unwritable =
+      RunCli(dir, {"convert", dir.File("in.png"), dir.File("no-such-folder/out.png")});
+  EXPECT_NE(unwritable.exitCode, 0);
+  EXPECT_FALSE(unwritable.err.empty());
+
+  // An existing output survives a conversion that cannot be done.
+  WriteFileBytes(dir.File("keep.png"), {'k', 'e', 'e', 'p'});
+  const CliResult badInput = RunCli(dir, {"convert", dir.File("absent.png"), dir.File("keep.png")});
+  EXPECT_NE(badInput.exitCode, 0);
+  WriteFileBytes(dir.File("keep.ico"), {'k', 'e', 'e', 'p'});
+  const CliResult noEncoder = RunCli(dir, {"convert", dir.File("in.png"), dir.File("keep.ico")});
+  EXPECT_NE(noEncoder.exitCode, 0);
+  EXPECT_EQ(ReadFileBytes(dir.File("keep.png")), std::vector<uint8_t>({'k', 'e', 'e', 'p'}));
+  EXPECT_EQ(ReadFileBytes(dir.File("keep.ico")), std::vector<uint8_t>({'k', 'e', 'e', 'p'}));
+  // No half-written temporary file is left beside the outputs.
+  for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+    const std::string name = entry.path().filename().string();
+    EXPECT_TRUE(name.rfind("keep.png.", 0) != 0 && name.rfind("keep.ico.", 0) != 0) << name;
+  }
+}
+
+}  // namespace
