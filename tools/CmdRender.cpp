@@ -1,15 +1,26 @@
-// `kestrelle-cli render PROJECT.fmph -o OUT --frame K [--frames N] [--type morph|warp1|warp2]
-// [--size WxH]`: renders one frame of a project off screen and saves it as a picture whose
-// format follows OUT's extension.
+// `kestrelle-cli render PROJECT.fmph -o OUT [--format sequence|gif|swf|html|avi|frame]
+// [--frames N] [--frame K] [--type morph|warp1|warp2] [--size WxH] [--codec NAME]`:
+// renders a project off screen into an animation (picture sequence, animated GIF, SWF
+// movie, HTML page with its movie, AVI movie) or one frame as a picture. Without --format
+// the kind follows OUT's extension: .gif, .avi, .swf, .html; any other picture extension
+// gives the sequence, or the single frame when --frame is given.
 #include <CLI/CLI.hpp>
 
+#include <cctype>
+#include <csignal>
+#include <cstdio>
 #include <iostream>
 #include <memory>
 #include <string>
 
+#include <unistd.h>
+
 #include "core/ProjectFile.h"
 #include "image/Picture.h"
+#include "output/AviCodecs.h"
 #include "output/FrameImage.h"
+#include "output/FrameWriters.h"
+#include "output/OutputRun.h"
 #include "render/OffscreenRenderer.h"
 #include "render/ProjectFrame.h"
 #include "tools/CliRegistry.h"
@@ -24,6 +35,8 @@ struct RenderOptions {
   int nFrames = 30;    // N, index of the last frame
   std::string szType = "morph";
   std::string szSize;  // "WxH"; empty: image1's size
+  std::string szFormat;  // empty: from OUT's extension
+  std::string szCodec;   // AVI encoder short name; empty: uncompressed
 };
 
 void AddRenderOptions(CLI::App& cmd, RenderOptions& o) {
@@ -37,6 +50,12 @@ void AddRenderOptions(CLI::App& cmd, RenderOptions& o) {
   cmd.add_option("--type", o.szType, "morph type (default morph)")
       ->check(CLI::IsMember({"morph", "warp1", "warp2"}));
   cmd.add_option("--size", o.szSize, "output size WxH (default image1's size)");
+  cmd.add_option("--format", o.szFormat,
+                 "what to write (default from OUT's extension: .gif gif, .avi avi, .swf swf, .html html, "
+                 "another picture extension: sequence, or frame when --frame is given)")
+      ->check(CLI::IsMember({"sequence", "gif", "swf", "html", "avi", "frame"}));
+  cmd.add_option("--codec", o.szCodec,
+                 "AVI encoder: rawvideo (default, uncompressed frames), mjpeg, ffv1, ...");
 }
 
 int Fail(const std::string& text) {
@@ -106,15 +125,166 @@ int RenderSingleFrame(const MorphProject& project, const RenderOptions& o) {
   return 0;
 }
 
+std::string LowerExtension(const std::string& path) {
+  const size_t dot = path.rfind('.');
+  const size_t slash = path.rfind('/');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return std::string();
+  std::string ext = path.substr(dot + 1);
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return ext;
+}
+
+// The kind of output: the --format word, or one chosen from OUT's extension.
+bool ChooseFormat(const RenderOptions& o, std::string& szFormat, std::string& szError) {
+  szFormat = o.szFormat;
+  if (szFormat.empty()) {
+    const std::string ext = LowerExtension(o.szOutput);
+    if (ext == "gif") szFormat = "gif";
+    else if (ext == "avi") szFormat = "avi";
+    else if (ext == "swf") szFormat = "swf";
+    else if (ext == "html") szFormat = "html";
+    else if (ImageTypeFromExtension(o.szOutput) != PICTURE_UNKNOWN) szFormat = o.nFrame >= 0 ? "frame" : "sequence";
+    else {
+      szError = o.szOutput + ": unknown picture format (use an extension such as .png, .bmp, .jpg, .gif, "
+                             ".avi, .swf or .html, or --format)";
+      return false;
+    }
+  }
+  if (o.nFrame >= 0 && szFormat != "frame") {
+    szError = "--frame: renders one picture, which --format " + szFormat + " does not write";
+    return false;
+  }
+  if (!o.szCodec.empty() && szFormat != "avi") {
+    szError = "--codec: only AVI movies have an encoder to choose";
+    return false;
+  }
+  return true;
+}
+
+int FormatCode(const std::string& szFormat) {
+  if (szFormat == "gif") return AnimatedGif;
+  if (szFormat == "swf") return FlashMovie;
+  if (szFormat == "html") return HtmlPage;
+  if (szFormat == "avi") return AviMovie;
+  return ImageSequence;
+}
+
+// Ctrl-C stops the run after the frame in progress; the run then cleans up.
+volatile std::sig_atomic_t g_bInterrupted = 0;
+extern "C" void OnInterrupt(int) { g_bInterrupted = 1; }
+
+class CInterruptScope {
+ public:
+  CInterruptScope() {
+    g_bInterrupted = 0;
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &m_old);
+  }
+  ~CInterruptScope() { sigaction(SIGINT, &m_old, nullptr); }
+  CInterruptScope(const CInterruptScope&) = delete;
+  CInterruptScope& operator=(const CInterruptScope&) = delete;
+
+ private:
+  struct sigaction m_old {};
+};
+
+// A bar on stderr, drawn only for a terminal.
+class CProgressBar {
+ public:
+  CProgressBar() : m_bShown(::isatty(STDERR_FILENO) != 0) {}
+  ~CProgressBar() { Done(); }
+  void Set(int nPercent) {
+    if (!m_bShown || nPercent == m_nLast) return;
+    m_nLast = nPercent;
+    const int nFilled = nPercent < 0 ? 0 : nPercent > 100 ? 40 : nPercent * 40 / 100;
+    std::fprintf(stderr, "\r[%s%s] %3d%%", std::string(nFilled, '#').c_str(), std::string(40 - nFilled, ' ').c_str(),
+                 nPercent);
+    std::fflush(stderr);
+    m_bDrawn = true;
+  }
+  void Done() {
+    if (m_bDrawn) std::fputc('\n', stderr);
+    m_bDrawn = false;
+  }
+
+ private:
+  bool m_bShown;
+  bool m_bDrawn = false;
+  int m_nLast = -1;
+};
+
+// A whole animation through the output run.
+// The encoder chooser for --codec ("rawvideo", the default, is the uncompressed entry).
+bool MakeCodecChooser(const RenderOptions& o, AviCodecChooser& chooser, std::string& szError) {
+  const std::string szCodec = o.szCodec.empty() || o.szCodec == "rawvideo" ? std::string("raw") : o.szCodec;
+  const std::vector<AviCodecEntry> entries = AvailableAviCodecs();
+  if (FindAviCodec(entries, szCodec) < 0) {
+    std::string names;
+    for (const AviCodecEntry& e : entries)
+      names += (names.empty() ? "" : ", ") + (e.szName == "raw" ? std::string("rawvideo") : e.szName);
+    szError = "--codec: unknown encoder '" + o.szCodec + "' (available: " + names + ")";
+    return false;
+  }
+  chooser = AviCodecChooserByName(szCodec);
+  return true;
+}
+
+int RenderAnimation(const MorphProject& project, const RenderOptions& o, const std::string& szFormat,
+                    const AviCodecChooser& chooser) {
+  const MorphTriangles triangles = ProjectTriangles(project);
+  OutputRunRequest request;
+  request.pImage1 = project.m_pImage1.get();
+  request.pImage2 = project.m_pImage2.get();
+  request.pTriangles = &triangles;
+  request.nMorphType = project.m_nMorphType;
+  request.nFrameCount = project.m_nFrameCount;
+  request.nOutputWidth = project.m_nOutputWidth;
+  request.nOutputHeight = project.m_nOutputHeight;
+  request.nFormat = FormatCode(szFormat);
+  request.szOutputPath = o.szOutput;
+
+  CProgressBar bar;
+  CInterruptScope interrupt;
+  OutputRunCallbacks callbacks;
+  callbacks.onProgress = [&bar](int nPercent) { bar.Set(nPercent); };
+  callbacks.isRunning = [] { return g_bInterrupted == 0; };
+  callbacks.chooseCodec = chooser;
+  COutputRun run;
+  const OutputRunResult result = run.Run(request, callbacks);
+  bar.Done();
+
+  if (result.status == OutputRunStatus::Cancelled) {
+    Fail("render: interrupted; the unfinished output was removed");
+    return 130;
+  }
+  if (!result.Ok()) return Fail("render: " + result.szError);
+  if (!result.szNotice.empty()) std::cerr << "note: " << result.szNotice << '\n';
+  std::string szWritten = result.szOutputFile;
+  if (request.nFormat == ImageSequence)
+    szWritten = SequenceFrameName(o.szOutput, 0) + " to " + SequenceFrameName(o.szOutput, request.nFrameCount);
+  else if (!result.szMoviePath.empty() && result.szMoviePath != result.szOutputFile)
+    szWritten += " and " + result.szMoviePath;
+  std::cout << szWritten << ": " << result.nFramesWritten << " frames written, " << result.stats.SecondsText() << ", "
+            << result.stats.SpeedText() << '\n';
+  return 0;
+}
+
 int RunRender(const RenderOptions& o) {
+  std::string szFormat, szError;
+  if (!ChooseFormat(o, szFormat, szError)) return Fail(szError);
+  AviCodecChooser chooser;
+  if (szFormat == "avi" && !MakeCodecChooser(o, chooser, szError)) return Fail(szError);
   MorphProject project;
-  std::string szError;
   if (!PrepareProject(o, project, szError)) return Fail(szError);
-  return RenderSingleFrame(project, o);
+  if (szFormat == "frame") return RenderSingleFrame(project, o);
+  return RenderAnimation(project, o, szFormat, chooser);
 }
 
 const CliCommandRegistrar kRenderCommand([](CLI::App& app) {
-  CLI::App* cmd = app.add_subcommand("render", "Render one frame of a morph project off screen into a picture");
+  CLI::App* cmd = app.add_subcommand(
+      "render", "Render a morph project off screen: picture sequence, animated GIF, SWF movie, HTML page, AVI movie or one frame");
   auto options = std::make_shared<RenderOptions>();
   AddRenderOptions(*cmd, *options);
   cmd->callback([options] { CliExitCode() = RunRender(*options); });
