@@ -88,7 +88,7 @@ class CliRenderTest : public ::testing::Test {
 
 TEST_F(CliRenderTest, DefaultsRenderTheMiddleFrameAtImage1Size) {
   const std::string out = m_dir.File("middle.png");
-  const CliResult r = RunCli("render '" + m_szProject + "' -o '" + out + "'");
+  const CliResult r = RunCli("render '" + m_szProject + "' -o '" + out + "' --format frame");
   ASSERT_EQ(r.nExitCode, 0) << r.szOutput;
   ExpectSamePixels(out, Expected(1, 30, 15, 60, 40));
 }
