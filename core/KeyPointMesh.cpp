@@ -144,6 +144,17 @@ MeshVertex* CKeyPointMesh::FindVertex(int list, int vnum) const {
   return nullptr;
 }
 
+bool CKeyPointMesh::ContainsVertex(int list, const MeshVertex* p) const {
+  const MeshVertex* head = ListHead(list);
+  if (!head || !p) return false;
+  const MeshVertex* v = head;
+  do {
+    if (v == p) return true;
+    v = v->next;
+  } while (v != head);
+  return false;
+}
+
 void CKeyPointMesh::SetVertexPosition(int list, MeshVertex* v, double x, double y) {
   if (!v) return;
   v->x = x;

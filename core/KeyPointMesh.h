@@ -85,6 +85,8 @@ class CKeyPointMesh {
   int CountList2() const { return CountRing(m_pVertices2); }
   // Record of list 1 or 2 (pane 1 or 2) with the given number, or null.
   MeshVertex* FindVertex(int list, int vnum) const;
+  // Whether the record is in list 1 or 2 (compared by address only).
+  bool ContainsVertex(int list, const MeshVertex* v) const;
   MeshVertex* ListHead(int list) const { return list == 1 ? m_pVertices1 : m_pVertices2; }
   // Sets one record's coordinates, z and its table entry (truncated toward zero).
   void SetVertexPosition(int list, MeshVertex* v, double x, double y);

@@ -183,15 +183,18 @@ CommandResult MorphProject::AddPairAt(int pane, int cx, int cy, int* pNewVnum) {
   if (!m_mesh.HasTriangulation() || !m_mesh.IsVisibleFromHull(x1, y1))
     return CommandResult::Fail(ProjectText::kPointNotInsertable);
 
-  // Insert on a copy so that any purge of an existing point leaves the project untouched.
-  CKeyPointMesh mesh;
-  mesh.CopyFrom(m_mesh);
-  const int n = mesh.AddPointPair(x1, y1, x2, y2);
+  // Insert in place (records the window holds stay valid); should the hull still drop a
+  // point, the copy taken here puts the project back as it was.
+  CKeyPointMesh backup;
+  backup.CopyFrom(m_mesh);
+  const int n = m_mesh.AddPointPair(x1, y1, x2, y2);
   if (n < 0) return CommandResult::Fail(ProjectText::kTooManyPoints);
-  mesh.ConstructHull();
-  mesh.MarkLowerFaces();
-  if (!mesh.IsConsistent()) return CommandResult::Fail(ProjectText::kPointNotInsertable);
-  m_mesh = std::move(mesh);
+  m_mesh.ConstructHull();
+  m_mesh.MarkLowerFaces();
+  if (!m_mesh.IsConsistent()) {
+    m_mesh = std::move(backup);
+    return CommandResult::Fail(ProjectText::kPointNotInsertable);
+  }
   if (pNewVnum) *pNewVnum = n - 1;
   return CommandResult::Ok();
 }
@@ -241,6 +244,8 @@ CommandResult MorphProject::MovePoint(int pane, int vnum, double x, double y) {
 CommandResult MorphProject::MovePoint(int pane, MeshVertex* pVertex, double x, double y) {
   if ((pane != 1 && pane != 2) || !pVertex || !std::isfinite(x) || !std::isfinite(y))
     return CommandResult::Fail(ProjectText::kError);
+  // The record must belong to the pane's list, or the other side's table entry would change.
+  if (!m_mesh.ContainsVertex(pane, pVertex)) return CommandResult::Fail(ProjectText::kError);
   m_mesh.SetVertexPosition(pane, pVertex, x, y);
   return CommandResult::Ok();
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 #include <string>
 
 #include "MeshTestUtil.h"
@@ -397,4 +398,47 @@ TEST_F(ProjectModel, RendererTrianglesPairBothSidesByNumber) {
     for (const auto& v : t)
       if (v.vnum == 5) sawMoved = v.x2 == 123.5 && v.y2 == 45.25;
   EXPECT_TRUE(sawMoved);
+}
+
+TEST_F(ProjectModel, RandomEditingNeverLetsTheListsDisagree) {
+  MakeReady(160, 120, 320, 90);
+  std::mt19937 rng(7);
+  int adds = 0, refusedAdds = 0, deletes = 0;
+  for (int step = 0; step < 400; ++step) {
+    const int op = int(rng() % 10);
+    const int n = project.m_mesh.m_nPoints;
+    if (op < 5) {
+      const int pane = 1 + int(rng() % 2);
+      const CPicture& pic = *project.GetImage(pane);
+      int x = int(rng() % unsigned(pic.GetWidth() + 1)), y = int(rng() % unsigned(pic.GetHeight() + 1));
+      if (op == 0) {  // right on an existing image1 point
+        const MeshPoint& p = project.m_mesh.Point1(int(rng() % unsigned(n)));
+        x = p.x;
+        y = p.y;
+      }
+      const auto r = project.AddPairAt(op == 0 ? 1 : pane, x, y);
+      (r.ok ? adds : refusedAdds)++;
+      if (!r.ok) {
+        EXPECT_FALSE(r.message.empty());
+      }
+    } else if (op < 8) {
+      // Drags anywhere, even onto other points, leave the triangles as they were.
+      const auto tris = project.m_mesh.TriangleList();
+      ASSERT_TRUE(project.MovePoint(1 + int(rng() % 2), int(rng() % unsigned(n)), double(rng() % 1600) / 10,
+                                    double(rng() % 1200) / 10)
+                      .ok);
+      EXPECT_EQ(project.m_mesh.TriangleList(), tris);
+    } else {
+      testing::internal::CaptureStdout();
+      if (project.DeletePair(int(rng() % unsigned(n))).ok) ++deletes;
+      testing::internal::GetCapturedStdout();
+    }
+    ASSERT_TRUE(project.m_mesh.IsConsistent()) << "step " << step;
+    ASSERT_TRUE(project.m_mesh.HasTriangulation());
+    for (const MorphTriangle& t : project.m_mesh.GetMorphTriangles())
+      for (const MorphVertex& v : t) ASSERT_LT(v.vnum, project.m_mesh.m_nPoints);
+  }
+  EXPECT_GT(adds, 50);
+  EXPECT_GT(deletes, 10);
+  EXPECT_GT(refusedAdds, 0);
 }
