@@ -1,0 +1,166 @@
+// `kestrelle-cli render` writing animations: the kind follows the extension or --format,
+// every kind lands with the right frame count, and failures exit non-zero with a message.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+#include "GifReference.h"
+#include "core/ProjectFile.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+struct CliResult {
+  int nExitCode = -1;
+  std::string szOutput;
+};
+
+CliResult RunCli(const std::string& args) {
+  CliResult r;
+  const std::string command = "'" + BinDir() + "/kestrelle-cli' " + args + " 2>&1 </dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return r;
+  char buf[512];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) r.szOutput.append(buf, n);
+  const int status = pclose(pipe);
+  r.nExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+std::vector<std::string> FilesIn(const std::string& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Video packets and codec of an AVI file's video stream.
+std::pair<int, std::string> AviFramesAndCodec(const std::string& path) {
+  AVFormatContext* ctx = nullptr;
+  if (avformat_open_input(&ctx, path.c_str(), nullptr, nullptr) < 0) return {-1, ""};
+  int count = 0;
+  std::string codec;
+  if (avformat_find_stream_info(ctx, nullptr) >= 0) {
+    const int video = av_find_best_stream(ctx, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (video >= 0) codec = avcodec_get_name(ctx->streams[video]->codecpar->codec_id);
+    AVPacket* pkt = av_packet_alloc();
+    while (av_read_frame(ctx, pkt) >= 0) {
+      if (pkt->stream_index == video) ++count;
+      av_packet_unref(pkt);
+    }
+    av_packet_free(&pkt);
+  }
+  avformat_close_input(&ctx);
+  return {count, codec};
+}
+
+int SwfFrameCount(const std::vector<uint8_t>& b) {
+  if (b.size() < 9 || b[0] != 'F' || b[1] != 'W' || b[2] != 'S') return -1;
+  const size_t at = 8 + (5 + 4 * (b[8] >> 3) + 7) / 8 + 2;
+  return b.size() < at + 2 ? -1 : b[at] | (b[at + 1] << 8);
+}
+
+class CliExportTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string image1 = m_project.File("one.png"), image2 = m_project.File("two.png");
+    ASSERT_TRUE(MakePatternPicture(48, 36, 1).Save(image1, PICTURE_PNG));
+    ASSERT_TRUE(MakePatternPicture(48, 36, 4).Save(image2, PICTURE_PNG));
+    MorphProject project;
+    ASSERT_TRUE(project.LoadImage1(image1));
+    ASSERT_TRUE(project.LoadImage2(image2));
+    int vnum = -1;
+    ASSERT_TRUE(project.AddPairAt(1, 20, 12, &vnum));
+    ASSERT_TRUE(project.MovePoint(2, vnum, 30.0, 20.0));
+    m_szProject = m_project.File("p.fmph");
+    ASSERT_TRUE(SaveProject(project, m_szProject));
+  }
+  CliResult Render(const std::string& out, const std::string& extra = "--frames 3 --size 40x30") {
+    return RunCli("render '" + m_szProject + "' -o '" + out + "' " + extra);
+  }
+
+  TempDir m_project, m_out;
+  std::string m_szProject;
+};
+
+}  // namespace
+
+TEST_F(CliExportTest, ExtensionChoosesTheKindOfOutput) {
+  CliResult r = Render(m_out.File("a.gif"));
+  ASSERT_EQ(r.nExitCode, 0) << r.szOutput;
+  GifRefFile gif;
+  std::string why;
+  ASSERT_TRUE(DecodeGifReference(ReadFileBytes(m_out.File("a.gif")), gif, why)) << why;
+  EXPECT_EQ(gif.frames.size(), 4u);
+  EXPECT_EQ(gif.nWidth, 40);
+
+  r = Render(m_out.File("a.avi"));
+  ASSERT_EQ(r.nExitCode, 0) << r.szOutput;
+  EXPECT_EQ(AviFramesAndCodec(m_out.File("a.avi")), std::make_pair(8, std::string("rawvideo")));
+
+  r = Render(m_out.File("a.swf"));
+  ASSERT_EQ(r.nExitCode, 0) << r.szOutput;
+  EXPECT_EQ(SwfFrameCount(ReadFileBytes(m_out.File("a.swf"))), 8);
+
+  r = Render(m_out.File("s.png"));
+  ASSERT_EQ(r.nExitCode, 0) << r.szOutput;
+  r = Render(m_out.File("one.bmp"), "--frames 3 --frame 2 --size 40x30");
+  ASSERT_EQ(r.nExitCode, 0) << r.szOutput;
+  EXPECT_EQ(FilesIn(m_out.Path()), (std::vector<std::string>{"a.avi", "a.gif", "a.swf", "one.bmp", "s0.png",
+                                                              "s1.png", "s2.png", "s3.png"}));
+}
+
+TEST_F(CliExportTest, HtmlPageGetsTheShippedTemplateAndItsMovie) {
+  const CliResult r = Render(m_out.File("page.html"));
+  ASSERT_EQ(r.nExitCode, 0) << r.szOutput;
+  EXPECT_EQ(FilesIn(m_out.Path()), (std::vector<std::string>{"output.swf", "page.html"}));
+  EXPECT_EQ(ReadFileBytes(m_out.File("page.html")), ReadFileBytes(BinDir() + "/exsample.html"));
+  EXPECT_EQ(SwfFrameCount(ReadFileBytes(m_out.File("output.swf"))), 8);
+}
+
+TEST_F(CliExportTest, FormatAndCodecOptions) {
+  CliResult r = Render(m_out.File("anim.dat"), "--frames 2 --size 40x30 --format gif");
+  ASSERT_EQ(r.nExitCode, 0) << r.szOutput;
+  const std::vector<uint8_t> bytes = ReadFileBytes(m_out.File("anim.dat"));
+  ASSERT_GE(bytes.size(), 6u);
+  EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 6), "GIF89a");
+
+  r = Render(m_out.File("m.avi"), "--frames 2 --size 40x30 --codec mjpeg");
+  ASSERT_EQ(r.nExitCode, 0) << r.szOutput;
+  EXPECT_EQ(AviFramesAndCodec(m_out.File("m.avi")), std::make_pair(6, std::string("mjpeg")));
+}
+
+TEST_F(CliExportTest, FailuresExitNonZeroWithAMessage) {
+  struct Case {
+    std::string out, extra, expected;
+  };
+  const Case cases[] = {
+      {m_out.File("m.avi"), "--codec nosuchcodec", "nosuchcodec"},
+      {m_out.File("m.gif"), "--codec mjpeg", "--codec"},
+      {m_out.File("m.gif"), "--frame 2", "--frame"},
+      {m_out.File("missing/m.gif"), "--frames 3", "missing/m.gif"},
+      {m_out.File("missing/m.avi"), "--frames 3", "Avi Output Error!"},
+      {m_out.File("FACE.PNG"), "--frames 3", "FACE.PNG"},
+      {m_out.File("m.xyz"), "--frames 3", "unknown picture format"},
+      {m_out.File("m.gif"), "--format mp4", "mp4"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.out + " " + c.extra);
+    const CliResult r = Render(c.out, c.extra);
+    EXPECT_NE(r.nExitCode, 0);
+    EXPECT_NE(r.szOutput.find(c.expected), std::string::npos) << r.szOutput;
+  }
+  const CliResult bad = RunCli("render '" + m_out.File("none.fmph") + "' -o '" + m_out.File("x.gif") + "'");
+  EXPECT_NE(bad.nExitCode, 0);
+  EXPECT_FALSE(bad.szOutput.empty());
+  EXPECT_TRUE(FilesIn(m_out.Path()).empty());
+}
