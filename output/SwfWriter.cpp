@@ -235,7 +235,7 @@ void CSwfWriter::AppendJpegData(CSwfTag& tag, const std::string& szJpegPath) {
     return;
   }
   const size_t nIdOnly = tag.Length();
-  auto* pDest = new TagDestination;
+  auto* pDest = new TagDestination();  // zeroed: an early failure leaves the flags false
   char szError[JMSG_LENGTH_MAX] = {0};
   const ReencodeResult r = ReencodeJpeg(fp, tag, m_nJpegQuality, *pDest, szError);
   const bool bOutOfMemory = pDest->bOutOfMemory;
