@@ -5,6 +5,8 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "core/ProjectFile.h"
@@ -97,6 +99,26 @@ TEST_P(SampleRenderTest, FirstMiddleAndLastFramesRender) {
   // Halfway means roughly half of the change on either side.
   EXPECT_LT(startToMiddle, startToEnd) << sample.szFileName;
   EXPECT_LT(middleToEnd, startToEnd) << sample.szFileName;
+}
+
+// The command a new user tries first, from the folder of a fresh build: the sample's stored
+// picture paths resolve there and the whole morph comes out as one looping GIF.
+TEST(SampleCommandLine, RendersTheGirlWarpToAnAnimatedGif) {
+  TempDir dir;
+  const std::string gif = dir.File("girl.gif");
+  const std::string command =
+      "cd '" + BinDir() + "' && ./kestrelle-cli render samples/girl.fmph -o '" + gif + "' > /dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  std::ifstream in(gif, std::ios::binary);
+  ASSERT_TRUE(in.good());
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_GT(bytes.size(), 1000u);
+  EXPECT_EQ(bytes.substr(0, 6), "GIF89a");
+  EXPECT_NE(bytes.find("NETSCAPE2.0"), std::string::npos);
+  EXPECT_EQ(bytes.back(), '\x3B');  // trailer
+  // Logical screen size: the girl picture, 480 x 600, little-endian.
+  EXPECT_EQ(static_cast<uint8_t>(bytes[6]) | static_cast<uint8_t>(bytes[7]) << 8, 480);
+  EXPECT_EQ(static_cast<uint8_t>(bytes[8]) | static_cast<uint8_t>(bytes[9]) << 8, 600);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllSamples, SampleRenderTest, ::testing::ValuesIn(kSampleProjects),

@@ -18,12 +18,14 @@ if [ "${1:-}" = "--draw" ]; then
 fi
 cli=${1:-kestrelle-cli}
 cli=$(command -v "$cli" || echo "$cli")
-cd "$samples"
+# The projects store "samples/NAME": the program's sample commands use only the file name,
+# and a project opened from the program's folder (File > Open, kestrelle-cli) finds its pictures.
+cd "$samples/.."
 
 make() {
   name=$1; pic1=$2; pic2=$3; shift 3
-  "$cli" new "$pic1" "$pic2" -o "$name.fmph" "$@"
-  echo "$name.fmph"
+  "$cli" new "samples/$pic1" "samples/$pic2" -o "samples/$name.fmph" "$@"
+  echo "samples/$name.fmph"
 }
 
 make girltoleopard girl.png leopard.png \

@@ -89,7 +89,7 @@ def write_fmph(path, name):
     assert n <= 128
     data = bytearray()
     for pic in (pic1, pic2):
-        rec = pic.encode("utf-8").ljust(256, b"\0")
+        rec = ("samples/" + pic).encode("utf-8").ljust(256, b"\0")
         data += rec + struct.pack("<i", n - 1)
     for a, b in pairs:
         data += struct.pack("<iiii", a[0], a[1], b[0], b[1])
