@@ -23,7 +23,9 @@ void LinkBeforeHead(T*& head, T* p) {
 }
 
 // Unlinks p; a head that is removed passes to its successor (or null). The record's
-// memory stays with the mesh's pool until the next reset.
+// memory stays with the mesh's pool until the next reset, and its own links keep pointing
+// at its former neighbours, so a walk that had already stepped onto it still reaches the
+// rest of the ring.
 template <class T>
 void Unlink(T*& head, T* p) {
   if (!head) return;
@@ -33,7 +35,6 @@ void Unlink(T*& head, T* p) {
     head = head->next;
   p->next->prev = p->prev;
   p->prev->next = p->next;
-  p->next = p->prev = nullptr;
 }
 
 int32_t Trunc(double v) {

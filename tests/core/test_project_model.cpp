@@ -442,3 +442,34 @@ TEST_F(ProjectModel, RandomEditingNeverLetsTheListsDisagree) {
   EXPECT_GT(deletes, 10);
   EXPECT_GT(refusedAdds, 0);
 }
+
+TEST_F(ProjectModel, AddAfterADragThatTheHullLosesIsRolledBack) {
+  // After drags the hull no longer matches the points, and an insertion can drop an older
+  // point from list 1 even though the new one is visible. Such adds must change nothing.
+  const std::string p1 = Picture(200, 100);
+  const std::string p2 = Picture(200, 100, "b.bmp");
+  std::mt19937 rng(1);
+  int rolledBack = 0;
+  for (int trial = 0; trial < 300 && rolledBack < 3; ++trial) {
+    MorphProject p;
+    ASSERT_TRUE(p.LoadImage1(p1).ok);
+    ASSERT_TRUE(p.LoadImage2(p2).ok);
+    for (int k = 0; k < 6; ++k) p.AddPairAt(1, int(rng() % 201), int(rng() % 101));
+    ASSERT_TRUE(p.MovePoint(1, int(rng() % unsigned(p.m_mesh.m_nPoints)), rng() % 201, rng() % 101).ok);
+    const int x = int(rng() % 201), y = int(rng() % 101);
+    const bool visible = p.m_mesh.IsVisibleFromHull(x, y);
+    const auto tris = p.m_mesh.TriangleList();
+    const auto order = List1Order(p.m_mesh);
+    const int n = p.m_mesh.m_nPoints;
+    const auto r = p.AddPairAt(1, x, y);
+    ASSERT_TRUE(p.m_mesh.IsConsistent());
+    if (visible && !r.ok) {
+      ++rolledBack;
+      EXPECT_EQ(r.message, ProjectText::kPointNotInsertable);
+      EXPECT_EQ(p.m_mesh.m_nPoints, n);
+      EXPECT_EQ(p.m_mesh.TriangleList(), tris);
+      EXPECT_EQ(List1Order(p.m_mesh), order);
+    }
+  }
+  EXPECT_GT(rolledBack, 0);
+}
