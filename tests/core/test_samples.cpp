@@ -138,4 +138,31 @@ TEST(SampleProjects, EveryShippedPictureBelongsToASample) {
   EXPECT_EQ(pictures, static_cast<int>(used.size()));
 }
 
+// The help pages beside the executable: an index, and no link or stylesheet that leads nowhere.
+TEST(HelpPages, EveryLocalLinkResolves) {
+  const std::filesystem::path help = BinDir() + "/help";
+  ASSERT_TRUE(std::filesystem::exists(help / "index.html"));
+  int pages = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(help)) {
+    if (entry.path().extension() != ".html") continue;
+    ++pages;
+    std::ifstream in(entry.path());
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string page = text.str();
+    EXPECT_NE(page.find("<meta charset=\"utf-8\">"), std::string::npos) << entry.path();
+    for (const std::string attr : {"href=\"", "src=\""}) {
+      for (size_t at = page.find(attr); at != std::string::npos; at = page.find(attr, at + 1)) {
+        const size_t begin = at + attr.size();
+        std::string target = page.substr(begin, page.find('"', begin) - begin);
+        if (target.find("://") != std::string::npos || target.rfind("mailto:", 0) == 0) continue;
+        target = target.substr(0, target.find('#'));
+        if (target.empty()) continue;
+        EXPECT_TRUE(std::filesystem::exists(help / target)) << entry.path().filename() << " -> " << target;
+      }
+    }
+  }
+  EXPECT_GE(pages, 5);
+}
+
 }  // namespace
