@@ -383,15 +383,19 @@ def feline(L, st, seed=1):
 
     # Light areas: above the eyes, cheeks, muzzle, chin.
     eye_w = dist(L["eyeL_out"], L["eyeL_in"])
+    svg.define('<filter id="soft" x="-50%" y="-50%" width="200%" height="200%">'
+               '<feGaussianBlur stdDeviation="4"/></filter>')
+    svg.define('<filter id="softer" x="-50%" y="-50%" width="200%" height="200%">'
+               '<feGaussianBlur stdDeviation="10"/></filter>')
     svg.add('<g clip-path="url(#headclip)">')
     for e, o in ((L["eyeL"], L["eyeL_out"]), (L["eyeR"], L["eyeR_out"])):
-        svg.ellipse(add(e, (0, -eye_w * 0.55)), eye_w * 0.5, eye_w * 0.22, fill=light,
-                    extra='opacity="0.85"')
+        svg.ellipse(add(e, (0, -eye_w * 0.5)), eye_w * 0.42, eye_w * 0.18, fill=light,
+                    extra='opacity="0.8" filter="url(#soft)"')
     if st.get("white_cheeks"):
         for c, j in ((L["cheekL"], L["jawL"]), (L["cheekR"], L["jawR"])):
             svg.path(smooth_path([lerp(c, L["nose"], 0.15), lerp(c, L["nose"], 0.55),
                                   lerp(j, L["mouthL"] if c is L["cheekL"] else L["mouthR"], 0.4),
-                                  lerp(j, c, 0.3)]), fill=light, extra='opacity="0.92"')
+                                  lerp(j, c, 0.3)]), fill=light, extra='opacity="0.95" filter="url(#softer)"')
     mw = dist(L["mouthL"], L["mouthR"])
     muzzle_y = L["lipTop"][1] - mw * 0.08
     for c in (lerp(L["mouthL"], L["lipTop"], 0.35), lerp(L["mouthR"], L["lipTop"], 0.35)):
