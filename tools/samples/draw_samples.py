@@ -225,7 +225,8 @@ def main():
         subprocess.run(cmd, check=True)
         # Drop the alpha channel and keep the file small.
         subprocess.run(["convert", png, "-background", "white", "-alpha", "remove", "-alpha", "off",
-                        "-depth", "8", "-define", "png:compression-level=9", png], check=True)
+                        "-depth", "8", "-strip", "-define", "png:exclude-chunk=date,time",
+                        "-define", "png:compression-level=9", png], check=True)
     photos = {
         "astronaut.jpg": ("astronaut.png", ["-crop", "300x360+75+0", "+repage"]),
         "chelsea.jpg": ("chelsea.png", []),

@@ -4,7 +4,8 @@
 #   tools/samples/make_samples.sh [KESTRELLE_CLI]
 #
 # Step 1 (only with --draw as first argument): redraw the pictures with draw_samples.py
-# (needs rsvg-convert, ImageMagick, and scikit-image's test pictures from python3-skimage).
+# (needs rsvg-convert, ImageMagick, and scikit-image's test pictures from python3-skimage;
+# SKIMAGE_DATA names their folder when the package is unpacked somewhere else).
 # Step 2: build every project with "kestrelle-cli new". Each sample lists its two pictures and
 # the key-point pairs beyond the five frame points (corners and centre, which "new" adds),
 # as image1 x,y : image2 x,y. The lists come from the shared landmark names in landmarks.py
@@ -14,7 +15,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 samples="$here/../../resources/samples"
 if [ "${1:-}" = "--draw" ]; then
   shift
-  python3 "$here/draw_samples.py" "$samples"
+  python3 "$here/draw_samples.py" "$samples" \
+    --skimage-data "${SKIMAGE_DATA:-/usr/lib/python3/dist-packages/skimage/data}"
 fi
 cli=${1:-kestrelle-cli}
 cli=$(command -v "$cli" || echo "$cli")
