@@ -163,23 +163,4 @@ TEST(JpegGlue, EncodesTopDownFourByteRows) {
   EXPECT_GT(back.GetPixelColor(3, 1).rgbRed, 200);
 }
 
-TEST(JpegGlue, RefusesImpossibleSources) {
-  std::vector<uint8_t> out;
-  std::string err;
-  uint8_t pixel[4] = {0, 0, 0, 0};
-  JpegSourceImage src;
-  src.pBits = pixel;
-  src.nWidth = 1;
-  src.nHeight = 1;
-  src.nStride = 1;  // shorter than one 3-byte pixel
-  EXPECT_FALSE(JpegEncodeToMemory(src, 90, out, err));
-  EXPECT_FALSE(err.empty());
-  src.nStride = 3;
-  src.nWidth = 70000;
-  EXPECT_FALSE(JpegEncodeToMemory(src, 90, out, err));
-  src.nWidth = 1;
-  src.nComponents = 2;
-  EXPECT_FALSE(JpegEncodeToMemory(src, 90, out, err));
-}
-
 }  // namespace

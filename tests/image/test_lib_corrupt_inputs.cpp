@@ -108,17 +108,10 @@ TEST(LibCodecCorruptInput, RandomDamageNeverCrashes) {
       std::vector<uint8_t> bytes = c.valid;
       const int flips = 1 + int(rng() % 8);
       for (int i = 0; i < flips; ++i) bytes[rng() % bytes.size()] = uint8_t(rng());
+      if (round % 3 == 0) bytes.resize(rng() % bytes.size());  // damaged and cut short
       ExpectSoundResult(c, bytes, "round " + std::to_string(round));
     }
   }
-}
-
-TEST(LibCodecCorruptInput, EveryTruncationPointIsSafe) {
-  for (const auto& c : Samples())
-    for (size_t len = 0; len < c.valid.size(); len += 1 + c.valid.size() / 97) {
-      std::vector<uint8_t> cut(c.valid.begin(), c.valid.begin() + long(len));
-      ExpectSoundResult(c, cut, "cut to " + std::to_string(len));
-    }
 }
 
 // ---- absurd sizes are refused before anything of that size is allocated ----
