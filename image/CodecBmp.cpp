@@ -25,7 +25,8 @@ struct ChannelMask {
     if (!mask) return 0;
     uint32_t v = (pixel & mask) >> shift;
     if (bits >= 8) return static_cast<uint8_t>(v >> (bits - 8));
-    return static_cast<uint8_t>(v * 255 / ((1u << bits) - 1));
+    const uint32_t max = (1u << bits) - 1;
+    return static_cast<uint8_t>((v * 255 + max / 2) / max);
   }
 };
 

@@ -18,9 +18,9 @@ RgbQuad ReadColor(const uint8_t* p, int bits) {
   RgbQuad c;
   if (bits == 15 || bits == 16) {
     const uint16_t v = Le16(p);
-    c.rgbRed = static_cast<uint8_t>(((v >> 10) & 0x1F) * 255 / 31);
-    c.rgbGreen = static_cast<uint8_t>(((v >> 5) & 0x1F) * 255 / 31);
-    c.rgbBlue = static_cast<uint8_t>((v & 0x1F) * 255 / 31);
+    c.rgbRed = static_cast<uint8_t>((((v >> 10) & 0x1F) * 255 + 15) / 31);
+    c.rgbGreen = static_cast<uint8_t>((((v >> 5) & 0x1F) * 255 + 15) / 31);
+    c.rgbBlue = static_cast<uint8_t>(((v & 0x1F) * 255 + 15) / 31);
     c.rgbReserved = 255;
   } else {
     c.rgbBlue = p[0];

@@ -142,6 +142,8 @@ class CPicture {
   void SetJpegQuality(int q) { m_info.nJpegQuality = q; }
   int GetFrameDelay() const { return m_info.nFrameDelay; }
   void SetFrameDelay(int d) { m_info.nFrameDelay = d; }
+  // Palette pictures: the transparent palette index (-1 = none). True-colour pictures: any
+  // value >= 0 turns on the transparent colour (GetTransColor).
   int GetTransIndex() const { return m_info.nBkgndIndex; }
   void SetTransIndex(int idx) { m_info.nBkgndIndex = idx; }
   void SetOffset(int x, int y) { m_info.xOffset = x; m_info.yOffset = y; }
