@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -19,6 +20,13 @@ constexpr int kTwips = 20;
 constexpr JDIMENSION kMaxJpegSide = 16384;
 // The tag record size the out-of-memory message has always quoted.
 constexpr int kTagRecordSize = 32;
+
+// Pixels to twips, saturating: absurd sizes then meet the encoders' own range checks
+// instead of overflowing.
+int32_t ToTwips(int px) {
+  const int64_t t = static_cast<int64_t>(px) * kTwips;
+  return static_cast<int32_t>(std::max<int64_t>(-0x7FFFFFFF, std::min<int64_t>(0x7FFFFFFF, t)));
+}
 
 // libjpeg destination that fills a tag's buffer through a fixed intermediate buffer.
 struct TagDestination {
@@ -217,8 +225,8 @@ void CSwfWriter::Begin(int nWidth, int nHeight) {
   m_movie = MovieHeader();
   m_movie.nVersion = m_nVersion;
   m_movie.nFrameRate = static_cast<uint16_t>(m_fFrameRate * 256);
-  m_movie.frame.xmax = nWidth * kTwips;
-  m_movie.frame.ymax = nHeight * kTwips;
+  m_movie.frame.xmax = ToTwips(nWidth);
+  m_movie.frame.ymax = ToTwips(nHeight);
 
   try {
     CSwfTag& bg = *InsertTag(kTagSetBackgroundColor);
@@ -265,7 +273,7 @@ void CSwfWriter::AddJpegFrame(const std::string& szJpegPath, int nWidth, int nHe
 
 void CSwfWriter::AddFrameTags(const std::string& szJpegPath, int nWidth, int nHeight) {
   const int b = m_nNextId;
-  const int32_t w = nWidth * kTwips, h = nHeight * kTwips;
+  const int32_t w = ToTwips(nWidth), h = ToTwips(nHeight);
 
   CSwfTag& bits = *InsertTag(kTagDefineBitsJpeg2);
   bits.PutU16(static_cast<uint16_t>(b));

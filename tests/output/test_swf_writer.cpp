@@ -691,6 +691,22 @@ TEST_F(SwfMovieTest, WideMoviesSplitTheirEdges) {
   EXPECT_EQ(s.edges.size(), 6u);
 }
 
+TEST_F(SwfMovieTest, AbsurdSizesGiveWarningsAndAWellFormedFile) {
+  MakeFrames(1, 8, 8);
+  CSwfWriter swf;
+  testing::internal::CaptureStderr();
+  swf.Begin(200000000, 8);
+  swf.AddJpegFrame(Jpeg(0), 200000000, 8);
+  const std::string path = m_dir.File("absurd.swf");
+  EXPECT_EQ(swf.Write(path), 0);
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("swf: Warning: num_bits overflow in SetRect\n"), std::string::npos);
+  EXPECT_NE(err.find("is too long\n"), std::string::npos);
+  Movie m = ParseSwf(ReadFileBytes(path));
+  EXPECT_EQ(m.error, "");
+  EXPECT_EQ(m.frameCount, 1);
+}
+
 TEST_F(SwfMovieTest, GreyFramesAreExpandedToColour) {
   std::vector<uint8_t> grey(24 * 16);
   for (size_t i = 0; i < grey.size(); ++i) grey[i] = static_cast<uint8_t>(i % 24 * 10);
