@@ -263,6 +263,13 @@ bool CEglOffscreenContext::PrepareFramebuffer(int cx, int cy) {
     Fail("Could not create bitmap", buf);
     return false;
   }
+  if (static_cast<long long>(cx) * cy > kMaxFramePixels) {
+    char buf[160];
+    std::snprintf(buf, sizeof buf, "the frame size %d x %d is too large: at most %lld pixels", cx,
+                  cy, kMaxFramePixels);
+    Fail("Could not create bitmap", buf);
+    return false;
+  }
   if (d.fbo && d.nFbWidth == cx && d.nFbHeight == cy) {
     d.glBindFramebuffer(GL_FRAMEBUFFER, d.fbo);
     return true;

@@ -319,6 +319,12 @@ TEST_F(OffscreenRendererTest, ImpossibleRequestsAreRefusedWithAReason) {
       {"morph type 4", with([](MorphFrameRequest& r) { r.nMorphType = 4; }), "morph type"},
       {"zero width", with([](MorphFrameRequest& r) { r.nOutputWidth = 0; }), "not possible"},
       {"huge frame", with([](MorphFrameRequest& r) { r.nOutputWidth = 100000; }), "100000"},
+      {"frame area too large",
+       with([](MorphFrameRequest& r) {
+         r.nOutputWidth = 16000;
+         r.nOutputHeight = 16000;
+       }),
+       "too large"},
       {"movie frame under 4 pixels",
        with([](MorphFrameRequest& r) {
          r.nOutputHeight = 3;
