@@ -9,6 +9,7 @@
 #include <new>
 
 #include "image/Codecs.h"
+#include "image/PaletteLookup.h"
 #include "image/Resources.h"
 
 namespace {
@@ -776,6 +777,24 @@ bool CPicture::DecreaseBpp(int nBits, bool bErrorDiffusion, const RgbQuad* pPale
     p[1] = ClampByte(p[1] + eg * share / 16);
     p[2] = ClampByte(p[2] + er * share / 16);
   };
+
+  if (source.GetBpp() == 24) {
+    // The same indices as the loop below, with an exact nearest-entry accelerator and row
+    // access (tests/image/test_fast_paths.cpp holds the two to each other).
+    uint32_t nCount = result.GetNumColors();
+    if (result.m_header.biClrImportant > 0 && result.m_header.biClrImportant < nCount)
+      nCount = result.m_header.biClrImportant;
+    if (nBits == 8) {
+      ReduceRowsToPalette(srcBits, srcEff, w, h, pal, nCount, bErrorDiffusion, result.GetBits(), result.GetEffWidth());
+    } else {
+      std::vector<uint8_t> indices(size_t(w) * size_t(h));
+      ReduceRowsToPalette(srcBits, srcEff, w, h, pal, nCount, bErrorDiffusion, indices.data(), size_t(w));
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) result.SetPixelIndex(x, y, indices[size_t(y) * size_t(w) + size_t(x)]);
+    }
+    Adopt(std::move(result));
+    return true;
+  }
 
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
