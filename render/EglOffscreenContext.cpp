@@ -215,6 +215,8 @@ bool CEglOffscreenContext::Begin(int cx, int cy) {
   Impl& d = *m_pImpl;
   if (m_bCurrent) End();
   if (d.ctx == EGL_NO_CONTEXT && !CreateContext()) return false;
+  // The bound API is per thread, and making current acts on the bound API's context.
+  eglBindAPI(EGL_OPENGL_API);
   if (!eglMakeCurrent(d.dpy, d.surface, d.surface, d.ctx)) {
     char buf[160];
     std::snprintf(buf, sizeof buf,
@@ -335,6 +337,7 @@ bool CEglOffscreenContext::ReadPixels(int cx, int cy, FrameBitmap& out) {
 void CEglOffscreenContext::End() {
   const Impl& d = *m_pImpl;
   if (d.dpy != EGL_NO_DISPLAY) {
+    eglBindAPI(EGL_OPENGL_API);
     eglMakeCurrent(d.dpy, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
   }
   m_bCurrent = false;

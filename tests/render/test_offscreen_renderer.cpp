@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "RenderReference.h"
 #include "support/TestSupport.h"
@@ -294,6 +295,26 @@ TEST_F(OffscreenRendererTest, WriterReceivesTheFrameAndItsIndex) {
   EXPECT_FALSE(Renderer().RenderFrameOffscreen(r, [](const FrameBitmap&, int) { return false; }));
   EXPECT_FALSE(Renderer().GetLastError().empty());
   EXPECT_EQ(eglGetCurrentContext(), EGL_NO_CONTEXT);
+}
+
+// The context is current only during a call, so a run may move to another thread.
+TEST_F(OffscreenRendererTest, RendersOnAnotherThreadLikeOnThisOne) {
+  const CPicture image1 = MakePatternPicture(64, 64, 1);
+  const CPicture image2 = MakePatternPicture(64, 64, 2);
+  const MorphTriangles tris = MakeWarpMesh(64, 64, 64, 64);
+  const MorphFrameRequest r = Request(image1, image2, tris, 1, 12, 30, 80, 60);
+  const FrameBitmap here = Render(r);
+  FrameBitmap there;
+  bool bOk = false;
+  bool bReleased = false;
+  std::thread worker([&] {
+    bOk = Renderer().RenderFrame(r, there);
+    bReleased = eglGetCurrentContext() == EGL_NO_CONTEXT;
+  });
+  worker.join();
+  EXPECT_TRUE(bOk) << Renderer().GetLastError();
+  EXPECT_TRUE(bReleased);
+  EXPECT_TRUE(SameColours(here, there));
 }
 
 TEST_F(OffscreenRendererTest, ImpossibleRequestsAreRefusedWithAReason) {
