@@ -32,7 +32,8 @@ class COffscreenRenderer {
   // Draws frame k of the request and hands the bitmap to the writer. Returns false when
   // the request is not possible or no context can be created (text in GetLastError; the
   // writer is then not called) or when the writer returns false. No OpenGL context is
-  // current afterwards.
+  // current afterwards. The caller releases its own GLX context first: EGL refuses to make
+  // its context current on a thread where a GLX context is current.
   bool RenderFrameOffscreen(const MorphFrameRequest& request, const FrameWriter& writer);
   // Same, into a bitmap the caller keeps.
   bool RenderFrame(const MorphFrameRequest& request, FrameBitmap& out);
