@@ -582,6 +582,8 @@ void CPicture::Draw(DrawTarget& target, const PictureRect& rc, const PictureRect
 void CPicture::Draw(DrawTarget& target, int x, int y, int cx, int cy, const PictureRect* pClip,
                     bool bSmooth) const {
   if (!IsValid() || !target.pPixels || target.nWidth <= 0 || target.nHeight <= 0 || !m_info.bEnabled) return;
+  // A stride shorter than a row would make rows overlap: refuse rather than write past them.
+  if (int64_t(target.nStride) < int64_t(target.nWidth) * 4) return;
   const int w = GetWidth(), h = GetHeight();
   if (cx < 0) cx = w;
   if (cy < 0) cy = h;

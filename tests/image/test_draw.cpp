@@ -66,6 +66,9 @@ TEST(Draw, NothingForEmptyDisabledOrZeroSizes) {
   DrawTarget none;
   pic.Enable(true);
   pic.Draw(none, 0, 0, -1, -1);  // no pixels: must not crash
+  DrawTarget narrow = c.target;
+  narrow.nStride = 4;  // rows would overlap
+  pic.Draw(narrow, 0, 0, -1, -1);
   for (int y = 0; y < 5; ++y)
     for (int x = 0; x < 5; ++x) EXPECT_TRUE(c.Untouched(x, y));
 }
