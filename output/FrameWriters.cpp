@@ -112,12 +112,12 @@ bool CGifFrameWriter::Begin() {
 bool CGifFrameWriter::WriteFrame(const FrameBitmap& bitmap, int) {
   CPicture picture;
   if (!GrabFrameImage(bitmap, picture, &m_szLastError)) return false;
-  if (!ReduceGifFrame(picture, &m_szLastError)) return false;
-  if (!m_stream.AddFrame(picture)) return Fail(m_stream.GetLastError());
+  if (!m_worker.Submit(std::move(picture))) return Fail(m_worker.GetLastError());
   return true;
 }
 
 bool CGifFrameWriter::Finish() {
+  if (!m_worker.Drain()) return Fail(m_worker.GetLastError());
   if (!m_stream.Finish()) return Fail(m_stream.GetLastError());
   return true;
 }

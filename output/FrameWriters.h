@@ -6,6 +6,7 @@
 #include <string>
 
 #include "image/Picture.h"
+#include "output/GifFrameWorker.h"
 #include "output/GifStreamWriter.h"
 #include "output/OutputSettings.h"
 #include "render/FrameBitmap.h"
@@ -91,16 +92,22 @@ bool ReduceGifFrame(CPicture& picture, std::string* pError = nullptr);
 constexpr int kGifFrameDelay = 1;
 constexpr int kGifLoopSetting = 90;
 
-// Animated GIF: each frame is reduced as it arrives and goes straight into the file.
+// Animated GIF: each frame is reduced as it arrives and goes straight into the file,
+// on a second thread while the next frame renders.
 class CGifFrameWriter : public COutputFrameWriter {
  public:
-  explicit CGifFrameWriter(std::string szPath) : m_szPath(std::move(szPath)), m_stream(kGifLoopSetting) {}
+  explicit CGifFrameWriter(std::string szPath)
+      : m_szPath(std::move(szPath)), m_stream(kGifLoopSetting), m_worker(m_stream) {}
   bool Begin() override;
   bool WriteFrame(const FrameBitmap& bitmap, int nFrame) override;
   bool Finish() override;
-  void Abandon() override { m_stream.Abandon(); }
+  void Abandon() override {
+    m_worker.Stop();
+    m_stream.Abandon();
+  }
 
  private:
   std::string m_szPath;
   CGifStreamWriter m_stream;
+  CGifFrameWorker m_worker;  // after m_stream: stopped before the stream goes
 };

@@ -1,0 +1,144 @@
+// A GIF export through the output run (every speed-up on: exact nearest-entry search,
+// direct row access, streamed frames) writes exactly the bytes of the straightforward
+// path: the same frames rendered one by one, each reduced pixel by pixel with
+// GetNearestIndex and encoded all at once by the container's multi-image encoder.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "output/FrameImage.h"
+#include "output/FrameWriters.h"
+#include "output/OctreePalette.h"
+#include "output/OutputRun.h"
+#include "render/OffscreenRenderer.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+// The reduction as first written: nearest entry by GetNearestIndex, errors spread 7/16,
+// 2/16, 4/16, 1/16 (truncated, clamped at each step) over a true-colour copy.
+void ReduceStraightforward(CPicture& picture) {
+  OctreePalette octree(256, 7);
+  RgbQuad aPalette[256] = {};
+  if (octree.AddImage(picture)) octree.WritePalette(aPalette, 256);
+  const int w = picture.GetWidth(), h = picture.GetHeight();
+  CPicture out(PICTURE_BMP);
+  ASSERT_TRUE(out.Create(w, h, 8, PICTURE_BMP));
+  out.SetPalette(aPalette, 256);
+  out.SetClrImportant(256);
+  auto clamp = [](int v) { return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); };
+  auto spread = [&](int x, int y, int eb, int eg, int er, int share) {
+    if (x < 0 || x >= w || y >= h) return;
+    RgbQuad c = picture.GetPixelColor(x, y);
+    c.rgbBlue = clamp(c.rgbBlue + eb * share / 16);
+    c.rgbGreen = clamp(c.rgbGreen + eg * share / 16);
+    c.rgbRed = clamp(c.rgbRed + er * share / 16);
+    picture.SetPixelColor(x, y, c);
+  };
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const RgbQuad c = picture.GetPixelColor(x, y);
+      const uint8_t idx = out.GetNearestIndex(c);
+      out.SetPixelIndex(x, y, idx);
+      const RgbQuad p = out.GetPaletteColor(idx);
+      const int eb = c.rgbBlue - p.rgbBlue, eg = c.rgbGreen - p.rgbGreen, er = c.rgbRed - p.rgbRed;
+      spread(x + 1, y, eb, eg, er, 7);
+      spread(x - 1, y + 1, eb, eg, er, 2);
+      spread(x, y + 1, eb, eg, er, 4);
+      spread(x + 1, y + 1, eb, eg, er, 1);
+    }
+  out.SetFrameDelay(kGifFrameDelay);
+  picture = std::move(out);
+}
+
+// Photograph-like pictures: a pattern with noise, so frames hold thousands of colours.
+CPicture NoisyPicture(int w, int h, int seed) {
+  CPicture pic = MakePatternPicture(w, h, seed);
+  uint32_t state = static_cast<uint32_t>(seed) * 2654435761u + 1u;
+  for (int y = 0; y < h; ++y) {
+    uint8_t* row = pic.GetBits(y);
+    for (int i = 0; i < w * 3; ++i) {
+      state = state * 1664525u + 1013904223u;
+      const int v = row[i] + static_cast<int>(state >> 27) - 16;
+      row[i] = static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v);
+    }
+  }
+  return pic;
+}
+
+MorphTriangles TwoTriangles(int w, int h) {
+  auto v = [&](int vnum, double x, double y, double dx, double dy) {
+    MorphVertex m;
+    m.vnum = vnum;
+    m.x1 = x;
+    m.y1 = y;
+    m.x2 = x + dx;
+    m.y2 = y + dy;
+    return m;
+  };
+  const MorphVertex a = v(0, 0, 0, 0, 0), b = v(1, w, 0, 0, 0), c = v(2, w, h, 0, 0), d = v(3, 0, h, 0, 0),
+                    e = v(4, w / 2.0, h / 2.0, w / 7.0, -h / 9.0);
+  return {{a, b, e}, {b, c, e}, {c, d, e}, {d, a, e}};
+}
+
+TEST(GifExportFastPath, OutputRunWritesTheStraightforwardBytes) {
+  const int w = 97, h = 61, n = 4;
+  const CPicture image1 = NoisyPicture(w, h, 1), image2 = NoisyPicture(w, h, 2);
+  const MorphTriangles tris = TwoTriangles(w, h);
+  TempDir dir;
+
+  OutputRunRequest request;
+  request.pImage1 = &image1;
+  request.pImage2 = &image2;
+  request.pTriangles = &tris;
+  request.nFrameCount = n;
+  request.nOutputWidth = w;
+  request.nOutputHeight = h;
+  request.nFormat = AnimatedGif;
+  request.szOutputPath = dir.File("fast.gif");
+  COutputRun run;
+  const OutputRunResult result = run.Run(request, OutputRunCallbacks{});
+  if (!result.Ok() && result.szError.find("EGL") != std::string::npos) GTEST_SKIP() << result.szError;
+  ASSERT_TRUE(result.Ok()) << result.szError;
+
+  // The straightforward path: frames 0..N, each rendered, read back, reduced, then one
+  // all-frames encoding.
+  COffscreenRenderer renderer;
+  std::vector<CPicture> frames;
+  for (int k = 0; k <= n; ++k) {
+    MorphFrameRequest frame;
+    frame.pImage1 = &image1;
+    frame.pImage2 = &image2;
+    frame.pTriangles = &tris;
+    frame.nCurFrame = k;
+    frame.nFrameCount = n;
+    frame.nOutputWidth = w;
+    frame.nOutputHeight = h;
+    FrameBitmap bitmap;
+    ASSERT_TRUE(renderer.RenderFrame(frame, bitmap)) << renderer.GetLastError();
+    CPicture picture;
+    ASSERT_TRUE(GrabFrameImage(bitmap, picture));
+    ReduceStraightforward(picture);
+    frames.push_back(std::move(picture));
+  }
+  std::vector<CPicture*> pointers;
+  for (CPicture& frame : frames) pointers.push_back(&frame);
+  char* pBuffer = nullptr;
+  size_t nSize = 0;
+  FILE* fp = open_memstream(&pBuffer, &nSize);
+  ASSERT_NE(fp, nullptr);
+  CPictureGIF gif;
+  gif.SetLoops(kGifLoopSetting);
+  const bool bEncoded = gif.Encode(fp, pointers.data(), static_cast<int>(pointers.size()), true);
+  std::fclose(fp);
+  const std::vector<uint8_t> expected(pBuffer, pBuffer + nSize);
+  std::free(pBuffer);
+  ASSERT_TRUE(bEncoded) << gif.GetLastError();
+
+  const std::vector<uint8_t> actual = ReadFileBytes(dir.File("fast.gif"));
+  ASSERT_EQ(actual.size(), expected.size());
+  EXPECT_TRUE(actual == expected) << "the exported GIF differs from the straightforward one";
+}
+
+}  // namespace
