@@ -1,4 +1,4 @@
-// `kestrelle-cli mesh PROJECT.fmph`: the project's key-point pairs and triangles as JSON.
+// `kestrelle-cli mesh PROJECT.fmph [--sample]`: the project's key-point pairs and triangles as JSON.
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
@@ -12,9 +12,17 @@
 
 namespace {
 
-int RunMesh(const std::string& path) {
+int RunMesh(const std::string& path, bool bSample) {
   MorphProject project;
-  const CommandResult r = OpenProject(project, path);
+  CommandResult r;
+  if (bSample) {
+    // As the sample projects open: pictures by file name from the project file's folder.
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    r = OpenSampleProject(project, folder, slash == std::string::npos ? path : path.substr(slash + 1));
+  } else {
+    r = OpenProject(project, path);
+  }
   if (!r) {
     std::cerr << r.message << '\n';
     return 1;
@@ -45,8 +53,10 @@ int RunMesh(const std::string& path) {
 const CliCommandRegistrar kMeshCommand([](CLI::App& app) {
   CLI::App* cmd = app.add_subcommand("mesh", "Print a project's key-point pairs and triangles as JSON");
   auto path = std::make_shared<std::string>();
+  auto sample = std::make_shared<bool>(false);
   cmd->add_option("PROJECT", *path, "project file (.fmph)")->required();
-  cmd->callback([path] { CliExitCode() = RunMesh(*path); });
+  cmd->add_flag("--sample", *sample, "find the pictures by file name beside the project file, as sample projects do");
+  cmd->callback([path, sample] { CliExitCode() = RunMesh(*path, *sample); });
 });
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <set>
@@ -115,4 +116,21 @@ TEST_F(CliNewMesh, RefusalsUseTheModelTextsAndFail) {
   EXPECT_NE(r.code, 0);
   EXPECT_EQ(r.err, "error!\n");
   EXPECT_TRUE(r.out.empty());
+}
+
+TEST_F(CliNewMesh, SampleFlagFindsPicturesBesideTheProject) {
+  const std::string proj = dir.File("s.fmph");
+  ASSERT_EQ(RunCli("new " + Quote(a) + " " + Quote(b) + " -o " + Quote(proj), dir).code, 0);
+  // Rewrite the stored folders as another computer's.
+  auto bytes = ReadFileBytes(proj);
+  const std::string p1 = "C:\\pictures\\a.bmp", p2 = "/elsewhere/b.bmp";
+  std::fill(bytes.begin(), bytes.begin() + 256, 0);
+  std::fill(bytes.begin() + 260, bytes.begin() + 516, 0);
+  std::copy(p1.begin(), p1.end(), bytes.begin());
+  std::copy(p2.begin(), p2.end(), bytes.begin() + 260);
+  WriteFileBytes(proj, bytes);
+  EXPECT_NE(RunCli("mesh " + Quote(proj), dir).code, 0);
+  const auto r = RunCli("mesh --sample " + Quote(proj), dir);
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(nlohmann::json::parse(r.out)["pairs"].size(), 5u);
 }
