@@ -1,4 +1,5 @@
-// Off-screen morph frames: context, texture upload, 200 triangles, read-back.
+// Off-screen morph frames of two photographs: context, texture upload, 200 triangles,
+// read-back.
 //   BM_RenderFrame/W/H/kept   frames of a run (one context; the texture base level kept
 //                             while the pictures do not change, the normal case)
 //   BM_RenderFrame/W/H/rebuilt  the same with both textures rebuilt by GLU every frame
@@ -6,55 +7,18 @@
 // Wall-clock time is what counts: the software rasteriser draws on its own threads.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-
+#include "BenchInputs.h"
 #include "image/Picture.h"
 #include "render/OffscreenRenderer.h"
 
 namespace {
 
-CPicture MakeBenchPicture(int w, int h, int seed) {
-  CPicture pic(PICTURE_BMP);
-  pic.Create(w, h, 24, PICTURE_BMP);
-  for (int y = 0; y < h; ++y) {
-    uint8_t* row = pic.GetBits(0) + static_cast<size_t>(y) * pic.GetEffWidth();
-    for (int x = 0; x < w; ++x) {
-      row[x * 3 + 0] = static_cast<uint8_t>(x * 3 + seed * 40);
-      row[x * 3 + 1] = static_cast<uint8_t>(y * 5 + x);
-      row[x * 3 + 2] = static_cast<uint8_t>((x ^ y) + seed);
-    }
-  }
-  return pic;
-}
-
-// An 11 x 11 grid of key points: 200 triangles, inner image2 points displaced.
-MorphTriangles MakeBenchMesh(int w1, int h1, int w2, int h2) {
-  constexpr int kGrid = 10;
-  auto vertex = [&](int i, int j) {
-    MorphVertex v;
-    v.vnum = j * (kGrid + 1) + i;
-    v.x1 = w1 * i / static_cast<double>(kGrid);
-    v.y1 = h1 * j / static_cast<double>(kGrid);
-    const bool inner = i > 0 && j > 0 && i < kGrid && j < kGrid;
-    v.x2 = w2 * (i + (inner ? 0.3 * ((i + j) % 3 - 1) : 0)) / kGrid;
-    v.y2 = h2 * (j + (inner ? 0.3 * ((i * j) % 3 - 1) : 0)) / kGrid;
-    return v;
-  };
-  MorphTriangles tris;
-  for (int j = 0; j < kGrid; ++j)
-    for (int i = 0; i < kGrid; ++i) {
-      tris.push_back({vertex(i, j), vertex(i + 1, j), vertex(i + 1, j + 1)});
-      tris.push_back({vertex(i, j), vertex(i + 1, j + 1), vertex(i, j + 1)});
-    }
-  return tris;
-}
-
 struct BenchScene {
   CPicture image1, image2;
   MorphTriangles tris;
   BenchScene(int w, int h)
-      : image1(MakeBenchPicture(w, h, 1)), image2(MakeBenchPicture(w, h, 2)),
-        tris(MakeBenchMesh(w, h, w, h)) {}
+      : image1(bench::MakePhotoPicture(w, h, 0)), image2(bench::MakePhotoPicture(w, h, 1)),
+        tris(bench::MakeGridTriangles(w, h, w, h)) {}
   MorphFrameRequest Request(int k) const {
     MorphFrameRequest r;
     r.pImage1 = &image1;
