@@ -1,5 +1,6 @@
 // JPEG through libjpeg: decoding from memory, encoding of 24-bit and grey pictures.
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -152,7 +153,12 @@ bool EncodeJpeg(const CPicture& pic, FILE* fp, std::string& err) {
     const RgbQuad* pal = pic.GetPalette();
     const uint32_t nColors = pic.GetNumColors();
     const size_t w = size_t(src.nWidth);
-    grey.resize(w * size_t(src.nHeight));
+    try {
+      grey.resize(w * size_t(src.nHeight));
+    } catch (const std::bad_alloc&) {
+      err = "JPEG: not enough memory";
+      return false;
+    }
     for (int y = 0; y < src.nHeight; ++y) {
       const uint8_t* row = pic.GetBits() + size_t(y) * pic.GetEffWidth();
       uint8_t* out = grey.data() + size_t(y) * w;

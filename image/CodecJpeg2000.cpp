@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -246,7 +247,11 @@ bool DecodeJpeg2000(CPicture& pic, const uint8_t* data, size_t size) {
           err = "JPEG 2000: picture data missing";
       if (err.empty()) {
         const int type = format == OPJ_CODEC_JP2 ? PICTURE_JP2 : PICTURE_JPC;
-        if (FillPicture(pic, *s.pImage, type, err)) return true;
+        try {
+          if (FillPicture(pic, *s.pImage, type, err)) return true;
+        } catch (const std::bad_alloc&) {
+          err = "JPEG 2000: not enough memory for the picture";
+        }
         if (pic.IsValid()) pic.Destroy();  // half-filled
       }
     }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -141,8 +142,14 @@ bool DecodeInner(PngReadState& st) {
   png_read_update_info(png, info);
 
   const size_t rowBytes = png_get_rowbytes(png, info);
-  st.pixels.resize(rowBytes * height);
-  st.rows.resize(height);
+  try {
+    st.pixels.resize(rowBytes * height);
+    st.rows.resize(height);
+  } catch (const std::bad_alloc&) {
+    st.szError = "PNG: not enough memory for the picture";
+    png_destroy_read_struct(&png, &info, nullptr);
+    return false;
+  }
   for (png_uint_32 y = 0; y < height; ++y) st.rows[y] = st.pixels.data() + size_t(y) * rowBytes;
   png_read_image(png, st.rows.data());
   png_read_end(png, nullptr);

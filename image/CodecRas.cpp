@@ -1,6 +1,7 @@
 // Sun raster files: 1, 8, 24 and 32 bits, standard and run-length encoded, colour maps.
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -77,7 +78,12 @@ bool DecodeRas(CPicture& pic, const uint8_t* data, size_t size) {
   std::vector<uint8_t> unpacked;
   const uint8_t* rows = pixels;
   if (type == kRtEncoded) {
-    unpacked.resize(lineBytes * height);
+    try {
+      unpacked.resize(lineBytes * height);
+    } catch (const std::bad_alloc&) {
+      pic.SetLastError("RAS: not enough memory for the picture");
+      return false;
+    }
     if (!Unpack(pixels, pixelBytes, unpacked)) {
       pic.SetLastError("RAS: file truncated");
       return false;

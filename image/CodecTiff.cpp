@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -427,7 +428,11 @@ bool DecodeTiff(CPicture& pic, const uint8_t* data, size_t size) {
   }
   std::string err;
   bool created = false;
-  if (DecodeOpened(tif.m_pTif, pic, err, created)) return true;
+  try {
+    if (DecodeOpened(tif.m_pTif, pic, err, created)) return true;
+  } catch (const std::bad_alloc&) {
+    err = "TIFF: not enough memory for the picture";
+  }
   if (created) pic.Destroy();
   if (err.empty()) err = libText.empty() ? "TIFF: cannot read the picture data" : "TIFF: " + libText;
   pic.SetLastError(err);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include <jerror.h>
 
@@ -42,9 +43,25 @@ struct VectorDestination {
 
 constexpr size_t kDestChunk = 64 * 1024;
 
+// No exception may cross the library's C frames: running out of memory becomes its own error.
+// The jump happens after the handler has finished, never from inside it.
+void GrowOrFail(j_compress_ptr cinfo, std::vector<uint8_t>& out, size_t size) {
+  bool grown = true;
+  try {
+    out.resize(size);
+  } catch (const std::bad_alloc&) {
+    grown = false;
+  }
+  if (!grown) {
+    cinfo->err->msg_code = JERR_OUT_OF_MEMORY;
+    cinfo->err->msg_parm.i[0] = 0;
+    (*cinfo->err->error_exit)(reinterpret_cast<j_common_ptr>(cinfo));
+  }
+}
+
 void DestInit(j_compress_ptr cinfo) {
   auto* dest = reinterpret_cast<VectorDestination*>(cinfo->dest);
-  dest->pOut->resize(kDestChunk);
+  GrowOrFail(cinfo, *dest->pOut, kDestChunk);
   dest->pub.next_output_byte = dest->pOut->data();
   dest->pub.free_in_buffer = dest->pOut->size();
 }
@@ -52,7 +69,7 @@ void DestInit(j_compress_ptr cinfo) {
 boolean DestEmpty(j_compress_ptr cinfo) {
   auto* dest = reinterpret_cast<VectorDestination*>(cinfo->dest);
   const size_t used = dest->pOut->size();  // the library calls this only when the buffer is full
-  dest->pOut->resize(used * 2);
+  GrowOrFail(cinfo, *dest->pOut, used * 2);
   dest->pub.next_output_byte = dest->pOut->data() + used;
   dest->pub.free_in_buffer = dest->pOut->size() - used;
   return TRUE;
