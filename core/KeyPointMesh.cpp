@@ -37,13 +37,7 @@ void Unlink(T*& head, T* p) {
   p->prev->next = p->next;
 }
 
-int32_t Trunc(double v) {
-  // Conversion toward zero; values beyond int32 are clamped instead of being undefined.
-  if (!(v == v)) return 0;
-  if (v >= 2147483647.0) return 2147483647;
-  if (v <= -2147483648.0) return -2147483647 - 1;
-  return static_cast<int32_t>(v);
-}
+int32_t Trunc(double v) { return CKeyPointMesh::TruncCoord(v); }
 
 }  // namespace
 
@@ -72,6 +66,14 @@ void CKeyPointMesh::Swap(CKeyPointMesh& o) noexcept {
 }
 
 // ---------------------------------------------------------------- key points
+
+int32_t CKeyPointMesh::TruncCoord(double v) {
+  // Conversion toward zero; values beyond int32 are clamped instead of being undefined.
+  if (!(v == v)) return 0;
+  if (v >= 2147483647.0) return 2147483647;
+  if (v <= -2147483648.0) return -2147483647 - 1;
+  return static_cast<int32_t>(v);
+}
 
 void CKeyPointMesh::ResetMesh() {
   m_pVertices1 = nullptr;

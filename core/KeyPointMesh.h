@@ -88,6 +88,8 @@ class CKeyPointMesh {
   // Whether the record is in list 1 or 2 (compared by address only).
   bool ContainsVertex(int list, const MeshVertex* v) const;
   MeshVertex* ListHead(int list) const { return list == 1 ? m_pVertices1 : m_pVertices2; }
+  // A coordinate as int32, truncated toward zero (clamped to the int32 range).
+  static int32_t TruncCoord(double v);
   // Sets one record's coordinates, z and its table entry (truncated toward zero).
   void SetVertexPosition(int list, MeshVertex* v, double x, double y);
   const MeshPoint& Point1(int vnum) const { return m_aPoints1[static_cast<size_t>(vnum)]; }

@@ -211,7 +211,7 @@ CommandResult MorphProject::DeletePair(int d) {
     do {
       auto& t = list == 1 ? t1 : t2;
       t[static_cast<size_t>(v->vnum)] =
-          MeshPoint{static_cast<int32_t>(std::trunc(v->x)), static_cast<int32_t>(std::trunc(v->y))};
+          MeshPoint{CKeyPointMesh::TruncCoord(v->x), CKeyPointMesh::TruncCoord(v->y)};
       v = v->next;
     } while (v != head);
   }

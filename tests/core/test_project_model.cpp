@@ -473,3 +473,15 @@ TEST_F(ProjectModel, AddAfterADragThatTheHullLosesIsRolledBack) {
   }
   EXPECT_GT(rolledBack, 0);
 }
+
+TEST_F(ProjectModel, FarAwayDragsClampTheTablesAndStaySafe) {
+  MakeReady(200, 100, 200, 100);
+  ASSERT_TRUE(project.AddPairAt(1, 50, 40).ok);
+  ASSERT_TRUE(project.MovePoint(2, 5, 1e12, -1e12).ok);
+  EXPECT_EQ(project.m_mesh.Point2(5).x, 2147483647);
+  EXPECT_EQ(project.m_mesh.Point2(5).y, -2147483647 - 1);
+  EXPECT_FALSE(project.MovePoint(2, 5, std::nan(""), 1).ok);
+  ASSERT_TRUE(project.DeletePair(0).ok);
+  EXPECT_EQ(project.m_mesh.Point2(4).x, 2147483647) << "pair 5 renumbered to 4";
+  EXPECT_TRUE(project.m_mesh.IsConsistent());
+}
