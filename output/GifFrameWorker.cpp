@@ -1,13 +1,50 @@
 #include "output/GifFrameWorker.h"
 
+#include <new>
+#include <system_error>
 #include <utility>
 
 #include "output/FrameWriters.h"
 #include "output/GifStreamWriter.h"
 
+namespace {
+
+// One frame on whichever thread runs it; false with a text.
+bool ReduceAndAppend(CPicture& frame, CGifStreamWriter& stream, std::string& szError) {
+  try {
+    if (!ReduceGifFrame(frame, &szError)) return false;
+    if (!stream.AddFrame(frame)) {
+      szError = stream.GetLastError();
+      return false;
+    }
+    return true;
+  } catch (const std::bad_alloc&) {
+    szError = "GIF colour reduction: out of memory";
+    return false;
+  }
+}
+
+}  // namespace
+
 bool CGifFrameWorker::Submit(CPicture&& frame) {
   std::unique_lock<std::mutex> lock(m_mutex);
-  if (!m_thread.joinable() && !m_bStop) m_thread = std::thread(&CGifFrameWorker::Loop, this);
+  if (!m_thread.joinable() && !m_bStop && !m_bFailed && !m_bInline) {
+    try {
+      m_thread = std::thread(&CGifFrameWorker::Loop, this);
+    } catch (const std::system_error&) {
+      m_bInline = true;  // no second thread to be had: the frames are done here
+    }
+  }
+  if (m_bInline) {
+    if (m_bFailed) return false;
+    std::string szError;
+    if (!ReduceAndAppend(frame, m_stream, szError)) {
+      m_bFailed = true;
+      m_szLastError = szError;
+      return false;
+    }
+    return true;
+  }
   m_changed.wait(lock, [this] { return !m_bPending || m_bFailed || m_bStop; });
   if (m_bFailed) return false;
   if (m_bStop) {
@@ -51,11 +88,7 @@ void CGifFrameWorker::Loop() {
     m_changed.notify_all();  // the caller may hand over the next frame now
 
     std::string szError;
-    bool bOk = ReduceGifFrame(frame, &szError);
-    if (bOk && !m_stream.AddFrame(frame)) {
-      bOk = false;
-      szError = m_stream.GetLastError();
-    }
+    const bool bOk = ReduceAndAppend(frame, m_stream, szError);
     {
       std::lock_guard<std::mutex> lock(m_mutex);
       m_bBusy = false;

@@ -41,5 +41,6 @@ class CGifFrameWorker {
   bool m_bBusy = false;     // the thread is working on a frame
   bool m_bStop = false;
   bool m_bFailed = false;
+  bool m_bInline = false;   // no thread could be started: Submit does the work itself
   std::string m_szLastError;
 };

@@ -22,33 +22,58 @@ void OctreePalette::FreeNode(Node* pNode) {
   delete pNode;
 }
 
-void OctreePalette::AddColor(uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
-  Node** ppNode = &m_pRoot;
-  for (unsigned nLevel = 0;; ++nLevel) {
-    if (!*ppNode) {
-      Node* pNew = new Node;
-      if (nLevel == m_nColorBits) {
-        pNew->bLeaf = true;
-        ++m_nLeafCount;
-      } else {
-        pNew->pNextReducible = m_apReducible[nLevel];
-        m_apReducible[nLevel] = pNew;
-      }
-      *ppNode = pNew;
+namespace {
+
+// Bit k of a colour byte moved to bit 3k + nOffset: red, green and blue spread this way and
+// or-ed give the child index of every level at once (level L in bits 3 (7 - L) up).
+struct SpreadTable {
+  uint32_t a[256];
+  constexpr explicit SpreadTable(unsigned nOffset) : a{} {
+    for (unsigned v = 0; v < 256; ++v) {
+      a[v] = 0;
+      for (unsigned k = 0; k < 8; ++k) a[v] |= ((v >> k) & 1u) << (3 * k + nOffset);
     }
-    Node* pNode = *ppNode;
-    if (pNode->bLeaf) {
-      ++pNode->nPixels;
-      pNode->nRed += r;
-      pNode->nGreen += g;
-      pNode->nBlue += b;
-      pNode->nAlpha += a;
-      return;
-    }
-    const unsigned nShift = 7 - nLevel;
-    const unsigned nIndex = (((r >> nShift) & 1u) << 2) | (((g >> nShift) & 1u) << 1) | ((b >> nShift) & 1u);
-    ppNode = &pNode->apChild[nIndex];
   }
+};
+constexpr SpreadTable kSpreadRed(2), kSpreadGreen(1), kSpreadBlue(0);
+
+}  // namespace
+
+void OctreePalette::AddColor(uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
+  const uint32_t nPath = kSpreadRed.a[r] | kSpreadGreen.a[g] | kSpreadBlue.a[b];
+  Node* pLeaf = nullptr;
+  if (m_pLastLeaf && ((nPath ^ m_nLastPath) >> (3 * (8 - m_nLastDepth))) == 0) {
+    pLeaf = m_pLastLeaf;
+  } else {
+    Node** ppNode = &m_pRoot;
+    for (unsigned nLevel = 0;; ++nLevel) {
+      if (!*ppNode) {
+        Node* pNew = new Node;
+        if (nLevel == m_nColorBits) {
+          pNew->bLeaf = true;
+          ++m_nLeafCount;
+        } else {
+          pNew->pNextReducible = m_apReducible[nLevel];
+          m_apReducible[nLevel] = pNew;
+        }
+        *ppNode = pNew;
+      }
+      Node* pNode = *ppNode;
+      if (pNode->bLeaf) {
+        pLeaf = pNode;
+        m_pLastLeaf = pNode;
+        m_nLastPath = nPath;
+        m_nLastDepth = nLevel;
+        break;
+      }
+      ppNode = &pNode->apChild[(nPath >> (3 * (7 - nLevel))) & 7u];
+    }
+  }
+  ++pLeaf->nPixels;
+  pLeaf->nRed += r;
+  pLeaf->nGreen += g;
+  pLeaf->nBlue += b;
+  pLeaf->nAlpha += a;
 }
 
 bool OctreePalette::Reduce() {
@@ -56,6 +81,7 @@ bool OctreePalette::Reduce() {
   while (nLevel > 0 && !m_apReducible[nLevel]) --nLevel;
   Node* pNode = m_apReducible[nLevel];
   if (!pNode) return false;
+  m_pLastLeaf = nullptr;  // the leaf may be folded away
   m_apReducible[nLevel] = pNode->pNextReducible;
   pNode->pNextReducible = nullptr;
 

@@ -39,6 +39,13 @@ class OctreePalette {
   bool Reduce();  // false when no internal node is left
   static void FreeNode(Node* pNode);
 
+  // The leaf the last colour went to, with that colour's path (3 bits a level from the
+  // root) and the leaf's depth: a colour on the same path down to that depth goes to the
+  // same leaf, as long as no reduction has changed the tree since.
+  Node* m_pLastLeaf = nullptr;
+  uint32_t m_nLastPath = 0;
+  unsigned m_nLastDepth = 0;
+
   Node* m_pRoot = nullptr;
   unsigned m_nLeafCount = 0;
   Node* m_apReducible[9] = {};  // per level 0..B, newest first

@@ -1,11 +1,13 @@
-// A GIF export through the output run (every speed-up on: exact nearest-entry search,
-// direct row access, streamed frames) writes exactly the bytes of the straightforward
-// path: the same frames rendered one by one, each reduced pixel by pixel with
-// GetNearestIndex and encoded all at once by the container's multi-image encoder.
+// A GIF export through the output run (every speed-up on: the octree's leaf shortcut, exact
+// nearest-entry search, row-wise diffusion, frames reduced on a second thread) writes
+// exactly the bytes of the straightforward path: the same frames rendered one by one, each
+// reduced pixel by pixel with GetNearestIndex and encoded all at once by the container's
+// multi-image encoder. The octree palette is held to a plain octree written here.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include "output/FrameImage.h"
 #include "output/FrameWriters.h"
@@ -80,6 +82,126 @@ MorphTriangles TwoTriangles(int w, int h) {
   const MorphVertex a = v(0, 0, 0, 0, 0), b = v(1, w, 0, 0, 0), c = v(2, w, h, 0, 0), d = v(3, 0, h, 0, 0),
                     e = v(4, w / 2.0, h / 2.0, w / 7.0, -h / 9.0);
   return {{a, b, e}, {b, c, e}, {c, d, e}, {d, a, e}};
+}
+
+// The octree as first written: every colour walks down from the root, creating nodes;
+// after each colour, while there are too many leaves, the newest node of the deepest level
+// that has reducible nodes becomes a leaf holding its children's sums. Leaves in
+// depth-first order are the palette.
+class PlainOctree {
+ public:
+  PlainOctree(unsigned nMax, unsigned nBits) : m_nMax(nMax < 16 ? 16 : nMax), m_nBits(nBits > 7 ? 8 : nBits) {}
+  void Add(uint8_t r, uint8_t g, uint8_t b) {
+    int* pSlot = &m_nRoot;
+    for (unsigned nLevel = 0;; ++nLevel) {
+      if (*pSlot < 0) {
+        *pSlot = static_cast<int>(m_nodes.size());
+        m_nodes.push_back(Node{});
+        if (nLevel == m_nBits) {
+          m_nodes.back().bLeaf = true;
+          ++m_nLeaves;
+        } else {
+          m_reducible[nLevel].push_back(*pSlot);
+        }
+      }
+      Node& node = m_nodes[static_cast<size_t>(*pSlot)];
+      if (node.bLeaf) {
+        ++node.n;
+        node.r += r;
+        node.g += g;
+        node.b += b;
+        break;
+      }
+      const unsigned s = 7 - nLevel;
+      pSlot = &node.child[((r >> s) & 1) << 2 | ((g >> s) & 1) << 1 | ((b >> s) & 1)];
+    }
+    while (m_nLeaves > m_nMax && Reduce()) {
+    }
+  }
+  std::vector<RgbQuad> Palette() const {
+    std::vector<RgbQuad> out;
+    if (m_nRoot >= 0) Walk(m_nRoot, out);
+    return out;
+  }
+
+ private:
+  struct Node {
+    bool bLeaf = false;
+    uint64_t n = 0, r = 0, g = 0, b = 0;
+    int child[8] = {-1, -1, -1, -1, -1, -1, -1, -1};
+  };
+  bool Reduce() {
+    int nLevel = m_nBits > 0 ? static_cast<int>(m_nBits) - 1 : 0;
+    while (nLevel > 0 && m_reducible[nLevel].empty()) --nLevel;
+    if (m_reducible[nLevel].empty()) return false;
+    Node& node = m_nodes[static_cast<size_t>(m_reducible[nLevel].back())];
+    m_reducible[nLevel].pop_back();
+    unsigned nChildren = 0;
+    for (int& c : node.child) {
+      if (c < 0) continue;
+      const Node& child = m_nodes[static_cast<size_t>(c)];
+      node.n += child.n;
+      node.r += child.r;
+      node.g += child.g;
+      node.b += child.b;
+      c = -1;
+      ++nChildren;
+    }
+    node.bLeaf = true;
+    m_nLeaves = m_nLeaves + 1 - nChildren;
+    return true;
+  }
+  void Walk(int i, std::vector<RgbQuad>& out) const {
+    const Node& node = m_nodes[static_cast<size_t>(i)];
+    if (node.bLeaf) {
+      const uint64_t n = node.n ? node.n : 1;
+      RgbQuad q;
+      q.rgbRed = static_cast<uint8_t>(node.r / n);
+      q.rgbGreen = static_cast<uint8_t>(node.g / n);
+      q.rgbBlue = static_cast<uint8_t>(node.b / n);
+      out.push_back(q);
+      return;
+    }
+    for (int c : node.child)
+      if (c >= 0) Walk(c, out);
+  }
+  unsigned m_nMax, m_nBits, m_nLeaves = 0;
+  int m_nRoot = -1;
+  std::vector<Node> m_nodes;
+  std::vector<int> m_reducible[9];
+};
+
+TEST(OctreeFastPath, SamePaletteAsThePlainOctree) {
+  struct Case {
+    CPicture picture;
+    unsigned nMax, nBits;
+  };
+  std::vector<Case> cases;
+  cases.push_back({NoisyPicture(160, 120, 3), 256, 7});
+  cases.push_back({NoisyPicture(97, 61, 4), 256, 8});
+  cases.push_back({NoisyPicture(97, 61, 5), 16, 4});
+  cases.push_back({MakePatternPicture(200, 50, 6), 256, 7});  // smooth: long runs of one leaf
+  cases.push_back({MakeSolidPicture(33, 9, 10, 20, 30), 256, 7});
+  for (size_t i = 0; i < cases.size(); ++i) {
+    const CPicture& pic = cases[i].picture;
+    OctreePalette octree(cases[i].nMax, cases[i].nBits);
+    ASSERT_TRUE(octree.AddImage(pic));
+    std::vector<RgbQuad> fast(256);
+    fast.resize(octree.WritePalette(fast.data(), 256));
+    PlainOctree plain(cases[i].nMax, cases[i].nBits);
+    for (int y = 0; y < pic.GetHeight(); ++y)
+      for (int x = 0; x < pic.GetWidth(); ++x) {
+        const uint8_t* p = pic.GetBits(y) + x * 3;
+        plain.Add(p[2], p[1], p[0]);
+      }
+    const std::vector<RgbQuad> slow = plain.Palette();
+    ASSERT_EQ(fast.size(), std::min<size_t>(slow.size(), 256)) << "case " << i;
+    for (size_t k = 0; k < fast.size(); ++k) {
+      EXPECT_EQ(fast[k].rgbRed, slow[k].rgbRed) << "case " << i << " entry " << k;
+      EXPECT_EQ(fast[k].rgbGreen, slow[k].rgbGreen) << "case " << i << " entry " << k;
+      EXPECT_EQ(fast[k].rgbBlue, slow[k].rgbBlue) << "case " << i << " entry " << k;
+    }
+  }
 }
 
 TEST(GifExportFastPath, OutputRunWritesTheStraightforwardBytes) {
