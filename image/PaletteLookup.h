@@ -35,7 +35,7 @@ class CPaletteLookup {
   }
 
  private:
-  static constexpr int kExactBits = 14;  // exact-colour table of 16384 slots
+  static constexpr int kExactBits = 16;  // exact-colour table of 65536 slots
   static constexpr int kFineShift = 3;   // cells of 8 colours a side
   static constexpr int kCoarseShift = 5; // parent cells of 32 colours a side
   static constexpr int kFineCells = 1 << (3 * (8 - kFineShift));
