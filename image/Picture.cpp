@@ -760,13 +760,18 @@ bool CPicture::DecreaseBpp(int nBits, bool bErrorDiffusion, const RgbQuad* pPale
     result.m_info.nBkgndColor = trans;
   }
 
-  // The errors are spread over a true-colour copy of the source, so palette sources keep
-  // the full precision of the diffused values too.
-  CPicture source(*this);
-  if (bErrorDiffusion && source.GetBpp() <= 8 && !source.IncreaseBpp24()) {
-    SetLastError(source.GetLastError());
-    return false;
+  // The errors are spread over true-colour rows: a 24-bit picture's own (the result
+  // replaces it below), else a true-colour copy, so that palette sources keep the full
+  // precision of the diffused values too.
+  CPicture copy;
+  if (GetBpp() != 24) {
+    copy = *this;
+    if (bErrorDiffusion && copy.GetBpp() <= 8 && !copy.IncreaseBpp24()) {
+      SetLastError(copy.GetLastError());
+      return false;
+    }
   }
+  CPicture& source = GetBpp() != 24 ? copy : *this;
 
   const int w = GetWidth(), h = GetHeight();
   const RgbQuad* pal = result.GetPalette();
