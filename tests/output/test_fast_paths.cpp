@@ -92,19 +92,25 @@ class PlainOctree {
  public:
   PlainOctree(unsigned nMax, unsigned nBits) : m_nMax(nMax < 16 ? 16 : nMax), m_nBits(nBits > 7 ? 8 : nBits) {}
   void Add(uint8_t r, uint8_t g, uint8_t b) {
-    int* pSlot = &m_nRoot;
+    // The slot is found again after every new node: the node vector may move.
+    int nParent = -1, nChild = 0;
+    auto slot = [&]() -> int& {
+      return nParent < 0 ? m_nRoot : m_nodes[static_cast<size_t>(nParent)].child[nChild];
+    };
     for (unsigned nLevel = 0;; ++nLevel) {
-      if (*pSlot < 0) {
-        *pSlot = static_cast<int>(m_nodes.size());
+      if (slot() < 0) {
+        const int nNew = static_cast<int>(m_nodes.size());
         m_nodes.push_back(Node{});
+        slot() = nNew;
         if (nLevel == m_nBits) {
           m_nodes.back().bLeaf = true;
           ++m_nLeaves;
         } else {
-          m_reducible[nLevel].push_back(*pSlot);
+          m_reducible[nLevel].push_back(nNew);
         }
       }
-      Node& node = m_nodes[static_cast<size_t>(*pSlot)];
+      const int nNode = slot();
+      Node& node = m_nodes[static_cast<size_t>(nNode)];
       if (node.bLeaf) {
         ++node.n;
         node.r += r;
@@ -113,7 +119,8 @@ class PlainOctree {
         break;
       }
       const unsigned s = 7 - nLevel;
-      pSlot = &node.child[((r >> s) & 1) << 2 | ((g >> s) & 1) << 1 | ((b >> s) & 1)];
+      nParent = nNode;
+      nChild = static_cast<int>(((r >> s) & 1) << 2 | ((g >> s) & 1) << 1 | ((b >> s) & 1));
     }
     while (m_nLeaves > m_nMax && Reduce()) {
     }
