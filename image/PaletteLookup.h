@@ -26,11 +26,15 @@ class CPaletteLookup {
 
   // 0 when the palette is empty.
   uint8_t Nearest(uint8_t b, uint8_t g, uint8_t r) {
-    const uint32_t key = (uint32_t(r) << 16) | (uint32_t(g) << 8) | b;
-    uint32_t& slot = m_exact[(key * 2654435761u) >> (32 - kExactBits)];
-    if ((slot >> 8) == key) return static_cast<uint8_t>(slot);
-    const uint8_t idx = Search(b, g, r);
-    slot = (key << 8) | idx;
+    return NearestOf((uint32_t(r) << 16) | (uint32_t(g) << 8) | b);
+  }
+  // The colour as blue | green << 8 | red << 16 (three stored bytes read little-endian).
+  uint8_t NearestOf(uint32_t nColour) {
+    uint32_t& slot = m_exact[(nColour * 2654435761u) >> (32 - kExactBits)];
+    if ((slot >> 8) == nColour) return static_cast<uint8_t>(slot);
+    const uint8_t idx = Search(static_cast<uint8_t>(nColour), static_cast<uint8_t>(nColour >> 8),
+                               static_cast<uint8_t>(nColour >> 16));
+    slot = (nColour << 8) | idx;
     return idx;
   }
 
