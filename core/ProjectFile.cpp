@@ -58,6 +58,23 @@ std::string FileNamePart(const std::string& path) {
   return sep == std::string::npos ? path : path.substr(sep + 1);
 }
 
+// A stored path is used as it is when it names a file. Otherwise a project that travelled
+// with its pictures still opens: a relative path is tried from the project file's folder,
+// then the bare file name beside the project file. The stored path is kept when none exists,
+// so the message names what the file asked for.
+std::string LocatePicture(const std::string& stored, const std::string& projectFile) {
+  if (FileExists(stored)) return stored;
+  const size_t sep = projectFile.find_last_of('/');
+  const std::string folder = sep == std::string::npos ? std::string(".") : projectFile.substr(0, sep);
+  if (!stored.empty() && stored[0] != '/') {
+    const std::string relative = folder + "/" + stored;
+    if (FileExists(relative)) return relative;
+  }
+  const std::string beside = folder + "/" + FileNamePart(stored);
+  if (FileExists(beside)) return beside;
+  return stored;
+}
+
 std::string OpenImageError(const std::string& path) {
   std::string text = ProjectFileText::kOpenImageError;
   const size_t at = text.find("%s");
@@ -87,7 +104,8 @@ CommandResult ReadProject(MorphProject& project, const std::string& fileName,
     if (!PathFromRecord(data.data() + at, stored[k])) return CommandResult::Fail(ProjectText::kError);
     if (PathExtension(stored[k]).empty()) return CommandResult::Fail(ProjectText::kError);
     types[k] = ImageTypeFromExtension(stored[k]);
-    paths[k] = samplesDir.empty() ? stored[k] : samplesDir + "/" + FileNamePart(stored[k]);
+    paths[k] = samplesDir.empty() ? LocatePicture(stored[k], fileName)
+                                  : samplesDir + "/" + FileNamePart(stored[k]);
     if (paths[k].size() > MorphProject::kMaxPathBytes) return CommandResult::Fail(ProjectText::kPathTooLong);
     if (!FileExists(paths[k])) return CommandResult::Fail(OpenImageError(paths[k]));
   }

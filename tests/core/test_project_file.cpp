@@ -233,6 +233,28 @@ TEST_F(ProjectFile, MissingAndUndecodablePicturesLeaveTheProject) {
   EXPECT_TRUE(Snapshot(project) == before);
 }
 
+TEST_F(ProjectFile, MovedProjectFindsItsPicturesBesideTheFile) {
+  const std::string a = Picture("a.bmp", 100, 100);
+  const std::string b = Picture("b.bmp", 100, 100);
+  const std::vector<std::array<int32_t, 4>> frame = {
+      {0, 0, 0, 0}, {0, 100, 0, 100}, {100, 0, 100, 0}, {100, 100, 100, 100}, {50, 50, 50, 50}};
+  const std::string file = dir.File("p.fmph");
+  // A folder of another computer: only the file names beside the project match.
+  WriteFileBytes(file, Build("/nowhere/else/a.bmp", "C:\\pics\\b.bmp", frame, 4, 4));
+  ASSERT_TRUE(OpenProject(project, file).ok);
+  EXPECT_EQ(project.m_szImagePath1, a);
+  EXPECT_EQ(project.m_szImagePath2, b);
+  // A relative path is taken from the project's folder, whatever the current folder is.
+  ASSERT_EQ(::mkdir(dir.File("pics").c_str(), 0700), 0);
+  const std::string c = Picture("pics/c.bmp", 100, 100);
+  WriteFileBytes(file, Build("pics/c.bmp", "b.bmp", frame, 4, 4));
+  ASSERT_TRUE(OpenProject(project, file).ok);
+  EXPECT_EQ(project.m_szImagePath1, c);
+  // Nothing matching anywhere: the message names the stored path.
+  WriteFileBytes(file, Build("/nowhere/else/z.bmp", "b.bmp", frame, 4, 4));
+  EXPECT_EQ(OpenProject(project, file).message, "open image [/nowhere/else/z.bmp] error");
+}
+
 TEST_F(ProjectFile, SaveRefusesLongPathsAndReportsUnwritableFiles) {
   ASSERT_TRUE(project.LoadImage1(Picture("a.bmp", 50, 50)).ok);
   const std::string file = dir.File("p.fmph");
