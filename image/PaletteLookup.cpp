@@ -122,13 +122,8 @@ void ReduceRowsToPalette(uint8_t* pBits, size_t nStride, int w, int h, const Rgb
   CPaletteLookup lookup(pPalette, nCount);
 #if defined(__SSE2__)
   const __m128i zero = _mm_setzero_si128();
+  const __m128i shares = _mm_setr_epi16(2, 2, 2, 4, 4, 4, 1, 1);
   const __m128i fifteen = _mm_set1_epi16(15);
-  const __m128i rightShares = _mm_setr_epi16(0, 0, 0, 7, 7, 7, 0, 0);
-  const __m128i belowShares = _mm_setr_epi16(2, 2, 2, 4, 4, 4, 1, 1);
-  // Division by 16 truncated toward zero, as C's: negative values are raised by 15 first.
-  auto divide16 = [fifteen](__m128i m) {
-    return _mm_srai_epi16(_mm_add_epi16(m, _mm_and_si128(_mm_srai_epi16(m, 15), fifteen)), 4);
-  };
 #endif
   for (int y = 0; y < h; ++y) {
     uint8_t* pRow = pBits + size_t(y) * nStride;
@@ -136,34 +131,6 @@ void ReduceRowsToPalette(uint8_t* pBits, size_t nStride, int w, int h, const Rgb
     uint8_t* pOut = pIndices + size_t(y) * nIndexStride;
     for (int x = 0; x < w; ++x) {
       uint8_t* p = pRow + size_t(x) * 3;
-#if defined(__SSE2__)
-      if (bDiffusion && pPalette && pBelow && x >= 1 && x + 6 <= w) {
-        // All four shares as 16-bit lanes. The error (blue, green, red) is repeated as
-        // b g r b g r b g; the neighbours' bytes are loaded as they lie (the bytes next to
-        // them get 0) and packed back with unsigned saturation, which is the clamp to 0..255.
-        const __m128i row = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));  // this pixel on
-        const uint32_t nPixel = static_cast<uint32_t>(_mm_cvtsi128_si32(row)) & 0xFFFFFFu;
-        const uint8_t idx = lookup.NearestOf(nPixel);
-        pOut[x] = idx;
-        const RgbQuad& c = pPalette[idx];
-        const int nEntry = c.rgbBlue | (c.rgbGreen << 8) | (c.rgbRed << 16);
-        const __m128i pixels = _mm_unpacklo_epi8(row, zero);
-        const __m128i e = _mm_sub_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(nPixel)), zero),
-                                        _mm_unpacklo_epi8(_mm_cvtsi32_si128(nEntry), zero));
-        const __m128i eRepeated = _mm_unpacklo_epi64(_mm_shufflelo_epi16(e, _MM_SHUFFLE(0, 2, 1, 0)),
-                                                     _mm_shufflelo_epi16(e, _MM_SHUFFLE(1, 0, 2, 1)));
-        // 7/16 to the next pixel of the row.
-        const __m128i right = _mm_add_epi16(pixels, divide16(_mm_mullo_epi16(eRepeated, rightShares)));
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_packus_epi16(right, zero));
-        // 2/16, 4/16, 1/16 below-left, below, below-right: sixteen bytes from below-left on.
-        uint8_t* q = pBelow + size_t(x - 1) * 3;
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
-        const __m128i lo = _mm_add_epi16(_mm_unpacklo_epi8(v, zero), divide16(_mm_mullo_epi16(eRepeated, belowShares)));
-        const __m128i hi = _mm_add_epi16(_mm_unpackhi_epi8(v, zero), divide16(_mm_srli_si128(e, 4)));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(q), _mm_packus_epi16(lo, hi));
-        continue;
-      }
-#endif
       const uint8_t idx = lookup.Nearest(p[0], p[1], p[2]);
       pOut[x] = idx;
       if (!bDiffusion) continue;
@@ -171,6 +138,24 @@ void ReduceRowsToPalette(uint8_t* pBits, size_t nStride, int w, int h, const Rgb
       const int eb = int(p[0]) - c.rgbBlue, eg = int(p[1]) - c.rgbGreen, er = int(p[2]) - c.rgbRed;
       if (x + 1 < w) Spread(p + 3, eb, eg, er, 7);
       if (!pBelow) continue;
+#if defined(__SSE2__)
+      if (x >= 1 && x + 6 <= w) {
+        // The nine bytes below-left, below and below-right in one go: 16 bytes loaded from
+        // below-left, the three shares added as 16-bit numbers (the seven bytes past them
+        // get 0), and packed back with unsigned saturation, which is the clamp to 0..255.
+        uint8_t* q = pBelow + size_t(x - 1) * 3;
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+        const __m128i m = _mm_mullo_epi16(_mm_setr_epi16(short(eb), short(eg), short(er), short(eb), short(eg),
+                                                         short(er), short(eb), short(eg)),
+                                          shares);
+        // Division by 16 truncated toward zero: negative values are raised by 15 first.
+        const __m128i d = _mm_srai_epi16(_mm_add_epi16(m, _mm_and_si128(_mm_srai_epi16(m, 15), fifteen)), 4);
+        const __m128i lo = _mm_add_epi16(_mm_unpacklo_epi8(v, zero), d);
+        const __m128i hi = _mm_add_epi16(_mm_unpackhi_epi8(v, zero), _mm_cvtsi32_si128((er / 16) & 0xFFFF));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(q), _mm_packus_epi16(lo, hi));
+        continue;
+      }
+#endif
       if (x > 0) Spread(pBelow + size_t(x - 1) * 3, eb, eg, er, 2);
       Spread(pBelow + size_t(x) * 3, eb, eg, er, 4);
       if (x + 1 < w) Spread(pBelow + size_t(x + 1) * 3, eb, eg, er, 1);
