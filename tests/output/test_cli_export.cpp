@@ -18,24 +18,6 @@ extern "C" {
 
 namespace {
 
-struct CliResult {
-  int nExitCode = -1;
-  std::string szOutput;
-};
-
-CliResult RunCli(const std::string& args) {
-  CliResult r;
-  const std::string command = "'" + BinDir() + "/kestrelle-cli' " + args + " 2>&1 </dev/null";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return r;
-  char buf[512];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) r.szOutput.append(buf, n);
-  const int status = pclose(pipe);
-  r.nExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
-
 std::vector<std::string> FilesIn(const std::string& dir) {
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(dir)) names.push_back(entry.path().filename());

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <sys/wait.h>
 
 TempDir::TempDir() {
   std::string pattern = (std::filesystem::temp_directory_path() / "kestrelle-test-XXXXXX").string();
@@ -59,3 +60,30 @@ CPicture MakeSolidPicture(int width, int height, uint8_t r, uint8_t g, uint8_t b
 
 std::string BinDir() { return KESTRELLE_BIN_DIR; }
 std::string SourceDir() { return KESTRELLE_SOURCE_DIR; }
+
+std::string ShellQuote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+CliResult RunCli(const std::string& args) {
+  TempDir capture;
+  const std::string outFile = capture.File("stdout"), errFile = capture.File("stderr");
+  const std::string command = ShellQuote(BinDir() + "/kestrelle-cli") + " " + args + " </dev/null >" +
+                              ShellQuote(outFile) + " 2>" + ShellQuote(errFile);
+  const int status = std::system(command.c_str());
+  CliResult result;
+  result.nExitCode = status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  const auto out = ReadFileBytes(outFile), err = ReadFileBytes(errFile);
+  result.szOut.assign(out.begin(), out.end());
+  result.szErr.assign(err.begin(), err.end());
+  result.szOutput = result.szOut + result.szErr;
+  return result;
+}
+
+CliResult RunCli(const std::vector<std::string>& args) {
+  std::string text;
+  for (const auto& arg : args) text += (text.empty() ? "" : " ") + ShellQuote(arg);
+  return RunCli(text);
+}

@@ -30,6 +30,18 @@ CPicture MakePatternPicture(int width, int height, int seed = 0);
 // 24-bit picture of one colour.
 CPicture MakeSolidPicture(int width, int height, uint8_t r, uint8_t g, uint8_t b);
 
+// Runs the built kestrelle-cli with no standard input and collects what it printed.
+struct CliResult {
+  int nExitCode = -1;    // -1 when it did not exit normally
+  std::string szOut;     // standard output
+  std::string szErr;     // standard error
+  std::string szOutput;  // both, output first
+};
+// `args` is shell text (quote paths with ShellQuote).
+CliResult RunCli(const std::string& args);
+CliResult RunCli(const std::vector<std::string>& args);
+std::string ShellQuote(const std::string& text);
+
 // Folder of the built executables and the data beside them.
 std::string BinDir();
 std::string SourceDir();

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -12,31 +11,6 @@
 #include "support/TestSupport.h"
 
 namespace {
-
-struct CliResult {
-  int exitCode = -1;
-  std::string out, err;
-};
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-CliResult RunCli(const TempDir& dir, const std::vector<std::string>& args) {
-  std::string cmd = Quote(BinDir() + "/kestrelle-cli");
-  for (const auto& a : args) cmd += " " + Quote(a);
-  const std::string outFile = dir.File("cli-stdout.txt"), errFile = dir.File("cli-stderr.txt");
-  cmd += " >" + Quote(outFile) + " 2>" + Quote(errFile);
-  const int status = std::system(cmd.c_str());
-  CliResult r;
-  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  const auto out = ReadFileBytes(outFile), err = ReadFileBytes(errFile);
-  r.out.assign(out.begin(), out.end());
-  r.err.assign(err.begin(), err.end());
-  return r;
-}
 
 bool SamePixels(const CPicture& a, const CPicture& b) {
   if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight()) return false;
@@ -66,17 +40,17 @@ CPicture MakePalettePicture(int w, int h) {
 TEST(CliInfo, PrintsTypeSizeAndDepthAsOneJsonLine) {
   TempDir dir;
   ASSERT_TRUE(MakePatternPicture(33, 17).Save(dir.File("p.png"), PICTURE_PNG));
-  const CliResult r = RunCli(dir, {"info", dir.File("p.png")});
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(r.out, "{\"type\":4,\"width\":33,\"height\":17,\"bpp\":24}\n");
+  const CliResult r = RunCli({"info", dir.File("p.png")});
+  ASSERT_EQ(r.nExitCode, 0) << r.szErr;
+  EXPECT_EQ(r.szOut, "{\"type\":4,\"width\":33,\"height\":17,\"bpp\":24}\n");
 }
 
 TEST(CliInfo, DetectsTheFormatBehindAnUnknownExtension) {
   TempDir dir;
   ASSERT_TRUE(MakePalettePicture(9, 4).Save(dir.File("pic.dat"), PICTURE_TIFF));
-  const CliResult r = RunCli(dir, {"info", dir.File("pic.dat")});
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  const auto j = nlohmann::json::parse(r.out);
+  const CliResult r = RunCli({"info", dir.File("pic.dat")});
+  ASSERT_EQ(r.nExitCode, 0) << r.szErr;
+  const auto j = nlohmann::json::parse(r.szOut);
   EXPECT_EQ(j["type"], PICTURE_TIFF);
   EXPECT_EQ(j["width"], 9);
   EXPECT_EQ(j["height"], 4);
@@ -86,22 +60,22 @@ TEST(CliInfo, DetectsTheFormatBehindAnUnknownExtension) {
 TEST(CliInfo, FailuresGoToStandardErrorWithExitOne) {
   TempDir dir;
   WriteFileBytes(dir.File("junk.png"), {1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
-  const CliResult junk = RunCli(dir, {"info", dir.File("junk.png")});
-  EXPECT_EQ(junk.exitCode, 1);
-  EXPECT_TRUE(junk.out.empty());
-  EXPECT_NE(junk.err.find("PNG"), std::string::npos) << junk.err;  // the expected format's failure
+  const CliResult junk = RunCli({"info", dir.File("junk.png")});
+  EXPECT_EQ(junk.nExitCode, 1);
+  EXPECT_TRUE(junk.szOut.empty());
+  EXPECT_NE(junk.szErr.find("PNG"), std::string::npos) << junk.szErr;  // the expected format's failure
 
-  const CliResult missing = RunCli(dir, {"info", dir.File("absent.bmp")});
-  EXPECT_EQ(missing.exitCode, 1);
-  EXPECT_FALSE(missing.err.empty());
+  const CliResult missing = RunCli({"info", dir.File("absent.bmp")});
+  EXPECT_EQ(missing.nExitCode, 1);
+  EXPECT_FALSE(missing.szErr.empty());
 }
 
 TEST(CliConvert, LosslessFormatsKeepEveryPixel) {
   TempDir dir;
   const CPicture src = MakePatternPicture(31, 19, 2);
   ASSERT_TRUE(src.Save(dir.File("in.png"), PICTURE_PNG));
-  ASSERT_EQ(RunCli(dir, {"convert", dir.File("in.png"), dir.File("out.bmp")}).exitCode, 0);
-  ASSERT_EQ(RunCli(dir, {"convert", dir.File("out.bmp"), dir.File("again.png")}).exitCode, 0);
+  ASSERT_EQ(RunCli({"convert", dir.File("in.png"), dir.File("out.bmp")}).nExitCode, 0);
+  ASSERT_EQ(RunCli({"convert", dir.File("out.bmp"), dir.File("again.png")}).nExitCode, 0);
   CPicture bmp(dir.File("out.bmp"), PICTURE_BMP), png(dir.File("again.png"), PICTURE_PNG);
   ASSERT_TRUE(bmp.IsValid()) << bmp.GetLastError();
   ASSERT_TRUE(png.IsValid()) << png.GetLastError();
@@ -114,8 +88,8 @@ TEST(CliConvert, LosslessFormatsKeepEveryPixel) {
 TEST(CliConvert, PalettePicturesBecomeJpegThroughTrueColour) {
   TempDir dir;
   ASSERT_TRUE(MakePalettePicture(24, 12).Save(dir.File("pal.bmp"), PICTURE_BMP));
-  const CliResult r = RunCli(dir, {"convert", dir.File("pal.bmp"), dir.File("pal.jpg")});
-  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const CliResult r = RunCli({"convert", dir.File("pal.bmp"), dir.File("pal.jpg")});
+  ASSERT_EQ(r.nExitCode, 0) << r.szErr;
   CPicture jpg(dir.File("pal.jpg"), PICTURE_JPEG);
   ASSERT_TRUE(jpg.IsValid()) << jpg.GetLastError();
   EXPECT_EQ(jpg.GetType(), PICTURE_JPEG);
@@ -127,23 +101,23 @@ TEST(CliConvert, FailuresExitNonZeroAndLeaveExistingFilesAlone) {
   TempDir dir;
   ASSERT_TRUE(MakePatternPicture(8, 8).Save(dir.File("in.png"), PICTURE_PNG));
 
-  const CliResult unknown = RunCli(dir, {"convert", dir.File("in.png"), dir.File("out.xyz")});
-  EXPECT_NE(unknown.exitCode, 0);
-  EXPECT_NE(unknown.err.find("Encode: Unknown format"), std::string::npos) << unknown.err;
+  const CliResult unknown = RunCli({"convert", dir.File("in.png"), dir.File("out.xyz")});
+  EXPECT_NE(unknown.nExitCode, 0);
+  EXPECT_NE(unknown.szErr.find("Encode: Unknown format"), std::string::npos) << unknown.szErr;
   EXPECT_TRUE(ReadFileBytes(dir.File("out.xyz")).empty());
 
   const CliResult unwritable =
-      RunCli(dir, {"convert", dir.File("in.png"), dir.File("no-such-folder/out.png")});
-  EXPECT_NE(unwritable.exitCode, 0);
-  EXPECT_FALSE(unwritable.err.empty());
+      RunCli({"convert", dir.File("in.png"), dir.File("no-such-folder/out.png")});
+  EXPECT_NE(unwritable.nExitCode, 0);
+  EXPECT_FALSE(unwritable.szErr.empty());
 
   // An existing output survives a conversion that cannot be done.
   WriteFileBytes(dir.File("keep.png"), {'k', 'e', 'e', 'p'});
-  const CliResult badInput = RunCli(dir, {"convert", dir.File("absent.png"), dir.File("keep.png")});
-  EXPECT_NE(badInput.exitCode, 0);
+  const CliResult badInput = RunCli({"convert", dir.File("absent.png"), dir.File("keep.png")});
+  EXPECT_NE(badInput.nExitCode, 0);
   WriteFileBytes(dir.File("keep.ico"), {'k', 'e', 'e', 'p'});
-  const CliResult noEncoder = RunCli(dir, {"convert", dir.File("in.png"), dir.File("keep.ico")});
-  EXPECT_NE(noEncoder.exitCode, 0);
+  const CliResult noEncoder = RunCli({"convert", dir.File("in.png"), dir.File("keep.ico")});
+  EXPECT_NE(noEncoder.nExitCode, 0);
   EXPECT_EQ(ReadFileBytes(dir.File("keep.png")), std::vector<uint8_t>({'k', 'e', 'e', 'p'}));
   EXPECT_EQ(ReadFileBytes(dir.File("keep.ico")), std::vector<uint8_t>({'k', 'e', 'e', 'p'}));
   // No half-written temporary file is left beside the outputs.

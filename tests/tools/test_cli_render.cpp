@@ -14,24 +14,6 @@
 
 namespace {
 
-struct CliResult {
-  int nExitCode = -1;
-  std::string szOutput;  // standard output and error together
-};
-
-CliResult RunCli(const std::string& args) {
-  CliResult r;
-  const std::string command = "'" + BinDir() + "/kestrelle-cli' " + args + " 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return r;
-  char buf[512];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) r.szOutput.append(buf, n);
-  const int status = pclose(pipe);
-  r.nExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
-
 class CliRenderTest : public ::testing::Test {
  protected:
   void SetUp() override {
