@@ -177,15 +177,21 @@ bool COutputRun::RenderFrame(Context& ctx, int nFrame) {
   return true;
 }
 
+// One frame of a pass as the user sees it: shown, rendered between two pumps, reported.
+bool COutputRun::RenderStep(Context& ctx, int nFrame, int nPercent) {
+  ctx.ShowFrame(nFrame);
+  ctx.Pump();
+  if (!RenderFrame(ctx, nFrame)) return false;
+  ctx.Pump();
+  ctx.Progress(nPercent);
+  ctx.Report(nFrame);
+  return true;
+}
+
 bool COutputRun::RunSinglePass(Context& ctx) {
   const int N = ctx.N();
   for (int i = 0; i <= N; ++i) {
-    ctx.ShowFrame(i);
-    ctx.Pump();
-    if (!RenderFrame(ctx, i)) return false;
-    ctx.Pump();
-    ctx.Progress(100 * i / N);
-    ctx.Report(i);
+    if (!RenderStep(ctx, i, 100 * i / N)) return false;
     if (!CheckRunning(ctx)) break;
   }
   return true;
@@ -222,22 +228,12 @@ bool COutputRun::RunAvi(Context& ctx) {
 
   const int N = ctx.N();
   for (int i = 0; i <= N; ++i) {
-    ctx.ShowFrame(i);
-    ctx.Pump();
-    if (!RenderFrame(ctx, i)) return false;
-    ctx.Pump();
-    ctx.Progress(50 * i / N);
-    ctx.Report(i);
+    if (!RenderStep(ctx, i, 50 * i / N)) return false;
     if (!CheckRunning(ctx)) break;
   }
   if (!ctx.bCancelled) {
     for (int n = N; n >= 0; --n) {
-      ctx.ShowFrame(n);
-      ctx.Pump();
-      if (!RenderFrame(ctx, n)) return false;
-      ctx.Pump();
-      ctx.Progress((N - n) * 50 / N + 50);
-      ctx.Report(n);
+      if (!RenderStep(ctx, n, (N - n) * 50 / N + 50)) return false;
       if (!CheckRunning(ctx)) break;
     }
   }
@@ -262,12 +258,7 @@ bool COutputRun::RunSwf(Context& ctx) {
   const int N = ctx.N();
   const int W = rq.nOutputWidth, H = rq.nOutputHeight;
   for (int i = 0; i <= N; ++i) {
-    ctx.ShowFrame(i);
-    ctx.Pump();
-    if (!RenderFrame(ctx, i)) return false;
-    ctx.Pump();
-    ctx.Progress(50 * i / N);
-    ctx.Report(i);
+    if (!RenderStep(ctx, i, 50 * i / N)) return false;
     swf.AddJpegFrame(ctx.tempFolder.FramePath(i), W, H);
     if (!CheckRunning(ctx)) break;
   }

@@ -91,6 +91,7 @@ class COutputRun {
 
  private:
   struct Context;
+  bool RenderStep(Context& ctx, int nFrame, int nPercent);
   bool RunSinglePass(Context& ctx);
   bool RunSingleFrame(Context& ctx);
   bool RunAvi(Context& ctx);
