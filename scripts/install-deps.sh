@@ -12,6 +12,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
   xvfb xauth fonts-wqy-microhei
   imagemagick ffmpeg hyperfine nodejs
+  clang libclang-rt-14-dev
 )
 
 missing=()
