@@ -4,7 +4,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test test-unit test-gl asan bench bench-compare clean
+.PHONY: all deps build run test test-unit test-gl asan fuzz bench bench-compare clean
 
 all: build
 
@@ -35,6 +35,28 @@ asan: deps
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
+
+# Builds the decoder fuzz targets with clang (build-fuzz/), writes their seeds and runs each
+# for FUZZ_TIME seconds; unbounded allocations count as findings. Crashes land in build-fuzz/findings/.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_TIME ?= 20
+FUZZ_TARGETS = bmp gif jpeg png ico tiff tga pcx wbmp jpeg2000 plain detect
+fuzz: deps
+	cmake -S fuzz -B $(FUZZ_BUILD) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	bash fuzz/make_seeds.sh $(FUZZ_BUILD)
+	@mkdir -p $(FUZZ_BUILD)/findings $(FUZZ_BUILD)/logs
+	@failed=""; for t in $(FUZZ_TARGETS); do \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$t; \
+	  echo "fuzz: $$t ($(FUZZ_TIME) s)"; \
+	  if ! ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	    ./$(FUZZ_BUILD)/fuzz_$$t $(FUZZ_BUILD)/corpus/$$t $(FUZZ_BUILD)/seeds/$$t \
+	    -max_total_time=$(FUZZ_TIME) -rss_limit_mb=2048 -malloc_limit_mb=1024 \
+	    -artifact_prefix=$(FUZZ_BUILD)/findings/$$t- >$(FUZZ_BUILD)/logs/$$t.log 2>&1; then \
+	    failed="$$failed $$t"; tail -n 40 $(FUZZ_BUILD)/logs/$$t.log; \
+	  else tail -n 1 $(FUZZ_BUILD)/logs/$$t.log; fi; \
+	done; \
+	if [ -n "$$failed" ]; then echo "fuzz: findings in:$$failed (inputs in $(FUZZ_BUILD)/findings/)"; exit 1; fi
 
 bench: build
 	./$(BUILD)/bin/kestrelle-bench
