@@ -11,7 +11,7 @@ PACKAGES=(
   libopenjp2-7-dev libtiff-dev libpng-dev libjpeg-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
   xvfb xauth fonts-wqy-microhei
-  imagemagick ffmpeg hyperfine nodejs
+  imagemagick ffmpeg hyperfine jq time nodejs
   clang libclang-rt-14-dev
 )
 
