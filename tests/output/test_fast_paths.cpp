@@ -14,6 +14,7 @@
 #include "output/OctreePalette.h"
 #include "output/OutputRun.h"
 #include "render/OffscreenRenderer.h"
+#include "support/ReferenceDecrease.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -24,32 +25,7 @@ void ReduceStraightforward(CPicture& picture) {
   OctreePalette octree(256, 7);
   RgbQuad aPalette[256] = {};
   if (octree.AddImage(picture)) octree.WritePalette(aPalette, 256);
-  const int w = picture.GetWidth(), h = picture.GetHeight();
-  CPicture out(PICTURE_BMP);
-  ASSERT_TRUE(out.Create(w, h, 8, PICTURE_BMP));
-  out.SetPalette(aPalette, 256);
-  out.SetClrImportant(256);
-  auto clamp = [](int v) { return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); };
-  auto spread = [&](int x, int y, int eb, int eg, int er, int share) {
-    if (x < 0 || x >= w || y >= h) return;
-    RgbQuad c = picture.GetPixelColor(x, y);
-    c.rgbBlue = clamp(c.rgbBlue + eb * share / 16);
-    c.rgbGreen = clamp(c.rgbGreen + eg * share / 16);
-    c.rgbRed = clamp(c.rgbRed + er * share / 16);
-    picture.SetPixelColor(x, y, c);
-  };
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      const RgbQuad c = picture.GetPixelColor(x, y);
-      const uint8_t idx = out.GetNearestIndex(c);
-      out.SetPixelIndex(x, y, idx);
-      const RgbQuad p = out.GetPaletteColor(idx);
-      const int eb = c.rgbBlue - p.rgbBlue, eg = c.rgbGreen - p.rgbGreen, er = c.rgbRed - p.rgbRed;
-      spread(x + 1, y, eb, eg, er, 7);
-      spread(x - 1, y + 1, eb, eg, er, 2);
-      spread(x, y + 1, eb, eg, er, 4);
-      spread(x + 1, y + 1, eb, eg, er, 1);
-    }
+  CPicture out = ReferenceDecrease(picture, 8, true, aPalette, 256);
   out.SetFrameDelay(kGifFrameDelay);
   picture = std::move(out);
 }
