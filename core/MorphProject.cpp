@@ -6,14 +6,6 @@
 #include <cstdio>
 #include <vector>
 
-std::string PathExtension(const std::string& path) {
-  const size_t dot = path.rfind('.');
-  if (dot == std::string::npos) return std::string();
-  std::string ext = path.substr(dot + 1);
-  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return ext;
-}
-
 // ---------------------------------------------------------------- pictures
 
 CommandResult MorphProject::LoadImage(int slot, const std::string& path) {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "base/PathParts.h"
 #include "core/KeyPointMesh.h"
 #include "image/Picture.h"
 
@@ -130,6 +131,3 @@ class MorphProject {
   uint8_t m_bShowTriangles = 0;
   int m_nToolMode = ToolSelect;
 };
-
-// Text after the last '.' of a path, lower-cased (empty when there is none).
-std::string PathExtension(const std::string& path);

@@ -9,11 +9,13 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "base/ExecutableFolder.h"
+#include "base/PathParts.h"
+#include "base/TempFolder.h"
 #include "image/Picture.h"
 #include "output/AviWriter.h"
 #include "output/FrameWriters.h"
 #include "output/SwfWriter.h"
-#include "output/TempFrameFolder.h"
 #include "render/OffscreenRenderer.h"
 
 namespace {
@@ -90,7 +92,7 @@ struct COutputRun::Context {
   const OutputRunCallbacks& callbacks;
   OutputRunResult& result;
   COutputFrameWriter* pWriter = nullptr;
-  CTempFrameFolder tempFolder;
+  std::unique_ptr<CTempFolder> pTempFolder;
   bool bCancelled = false;
 
   Context(const OutputRunRequest& rq, const OutputRunCallbacks& cb, OutputRunResult& res)
@@ -117,23 +119,6 @@ struct COutputRun::Context {
 
 COutputRun::COutputRun() = default;
 COutputRun::~COutputRun() = default;
-
-std::string COutputRun::ExecutableFolder() {
-  std::vector<char> buffer(4096);
-  ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-  if (n <= 0) return std::string();
-  std::string path(buffer.data(), static_cast<size_t>(n));
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return std::string();
-  return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
-std::string COutputRun::FolderOf(const std::string& szPath) {
-  const size_t slash = szPath.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return szPath.substr(0, slash);
-}
 
 bool COutputRun::CheckRunning(Context& ctx) {
   if (ctx.callbacks.isRunning && !ctx.callbacks.isRunning()) ctx.bCancelled = true;
@@ -243,23 +228,24 @@ bool COutputRun::RunAvi(Context& ctx) {
 
 bool COutputRun::RunSwf(Context& ctx) {
   const OutputRunRequest& rq = ctx.request;
-  std::string szError;
-  if (!ctx.tempFolder.Create(&szError)) return ctx.Fail(szError);
+  ctx.pTempFolder = std::make_unique<CTempFolder>("kestrelle-frames");
+  if (!ctx.pTempFolder->IsCreated()) return ctx.Fail(ctx.pTempFolder->Error());
+  const CTempFolder& frames = *ctx.pTempFolder;
   const std::string szMovie =
-      rq.nFormat == FlashMovie ? rq.szOutputPath : FolderOf(rq.szOutputPath) + "/" + kHtmlMovieName;
+      rq.nFormat == FlashMovie ? rq.szOutputPath : PathFolder(rq.szOutputPath) + "/" + kHtmlMovieName;
   ctx.result.szMoviePath = szMovie;
   ctx.result.szOutputFile = rq.nFormat == FlashMovie ? szMovie : rq.szOutputPath;
 
   CSwfWriter& swf = *m_pSwfWriter;
   swf.Begin(rq.nOutputWidth, rq.nOutputHeight);
-  CJpegFrameWriter writer(ctx.tempFolder);
+  CJpegFrameWriter writer(frames);
   ctx.pWriter = &writer;
 
   const int N = ctx.N();
   const int W = rq.nOutputWidth, H = rq.nOutputHeight;
   for (int i = 0; i <= N; ++i) {
     if (!RenderStep(ctx, i, 50 * i / N)) return false;
-    swf.AddJpegFrame(ctx.tempFolder.FramePath(i), W, H);
+    swf.AddJpegFrame(JpegFramePath(frames, i), W, H);
     if (!CheckRunning(ctx)) break;
   }
   if (!ctx.bCancelled) {
@@ -269,7 +255,7 @@ bool COutputRun::RunSwf(Context& ctx) {
       ctx.Pump();
       ctx.Progress((N - n) * 50 / N + 50);
       ctx.Report(n);
-      swf.AddJpegFrame(ctx.tempFolder.FramePath(n), W, H);
+      swf.AddJpegFrame(JpegFramePath(frames, n), W, H);
       ++ctx.result.nFramesWritten;
       if (!CheckRunning(ctx)) break;
     }
@@ -308,7 +294,7 @@ OutputRunResult COutputRun::Run(const OutputRunRequest& request, const OutputRun
   // A folder that cannot take the files fails now rather than after every frame is
   // rendered. The AVI writer reports its own file errors.
   if (request.nFormat != AviMovie) {
-    const std::string szFolder = FolderOf(request.szOutputPath);
+    const std::string szFolder = PathFolder(request.szOutputPath);
     if (::access(szFolder.c_str(), W_OK | X_OK) != 0)
       return ctx.Fail("Cannot write " + request.szOutputPath + ": " + std::strerror(errno)), result;
   }
@@ -351,7 +337,7 @@ OutputRunResult COutputRun::Run(const OutputRunRequest& request, const OutputRun
     // Nothing half-done stays behind: no GIF, the movie closed, no temporary frames.
     if (request.nFormat == AviMovie) m_pAviWriter->Close();
     if (pWriter) pWriter->Abandon();
-    ctx.tempFolder.Remove();
+    ctx.pTempFolder.reset();
     if (bOk) result.status = OutputRunStatus::Cancelled;
     return result;
   }
@@ -374,6 +360,6 @@ OutputRunResult COutputRun::Run(const OutputRunRequest& request, const OutputRun
       if (nCopied == 0) result.szNotice = "The page " + request.szOutputPath + " exists already and was kept as it is";
     }
   }
-  ctx.tempFolder.Remove();
+  ctx.pTempFolder.reset();
   return result;
 }

@@ -84,11 +84,6 @@ class COutputRun {
 
   OutputRunResult Run(const OutputRunRequest& request, const OutputRunCallbacks& callbacks);
 
-  // Folder of the running executable, "" when it cannot be found.
-  static std::string ExecutableFolder();
-  // Folder of a path (everything before its last '/'), "." when it has none.
-  static std::string FolderOf(const std::string& szPath);
-
  private:
   struct Context;
   bool RenderStep(Context& ctx, int nFrame, int nPercent);

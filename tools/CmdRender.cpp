@@ -15,6 +15,7 @@
 
 #include <unistd.h>
 
+#include "base/PathParts.h"
 #include "core/ProjectFile.h"
 #include "image/Picture.h"
 #include "output/AviCodecs.h"
@@ -125,20 +126,11 @@ int RenderSingleFrame(const MorphProject& project, const RenderOptions& o) {
   return 0;
 }
 
-std::string LowerExtension(const std::string& path) {
-  const size_t dot = path.rfind('.');
-  const size_t slash = path.rfind('/');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return std::string();
-  std::string ext = path.substr(dot + 1);
-  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return ext;
-}
-
 // The kind of output: the --format word, or one chosen from OUT's extension.
 bool ChooseFormat(const RenderOptions& o, std::string& szFormat, std::string& szError) {
   szFormat = o.szFormat;
   if (szFormat.empty()) {
-    const std::string ext = LowerExtension(o.szOutput);
+    const std::string ext = PathExtension(o.szOutput);
     if (ext == "gif") szFormat = "gif";
     else if (ext == "avi") szFormat = "avi";
     else if (ext == "swf") szFormat = "swf";

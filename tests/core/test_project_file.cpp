@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include "MeshTestUtil.h"
+#include "base/ExecutableFolder.h"
 #include "core/ProjectFile.h"
 #include "support/TestSupport.h"
 
@@ -300,7 +301,7 @@ TEST_F(ProjectFile, SamplesFindTheirPicturesByFileName) {
 }
 
 TEST(ProjectFolder, SamplesLieBesideTheExecutable) {
-  const std::string folder = ProgramFolder();
+  const std::string folder = ExecutableFolder();
   EXPECT_EQ(folder, BinDir());
   EXPECT_EQ(DefaultSamplesDir(), BinDir() + "/samples");
 }

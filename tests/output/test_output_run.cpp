@@ -361,10 +361,10 @@ TEST(OutputRunTest, HtmlRunCopiesTheTemplateButKeepsAnExistingPage) {
 }
 
 TEST(OutputRunTest, PageTemplateIsLookedUpBesideTheExecutable) {
-  EXPECT_EQ(std::filesystem::canonical(COutputRun::ExecutableFolder()), std::filesystem::canonical(BinDir()));
-  EXPECT_EQ(COutputRun::FolderOf("/web/page.html"), "/web");
-  EXPECT_EQ(COutputRun::FolderOf("/page.html"), "/");
-  EXPECT_EQ(COutputRun::FolderOf("page.html"), ".");
+  EXPECT_EQ(std::filesystem::canonical(ExecutableFolder()), std::filesystem::canonical(BinDir()));
+  EXPECT_EQ(PathFolder("/web/page.html"), "/web");
+  EXPECT_EQ(PathFolder("/page.html"), "/");
+  EXPECT_EQ(PathFolder("page.html"), ".");
 }
 
 TEST(OutputRunTest, BadRequestsAndUnwritablePathsGiveMessages) {
