@@ -12,6 +12,8 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
+#include "base/ExecutableFolder.h"
+#include "base/PathParts.h"
 #include "GifReference.h"
 #include "support/TestSupport.h"
 #include "output/FrameImage.h"
