@@ -255,6 +255,13 @@ void MorphProject::SetFrameCount(int n) {
   m_nOutputFrames = n;
 }
 
+CommandResult MorphProject::SetOutputSize(int nWidth, int nHeight) {
+  if (nWidth < 1 || nHeight < 1) return CommandResult::Fail(ProjectText::kError);
+  m_nOutputWidth = nWidth;
+  m_nOutputHeight = nHeight;
+  return CommandResult::Ok();
+}
+
 bool MorphProject::IncreaseFrameCount() {
   if (m_nFrameCount >= kMaxFrameCountButtons) return false;
   SetFrameCount(m_nFrameCount + 1);

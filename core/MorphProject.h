@@ -102,6 +102,8 @@ class MorphProject {
   bool IncreaseFrameCount();  // the "more frames" button: up to 1000
   bool DecreaseFrameCount();  // the "fewer frames" button: down to 5
   bool CommitTypedFrameCount(int n);  // a typed value is taken only when greater than 3
+  // W and H of the output; refused (kError, nothing changed) unless both are at least 1.
+  CommandResult SetOutputSize(int nWidth, int nHeight);
   // The one-shot preview set-up after a project became ready: middle frame, output size of
   // image1, select tool.
   void FinishPreviewSetup();

@@ -15,6 +15,7 @@
 #include "image/Picture.h"
 #include "output/AviWriter.h"
 #include "output/FrameWriters.h"
+#include "output/OutputRequest.h"
 #include "output/SwfWriter.h"
 #include "render/OffscreenRenderer.h"
 
@@ -127,15 +128,8 @@ bool COutputRun::CheckRunning(Context& ctx) {
 
 bool COutputRun::RenderFrame(Context& ctx, int nFrame) {
   const OutputRunRequest& rq = ctx.request;
-  MorphFrameRequest frame;
-  frame.pImage1 = rq.pImage1;
-  frame.pImage2 = rq.pImage2;
-  frame.pTriangles = rq.pTriangles;
-  frame.nMorphType = rq.nMorphType;
+  MorphFrameRequest frame = rq;
   frame.nCurFrame = nFrame;
-  frame.nFrameCount = rq.nFrameCount;
-  frame.nOutputWidth = rq.nOutputWidth;
-  frame.nOutputHeight = rq.nOutputHeight;
   frame.bRoundToFour = rq.nFormat == AviMovie;
 
   bool bWriterFailed = false;
@@ -272,32 +266,8 @@ OutputRunResult COutputRun::Run(const OutputRunRequest& request, const OutputRun
   const auto start = std::chrono::steady_clock::now();
 
   // Requests the windows never make but a script can.
-  if (!request.pImage1 || !request.pImage1->IsValid() || !request.pImage2 || !request.pImage2->IsValid())
-    return ctx.Fail("The project needs both pictures before it can be output"), result;
-  if (!request.pTriangles || request.pTriangles->empty())
-    return ctx.Fail("The project has no triangles to draw"), result;
-  if (request.nFrameCount < 1 || request.nFrameCount > kMaxOutputFrameCount)
-    return ctx.Fail("The frame count must be between 1 and " + std::to_string(kMaxOutputFrameCount)), result;
-  if (request.nOutputWidth < 1 || request.nOutputHeight < 1 || request.nOutputWidth > kMaxOutputSide ||
-      request.nOutputHeight > kMaxOutputSide)
-    return ctx.Fail("The output size " + std::to_string(request.nOutputWidth) + "x" +
-                    std::to_string(request.nOutputHeight) + " is not possible (1 to " +
-                    std::to_string(kMaxOutputSide) + " pixels a side)"),
-           result;
-  if (request.nFormat == AviMovie && (request.nOutputWidth < 4 || request.nOutputHeight < 4))
-    return ctx.Fail("AVI frames need an output size of at least 4x4"), result;
-  if (request.nFormat == SingleFrame && (request.nCurFrame < 0 || request.nCurFrame > request.nFrameCount))
-    return ctx.Fail("The frame " + std::to_string(request.nCurFrame) + " is not between 0 and " +
-                    std::to_string(request.nFrameCount)),
-           result;
-  if (request.szOutputPath.empty()) return ctx.Fail("No output file was given"), result;
-  // A folder that cannot take the files fails now rather than after every frame is
-  // rendered. The AVI writer reports its own file errors.
-  if (request.nFormat != AviMovie) {
-    const std::string szFolder = PathFolder(request.szOutputPath);
-    if (::access(szFolder.c_str(), W_OK | X_OK) != 0)
-      return ctx.Fail("Cannot write " + request.szOutputPath + ": " + std::strerror(errno)), result;
-  }
+  const CommandResult checked = CheckOutputRunRequest(request);
+  if (!checked) return ctx.Fail(checked.message), result;
 
   if (!m_pRenderer) m_pRenderer = std::make_unique<COffscreenRenderer>();
   if (!m_pAviWriter) m_pAviWriter = std::make_unique<CAviWriter>();

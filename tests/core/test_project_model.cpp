@@ -372,6 +372,12 @@ TEST_F(ProjectModel, FrameCountAndMorphTypeRules) {
   EXPECT_FALSE(project.ChooseMorphType(0).ok);
   EXPECT_FALSE(project.ChooseMorphType(4).ok);
   EXPECT_EQ(project.m_nMorphType, 2);
+
+  EXPECT_TRUE(project.SetOutputSize(90, 70).ok);
+  EXPECT_FALSE(project.SetOutputSize(0, 70).ok);
+  EXPECT_FALSE(project.SetOutputSize(90, -1).ok);
+  EXPECT_EQ(project.m_nOutputWidth, 90);
+  EXPECT_EQ(project.m_nOutputHeight, 70);
 }
 
 TEST_F(ProjectModel, RendererTrianglesPairBothSidesByNumber) {
