@@ -1,6 +1,8 @@
 #include "base/AtomicFile.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <limits.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -56,7 +58,37 @@ Registry& TheRegistry() {
 
 volatile std::sig_atomic_t g_nCancelSignal = 0;
 
+// Holds off the cancel signals while files take their names, so a run is committed
+// wholly or not at all.
+class CSignalHold {
+ public:
+  CSignalHold() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (int n : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set, n);
+    pthread_sigmask(SIG_BLOCK, &set, &m_old);
+  }
+  ~CSignalHold() { pthread_sigmask(SIG_SETMASK, &m_old, nullptr); }
+  CSignalHold(const CSignalHold&) = delete;
+  CSignalHold& operator=(const CSignalHold&) = delete;
+
+ private:
+  sigset_t m_old;
+};
+
+// Data written by another handle reach the disk before the rename.
+int SyncByPath(const std::string& szPath) {
+  const int fd = ::open(szPath.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  int e = 0;
+  if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS) e = errno;
+  ::close(fd);
+  return e;
+}
+
 }  // namespace
+
+const char* const kCancelledWriteText = "the run was cancelled, so the file was not replaced";
 
 CAtomicFile::CAtomicFile(CAtomicFile&& other) noexcept { *this = std::move(other); }
 
@@ -68,14 +100,18 @@ CAtomicFile& CAtomicFile::operator=(CAtomicFile&& other) noexcept {
     m_fd = std::exchange(other.m_fd, -1);
     m_pStream = std::exchange(other.m_pStream, nullptr);
     m_bFinished = std::exchange(other.m_bFinished, false);
+    m_bHandedOver = std::exchange(other.m_bHandedOver, false);
+    m_szReal = std::move(other.m_szReal);
     other.m_szTempPath.clear();
   }
   return *this;
 }
 
 bool CAtomicFile::Fail(const std::string& szReason, std::string* pError) {
+  const int e = errno;  // left for callers that map it to their own codes
   if (pError) *pError = m_szTarget + ": " + szReason;
   Discard();
+  errno = e;
   return false;
 }
 
@@ -93,7 +129,10 @@ bool CAtomicFile::Create(const std::string& szTarget, std::string* pError) {
     if (::realpath(szTarget.c_str(), buf)) szReal = buf;
   }
   if (::stat(szReal.c_str(), &st) == 0) {
-    if (!S_ISREG(st.st_mode)) return Fail(KindText(st.st_mode), pError);
+    if (!S_ISREG(st.st_mode)) {
+      errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+      return Fail(KindText(st.st_mode), pError);
+    }
     mode = st.st_mode & 07777;
     bHasMode = true;
   } else if (errno != ENOENT) {
@@ -135,9 +174,20 @@ void CAtomicFile::CloseHandles() {
   m_fd = -1;
 }
 
+void CAtomicFile::HandOver() {
+  CloseHandles();
+  m_bHandedOver = true;
+}
+
 bool CAtomicFile::Finish(std::string* pError) {
   if (m_szTempPath.empty()) return Fail("nothing was written", pError);
   if (m_bFinished) return true;
+  if (m_bHandedOver) {
+    const int e = SyncByPath(m_szTempPath);
+    if (e != 0) return Fail(std::strerror(e), pError);
+    m_bFinished = true;
+    return true;
+  }
   int e = 0;
   int fd = m_fd;
   if (m_pStream) {
@@ -157,18 +207,42 @@ bool CAtomicFile::Finish(std::string* pError) {
   return true;
 }
 
-bool CAtomicFile::Commit(std::string* pError) {
-  if (!Finish(pError)) return false;
-  if (::rename(m_szTempPath.c_str(), m_szReal.c_str()) != 0) return Fail(std::strerror(errno), pError);
-  LiveTemporaries::Forget(m_szTempPath);
-  m_szTempPath.clear();
-  m_bFinished = false;
+bool CAtomicFile::Commit(std::string* pError) { return CommitAll(this, 1, pError); }
+
+bool CAtomicFile::CommitAll(CAtomicFile* pFiles, size_t nCount, std::string* pError) {
+  for (size_t i = 0; i < nCount; ++i) {
+    if (!pFiles[i].Finish(pError)) {
+      for (size_t j = 0; j < nCount; ++j) pFiles[j].Discard();
+      return false;
+    }
+  }
+  CSignalHold hold;
+  if (CancelRequest::IsSet()) {
+    if (pError) *pError = nCount == 1 ? pFiles[0].m_szTarget + ": " + kCancelledWriteText : kCancelledWriteText;
+    for (size_t j = 0; j < nCount; ++j) pFiles[j].Discard();
+    return false;
+  }
+  for (size_t i = 0; i < nCount; ++i) {
+    CAtomicFile& f = pFiles[i];
+    if (::rename(f.m_szTempPath.c_str(), f.m_szReal.c_str()) != 0) {
+      const int e = errno;
+      if (pError) *pError = f.m_szTarget + ": " + std::strerror(e);
+      for (size_t j = i; j < nCount; ++j) pFiles[j].Discard();
+      return false;
+    }
+    LiveTemporaries::Forget(f.m_szTempPath);
+    f.m_szTempPath.clear();
+    f.m_bFinished = false;
+    f.m_bHandedOver = false;
+  }
   return true;
 }
 
 bool CAtomicFile::CommitNoReplace(bool& bExisted, std::string* pError) {
   bExisted = false;
   if (!Finish(pError)) return false;
+  CSignalHold hold;
+  if (CancelRequest::IsSet()) return Fail(kCancelledWriteText, pError);
   // A hard link fails when the name is taken, so an existing file is never replaced, not
   // even by a file that appears meanwhile.
   if (::link(m_szTempPath.c_str(), m_szReal.c_str()) != 0) {
@@ -198,6 +272,7 @@ bool CAtomicFile::CommitNoReplace(bool& bExisted, std::string* pError) {
 
 void CAtomicFile::Discard() {
   CloseHandles();
+  m_bHandedOver = false;
   if (!m_szTempPath.empty()) {
     ::unlink(m_szTempPath.c_str());
     LiveTemporaries::Forget(m_szTempPath);

@@ -31,10 +31,17 @@ class CAtomicFile {
   const std::string& TempPath() const { return m_szTempPath; }
   const std::string& Target() const { return m_szTarget; }
 
+  // Closes our handles at once, for a library that writes TempPath() through its own
+  // (the data are synced by path at Commit).
+  void HandOver();
   // Flushes, syncs and closes the temporary; it stays under its temporary name.
   bool Finish(std::string* pError = nullptr);
-  // Finish, then rename over the target. On failure the temporary is removed.
+  // Finish, then rename over the target. On failure the temporary is removed. A pending
+  // cancel request (a signal) is a failure too: the target keeps its old content.
   bool Commit(std::string* pError = nullptr);
+  // Commits every file of a run together (a picture sequence): none is renamed when a
+  // cancel request is pending, and no signal is taken between the renames.
+  static bool CommitAll(CAtomicFile* pFiles, size_t nCount, std::string* pError = nullptr);
   // As Commit, but an existing target is kept: returns false with bExisted set (and no
   // error text) when the target is already there.
   bool CommitNoReplace(bool& bExisted, std::string* pError = nullptr);
@@ -51,7 +58,11 @@ class CAtomicFile {
   int m_fd = -1;
   std::FILE* m_pStream = nullptr;
   bool m_bFinished = false;
+  bool m_bHandedOver = false;
 };
+
+// Text of a commit refused because the process was asked to stop.
+extern const char* const kCancelledWriteText;
 
 // Writes a whole block to szTarget through a CAtomicFile.
 bool WriteFileAtomically(const std::string& szTarget, const void* pData, size_t nSize,

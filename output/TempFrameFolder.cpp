@@ -1,5 +1,7 @@
 #include "output/TempFrameFolder.h"
 
+#include "base/AtomicFile.h"
+
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -8,11 +10,16 @@
 
 #include <stdlib.h>
 
-bool CTempFrameFolder::Create(std::string* pError) {
-  Remove();
+std::string TempFrameRoot() {
   std::error_code ec;
   std::filesystem::path base = std::filesystem::temp_directory_path(ec);
   if (ec) base = "/tmp";
+  return base.string();
+}
+
+bool CTempFrameFolder::Create(std::string* pError) {
+  Remove();
+  const std::filesystem::path base = TempFrameRoot();
   std::string pattern = (base / "kestrelle-frames-XXXXXX").string();
   std::vector<char> buffer(pattern.begin(), pattern.end());
   buffer.push_back('\0');
@@ -22,6 +29,8 @@ bool CTempFrameFolder::Create(std::string* pError) {
     return false;
   }
   m_szPath = buffer.data();
+  // A process stopped by a signal removes it on its way out.
+  LiveTemporaries::AddFolder(m_szPath);
   return true;
 }
 
@@ -34,5 +43,6 @@ void CTempFrameFolder::Remove() {
   std::error_code ec;
   // The folder is ours alone (mkdtemp, mode 0700), so everything in it goes.
   std::filesystem::remove_all(m_szPath, ec);
+  LiveTemporaries::Forget(m_szPath);
   m_szPath.clear();
 }

@@ -4,6 +4,9 @@
 
 #include <string>
 
+// Where the folders are made: $TMPDIR, else /tmp.
+std::string TempFrameRoot();
+
 class CTempFrameFolder {
  public:
   CTempFrameFolder() = default;
