@@ -2,6 +2,11 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+
+#include "base/AtomicFile.h"
+#include "base/FileChecks.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -87,11 +92,19 @@ CommandResult ReadProject(MorphProject& project, const std::string& fileName,
                           const std::string& samplesDir) {
   std::vector<uint8_t> data;
   {
-    UniqueFile file = OpenFile(fileName, "rb");
-    if (!file) return CommandResult::Fail(ProjectFileText::kOpenProjectError);
+    // Only a regular file is read, and opening never blocks on a FIFO.
+    std::string szReason;
+    const int fd = OpenRegularFile(fileName, &szReason);
+    if (fd < 0) return CommandResult::Fail(ProjectFileText::kOpenProjectError, fileName + ": " + szReason);
     data.resize(kMaxProjectBytes + 1);
-    const size_t got = std::fread(data.data(), 1, data.size(), file.get());
-    file.reset();
+    size_t got = 0;
+    while (got < data.size()) {
+      const ssize_t n = ::read(fd, data.data() + got, data.size() - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      got += static_cast<size_t>(n);
+    }
+    ::close(fd);
     data.resize(got);
   }
 
@@ -186,11 +199,11 @@ CommandResult SaveProject(const MorphProject& project, const std::string& fileNa
     PutInt32(p + 12, mesh.Point2(i).y);
   }
 
-  UniqueFile file = OpenFile(fileName, "wb");
-  if (!file) return CommandResult::Fail(ProjectFileText::kSaveProjectError);
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-  const bool closed = CloseFile(file);
-  if (!written || !closed) return CommandResult::Fail(ProjectFileText::kSaveProjectError);
+  // The new file replaces the old one only once it is complete, so a full disk or a
+  // file-size limit leaves the previous project as it was.
+  std::string szCause;
+  if (!WriteFileAtomically(fileName, bytes.data(), bytes.size(), &szCause))
+    return CommandResult::Fail(std::string(ProjectFileText::kSaveProjectError), szCause);
   return CommandResult::Ok();
 }
 
