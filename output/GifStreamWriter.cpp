@@ -54,7 +54,7 @@ bool CGifStreamWriter::Open(const std::string& szTargetPath) {
 }
 
 bool CGifStreamWriter::AddFrame(CPicture& frame) {
-  if (!m_file) return Fail("GIF output is not open");
+  if (!m_pFile) return Fail("GIF output is not open");
   if (!frame.IsValid() || frame.GetBpp() > 8) return Fail("GIF frames must be palette pictures");
   std::vector<uint8_t> bytes;
   if (m_nFrames == 0) {
@@ -81,7 +81,7 @@ bool CGifStreamWriter::AddFrame(CPicture& frame) {
 }
 
 bool CGifStreamWriter::Finish() {
-  if (!m_file) return Fail("GIF output is not open");
+  if (!m_pFile) return Fail("GIF output is not open");
   if (m_nFrames == 0) {
     Abandon();
     return Fail("multipage GIF, no images!");

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/AtomicFile.h"
+#include "base/UniqueFile.h"
 #include "image/Picture.h"
 
 class CGifStreamWriter {

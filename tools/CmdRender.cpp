@@ -230,7 +230,7 @@ std::vector<std::string> OutputFiles(const MorphProject& project, const RenderOp
   std::vector<std::string> files{o.szOutput};
   if (szFormat == "sequence")
     for (int i = 0; i <= project.m_nFrameCount; ++i) files.push_back(SequenceFrameName(o.szOutput, i));
-  if (szFormat == "html") files.push_back(COutputRun::FolderOf(o.szOutput) + "/" + kHtmlMovieName);
+  if (szFormat == "html") files.push_back(PathFolder(o.szOutput) + "/" + kHtmlMovieName);
   if (szFormat == "avi") files.push_back(o.szOutput + ".avi");
   return files;
 }
