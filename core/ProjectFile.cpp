@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <vector>
 
+#include "core/AppFolders.h"
+
 const SampleProject kSampleProjects[7] = {
     {32926, "gril to leopard", "girltoleopard.fmph", false},
     {32927, "bill to boy", "boytobill.fmph", false},
@@ -229,4 +231,7 @@ std::string ProgramFolder() {
   return slash == 0 ? std::string("/") : exe.substr(0, slash);
 }
 
-std::string DefaultSamplesDir() { return ProgramFolder() + "/samples"; }
+std::string DefaultSamplesDir() {
+  const std::string found = FindDataPath("samples");
+  return found.empty() ? ProgramFolder() + "/samples" : found;
+}

@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "core/AppFolders.h"
 #include "image/Picture.h"
 #include "output/AviWriter.h"
 #include "output/FrameWriters.h"
@@ -67,6 +68,13 @@ int CopyFileNoReplace(const std::string& szFrom, const std::string& szTo, std::s
     return -1;
   }
   return 1;
+}
+
+// The data folder holding the page template; the executable's folder when none does, so that
+// the failure names the place a build keeps it.
+std::string TemplateFolder() {
+  const std::string found = FindDataPath(kHtmlTemplateName);
+  return found.empty() ? COutputRun::ExecutableFolder() : COutputRun::FolderOf(found);
 }
 
 }  // namespace
@@ -364,7 +372,7 @@ OutputRunResult COutputRun::Run(const OutputRunRequest& request, const OutputRun
   result.status = OutputRunStatus::Finished;
 
   if (request.nFormat == HtmlPage) {
-    const std::string szFolder = request.szTemplateDir.empty() ? ExecutableFolder() : request.szTemplateDir;
+    const std::string szFolder = request.szTemplateDir.empty() ? TemplateFolder() : request.szTemplateDir;
     if (szFolder.empty()) {
       ctx.Fail("The folder of the program (and its page template) cannot be found");
     } else {
