@@ -1,6 +1,7 @@
 // kestrelle-cli: the program's command-line tool.
 #include <CLI/CLI.hpp>
 
+#include "Version.h"
 #include "tools/CliRegistry.h"
 
 std::vector<CliCommandSetup>& CliCommands() {
@@ -15,7 +16,7 @@ int& CliExitCode() {
 
 int main(int argc, char** argv) {
   CLI::App app{"Kestrelle command-line tool: inspect and convert pictures, build projects, render morphs"};
-  app.set_version_flag("--version", "kestrelle-cli 0.1.0");
+  app.set_version_flag("--version", "kestrelle-cli " KESTRELLE_VERSION);
   app.require_subcommand(1);
   for (auto& setup : CliCommands()) setup(app);
   try {
