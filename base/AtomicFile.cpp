@@ -1,5 +1,7 @@
 #include "base/AtomicFile.h"
 
+#include "base/PathParts.h"
+
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
@@ -24,18 +26,6 @@ namespace {
 constexpr const char* kTempMarker = ".kestrelle-tmp-";
 // File names longer than this are cut in the temporary's name so it still fits NAME_MAX.
 constexpr size_t kMaxNameInTemp = 200;
-
-std::string FolderOf(const std::string& szPath) {
-  const size_t slash = szPath.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return szPath.substr(0, slash);
-}
-
-std::string NameOf(const std::string& szPath) {
-  const size_t slash = szPath.rfind('/');
-  return slash == std::string::npos ? szPath : szPath.substr(slash + 1);
-}
 
 std::string KindText(mode_t mode) {
   if (S_ISDIR(mode)) return "it is a folder";
@@ -138,9 +128,9 @@ bool CAtomicFile::Create(const std::string& szTarget, std::string* pError) {
   } else if (errno != ENOENT) {
     return Fail(std::strerror(errno), pError);
   }
-  std::string szName = NameOf(szReal);
+  std::string szName = PathFileName(szReal);
   if (szName.size() > kMaxNameInTemp) szName.resize(kMaxNameInTemp);
-  std::string szPattern = FolderOf(szReal) + "/." + szName + kTempMarker + "XXXXXX";
+  std::string szPattern = PathFolder(szReal) + "/." + szName + kTempMarker + "XXXXXX";
   std::vector<char> buf(szPattern.begin(), szPattern.end());
   buf.push_back('\0');
   const int fd = ::mkostemp(buf.data(), O_CLOEXEC);

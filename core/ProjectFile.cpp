@@ -17,6 +17,7 @@
 #include "base/ExecutableFolder.h"
 #include "base/PathParts.h"
 #include "base/UniqueFile.h"
+#include "core/AppFolders.h"
 
 const SampleProject kSampleProjects[7] = {
     {32926, "gril to leopard", "girltoleopard.fmph", false},
@@ -233,6 +234,9 @@ CommandResult OpenSampleProjectCommand(MorphProject& project, int nCommand, cons
 }
 
 std::string DefaultSamplesDir() {
+  // An installed data folder first, then the samples beside the program.
+  const std::string found = FindDataPath("samples");
+  if (!found.empty()) return found;
   const std::string folder = ExecutableFolder();
   return (folder.empty() ? std::string(".") : folder) + "/samples";
 }

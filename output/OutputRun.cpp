@@ -14,6 +14,7 @@
 #include "base/TempFolder.h"
 #include "base/AtomicFile.h"
 #include "base/FileChecks.h"
+#include "core/AppFolders.h"
 #include "image/Picture.h"
 #include "output/AviWriter.h"
 #include "output/FrameWriters.h"
@@ -91,6 +92,11 @@ long long FrameBytesAtLeast(int nFormat, int nPictureType, long long nWidth, lon
     return nPictureType == PICTURE_BMP ? nRaw + 54 : nPictureType == PICTURE_TGA ? nRaw / 3 : nRaw / 50;
   if (nFormat == AnimatedGif) return nWidth * nHeight / 20;
   return nRaw / 50;  // JPEG frames of a movie
+// The data folder holding the page template; the executable's folder when none does, so that
+// the failure names the place a build keeps it.
+std::string TemplateFolder() {
+  const std::string found = FindDataPath(kHtmlTemplateName);
+  return found.empty() ? ExecutableFolder() : PathFolder(found);
 }
 
 }  // namespace
@@ -382,7 +388,7 @@ OutputRunResult COutputRun::Run(const OutputRunRequest& request, const OutputRun
   result.status = OutputRunStatus::Finished;
 
   if (request.nFormat == HtmlPage) {
-    const std::string szFolder = request.szTemplateDir.empty() ? ExecutableFolder() : request.szTemplateDir;
+    const std::string szFolder = request.szTemplateDir.empty() ? TemplateFolder() : request.szTemplateDir;
     if (szFolder.empty()) {
       ctx.Fail("The folder of the program (and its page template) cannot be found");
     } else {

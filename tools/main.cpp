@@ -12,6 +12,7 @@
 #include "base/DecodeBudget.h"
 #include "output/AviCodecs.h"
 #include "output/OutputRun.h"
+#include "Version.h"
 #include "tools/CliRegistry.h"
 
 std::vector<CliCommandSetup>& CliCommands() {
@@ -77,7 +78,7 @@ int main(int argc, char** argv) {
   int nCode = 0;
   try {
     CLI::App app{"Kestrelle command-line tool: inspect and convert pictures, build projects, render morphs"};
-    app.set_version_flag("--version", "kestrelle-cli 0.1.0");
+    app.set_version_flag("--version", "kestrelle-cli " KESTRELLE_VERSION);
     app.add_flag("--verbose", bVerbose, "show the movie libraries' own log lines");
     app.footer(LimitsText());
     app.require_subcommand(1);
