@@ -92,6 +92,8 @@ long long FrameBytesAtLeast(int nFormat, int nPictureType, long long nWidth, lon
     return nPictureType == PICTURE_BMP ? nRaw + 54 : nPictureType == PICTURE_TGA ? nRaw / 3 : nRaw / 50;
   if (nFormat == AnimatedGif) return nWidth * nHeight / 20;
   return nRaw / 50;  // JPEG frames of a movie
+}
+
 // The data folder holding the page template; the executable's folder when none does, so that
 // the failure names the place a build keeps it.
 std::string TemplateFolder() {
