@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -89,4 +90,16 @@ std::string ByteSizeText(long long nBytes) {
   else if (nBytes >= 1000) std::snprintf(buf, sizeof buf, "%.1f KB", v / 1e3);
   else std::snprintf(buf, sizeof buf, "%lld bytes", nBytes);
   return buf;
+}
+
+size_t ReadFully(int fd, void* pBuffer, size_t nSize) {
+  uint8_t* p = static_cast<uint8_t*>(pBuffer);
+  size_t got = 0;
+  while (got < nSize) {
+    const ssize_t n = ::read(fd, p + got, nSize - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<size_t>(n);
+  }
+  return got;
 }

@@ -1,6 +1,7 @@
 // Checks that inputs are what they claim and that an output does not land on an input.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <sys/types.h>
 
@@ -8,6 +9,10 @@
 // only when it is a regular file. Returns the descriptor (blocking mode restored), or -1
 // with a text: "not a regular file (a folder)", or the system's reason.
 int OpenRegularFile(const std::string& szPath, std::string* pReason = nullptr);
+
+// Reads up to nSize bytes from fd, retrying interrupted and short reads; returns how many
+// bytes were read before the end of the file or an error.
+size_t ReadFully(int fd, void* pBuffer, size_t nSize);
 // The same check without keeping the file open.
 bool IsReadableRegularFile(const std::string& szPath, std::string* pReason = nullptr);
 

@@ -98,13 +98,7 @@ CommandResult ReadProject(MorphProject& project, const std::string& fileName,
     const int fd = OpenRegularFile(fileName, &szReason);
     if (fd < 0) return CommandResult::Fail(ProjectFileText::kOpenProjectError, fileName + ": " + szReason);
     data.resize(kMaxProjectBytes + 1);
-    size_t got = 0;
-    while (got < data.size()) {
-      const ssize_t n = ::read(fd, data.data() + got, data.size() - got);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      got += static_cast<size_t>(n);
-    }
+    const size_t got = ReadFully(fd, data.data(), data.size());
     ::close(fd);
     data.resize(got);
   }

@@ -63,13 +63,7 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, std::stri
     ::close(fd);
     return false;
   }
-  size_t got = 0;
-  while (got < out.size()) {
-    const ssize_t n = ::read(fd, out.data() + got, out.size() - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    got += static_cast<size_t>(n);
-  }
+  const size_t got = ReadFully(fd, out.data(), out.size());
   ::close(fd);
   if (got != out.size()) {
     err = "Unable to read file: " + path;
