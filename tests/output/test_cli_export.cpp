@@ -8,11 +8,9 @@
 #include <filesystem>
 #include <string>
 
-extern "C" {
-#include <libavformat/avformat.h>
-}
-
-#include "GifReference.h"
+#include "support/AviProbe.h"
+#include "support/CliProject.h"
+#include "support/GifReference.h"
 #include "core/ProjectFile.h"
 #include "support/TestSupport.h"
 
@@ -27,22 +25,8 @@ std::vector<std::string> FilesIn(const std::string& dir) {
 
 // Video packets and codec of an AVI file's video stream.
 std::pair<int, std::string> AviFramesAndCodec(const std::string& path) {
-  AVFormatContext* ctx = nullptr;
-  if (avformat_open_input(&ctx, path.c_str(), nullptr, nullptr) < 0) return {-1, ""};
-  int count = 0;
-  std::string codec;
-  if (avformat_find_stream_info(ctx, nullptr) >= 0) {
-    const int video = av_find_best_stream(ctx, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-    if (video >= 0) codec = avcodec_get_name(ctx->streams[video]->codecpar->codec_id);
-    AVPacket* pkt = av_packet_alloc();
-    while (av_read_frame(ctx, pkt) >= 0) {
-      if (pkt->stream_index == video) ++count;
-      av_packet_unref(pkt);
-    }
-    av_packet_free(&pkt);
-  }
-  avformat_close_input(&ctx);
-  return {count, codec};
+  const AviProbe avi = ProbeAvi(path);
+  return {avi.nPackets, avi.szCodec};
 }
 
 int SwfFrameCount(const std::vector<uint8_t>& b) {
@@ -51,27 +35,14 @@ int SwfFrameCount(const std::vector<uint8_t>& b) {
   return b.size() < at + 2 ? -1 : b[at] | (b[at + 1] << 8);
 }
 
-class CliExportTest : public ::testing::Test {
+class CliExportTest : public CliProjectTest {
  protected:
-  void SetUp() override {
-    const std::string image1 = m_project.File("one.png"), image2 = m_project.File("two.png");
-    ASSERT_TRUE(MakePatternPicture(48, 36, 1).Save(image1, PICTURE_PNG));
-    ASSERT_TRUE(MakePatternPicture(48, 36, 4).Save(image2, PICTURE_PNG));
-    MorphProject project;
-    ASSERT_TRUE(project.LoadImage1(image1));
-    ASSERT_TRUE(project.LoadImage2(image2));
-    int vnum = -1;
-    ASSERT_TRUE(project.AddPairAt(1, 20, 12, &vnum));
-    ASSERT_TRUE(project.MovePoint(2, vnum, 30.0, 20.0));
-    m_szProject = m_project.File("p.fmph");
-    ASSERT_TRUE(SaveProject(project, m_szProject));
-  }
+  void SetUp() override { MakeProject(CliProjectSpec()); }
   CliResult Render(const std::string& out, const std::string& extra = "--frames 3 --size 40x30") {
-    return RunCli("render '" + m_szProject + "' -o '" + out + "' " + extra);
+    return CliProjectTest::Render(out, extra);
   }
 
-  TempDir m_project, m_out;
-  std::string m_szProject;
+  TempDir m_out;
 };
 
 }  // namespace
