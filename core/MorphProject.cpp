@@ -134,14 +134,14 @@ void MorphProject::ReplaceContent(std::unique_ptr<CPicture> pImage1, std::unique
 
 // ---------------------------------------------------------------- key-point pairs
 
-PointHandle MorphProject::HitTest(int pane, int cx, int cy) const {
+PointHandle MorphProject::HitTest(int pane, int cx, int cy, double t) const {
   PointHandle hit;
   if (pane != 1 && pane != 2) return hit;
   MeshVertex* head = m_mesh.ListHead(pane);
   if (!head) return hit;
   MeshVertex* v = head;
   do {
-    if (v->x - 4 <= cx && cx <= v->x + 4 && v->y - 4 <= cy && cy <= v->y + 4) {
+    if (v->x - t <= cx && cx <= v->x + t && v->y - t <= cy && cy <= v->y + t) {
       hit.pane = pane;
       hit.vnum = v->vnum;
       return hit;
