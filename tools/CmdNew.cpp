@@ -11,7 +11,13 @@
 
 #include "core/MorphProject.h"
 #include "core/ProjectFile.h"
+#include "tools/CliNewSteps.h"
 #include "tools/CliRegistry.h"
+
+std::vector<CliNewStep>& CliNewSteps() {
+  static std::vector<CliNewStep> steps;
+  return steps;
+}
 
 namespace {
 
@@ -84,6 +90,8 @@ int RunNew(const NewOptions& opt) {
       return 1;
     }
   }
+  for (const CliNewStep& step : CliNewSteps())
+    if (const int status = step.beforeSave(project)) return status;
   r = SaveProject(project, opt.output);
   if (!r) {
     std::cerr << r.message << '\n';
@@ -100,6 +108,7 @@ const CliCommandRegistrar kNewCommand([](CLI::App& app) {
   cmd->add_option("-o,--output", opt->output, "project file to write (.fmph)")->required();
   cmd->add_option("--pair", opt->pairs, "key-point pair X1,Y1:X2,Y2 (image1 and image2 pixels); repeatable")
       ->allow_extra_args(false);
+  for (const CliNewStep& step : CliNewSteps()) step.addOptions(*cmd);
   cmd->callback([opt] { CliExitCode() = RunNew(*opt); });
 });
 
