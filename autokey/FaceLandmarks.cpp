@@ -45,13 +45,23 @@ std::string FaceLandmarker::DefaultModelPath() {
   return env && *env ? std::string(env) : std::string(kInstalledModel);
 }
 
+namespace {
+
+std::mutex g_sharedMutex;
+std::map<std::string, std::shared_ptr<FaceLandmarker>> g_shared;
+
+}  // namespace
+
 std::shared_ptr<FaceLandmarker> FaceLandmarker::Shared(const std::string& modelPath) {
-  static std::mutex mutex;
-  static std::map<std::string, std::shared_ptr<FaceLandmarker>> instances;
-  std::lock_guard<std::mutex> lock(mutex);
-  std::shared_ptr<FaceLandmarker>& slot = instances[modelPath];
+  std::lock_guard<std::mutex> lock(g_sharedMutex);
+  std::shared_ptr<FaceLandmarker>& slot = g_shared[modelPath];
   if (!slot) slot = std::make_shared<FaceLandmarker>(modelPath);
   return slot;
+}
+
+void FaceLandmarker::ReleaseShared() {
+  std::lock_guard<std::mutex> lock(g_sharedMutex);
+  g_shared.clear();
 }
 
 FaceLandmarker::FaceLandmarker(std::string modelPath) : m_modelPath(std::move(modelPath)) {}

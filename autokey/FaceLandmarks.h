@@ -29,6 +29,9 @@ class FaceLandmarker {
   static std::string DefaultModelPath();
   // One instance per model path for the life of the process.
   static std::shared_ptr<FaceLandmarker> Shared(const std::string& modelPath);
+  // Forgets the shared instances (their memory goes once no caller holds them); the next
+  // Shared() reads the model again.
+  static void ReleaseShared();
 
   explicit FaceLandmarker(std::string modelPath);
   ~FaceLandmarker();

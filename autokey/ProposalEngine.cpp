@@ -333,4 +333,6 @@ ProposalResult ProposeKeyPairs(const PictureSnapshot& image1, const PictureSnaps
   return r;
 }
 
+void ReleaseModels() { FaceLandmarker::ReleaseShared(); }
+
 }  // namespace autokey

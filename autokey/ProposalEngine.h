@@ -16,4 +16,7 @@ namespace autokey {
 ProposalResult ProposeKeyPairs(const PictureSnapshot& image1, const PictureSnapshot& image2,
                                const std::vector<KeyPair>& existing, const ProposalOptions& options = {});
 
+// Frees the loaded landmark model and detectors (about 100 MB); the next call loads them again.
+void ReleaseModels();
+
 }  // namespace autokey
