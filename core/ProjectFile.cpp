@@ -2,12 +2,22 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+
+#include "base/AtomicFile.h"
+#include "base/FileChecks.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <sys/stat.h>
 #include <vector>
+
+#include "base/ExecutableFolder.h"
+#include "base/PathParts.h"
+#include "base/UniqueFile.h"
+#include "core/AppFolders.h"
 
 const SampleProject kSampleProjects[7] = {
     {32926, "gril to leopard", "girltoleopard.fmph", false},
@@ -53,10 +63,7 @@ bool PathFromRecord(const uint8_t* rec, std::string& out) {
 }
 
 // Part after the last folder separator; stored paths may come from either kind of system.
-std::string FileNamePart(const std::string& path) {
-  const size_t sep = path.find_last_of("\\/");
-  return sep == std::string::npos ? path : path.substr(sep + 1);
-}
+std::string FileNamePart(const std::string& path) { return SplitPath(path, kAnySystemPathSeparators).fileName; }
 
 // A stored path is used as it is when it names a file. Otherwise a project that travelled
 // with its pictures still opens: a relative path is tried from the project file's folder,
@@ -64,8 +71,7 @@ std::string FileNamePart(const std::string& path) {
 // so the message names what the file asked for.
 std::string LocatePicture(const std::string& stored, const std::string& projectFile) {
   if (FileExists(stored)) return stored;
-  const size_t sep = projectFile.find_last_of('/');
-  const std::string folder = sep == std::string::npos ? std::string(".") : projectFile.substr(0, sep);
+  const std::string folder = PathFolder(projectFile);
   if (!stored.empty() && stored[0] != '/') {
     const std::string relative = folder + "/" + stored;
     if (FileExists(relative)) return relative;
@@ -87,11 +93,13 @@ CommandResult ReadProject(MorphProject& project, const std::string& fileName,
                           const std::string& samplesDir) {
   std::vector<uint8_t> data;
   {
-    FILE* fp = std::fopen(fileName.c_str(), "rb");
-    if (!fp) return CommandResult::Fail(ProjectFileText::kOpenProjectError);
+    // Only a regular file is read, and opening never blocks on a FIFO.
+    std::string szReason;
+    const int fd = OpenRegularFile(fileName, &szReason);
+    if (fd < 0) return CommandResult::Fail(ProjectFileText::kOpenProjectError, fileName + ": " + szReason);
     data.resize(kMaxProjectBytes + 1);
-    const size_t got = std::fread(data.data(), 1, data.size(), fp);
-    std::fclose(fp);
+    const size_t got = ReadFully(fd, data.data(), data.size());
+    ::close(fd);
     data.resize(got);
   }
 
@@ -186,11 +194,11 @@ CommandResult SaveProject(const MorphProject& project, const std::string& fileNa
     PutInt32(p + 12, mesh.Point2(i).y);
   }
 
-  FILE* fp = std::fopen(fileName.c_str(), "wb");
-  if (!fp) return CommandResult::Fail(ProjectFileText::kSaveProjectError);
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), fp) == bytes.size();
-  const bool closed = std::fclose(fp) == 0;
-  if (!written || !closed) return CommandResult::Fail(ProjectFileText::kSaveProjectError);
+  // The new file replaces the old one only once it is complete, so a full disk or a
+  // file-size limit leaves the previous project as it was.
+  std::string szCause;
+  if (!WriteFileAtomically(fileName, bytes.data(), bytes.size(), &szCause))
+    return CommandResult::Fail(std::string(ProjectFileText::kSaveProjectError), szCause);
   return CommandResult::Ok();
 }
 
@@ -219,14 +227,10 @@ CommandResult OpenSampleProjectCommand(MorphProject& project, int nCommand, cons
   return r;
 }
 
-std::string ProgramFolder() {
-  std::vector<char> buf(4096);
-  const ssize_t len = ::readlink("/proc/self/exe", buf.data(), buf.size() - 1);
-  if (len <= 0) return ".";
-  std::string exe(buf.data(), static_cast<size_t>(len));
-  const size_t slash = exe.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? std::string("/") : exe.substr(0, slash);
+std::string DefaultSamplesDir() {
+  // An installed data folder first, then the samples beside the program.
+  const std::string found = FindDataPath("samples");
+  if (!found.empty()) return found;
+  const std::string folder = ExecutableFolder();
+  return (folder.empty() ? std::string(".") : folder) + "/samples";
 }
-
-std::string DefaultSamplesDir() { return ProgramFolder() + "/samples"; }

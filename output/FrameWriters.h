@@ -4,6 +4,9 @@
 
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "base/AtomicFile.h"
 
 #include "image/Picture.h"
 #include "output/GifFrameWorker.h"
@@ -12,7 +15,7 @@
 #include "render/FrameBitmap.h"
 
 class CAviWriter;
-class CTempFrameFolder;
+class CTempFolder;
 
 class COutputFrameWriter {
  public:
@@ -42,15 +45,19 @@ int SequencePictureType(const std::string& szPath);
 // and the extension of the chosen type; "" when no type is found.
 std::string SequenceFrameName(const std::string& szPath, int nFrame);
 
-// One picture file per frame, numbered by frame index.
+// One picture file per frame, numbered by frame index. The frames take their names only
+// when the whole run is done; an abandoned run leaves every existing frame file as it was.
 class CSequenceFrameWriter : public COutputFrameWriter {
  public:
   explicit CSequenceFrameWriter(std::string szPath) : m_szPath(std::move(szPath)) {}
   bool Begin() override;
   bool WriteFrame(const FrameBitmap& bitmap, int nFrame) override;
+  bool Finish() override;
+  void Abandon() override { m_frames.clear(); }
 
  private:
   std::string m_szPath;
+  std::vector<CAtomicFile> m_frames;
 };
 
 // One picture file at the chosen path itself.
@@ -64,14 +71,17 @@ class CSingleFrameWriter : public COutputFrameWriter {
   std::string m_szPath;
 };
 
+// "2-<frame>.jpg" inside a run's private folder.
+std::string JpegFramePath(const CTempFolder& folder, int nFrame);
+
 // Temporary JPEG frames "2-<frame>.jpg" in a run's private folder, for the SWF writer.
 class CJpegFrameWriter : public COutputFrameWriter {
  public:
-  explicit CJpegFrameWriter(const CTempFrameFolder& folder) : m_folder(folder) {}
+  explicit CJpegFrameWriter(const CTempFolder& folder) : m_folder(folder) {}
   bool WriteFrame(const FrameBitmap& bitmap, int nFrame) override;
 
  private:
-  const CTempFrameFolder& m_folder;
+  const CTempFolder& m_folder;
 };
 
 // Appends every frame to an AVI movie that the run has opened.

@@ -8,26 +8,19 @@
 #include <memory>
 #include <string>
 
-#include "core/MorphGeometry.h"
 #include "output/AviCodecs.h"
 #include "output/OutputSettings.h"
+#include "render/OffscreenRenderer.h"
 
-class CPicture;
-class COffscreenRenderer;
 class CAviWriter;
 class CSwfWriter;
 
-struct OutputRunRequest {
-  const CPicture* pImage1 = nullptr;
-  const CPicture* pImage2 = nullptr;
-  const MorphTriangles* pTriangles = nullptr;
-  int nMorphType = 1;        // 1 morph, 2 warp image1, 3 warp image2
-  int nFrameCount = 30;      // N: frames 0..N are rendered
-  int nOutputWidth = 0;      // W
-  int nOutputHeight = 0;     // H
+// A run is the frame request (pictures, triangles, morph type, N, output size; nCurFrame is
+// the frame a SingleFrame run renders) plus where and how to write. Made by
+// MakeOutputRunRequest (output/OutputRequest.h), checked by CheckOutputRunRequest.
+struct OutputRunRequest : MorphFrameRequest {
   int nFormat = ImageSequence;
   std::string szOutputPath;
-  int nCurFrame = 0;         // the frame a SingleFrame run renders
   std::string szTemplateDir; // folder holding "exsample.html"; empty: the executable's folder
 };
 
@@ -75,6 +68,14 @@ constexpr int kAviFrameRate = 15;
 constexpr int kMaxOutputFrameCount = 100000;
 constexpr int kMaxOutputSide = 16384;
 
+// What an output run writes at least: beside its target, and in the temporary folder.
+struct OutputSpaceNeed {
+  long long nOutputBytes = 0;
+  long long nTempBytes = 0;
+};
+// bRawAvi: the AVI encoder is the uncompressed one.
+OutputSpaceNeed EstimateOutputSpace(const OutputRunRequest& request, bool bRawAvi);
+
 class COutputRun {
  public:
   COutputRun();
@@ -83,11 +84,6 @@ class COutputRun {
   COutputRun& operator=(const COutputRun&) = delete;
 
   OutputRunResult Run(const OutputRunRequest& request, const OutputRunCallbacks& callbacks);
-
-  // Folder of the running executable, "" when it cannot be found.
-  static std::string ExecutableFolder();
-  // Folder of a path (everything before its last '/'), "." when it has none.
-  static std::string FolderOf(const std::string& szPath);
 
  private:
   struct Context;
@@ -98,6 +94,8 @@ class COutputRun {
   bool RunSwf(Context& ctx);
   bool RenderFrame(Context& ctx, int nFrame);
   bool CheckRunning(Context& ctx);
+  // Refuses a run that cannot fit the free space of its file systems.
+  bool CheckSpace(Context& ctx, bool bRawAvi);
 
   std::unique_ptr<COffscreenRenderer> m_pRenderer;
   std::unique_ptr<CAviWriter> m_pAviWriter;

@@ -1,5 +1,7 @@
 #include "output/SwfWriter.h"
 
+#include "base/AtomicFile.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -11,6 +13,7 @@
 
 #include <jerror.h>
 
+#include "base/UniqueFile.h"
 #include "image/JpegGlue.h"
 
 namespace {
@@ -237,18 +240,18 @@ void CSwfWriter::Begin(int nWidth, int nHeight) {
 }
 
 void CSwfWriter::AppendJpegData(CSwfTag& tag, const std::string& szJpegPath) {
-  FILE* fp = std::fopen(szJpegPath.c_str(), "rb");
-  if (fp == nullptr) {
+  UniqueFile file = OpenFile(szJpegPath, "rb");
+  if (!file) {
     std::fputs("swf: file open error\n", stderr);
     return;
   }
   const size_t nIdOnly = tag.Length();
   auto* pDest = new TagDestination();  // zeroed: an early failure leaves the flags false
   char szError[JMSG_LENGTH_MAX] = {0};
-  const ReencodeResult r = ReencodeJpeg(fp, tag, m_nJpegQuality, *pDest, szError);
+  const ReencodeResult r = ReencodeJpeg(file.get(), tag, m_nJpegQuality, *pDest, szError);
   const bool bOutOfMemory = pDest->bOutOfMemory;
   delete pDest;
-  std::fclose(fp);
+  file.reset();
   if (r == ReencodeResult::Ok) return;
   // A bitmap that could not be made holds only its id, like one whose file is missing.
   tag.Truncate(nIdOnly);
@@ -377,9 +380,14 @@ int CSwfWriter::Write(const std::string& szPath) {
   }
   try {
     InsertTag(kTagEnd);
-    const int fd = ::open(szPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    bool bOk = fd >= 0 && WriteSwf(fd);
-    if (fd >= 0 && ::close(fd) != 0) bOk = false;
+    // The movie takes its name only once it is complete: a failed write keeps an
+    // existing file as it was.
+    CAtomicFile file;
+    m_szLastError.clear();
+    bool bOk = file.Create(szPath, &m_szLastError) && WriteSwf(file.Fd());
+    if (bOk) bOk = file.Commit(&m_szLastError);
+    if (!bOk && m_szLastError.empty()) m_szLastError = szPath + ": " + std::strerror(errno);
+    file.Discard();
     if (!bOk) {
       std::fprintf(stderr, "Unable to write output file: %s\n", szPath.c_str());
       rc = -1;

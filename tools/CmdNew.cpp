@@ -3,12 +3,14 @@
 // moved into place) and saves it. The same picture twice makes a warp project.
 #include <CLI/CLI.hpp>
 
+#include <cmath>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "base/FileChecks.h"
 #include "core/MorphProject.h"
 #include "core/ProjectFile.h"
 #include "tools/CliNewSteps.h"
@@ -21,25 +23,18 @@ std::vector<CliNewStep>& CliNewSteps() {
 
 namespace {
 
+// Decimal coordinates, as a drag produces and other tools print them.
 struct PairSpec {
-  int x1 = 0, y1 = 0;
+  double x1 = 0, y1 = 0;
   double x2 = 0, y2 = 0;
 };
 
-bool ParseInt(const std::string& text, int& out) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  const long v = std::strtol(text.c_str(), &end, 10);
-  if (*end != '\0' || v < -2147483647L || v > 2147483647L) return false;
-  out = static_cast<int>(v);
-  return true;
-}
-
+// A finite decimal number (strtod alone would also take "nan", "inf" and hex).
 bool ParseDouble(const std::string& text, double& out) {
-  if (text.empty()) return false;
+  if (text.empty() || text.find_first_not_of("+-0123456789.eE") != std::string::npos) return false;
   char* end = nullptr;
   out = std::strtod(text.c_str(), &end);
-  return *end == '\0';
+  return *end == '\0' && std::isfinite(out) && std::fabs(out) < 2147483647.0;
 }
 
 // "X1,Y1:X2,Y2"
@@ -49,7 +44,7 @@ bool ParsePair(const std::string& text, PairSpec& pair) {
   const std::string a = text.substr(0, colon), b = text.substr(colon + 1);
   const size_t ca = a.find(','), cb = b.find(',');
   if (ca == std::string::npos || cb == std::string::npos) return false;
-  return ParseInt(a.substr(0, ca), pair.x1) && ParseInt(a.substr(ca + 1), pair.y1) &&
+  return ParseDouble(a.substr(0, ca), pair.x1) && ParseDouble(a.substr(ca + 1), pair.y1) &&
          ParseDouble(b.substr(0, cb), pair.x2) && ParseDouble(b.substr(cb + 1), pair.y2);
 }
 
@@ -69,6 +64,14 @@ int RunNew(const NewOptions& opt) {
     pairs.push_back(p);
   }
 
+  // The project file must not land on one of its own pictures.
+  for (const std::string& image : {opt.image1, opt.image2}) {
+    if (IsSameFile(opt.output, image)) {
+      std::cerr << opt.output << " is one of the project's pictures; choose another project file name\n";
+      return 1;
+    }
+  }
+
   MorphProject project;
   CommandResult r;
   if (opt.image1 == opt.image2) {
@@ -78,12 +81,17 @@ int RunNew(const NewOptions& opt) {
     if (r) r = project.LoadImage2(opt.image2);
   }
   if (!r) {
-    std::cerr << r.message << '\n';
+    std::cerr << r.FullText() << '\n';
     return 1;
   }
   for (const PairSpec& p : pairs) {
     int vnum = -1;
-    r = project.AddPairAt(1, p.x1, p.y1, &vnum);
+    // The image1 side is placed as a click at the whole pixel; the file keeps whole pixels.
+    r = project.AddPairAt(1, static_cast<int>(std::trunc(p.x1)), static_cast<int>(std::trunc(p.y1)), &vnum);
+    // The image2 side obeys the same bounds as the image1 side.
+    const CPicture& image2 = *project.m_pImage2;
+    if (r && (p.x2 < 0 || p.y2 < 0 || p.x2 > image2.GetWidth() || p.y2 > image2.GetHeight()))
+      r = CommandResult::Fail(ProjectText::kPointOutside);
     if (r) r = project.MovePoint(2, vnum, p.x2, p.y2);
     if (!r) {
       std::cerr << r.message << '\n';
@@ -94,7 +102,7 @@ int RunNew(const NewOptions& opt) {
     if (const int status = step.beforeSave(project)) return status;
   r = SaveProject(project, opt.output);
   if (!r) {
-    std::cerr << r.message << '\n';
+    std::cerr << r.FullText() << '\n';
     return 1;
   }
   return 0;
@@ -106,7 +114,8 @@ const CliCommandRegistrar kNewCommand([](CLI::App& app) {
   cmd->add_option("IMAGE1", opt->image1, "start picture")->required();
   cmd->add_option("IMAGE2", opt->image2, "target picture (the same path makes a warp project)")->required();
   cmd->add_option("-o,--output", opt->output, "project file to write (.fmph)")->required();
-  cmd->add_option("--pair", opt->pairs, "key-point pair X1,Y1:X2,Y2 (image1 and image2 pixels); repeatable")
+  cmd->add_option("--pair", opt->pairs, "key-point pair X1,Y1:X2,Y2 (image1 and image2 pixels, decimals allowed, "
+                  "e.g. 368.25,89.5:330,778; the project file keeps whole pixels, so they are truncated); repeatable")
       ->allow_extra_args(false);
   for (const CliNewStep& step : CliNewSteps()) step.addOptions(*cmd);
   cmd->callback([opt] { CliExitCode() = RunNew(*opt); });

@@ -7,19 +7,23 @@
 #include <CLI/CLI.hpp>
 
 #include <cctype>
-#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <unistd.h>
 
+#include "base/PathParts.h"
+#include "base/AtomicFile.h"
+#include "base/FileChecks.h"
 #include "core/ProjectFile.h"
 #include "image/Picture.h"
 #include "output/AviCodecs.h"
 #include "output/FrameImage.h"
 #include "output/FrameWriters.h"
+#include "output/OutputRequest.h"
 #include "output/OutputRun.h"
 #include "render/OffscreenRenderer.h"
 #include "render/ProjectFrame.h"
@@ -79,7 +83,7 @@ bool ParseSize(const std::string& text, int& nWidth, int& nHeight) {
 bool PrepareProject(const RenderOptions& o, MorphProject& project, std::string& szError) {
   const CommandResult opened = OpenProject(project, o.szProject);
   if (!opened) {
-    szError = o.szProject + ": " + opened.message;
+    szError = o.szProject + ": " + opened.FullText();
     return false;
   }
   if (!project.IsReady()) {
@@ -87,30 +91,21 @@ bool PrepareProject(const RenderOptions& o, MorphProject& project, std::string& 
     return false;
   }
   project.SetFrameCount(o.nFrames);
-  project.m_nMorphType = o.szType == "warp1" ? 2 : o.szType == "warp2" ? 3 : 1;
-  project.m_nOutputWidth = project.m_pImage1->GetWidth();
-  project.m_nOutputHeight = project.m_pImage1->GetHeight();
-  if (!o.szSize.empty() &&
-      !ParseSize(o.szSize, project.m_nOutputWidth, project.m_nOutputHeight)) {
+  project.ChooseMorphType(o.szType == "warp1" ? 2 : o.szType == "warp2" ? 3 : 1);
+  int nWidth = project.m_pImage1->GetWidth(), nHeight = project.m_pImage1->GetHeight();
+  if (!o.szSize.empty() && !ParseSize(o.szSize, nWidth, nHeight)) {
     szError = "--size: '" + o.szSize + "' is not a size like 640x480";
     return false;
   }
+  project.SetOutputSize(nWidth, nHeight);
   return true;
 }
 
 // One frame into one picture file.
-int RenderSingleFrame(const MorphProject& project, const RenderOptions& o) {
-  const int nFrameCount = project.m_nFrameCount;
-  const int nFrame = o.nFrame < 0 ? nFrameCount / 2 : o.nFrame;
-  if (nFrame > nFrameCount)
-    return Fail("--frame: frame " + std::to_string(nFrame) + " is past the last frame " +
-                std::to_string(nFrameCount));
-  const int nType = ImageTypeFromExtension(o.szOutput);
+int RenderSingleFrame(const OutputRunRequest& request) {
+  const int nType = ImageTypeFromExtension(request.szOutputPath);
   if (nType == PICTURE_UNKNOWN)
-    return Fail(o.szOutput + ": unknown picture format (use an extension such as .png, .bmp or .jpg)");
-
-  const MorphTriangles triangles = ProjectTriangles(project);
-  const MorphFrameRequest request = MakeProjectFrameRequest(project, triangles, nFrame);
+    return Fail(request.szOutputPath + ": unknown picture format (use an extension such as .png, .bmp or .jpg)");
   COffscreenRenderer renderer;
   FrameBitmap bitmap;
   if (!renderer.RenderFrame(request, bitmap)) return Fail("render: " + renderer.GetLastError());
@@ -118,27 +113,19 @@ int RenderSingleFrame(const MorphProject& project, const RenderOptions& o) {
   CPicture picture(nType);
   std::string szError;
   if (!GrabFrameImage(bitmap, picture, &szError)) return Fail("render: " + szError);
-  if (!picture.Save(o.szOutput, nType)) {
+  if (!picture.Save(request.szOutputPath, nType)) {
     const std::string& text = picture.GetLastError();
-    return Fail(o.szOutput + ": " + (text.empty() ? std::string("the picture could not be written") : text));
+    return Fail(request.szOutputPath + ": " +
+                (text.empty() ? std::string("the picture could not be written") : text));
   }
   return 0;
-}
-
-std::string LowerExtension(const std::string& path) {
-  const size_t dot = path.rfind('.');
-  const size_t slash = path.rfind('/');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return std::string();
-  std::string ext = path.substr(dot + 1);
-  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return ext;
 }
 
 // The kind of output: the --format word, or one chosen from OUT's extension.
 bool ChooseFormat(const RenderOptions& o, std::string& szFormat, std::string& szError) {
   szFormat = o.szFormat;
   if (szFormat.empty()) {
-    const std::string ext = LowerExtension(o.szOutput);
+    const std::string ext = PathExtension(o.szOutput);
     if (ext == "gif") szFormat = "gif";
     else if (ext == "avi") szFormat = "avi";
     else if (ext == "swf") szFormat = "swf";
@@ -162,33 +149,13 @@ bool ChooseFormat(const RenderOptions& o, std::string& szFormat, std::string& sz
 }
 
 int FormatCode(const std::string& szFormat) {
+  if (szFormat == "frame") return SingleFrame;
   if (szFormat == "gif") return AnimatedGif;
   if (szFormat == "swf") return FlashMovie;
   if (szFormat == "html") return HtmlPage;
   if (szFormat == "avi") return AviMovie;
   return ImageSequence;
 }
-
-// Ctrl-C stops the run after the frame in progress; the run then cleans up.
-volatile std::sig_atomic_t g_bInterrupted = 0;
-extern "C" void OnInterrupt(int) { g_bInterrupted = 1; }
-
-class CInterruptScope {
- public:
-  CInterruptScope() {
-    g_bInterrupted = 0;
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &m_old);
-  }
-  ~CInterruptScope() { sigaction(SIGINT, &m_old, nullptr); }
-  CInterruptScope(const CInterruptScope&) = delete;
-  CInterruptScope& operator=(const CInterruptScope&) = delete;
-
- private:
-  struct sigaction m_old {};
-};
 
 // A bar on stderr, drawn only for a terminal.
 class CProgressBar {
@@ -231,44 +198,56 @@ bool MakeCodecChooser(const RenderOptions& o, AviCodecChooser& chooser, std::str
   return true;
 }
 
-int RenderAnimation(const MorphProject& project, const RenderOptions& o, const std::string& szFormat,
-                    const AviCodecChooser& chooser) {
-  const MorphTriangles triangles = ProjectTriangles(project);
-  OutputRunRequest request;
-  request.pImage1 = project.m_pImage1.get();
-  request.pImage2 = project.m_pImage2.get();
-  request.pTriangles = &triangles;
-  request.nMorphType = project.m_nMorphType;
-  request.nFrameCount = project.m_nFrameCount;
-  request.nOutputWidth = project.m_nOutputWidth;
-  request.nOutputHeight = project.m_nOutputHeight;
-  request.nFormat = FormatCode(szFormat);
-  request.szOutputPath = o.szOutput;
-
+int RenderAnimation(const OutputRunRequest& request, const AviCodecChooser& chooser) {
   CProgressBar bar;
-  CInterruptScope interrupt;
   OutputRunCallbacks callbacks;
   callbacks.onProgress = [&bar](int nPercent) { bar.Set(nPercent); };
-  callbacks.isRunning = [] { return g_bInterrupted == 0; };
+  // SIGINT, SIGTERM and SIGHUP stop the run after the frame in progress.
+  callbacks.isRunning = [] { return !CancelRequest::IsSet(); };
   callbacks.chooseCodec = chooser;
   COutputRun run;
   const OutputRunResult result = run.Run(request, callbacks);
   bar.Done();
 
-  if (result.status == OutputRunStatus::Cancelled) {
-    Fail("render: interrupted; the unfinished output was removed");
-    return 130;
-  }
+  // A stop request fails every commit, so an interrupted run has replaced nothing.
+  if (result.status == OutputRunStatus::Cancelled || (!result.Ok() && CancelRequest::IsSet()))
+    return Fail("render: interrupted; the unfinished output was removed and existing files were kept as they were");
   if (!result.Ok()) return Fail("render: " + result.szError);
   if (!result.szNotice.empty()) std::cerr << "note: " << result.szNotice << '\n';
   std::string szWritten = result.szOutputFile;
   if (request.nFormat == ImageSequence)
-    szWritten = SequenceFrameName(o.szOutput, 0) + " to " + SequenceFrameName(o.szOutput, request.nFrameCount);
+    szWritten = SequenceFrameName(request.szOutputPath, 0) + " to " +
+                SequenceFrameName(request.szOutputPath, request.nFrameCount);
   else if (!result.szMoviePath.empty() && result.szMoviePath != result.szOutputFile)
     szWritten += " and " + result.szMoviePath;
   std::cout << szWritten << ": " << result.nFramesWritten << " frames written, " << result.stats.SecondsText() << ", "
             << result.stats.SpeedText() << '\n';
   return 0;
+}
+
+// The files a run would write: the output, a sequence's frames, an HTML page's movie.
+std::vector<std::string> OutputFiles(const MorphProject& project, const RenderOptions& o, const std::string& szFormat) {
+  std::vector<std::string> files{o.szOutput};
+  if (szFormat == "sequence")
+    for (int i = 0; i <= project.m_nFrameCount; ++i) files.push_back(SequenceFrameName(o.szOutput, i));
+  if (szFormat == "html") files.push_back(PathFolder(o.szOutput) + "/" + kHtmlMovieName);
+  if (szFormat == "avi") files.push_back(o.szOutput + ".avi");
+  return files;
+}
+
+// A run never writes over the project file or one of its pictures.
+bool RefuseOutputOverInputs(const MorphProject& project, const RenderOptions& o, const std::string& szFormat,
+                            std::string& szError) {
+  const std::string inputs[] = {o.szProject, project.GetImagePath(1), project.GetImagePath(2)};
+  for (const std::string& szFile : OutputFiles(project, o, szFormat)) {
+    for (const std::string& szInput : inputs) {
+      if (!szInput.empty() && IsSameFile(szFile, szInput)) {
+        szError = "render: " + szFile + " is an input of the project (" + szInput + "); choose another output";
+        return false;
+      }
+    }
+  }
+  return true;
 }
 
 int RunRender(const RenderOptions& o) {
@@ -278,8 +257,14 @@ int RunRender(const RenderOptions& o) {
   if (szFormat == "avi" && !MakeCodecChooser(o, chooser, szError)) return Fail(szError);
   MorphProject project;
   if (!PrepareProject(o, project, szError)) return Fail(szError);
-  if (szFormat == "frame") return RenderSingleFrame(project, o);
-  return RenderAnimation(project, o, szFormat, chooser);
+  if (!RefuseOutputOverInputs(project, o, szFormat, szError)) return Fail(szError);
+  const MorphTriangles triangles = ProjectTriangles(project);
+  OutputRunRequest request = MakeOutputRunRequest(project, triangles, FormatCode(szFormat), o.szOutput);
+  request.nCurFrame = o.nFrame < 0 ? request.nFrameCount / 2 : o.nFrame;
+  const CommandResult checked = CheckOutputRunRequest(request);
+  if (!checked) return Fail("render: " + checked.message);
+  if (request.nFormat == SingleFrame) return RenderSingleFrame(request);
+  return RenderAnimation(request, chooser);
 }
 
 const CliCommandRegistrar kRenderCommand([](CLI::App& app) {

@@ -8,7 +8,7 @@
 #include "support/TestSupport.h"
 #include "output/FrameImage.h"
 #include "output/FrameWriters.h"
-#include "output/TempFrameFolder.h"
+#include "base/TempFolder.h"
 
 namespace {
 
@@ -127,6 +127,9 @@ TEST(SequenceWriterTest, WritesNumberedPicturesAndReportsFailures) {
   const FrameBitmap frame = MakeFrame(6, 4, 9);
   ASSERT_TRUE(writer.WriteFrame(frame, 0)) << writer.GetLastError();
   ASSERT_TRUE(writer.WriteFrame(frame, 12)) << writer.GetLastError();
+  // The frames take their names only when the run is complete.
+  EXPECT_FALSE(std::filesystem::exists(dir.File("face12.png")));
+  ASSERT_TRUE(writer.Finish()) << writer.GetLastError();
   CPicture back(dir.File("face12.png"), PICTURE_PNG);
   ASSERT_TRUE(back.IsValid());
   CPicture grabbed;
@@ -161,18 +164,18 @@ TEST(SingleFrameWriterTest, WritesThePathItself) {
 TEST(JpegFrameWriterTest, PrivateFolderHoldsNumberedFramesUntilRemoved) {
   std::string path;
   {
-    CTempFrameFolder folder;
-    ASSERT_TRUE(folder.Create());
+    CTempFolder folder("kestrelle-frames");
+    ASSERT_TRUE(folder.IsCreated());
     path = folder.Path();
     EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::others_all,
               std::filesystem::perms::none);
     CJpegFrameWriter writer(folder);
     ASSERT_TRUE(writer.WriteFrame(MakeFrame(16, 8), 7));
-    EXPECT_EQ(folder.FramePath(7), path + "/2-7.jpg");
-    CPicture back(folder.FramePath(7), PICTURE_JPEG);
+    EXPECT_EQ(JpegFramePath(folder, 7), path + "/2-7.jpg");
+    CPicture back(JpegFramePath(folder, 7), PICTURE_JPEG);
     EXPECT_TRUE(back.IsValid());
-    CTempFrameFolder other;
-    ASSERT_TRUE(other.Create());
+    CTempFolder other("kestrelle-frames");
+    ASSERT_TRUE(other.IsCreated());
     EXPECT_NE(other.Path(), path);
   }
   EXPECT_FALSE(std::filesystem::exists(path));

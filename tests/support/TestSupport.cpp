@@ -8,17 +8,8 @@
 #include <stdexcept>
 #include <sys/wait.h>
 
-TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "kestrelle-test-XXXXXX").string();
-  std::vector<char> buf(pattern.begin(), pattern.end());
-  buf.push_back('\0');
-  if (!mkdtemp(buf.data())) throw std::runtime_error("mkdtemp failed");
-  m_path = buf.data();
-}
-
-TempDir::~TempDir() {
-  std::error_code ec;
-  std::filesystem::remove_all(m_path, ec);
+TempDir::TempDir() : CTempFolder("kestrelle-test") {
+  if (!IsCreated()) throw std::runtime_error(Error());
 }
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path) {
@@ -67,11 +58,10 @@ std::string ShellQuote(const std::string& text) {
   return quoted + "'";
 }
 
-CliResult RunCli(const std::string& args) {
+CliResult RunCommand(const std::string& commandLine) {
   TempDir capture;
   const std::string outFile = capture.File("stdout"), errFile = capture.File("stderr");
-  const std::string command = ShellQuote(BinDir() + "/kestrelle-cli") + " " + args + " </dev/null >" +
-                              ShellQuote(outFile) + " 2>" + ShellQuote(errFile);
+  const std::string command = "(" + commandLine + ") </dev/null >" + ShellQuote(outFile) + " 2>" + ShellQuote(errFile);
   const int status = std::system(command.c_str());
   CliResult result;
   result.nExitCode = status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -81,6 +71,8 @@ CliResult RunCli(const std::string& args) {
   result.szOutput = result.szOut + result.szErr;
   return result;
 }
+
+CliResult RunCli(const std::string& args) { return RunCommand(ShellQuote(BinDir() + "/kestrelle-cli") + " " + args); }
 
 CliResult RunCli(const std::vector<std::string>& args) {
   std::string text;

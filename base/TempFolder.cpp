@@ -1,4 +1,6 @@
-#include "output/TempFrameFolder.h"
+#include "base/TempFolder.h"
+
+#include "base/AtomicFile.h"
 
 #include <cerrno>
 #include <cstring>
@@ -8,31 +10,32 @@
 
 #include <stdlib.h>
 
-bool CTempFrameFolder::Create(std::string* pError) {
-  Remove();
+std::string TempFolderRoot() {
   std::error_code ec;
   std::filesystem::path base = std::filesystem::temp_directory_path(ec);
   if (ec) base = "/tmp";
-  std::string pattern = (base / "kestrelle-frames-XXXXXX").string();
+  return base.string();
+}
+
+CTempFolder::CTempFolder(const std::string& szPrefix) {
+  const std::filesystem::path base = TempFolderRoot();
+  const std::string pattern = (base / (szPrefix + "-XXXXXX")).string();
   std::vector<char> buffer(pattern.begin(), pattern.end());
   buffer.push_back('\0');
   if (!mkdtemp(buffer.data())) {
-    if (pError)
-      *pError = "Cannot create a temporary folder in " + base.string() + ": " + std::strerror(errno);
-    return false;
+    m_szError = "Cannot create a temporary folder in " + base.string() + ": " + std::strerror(errno);
+    return;
   }
   m_szPath = buffer.data();
-  return true;
+  // A process stopped by a signal removes it on its way out.
+  LiveTemporaries::AddFolder(m_szPath);
 }
 
-std::string CTempFrameFolder::FramePath(int nFrame) const {
-  return m_szPath + "/2-" + std::to_string(nFrame) + ".jpg";
-}
-
-void CTempFrameFolder::Remove() {
+void CTempFolder::Remove() {
   if (m_szPath.empty()) return;
   std::error_code ec;
   // The folder is ours alone (mkdtemp, mode 0700), so everything in it goes.
   std::filesystem::remove_all(m_szPath, ec);
+  LiveTemporaries::Forget(m_szPath);
   m_szPath.clear();
 }
