@@ -9,6 +9,8 @@
 #include <fstream>
 #include <map>
 
+#include "base/FileChecks.h"
+
 namespace autokey {
 
 namespace {
@@ -70,10 +72,13 @@ FaceLandmarker::~FaceLandmarker() = default;
 
 bool FaceLandmarker::LoadModel(std::string* pError) {
   std::call_once(m_modelOnce, [this] {
-    std::ifstream in(m_modelPath, std::ios::binary);
-    if (!in) {
-      m_modelError = "The face landmark model " + m_modelPath +
-                     " cannot be read: install the package libdlib-data.";
+    // A folder or FIFO named as the model would otherwise read as "damaged" or block.
+    std::string reason;
+    std::ifstream in;
+    if (IsReadableRegularFile(m_modelPath, &reason)) in.open(m_modelPath, std::ios::binary);
+    if (!in.is_open()) {
+      m_modelError = "The face landmark model " + m_modelPath + " cannot be read" +
+                     (reason.empty() ? std::string() : " (" + reason + ")") + ": install the package libdlib-data.";
       return;
     }
     auto model = std::make_unique<Model>();

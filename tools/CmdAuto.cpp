@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "autokey/ApplyProposals.h"
-#include "autokey/ProposalEngine.h"
+#include "autokey/AutoKeyCommand.h"
+#include "base/FileChecks.h"
 #include "core/MorphProject.h"
 #include "core/ProjectFile.h"
 #include "tools/CliNewSteps.h"
@@ -42,10 +42,6 @@ void AddAutoOptions(CLI::App& cmd, AutoOptions& opt, bool modeOptional) {
 
 // Proposes and applies pairs; 0 when at least one pair was placed.
 int AddAutoPairs(MorphProject& project, const AutoOptions& opt) {
-  if (!project.IsReady()) {
-    std::cerr << "automatic key points need both pictures\n";
-    return 1;
-  }
   autokey::ProposalOptions options;
   options.source = opt.mode == "faces"      ? autokey::ProposalSource::Faces
                    : opt.mode == "features" ? autokey::ProposalSource::Features
@@ -53,21 +49,13 @@ int AddAutoPairs(MorphProject& project, const AutoOptions& opt) {
   options.maxPairs = opt.maxPairs;
   options.face1 = opt.face1 - 1;
   options.face2 = opt.face2 - 1;
-  const autokey::ProposalResult result =
-      autokey::ProposeKeyPairs(autokey::SnapshotPicture(*project.GetImage(1)),
-                               autokey::SnapshotPicture(*project.GetImage(2)),
-                               autokey::PairsFromMesh(project.m_mesh), options);
-  for (const std::string& text : result.messages) std::cerr << text << '\n';
-  if (!result.ok()) {
+  const autokey::AutoKeyOutcome outcome = autokey::RunAutoKey(autokey::PrepareAutoKey(project, options));
+  const autokey::AutoKeyApplied applied = autokey::FinishAutoKey(project, outcome);
+  std::cerr << applied.message << '\n';
+  if (applied.added == 0) {
     std::cerr << "no key points were added; nothing was written\n";
     return 2;
   }
-  const autokey::ApplyReport report = autokey::ApplyProposals(project, result);
-  if (!report.ok || report.added == 0) {
-    std::cerr << report.message << "\nno key points were added; nothing was written\n";
-    return 2;
-  }
-  if (report.refused > 0 || report.droppedFolds > 0) std::cerr << report.message << '\n';
   return 0;
 }
 
@@ -86,15 +74,22 @@ int RunAutoPoints(const AutoPointsOptions& opt) {
   MorphProject project;
   CommandResult r = OpenProject(project, opt.project);
   if (!r) {
-    std::cerr << r.message << '\n';
+    std::cerr << r.FullText() << '\n';
     return 1;
+  }
+  const std::string output = opt.output.empty() ? opt.project : opt.output;
+  for (int slot : {1, 2}) {
+    if (IsSameFile(output, project.GetImagePath(slot))) {
+      std::cerr << output << " is one of the project's pictures; choose another project file name\n";
+      return 1;
+    }
   }
   AutoOptions autoOptions = opt.autoOptions;
   if (autoOptions.mode.empty()) autoOptions.mode = "auto";
   if (const int status = AddAutoPairs(project, autoOptions)) return status;
-  r = SaveProject(project, opt.output.empty() ? opt.project : opt.output);
+  r = SaveProject(project, output);
   if (!r) {
-    std::cerr << r.message << '\n';
+    std::cerr << r.FullText() << '\n';
     return 1;
   }
   return 0;

@@ -291,6 +291,12 @@ TEST_F(FeatureProposals, AMissingModelFallsBackToFeaturesOrSaysSo) {
   o.source = ProposalSource::Faces;
   o.modelPath = dir.File("damaged.dat");
   EXPECT_EQ(Propose(o).status, ProposalStatus::ModelMissing);
+
+  // So is a folder given as the model, with the reason rather than "damaged".
+  o.modelPath = dir.Path();
+  const ProposalResult folder = Propose(o);
+  EXPECT_EQ(folder.status, ProposalStatus::ModelMissing);
+  EXPECT_TRUE(HasMessage(folder, "folder")) << Messages(folder);
 }
 
 // ------------------------------------------------------------ folds
