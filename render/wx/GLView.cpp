@@ -4,31 +4,30 @@
 
 #include <wx/dcclient.h>
 
-CGLView::CGLView() = default;
-
-CGLView::~CGLView() { ReleaseGL(); }
-
-bool CGLView::CreateView(const wxRect& rect, wxWindow* parent) {
-  if (m_bReady || m_pContext) return m_bReady != 0;
-  wxGLAttributes attrs;
-  attrs.PlatformDefaults().RGBA().DoubleBuffer().Depth(16).EndList();
-  if (!wxGLCanvas::IsDisplaySupported(attrs)) {
-    attrs.Reset();
-    attrs.PlatformDefaults().RGBA().DoubleBuffer().EndList();
-  }
-  if (!Create(parent, attrs, wxID_ANY, rect.GetPosition(), rect.GetSize(),
-              wxFULL_REPAINT_ON_RESIZE, "OpenGL"))
-    return false;
+CGLView::CGLView(wxWindow* parent, const wxGLAttributes& attrs, const wxRect& rect)
+    : wxGLCanvas(parent, attrs, wxID_ANY, rect.GetPosition(), rect.GetSize(), wxFULL_REPAINT_ON_RESIZE,
+                 "OpenGL") {
   SetBackgroundStyle(wxBG_STYLE_PAINT);
   Bind(wxEVT_PAINT, &CGLView::OnPaint, this);
   Bind(wxEVT_SIZE, &CGLView::OnSize, this);
   m_pContext = std::make_unique<wxGLContext>(this);
   if (!m_pContext->IsOK()) {
     m_pContext.reset();
-    return false;
+    return;
   }
   m_bReady = 1;
-  return true;
+}
+
+CGLView::~CGLView() { ReleaseGL(); }
+
+CGLView* CGLView::CreateView(const wxRect& rect, wxWindow* parent) {
+  wxGLAttributes attrs;
+  attrs.PlatformDefaults().RGBA().DoubleBuffer().Depth(16).EndList();
+  if (!wxGLCanvas::IsDisplaySupported(attrs)) {
+    attrs.Reset();
+    attrs.PlatformDefaults().RGBA().DoubleBuffer().EndList();
+  }
+  return new CGLView(parent, attrs, rect);
 }
 
 void CGLView::ReleaseGL() {

@@ -14,12 +14,11 @@ class CPicture;
 
 class CGLView : public wxGLCanvas {
  public:
-  CGLView();
   ~CGLView() override;
 
-  // Creates the window once; a second call does nothing. False when no context could be
-  // made (the view then stays unready and draws nothing).
-  bool CreateView(const wxRect& rect, wxWindow* parent);
+  // Creates the window (the owner keeps the one it got). A view whose context could not be
+  // made stays unready and draws nothing.
+  static CGLView* CreateView(const wxRect& rect, wxWindow* parent);
   void ReleaseGL();
   bool IsReady() const { return m_bReady != 0; }
 
@@ -43,6 +42,7 @@ class CGLView : public wxGLCanvas {
   unsigned char m_bShowEdges = 0;
 
  private:
+  CGLView(wxWindow* parent, const wxGLAttributes& attrs, const wxRect& rect);
   void OnPaint(wxPaintEvent& event);
   void OnSize(wxSizeEvent& event);
   bool MakeCurrent();
