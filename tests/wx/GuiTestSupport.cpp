@@ -6,11 +6,15 @@
 #include <cstdlib>
 #include <fstream>
 
+#include <gtest/gtest.h>
+
+#include <wx/app.h>
 #include <wx/evtloop.h>
 #include <wx/stopwatch.h>
 #include <wx/utils.h>
 
 #include "app/wx/UiHooks.h"
+#include "render/wx/GLView.h"
 
 namespace guitest {
 
