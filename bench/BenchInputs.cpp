@@ -129,17 +129,4 @@ std::vector<BenchPair> MakePairs(int nPairs, int w, int h, uint32_t nSeed) {
   return pairs;
 }
 
-CBenchTempDir::CBenchTempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "kestrelle-bench-XXXXXX").string();
-  std::vector<char> buffer(pattern.begin(), pattern.end());
-  buffer.push_back('\0');
-  if (mkdtemp(buffer.data())) m_szPath = buffer.data();
-}
-
-CBenchTempDir::~CBenchTempDir() {
-  if (m_szPath.empty()) return;
-  std::error_code ec;
-  std::filesystem::remove_all(m_szPath, ec);
-}
-
 }  // namespace bench

@@ -35,18 +35,5 @@ struct BenchPair {
 };
 std::vector<BenchPair> MakePairs(int nPairs, int w, int h, uint32_t nSeed = 7);
 
-// A fresh, empty folder under the system temporary folder; removed with the object.
-class CBenchTempDir {
- public:
-  CBenchTempDir();
-  ~CBenchTempDir();
-  CBenchTempDir(const CBenchTempDir&) = delete;
-  CBenchTempDir& operator=(const CBenchTempDir&) = delete;
-  const std::string& Path() const { return m_szPath; }
-  std::string File(const std::string& szName) const { return m_szPath + "/" + szName; }
-
- private:
-  std::string m_szPath;
-};
 
 }  // namespace bench

@@ -11,6 +11,7 @@
 #include <benchmark/benchmark.h>
 
 #include "BenchInputs.h"
+#include "base/TempFolder.h"
 #include "image/GifLzw.h"
 #include "output/FrameWriters.h"
 #include "output/GifStreamWriter.h"
@@ -98,7 +99,7 @@ void BM_GifFrameEncode(benchmark::State& state) {
     state.SkipWithError("the frame could not be reduced");
     return;
   }
-  bench::CBenchTempDir dir;
+  CTempFolder dir("kestrelle-bench");
   CGifStreamWriter stream;
   if (!stream.Open(dir.File("frames.gif"))) {
     state.SkipWithError(stream.GetLastError().c_str());

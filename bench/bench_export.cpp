@@ -8,6 +8,7 @@
 #include <benchmark/benchmark.h>
 
 #include "BenchInputs.h"
+#include "base/TempFolder.h"
 #include "output/OutputRun.h"
 #include "output/OutputSettings.h"
 
@@ -37,7 +38,7 @@ void RunExport(benchmark::State& state, int nFormat, const char* szName, const s
   const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
   const int n = static_cast<int>(state.range(2));
   const ExportScene scene(w, h);
-  bench::CBenchTempDir dir;
+  CTempFolder dir("kestrelle-bench");
   OutputRunCallbacks callbacks;
   if (!szCodec.empty()) callbacks.chooseCodec = AviCodecChooserByName(szCodec);
   int nWritten = 0;

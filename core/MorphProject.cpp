@@ -6,14 +6,6 @@
 #include <cstdio>
 #include <vector>
 
-std::string PathExtension(const std::string& path) {
-  const size_t dot = path.rfind('.');
-  if (dot == std::string::npos) return std::string();
-  std::string ext = path.substr(dot + 1);
-  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return ext;
-}
-
 // ---------------------------------------------------------------- pictures
 
 CommandResult MorphProject::LoadImage(int slot, const std::string& path) {
@@ -45,6 +37,7 @@ CommandResult MorphProject::LoadImage(int slot, const std::string& path) {
     if (!mesh.RebuildTriangulation() || !mesh.IsConsistent())
       return CommandResult::Fail(ProjectText::kPictureTooSmall);
     m_mesh = std::move(mesh);
+    ClearPoints();
   } else if (pSlot) {
     // Replacing the slot's picture: the points of that side follow the new size.
     const int wOld = pSlot->GetWidth();
@@ -78,6 +71,7 @@ CommandResult MorphProject::LoadImage(int slot, const std::string& path) {
     pSlot = std::move(pNew);
     szPath = path;
   }
+  RevalidatePoints();
   if (IsReady()) EnterReady();
   return CommandResult::Ok();
 }
@@ -93,6 +87,7 @@ void MorphProject::CloseProject() {
   m_pImage1.reset();
   m_pImage2.reset();
   if (m_mesh.m_pVertices1 || m_mesh.m_pVertices2) m_mesh.SettleHull();
+  ClearPoints();
 }
 
 void MorphProject::EnterReady() {
@@ -135,26 +130,40 @@ void MorphProject::ReplaceContent(std::unique_ptr<CPicture> pImage1, std::unique
   mesh.m_bDebug = m_mesh.m_bDebug;
   mesh.m_bCheck = m_mesh.m_bCheck;
   m_mesh = std::move(mesh);
+  ClearPoints();
   if (IsReady()) EnterReady();
 }
 
 // ---------------------------------------------------------------- key-point pairs
 
-HitResult MorphProject::HitTest(int pane, int cx, int cy) const {
-  HitResult hit;
+PointHandle MorphProject::HitTest(int pane, int cx, int cy) const {
+  PointHandle hit;
   if (pane != 1 && pane != 2) return hit;
   MeshVertex* head = m_mesh.ListHead(pane);
   if (!head) return hit;
   MeshVertex* v = head;
   do {
     if (v->x - 4 <= cx && cx <= v->x + 4 && v->y - 4 <= cy && cy <= v->y + 4) {
-      hit.pVertex = v;
+      hit.pane = pane;
       hit.vnum = v->vnum;
       return hit;
     }
     v = v->next;
   } while (v != head);
   return hit;
+}
+
+const MeshVertex* MorphProject::FindPoint(const PointHandle& point) const {
+  if (!point || (point.pane != 1 && point.pane != 2)) return nullptr;
+  return m_mesh.FindVertex(point.pane, point.vnum);
+}
+
+void MorphProject::RevalidatePoints(int nDeleted) {
+  for (PointHandle* p : {&m_hitPoint, &m_hoverPoint}) {
+    if (nDeleted >= 0 && p->vnum == nDeleted) *p = PointHandle{};
+    if (nDeleted >= 0 && p->vnum > nDeleted) --p->vnum;
+    if (!FindPoint(*p)) *p = PointHandle{};
+  }
 }
 
 CommandResult MorphProject::AddPairAt(int pane, int cx, int cy, int* pNewVnum) {
@@ -193,6 +202,7 @@ CommandResult MorphProject::AddPairAt(int pane, int cx, int cy, int* pNewVnum) {
   m_mesh.MarkLowerFaces();
   if (!m_mesh.IsConsistent()) {
     m_mesh = std::move(backup);
+    RevalidatePoints();
     return CommandResult::Fail(ProjectText::kPointNotInsertable);
   }
   if (pNewVnum) *pNewVnum = n - 1;
@@ -232,21 +242,17 @@ CommandResult MorphProject::DeletePair(int d) {
   if (!mesh.IsConsistent()) return CommandResult::Fail(ProjectText::kDeleteWouldMerge);
 
   m_mesh = std::move(mesh);
+  RevalidatePoints(d);
   m_nCurFrame = m_nFrameCount;
   return CommandResult::Ok();
 }
 
 CommandResult MorphProject::MovePoint(int pane, int vnum, double x, double y) {
-  if (pane != 1 && pane != 2) return CommandResult::Fail(ProjectText::kError);
-  return MovePoint(pane, m_mesh.FindVertex(pane, vnum), x, y);
-}
-
-CommandResult MorphProject::MovePoint(int pane, MeshVertex* pVertex, double x, double y) {
-  if ((pane != 1 && pane != 2) || !pVertex || !std::isfinite(x) || !std::isfinite(y))
+  if ((pane != 1 && pane != 2) || !std::isfinite(x) || !std::isfinite(y))
     return CommandResult::Fail(ProjectText::kError);
-  // The record must belong to the pane's list, or the other side's table entry would change.
-  if (!m_mesh.ContainsVertex(pane, pVertex)) return CommandResult::Fail(ProjectText::kError);
-  m_mesh.SetVertexPosition(pane, pVertex, x, y);
+  MeshVertex* v = m_mesh.FindVertex(pane, vnum);
+  if (!v) return CommandResult::Fail(ProjectText::kError);
+  m_mesh.SetVertexPosition(pane, v, x, y);
   return CommandResult::Ok();
 }
 
@@ -261,6 +267,13 @@ CommandResult MorphProject::ChooseMorphType(int type) {
 void MorphProject::SetFrameCount(int n) {
   m_nFrameCount = n;
   m_nOutputFrames = n;
+}
+
+CommandResult MorphProject::SetOutputSize(int nWidth, int nHeight) {
+  if (nWidth < 1 || nHeight < 1) return CommandResult::Fail(ProjectText::kError);
+  m_nOutputWidth = nWidth;
+  m_nOutputHeight = nHeight;
+  return CommandResult::Ok();
 }
 
 bool MorphProject::IncreaseFrameCount() {

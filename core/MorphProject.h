@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "base/PathParts.h"
 #include "core/KeyPointMesh.h"
 #include "image/Picture.h"
 
@@ -33,11 +34,17 @@ enum EditTool : int {
   ToolBusy = 9,
 };
 
-// Record found by a hit test.
-struct HitResult {
-  MeshVertex* pVertex = nullptr;
-  int vnum = -1;
-  explicit operator bool() const { return pVertex != nullptr; }
+// A key point that a window keeps between events (the hit point of a drag, the point under
+// the mouse): its pane and pair number, never a record's address, since deleting a pair or
+// rolling back an add replaces the mesh. The project renumbers or clears the handles it
+// keeps after every add, delete, roll-back, open and close, so a kept handle names the same
+// pair or none.
+struct PointHandle {
+  int pane = 0;   // 1 or 2; 0 for none
+  int vnum = -1;  // pair number; -1 for none
+  explicit operator bool() const { return vnum >= 0; }
+  bool operator==(const PointHandle& o) const { return pane == o.pane && vnum == o.vnum; }
+  bool operator!=(const PointHandle& o) const { return !(*this == o); }
 };
 
 // Texts of the operations below (those the window shows as they are).
@@ -86,13 +93,25 @@ class MorphProject {
   // ---- key-point pairs (picture coordinates of the pane's picture) ----
   // Adds a pair at (cx, cy) on pane 1 or 2 with the partner at the same relative position.
   CommandResult AddPairAt(int pane, int cx, int cy, int* pNewVnum = nullptr);
-  // First record of list `pane` within 4 pixels (inclusive) of (cx, cy), walking from the head.
-  HitResult HitTest(int pane, int cx, int cy) const;
+  // First record of list `pane` within 4 pixels (inclusive) of (cx, cy), walking from the
+  // head; an empty handle when none is.
+  PointHandle HitTest(int pane, int cx, int cy) const;
   // Removes pair d, renumbers the rest and rebuilds the triangulation.
   CommandResult DeletePair(int vnum);
   // Moves one side of a pair; the triangulation keeps its triangles.
   CommandResult MovePoint(int pane, int vnum, double x, double y);
-  CommandResult MovePoint(int pane, MeshVertex* pVertex, double x, double y);
+  CommandResult MovePoint(const PointHandle& point, double x, double y) {
+    return MovePoint(point.pane, point.vnum, x, y);
+  }
+
+  // ---- the points a window keeps between events ----
+  // Kept only when they name a pair (else emptied); renumbered or emptied by every change.
+  void SetHitPoint(const PointHandle& point) { m_hitPoint = FindPoint(point) ? point : PointHandle{}; }
+  void SetHoverPoint(const PointHandle& point) { m_hoverPoint = FindPoint(point) ? point : PointHandle{}; }
+  const PointHandle& GetHitPoint() const { return m_hitPoint; }
+  const PointHandle& GetHoverPoint() const { return m_hoverPoint; }
+  // The record a handle names now (looked up afresh, not to be kept), or null.
+  const MeshVertex* FindPoint(const PointHandle& point) const;
 
   // ---- settings ----
   CommandResult ChooseMorphType(int type);
@@ -101,6 +120,8 @@ class MorphProject {
   bool IncreaseFrameCount();  // the "more frames" button: up to 1000
   bool DecreaseFrameCount();  // the "fewer frames" button: down to 5
   bool CommitTypedFrameCount(int n);  // a typed value is taken only when greater than 3
+  // W and H of the output; refused (kError, nothing changed) unless both are at least 1.
+  CommandResult SetOutputSize(int nWidth, int nHeight);
   // The one-shot preview set-up after a project became ready: middle frame, output size of
   // image1, select tool.
   void FinishPreviewSetup();
@@ -129,7 +150,13 @@ class MorphProject {
   uint8_t m_bLoopBack = 0;
   uint8_t m_bShowTriangles = 0;
   int m_nToolMode = ToolSelect;
-};
 
-// Text after the last '.' of a path, lower-cased (empty when there is none).
-std::string PathExtension(const std::string& path);
+ private:
+  // Empties the kept handles that no longer name a pair; after a delete of pair d the
+  // higher numbers move down by one first.
+  void RevalidatePoints(int nDeleted = -1);
+  void ClearPoints() { m_hitPoint = m_hoverPoint = PointHandle{}; }
+
+  PointHandle m_hitPoint;
+  PointHandle m_hoverPoint;
+};

@@ -9,6 +9,10 @@
 #include <sys/stat.h>
 #include <vector>
 
+#include "base/ExecutableFolder.h"
+#include "base/PathParts.h"
+#include "base/UniqueFile.h"
+
 const SampleProject kSampleProjects[7] = {
     {32926, "gril to leopard", "girltoleopard.fmph", false},
     {32927, "bill to boy", "boytobill.fmph", false},
@@ -53,10 +57,7 @@ bool PathFromRecord(const uint8_t* rec, std::string& out) {
 }
 
 // Part after the last folder separator; stored paths may come from either kind of system.
-std::string FileNamePart(const std::string& path) {
-  const size_t sep = path.find_last_of("\\/");
-  return sep == std::string::npos ? path : path.substr(sep + 1);
-}
+std::string FileNamePart(const std::string& path) { return SplitPath(path, kAnySystemPathSeparators).fileName; }
 
 // A stored path is used as it is when it names a file. Otherwise a project that travelled
 // with its pictures still opens: a relative path is tried from the project file's folder,
@@ -64,8 +65,7 @@ std::string FileNamePart(const std::string& path) {
 // so the message names what the file asked for.
 std::string LocatePicture(const std::string& stored, const std::string& projectFile) {
   if (FileExists(stored)) return stored;
-  const size_t sep = projectFile.find_last_of('/');
-  const std::string folder = sep == std::string::npos ? std::string(".") : projectFile.substr(0, sep);
+  const std::string folder = PathFolder(projectFile);
   if (!stored.empty() && stored[0] != '/') {
     const std::string relative = folder + "/" + stored;
     if (FileExists(relative)) return relative;
@@ -87,11 +87,11 @@ CommandResult ReadProject(MorphProject& project, const std::string& fileName,
                           const std::string& samplesDir) {
   std::vector<uint8_t> data;
   {
-    FILE* fp = std::fopen(fileName.c_str(), "rb");
-    if (!fp) return CommandResult::Fail(ProjectFileText::kOpenProjectError);
+    UniqueFile file = OpenFile(fileName, "rb");
+    if (!file) return CommandResult::Fail(ProjectFileText::kOpenProjectError);
     data.resize(kMaxProjectBytes + 1);
-    const size_t got = std::fread(data.data(), 1, data.size(), fp);
-    std::fclose(fp);
+    const size_t got = std::fread(data.data(), 1, data.size(), file.get());
+    file.reset();
     data.resize(got);
   }
 
@@ -186,10 +186,10 @@ CommandResult SaveProject(const MorphProject& project, const std::string& fileNa
     PutInt32(p + 12, mesh.Point2(i).y);
   }
 
-  FILE* fp = std::fopen(fileName.c_str(), "wb");
-  if (!fp) return CommandResult::Fail(ProjectFileText::kSaveProjectError);
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), fp) == bytes.size();
-  const bool closed = std::fclose(fp) == 0;
+  UniqueFile file = OpenFile(fileName, "wb");
+  if (!file) return CommandResult::Fail(ProjectFileText::kSaveProjectError);
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+  const bool closed = CloseFile(file);
   if (!written || !closed) return CommandResult::Fail(ProjectFileText::kSaveProjectError);
   return CommandResult::Ok();
 }
@@ -219,14 +219,7 @@ CommandResult OpenSampleProjectCommand(MorphProject& project, int nCommand, cons
   return r;
 }
 
-std::string ProgramFolder() {
-  std::vector<char> buf(4096);
-  const ssize_t len = ::readlink("/proc/self/exe", buf.data(), buf.size() - 1);
-  if (len <= 0) return ".";
-  std::string exe(buf.data(), static_cast<size_t>(len));
-  const size_t slash = exe.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? std::string("/") : exe.substr(0, slash);
+std::string DefaultSamplesDir() {
+  const std::string folder = ExecutableFolder();
+  return (folder.empty() ? std::string(".") : folder) + "/samples";
 }
-
-std::string DefaultSamplesDir() { return ProgramFolder() + "/samples"; }

@@ -48,6 +48,5 @@ const SampleProject* FindSampleProject(int nCommand);
 CommandResult OpenSampleProjectCommand(MorphProject& project, int nCommand,
                                        const std::string& samplesDir = std::string());
 
-// Folder of the running executable (no trailing '/'), and its "samples" folder.
-std::string ProgramFolder();
+// The "samples" folder beside the executable ("./samples" when its folder cannot be found).
 std::string DefaultSamplesDir();

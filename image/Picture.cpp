@@ -8,6 +8,8 @@
 #include <limits>
 #include <new>
 
+#include "base/PathParts.h"
+#include "base/UniqueFile.h"
 #include "image/Codecs.h"
 #include "image/PaletteLookup.h"
 #include "image/Resources.h"
@@ -28,7 +30,8 @@ int RoundBits(int bits) {
 }
 
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, std::string& err) {
-  FILE* fp = std::fopen(path.c_str(), "rb");
+  UniqueFile file = OpenFile(path, "rb");
+  std::FILE* fp = file.get();
   if (!fp) {
     err = "Unable to open file: " + path;
     return false;
@@ -37,23 +40,19 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, std::stri
   long size = ok ? std::ftell(fp) : -1;
   if (!ok || size < 0 || std::fseek(fp, 0, SEEK_SET) != 0) {
     err = "Unable to read file: " + path;
-    std::fclose(fp);
     return false;
   }
   if (size > kMaxFileSize) {
     err = "File too large: " + path;
-    std::fclose(fp);
     return false;
   }
   try {
     out.resize(static_cast<size_t>(size));
   } catch (const std::bad_alloc&) {
     err = "Not enough memory to read: " + path;
-    std::fclose(fp);
     return false;
   }
   size_t got = out.empty() ? 0 : std::fread(out.data(), 1, out.size(), fp);
-  std::fclose(fp);
   if (got != out.size()) {
     err = "Unable to read file: " + path;
     return false;
@@ -88,11 +87,7 @@ uint8_t ClampByte(int v) { return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 25
 }  // namespace
 
 int ImageTypeFromExtension(const std::string& path) {
-  size_t dot = path.rfind('.');
-  if (dot == std::string::npos) return PICTURE_UNKNOWN;
-  std::string ext = path.substr(dot + 1);
-  for (char& ch : ext)
-    if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
+  const std::string ext = PathExtension(path);
   struct Entry {
     const char* ext;
     int type;
@@ -514,13 +509,13 @@ bool CPicture::Save(const std::string& fileName, int type) const {
     SetLastError("Encode: Unknown format");
     return false;
   }
-  FILE* fp = std::fopen(fileName.c_str(), "wb");
-  if (!fp) {
+  UniqueFile file = OpenFile(fileName, "wb");
+  if (!file) {
     SetLastError("Unable to open file for writing: " + fileName);
     return false;
   }
-  bool ok = Encode(fp, type);
-  if (std::fclose(fp) != 0 && ok) {
+  bool ok = Encode(file.get(), type);
+  if (!CloseFile(file) && ok) {
     SetLastError("Unable to write file: " + fileName);
     ok = false;
   }

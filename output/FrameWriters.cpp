@@ -5,7 +5,7 @@
 #include "output/AviWriter.h"
 #include "output/FrameImage.h"
 #include "output/OctreePalette.h"
-#include "output/TempFrameFolder.h"
+#include "base/TempFolder.h"
 
 namespace {
 
@@ -78,11 +78,15 @@ bool CSingleFrameWriter::WriteFrame(const FrameBitmap& bitmap, int) {
   return SavePicture(picture, m_szPath, nType, m_szLastError);
 }
 
+std::string JpegFramePath(const CTempFolder& folder, int nFrame) {
+  return folder.File("2-" + std::to_string(nFrame) + ".jpg");
+}
+
 bool CJpegFrameWriter::WriteFrame(const FrameBitmap& bitmap, int nFrame) {
   if (!m_folder.IsCreated()) return Fail("No folder for the temporary frames");
   CPicture picture;
   if (!GrabFrameImage(bitmap, picture, &m_szLastError)) return false;
-  return SavePicture(picture, m_folder.FramePath(nFrame), PICTURE_JPEG, m_szLastError);
+  return SavePicture(picture, JpegFramePath(m_folder, nFrame), PICTURE_JPEG, m_szLastError);
 }
 
 bool CAviFrameWriter::WriteFrame(const FrameBitmap& bitmap, int) {

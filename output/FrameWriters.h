@@ -12,7 +12,7 @@
 #include "render/FrameBitmap.h"
 
 class CAviWriter;
-class CTempFrameFolder;
+class CTempFolder;
 
 class COutputFrameWriter {
  public:
@@ -64,14 +64,17 @@ class CSingleFrameWriter : public COutputFrameWriter {
   std::string m_szPath;
 };
 
+// "2-<frame>.jpg" inside a run's private folder.
+std::string JpegFramePath(const CTempFolder& folder, int nFrame);
+
 // Temporary JPEG frames "2-<frame>.jpg" in a run's private folder, for the SWF writer.
 class CJpegFrameWriter : public COutputFrameWriter {
  public:
-  explicit CJpegFrameWriter(const CTempFrameFolder& folder) : m_folder(folder) {}
+  explicit CJpegFrameWriter(const CTempFolder& folder) : m_folder(folder) {}
   bool WriteFrame(const FrameBitmap& bitmap, int nFrame) override;
 
  private:
-  const CTempFrameFolder& m_folder;
+  const CTempFolder& m_folder;
 };
 
 // Appends every frame to an AVI movie that the run has opened.

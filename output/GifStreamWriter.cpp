@@ -23,12 +23,12 @@ bool CGifStreamWriter::Fail(const std::string& text) {
 bool CGifStreamWriter::EncodeToMemory(CPicture** ppImages, int nCount, std::vector<uint8_t>& out) {
   char* pBuffer = nullptr;
   size_t nSize = 0;
-  FILE* fp = open_memstream(&pBuffer, &nSize);
-  if (!fp) return Fail(std::string("GIF encoding: ") + std::strerror(errno));
+  UniqueFile memory(open_memstream(&pBuffer, &nSize));
+  if (!memory) return Fail(std::string("GIF encoding: ") + std::strerror(errno));
   CPictureGIF gif;
   gif.SetLoops(m_nLoops);
-  const bool bOk = gif.Encode(fp, ppImages, nCount, true);
-  const bool bClosed = std::fclose(fp) == 0;
+  const bool bOk = gif.Encode(memory.get(), ppImages, nCount, true);
+  const bool bClosed = CloseFile(memory);
   if (bOk && bClosed) out.assign(pBuffer, pBuffer + nSize);
   std::free(pBuffer);
   if (!bOk) return Fail("GIF encoding: " + gif.GetLastError());
@@ -37,7 +37,7 @@ bool CGifStreamWriter::EncodeToMemory(CPicture** ppImages, int nCount, std::vect
 }
 
 bool CGifStreamWriter::WriteBytes(const uint8_t* p, size_t n) {
-  if (n && std::fwrite(p, 1, n, m_pFile) != n)
+  if (n && std::fwrite(p, 1, n, m_file.get()) != n)
     return Fail("Cannot write " + m_szTempPath + ": " + std::strerror(errno));
   return true;
 }
@@ -66,8 +66,8 @@ bool CGifStreamWriter::Open(const std::string& szTargetPath) {
     m_szTempPath.clear();
     return Fail("Cannot create " + szTargetPath + ": " + std::strerror(nError));
   }
-  m_pFile = fdopen(fd, "wb");
-  if (!m_pFile) {
+  m_file.reset(fdopen(fd, "wb"));
+  if (!m_file) {
     ::close(fd);
     std::remove(m_szTempPath.c_str());
     m_szTempPath.clear();
@@ -77,7 +77,7 @@ bool CGifStreamWriter::Open(const std::string& szTargetPath) {
 }
 
 bool CGifStreamWriter::AddFrame(CPicture& frame) {
-  if (!m_pFile) return Fail("GIF output is not open");
+  if (!m_file) return Fail("GIF output is not open");
   if (!frame.IsValid() || frame.GetBpp() > 8) return Fail("GIF frames must be palette pictures");
   std::vector<uint8_t> bytes;
   if (m_nFrames == 0) {
@@ -104,7 +104,7 @@ bool CGifStreamWriter::AddFrame(CPicture& frame) {
 }
 
 bool CGifStreamWriter::Finish() {
-  if (!m_pFile) return Fail("GIF output is not open");
+  if (!m_file) return Fail("GIF output is not open");
   if (m_nFrames == 0) {
     Abandon();
     return Fail("multipage GIF, no images!");
@@ -114,9 +114,8 @@ bool CGifStreamWriter::Finish() {
     Abandon();
     return false;
   }
-  const bool bFlushed = std::fflush(m_pFile) == 0;
-  const bool bClosed = std::fclose(m_pFile) == 0;
-  m_pFile = nullptr;
+  const bool bFlushed = std::fflush(m_file.get()) == 0;
+  const bool bClosed = CloseFile(m_file);
   if (!bFlushed || !bClosed) {
     const std::string text = "Cannot write " + m_szTempPath + ": " + std::strerror(errno);
     Abandon();
@@ -132,10 +131,7 @@ bool CGifStreamWriter::Finish() {
 }
 
 void CGifStreamWriter::Abandon() {
-  if (m_pFile) {
-    std::fclose(m_pFile);
-    m_pFile = nullptr;
-  }
+  m_file.reset();
   if (!m_szTempPath.empty()) {
     std::remove(m_szTempPath.c_str());
     m_szTempPath.clear();

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/UniqueFile.h"
 #include "image/Picture.h"
 
 class CGifStreamWriter {
@@ -39,7 +40,7 @@ class CGifStreamWriter {
 
   int m_nLoops;
   int m_nFrames = 0;
-  FILE* m_pFile = nullptr;
+  UniqueFile m_file;
   std::string m_szTargetPath;
   std::string m_szTempPath;
   std::string m_szLastError;

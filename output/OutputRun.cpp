@@ -9,11 +9,14 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "base/ExecutableFolder.h"
+#include "base/PathParts.h"
+#include "base/TempFolder.h"
 #include "image/Picture.h"
 #include "output/AviWriter.h"
 #include "output/FrameWriters.h"
+#include "output/OutputRequest.h"
 #include "output/SwfWriter.h"
-#include "output/TempFrameFolder.h"
 #include "render/OffscreenRenderer.h"
 
 namespace {
@@ -90,7 +93,7 @@ struct COutputRun::Context {
   const OutputRunCallbacks& callbacks;
   OutputRunResult& result;
   COutputFrameWriter* pWriter = nullptr;
-  CTempFrameFolder tempFolder;
+  std::unique_ptr<CTempFolder> pTempFolder;
   bool bCancelled = false;
 
   Context(const OutputRunRequest& rq, const OutputRunCallbacks& cb, OutputRunResult& res)
@@ -118,23 +121,6 @@ struct COutputRun::Context {
 COutputRun::COutputRun() = default;
 COutputRun::~COutputRun() = default;
 
-std::string COutputRun::ExecutableFolder() {
-  std::vector<char> buffer(4096);
-  ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-  if (n <= 0) return std::string();
-  std::string path(buffer.data(), static_cast<size_t>(n));
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return std::string();
-  return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
-std::string COutputRun::FolderOf(const std::string& szPath) {
-  const size_t slash = szPath.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return szPath.substr(0, slash);
-}
-
 bool COutputRun::CheckRunning(Context& ctx) {
   if (ctx.callbacks.isRunning && !ctx.callbacks.isRunning()) ctx.bCancelled = true;
   return !ctx.bCancelled;
@@ -142,15 +128,8 @@ bool COutputRun::CheckRunning(Context& ctx) {
 
 bool COutputRun::RenderFrame(Context& ctx, int nFrame) {
   const OutputRunRequest& rq = ctx.request;
-  MorphFrameRequest frame;
-  frame.pImage1 = rq.pImage1;
-  frame.pImage2 = rq.pImage2;
-  frame.pTriangles = rq.pTriangles;
-  frame.nMorphType = rq.nMorphType;
+  MorphFrameRequest frame = rq;
   frame.nCurFrame = nFrame;
-  frame.nFrameCount = rq.nFrameCount;
-  frame.nOutputWidth = rq.nOutputWidth;
-  frame.nOutputHeight = rq.nOutputHeight;
   frame.bRoundToFour = rq.nFormat == AviMovie;
 
   bool bWriterFailed = false;
@@ -243,23 +222,24 @@ bool COutputRun::RunAvi(Context& ctx) {
 
 bool COutputRun::RunSwf(Context& ctx) {
   const OutputRunRequest& rq = ctx.request;
-  std::string szError;
-  if (!ctx.tempFolder.Create(&szError)) return ctx.Fail(szError);
+  ctx.pTempFolder = std::make_unique<CTempFolder>("kestrelle-frames");
+  if (!ctx.pTempFolder->IsCreated()) return ctx.Fail(ctx.pTempFolder->Error());
+  const CTempFolder& frames = *ctx.pTempFolder;
   const std::string szMovie =
-      rq.nFormat == FlashMovie ? rq.szOutputPath : FolderOf(rq.szOutputPath) + "/" + kHtmlMovieName;
+      rq.nFormat == FlashMovie ? rq.szOutputPath : PathFolder(rq.szOutputPath) + "/" + kHtmlMovieName;
   ctx.result.szMoviePath = szMovie;
   ctx.result.szOutputFile = rq.nFormat == FlashMovie ? szMovie : rq.szOutputPath;
 
   CSwfWriter& swf = *m_pSwfWriter;
   swf.Begin(rq.nOutputWidth, rq.nOutputHeight);
-  CJpegFrameWriter writer(ctx.tempFolder);
+  CJpegFrameWriter writer(frames);
   ctx.pWriter = &writer;
 
   const int N = ctx.N();
   const int W = rq.nOutputWidth, H = rq.nOutputHeight;
   for (int i = 0; i <= N; ++i) {
     if (!RenderStep(ctx, i, 50 * i / N)) return false;
-    swf.AddJpegFrame(ctx.tempFolder.FramePath(i), W, H);
+    swf.AddJpegFrame(JpegFramePath(frames, i), W, H);
     if (!CheckRunning(ctx)) break;
   }
   if (!ctx.bCancelled) {
@@ -269,7 +249,7 @@ bool COutputRun::RunSwf(Context& ctx) {
       ctx.Pump();
       ctx.Progress((N - n) * 50 / N + 50);
       ctx.Report(n);
-      swf.AddJpegFrame(ctx.tempFolder.FramePath(n), W, H);
+      swf.AddJpegFrame(JpegFramePath(frames, n), W, H);
       ++ctx.result.nFramesWritten;
       if (!CheckRunning(ctx)) break;
     }
@@ -286,32 +266,8 @@ OutputRunResult COutputRun::Run(const OutputRunRequest& request, const OutputRun
   const auto start = std::chrono::steady_clock::now();
 
   // Requests the windows never make but a script can.
-  if (!request.pImage1 || !request.pImage1->IsValid() || !request.pImage2 || !request.pImage2->IsValid())
-    return ctx.Fail("The project needs both pictures before it can be output"), result;
-  if (!request.pTriangles || request.pTriangles->empty())
-    return ctx.Fail("The project has no triangles to draw"), result;
-  if (request.nFrameCount < 1 || request.nFrameCount > kMaxOutputFrameCount)
-    return ctx.Fail("The frame count must be between 1 and " + std::to_string(kMaxOutputFrameCount)), result;
-  if (request.nOutputWidth < 1 || request.nOutputHeight < 1 || request.nOutputWidth > kMaxOutputSide ||
-      request.nOutputHeight > kMaxOutputSide)
-    return ctx.Fail("The output size " + std::to_string(request.nOutputWidth) + "x" +
-                    std::to_string(request.nOutputHeight) + " is not possible (1 to " +
-                    std::to_string(kMaxOutputSide) + " pixels a side)"),
-           result;
-  if (request.nFormat == AviMovie && (request.nOutputWidth < 4 || request.nOutputHeight < 4))
-    return ctx.Fail("AVI frames need an output size of at least 4x4"), result;
-  if (request.nFormat == SingleFrame && (request.nCurFrame < 0 || request.nCurFrame > request.nFrameCount))
-    return ctx.Fail("The frame " + std::to_string(request.nCurFrame) + " is not between 0 and " +
-                    std::to_string(request.nFrameCount)),
-           result;
-  if (request.szOutputPath.empty()) return ctx.Fail("No output file was given"), result;
-  // A folder that cannot take the files fails now rather than after every frame is
-  // rendered. The AVI writer reports its own file errors.
-  if (request.nFormat != AviMovie) {
-    const std::string szFolder = FolderOf(request.szOutputPath);
-    if (::access(szFolder.c_str(), W_OK | X_OK) != 0)
-      return ctx.Fail("Cannot write " + request.szOutputPath + ": " + std::strerror(errno)), result;
-  }
+  const CommandResult checked = CheckOutputRunRequest(request);
+  if (!checked) return ctx.Fail(checked.message), result;
 
   if (!m_pRenderer) m_pRenderer = std::make_unique<COffscreenRenderer>();
   if (!m_pAviWriter) m_pAviWriter = std::make_unique<CAviWriter>();
@@ -351,7 +307,7 @@ OutputRunResult COutputRun::Run(const OutputRunRequest& request, const OutputRun
     // Nothing half-done stays behind: no GIF, the movie closed, no temporary frames.
     if (request.nFormat == AviMovie) m_pAviWriter->Close();
     if (pWriter) pWriter->Abandon();
-    ctx.tempFolder.Remove();
+    ctx.pTempFolder.reset();
     if (bOk) result.status = OutputRunStatus::Cancelled;
     return result;
   }
@@ -374,6 +330,6 @@ OutputRunResult COutputRun::Run(const OutputRunRequest& request, const OutputRun
       if (nCopied == 0) result.szNotice = "The page " + request.szOutputPath + " exists already and was kept as it is";
     }
   }
-  ctx.tempFolder.Remove();
+  ctx.pTempFolder.reset();
   return result;
 }

@@ -8,26 +8,19 @@
 #include <memory>
 #include <string>
 
-#include "core/MorphGeometry.h"
 #include "output/AviCodecs.h"
 #include "output/OutputSettings.h"
+#include "render/OffscreenRenderer.h"
 
-class CPicture;
-class COffscreenRenderer;
 class CAviWriter;
 class CSwfWriter;
 
-struct OutputRunRequest {
-  const CPicture* pImage1 = nullptr;
-  const CPicture* pImage2 = nullptr;
-  const MorphTriangles* pTriangles = nullptr;
-  int nMorphType = 1;        // 1 morph, 2 warp image1, 3 warp image2
-  int nFrameCount = 30;      // N: frames 0..N are rendered
-  int nOutputWidth = 0;      // W
-  int nOutputHeight = 0;     // H
+// A run is the frame request (pictures, triangles, morph type, N, output size; nCurFrame is
+// the frame a SingleFrame run renders) plus where and how to write. Made by
+// MakeOutputRunRequest (output/OutputRequest.h), checked by CheckOutputRunRequest.
+struct OutputRunRequest : MorphFrameRequest {
   int nFormat = ImageSequence;
   std::string szOutputPath;
-  int nCurFrame = 0;         // the frame a SingleFrame run renders
   std::string szTemplateDir; // folder holding "exsample.html"; empty: the executable's folder
 };
 
@@ -83,11 +76,6 @@ class COutputRun {
   COutputRun& operator=(const COutputRun&) = delete;
 
   OutputRunResult Run(const OutputRunRequest& request, const OutputRunCallbacks& callbacks);
-
-  // Folder of the running executable, "" when it cannot be found.
-  static std::string ExecutableFolder();
-  // Folder of a path (everything before its last '/'), "." when it has none.
-  static std::string FolderOf(const std::string& szPath);
 
  private:
   struct Context;

@@ -11,6 +11,7 @@
 
 #include <jerror.h>
 
+#include "base/UniqueFile.h"
 #include "image/JpegGlue.h"
 
 namespace {
@@ -237,18 +238,18 @@ void CSwfWriter::Begin(int nWidth, int nHeight) {
 }
 
 void CSwfWriter::AppendJpegData(CSwfTag& tag, const std::string& szJpegPath) {
-  FILE* fp = std::fopen(szJpegPath.c_str(), "rb");
-  if (fp == nullptr) {
+  UniqueFile file = OpenFile(szJpegPath, "rb");
+  if (!file) {
     std::fputs("swf: file open error\n", stderr);
     return;
   }
   const size_t nIdOnly = tag.Length();
   auto* pDest = new TagDestination();  // zeroed: an early failure leaves the flags false
   char szError[JMSG_LENGTH_MAX] = {0};
-  const ReencodeResult r = ReencodeJpeg(fp, tag, m_nJpegQuality, *pDest, szError);
+  const ReencodeResult r = ReencodeJpeg(file.get(), tag, m_nJpegQuality, *pDest, szError);
   const bool bOutOfMemory = pDest->bOutOfMemory;
   delete pDest;
-  std::fclose(fp);
+  file.reset();
   if (r == ReencodeResult::Ok) return;
   // A bitmap that could not be made holds only its id, like one whose file is missing.
   tag.Truncate(nIdOnly);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/MorphProject.h"
+#include "base/PathParts.h"
 #include "core/ProjectFile.h"
 #include "tools/CliRegistry.h"
 
@@ -17,9 +18,8 @@ int RunMesh(const std::string& path, bool bSample) {
   CommandResult r;
   if (bSample) {
     // As the sample projects open: pictures by file name from the project file's folder.
-    const size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-    r = OpenSampleProject(project, folder, slash == std::string::npos ? path : path.substr(slash + 1));
+    const PathParts parts = SplitPath(path);
+    r = OpenSampleProject(project, parts.folder, parts.fileName);
   } else {
     r = OpenProject(project, path);
   }

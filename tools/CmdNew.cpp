@@ -3,6 +3,7 @@
 // moved into place) and saves it. The same picture twice makes a warp project.
 #include <CLI/CLI.hpp>
 
+#include <cmath>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
@@ -15,25 +16,18 @@
 
 namespace {
 
+// Decimal coordinates, as a drag produces and other tools print them.
 struct PairSpec {
-  int x1 = 0, y1 = 0;
+  double x1 = 0, y1 = 0;
   double x2 = 0, y2 = 0;
 };
 
-bool ParseInt(const std::string& text, int& out) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  const long v = std::strtol(text.c_str(), &end, 10);
-  if (*end != '\0' || v < -2147483647L || v > 2147483647L) return false;
-  out = static_cast<int>(v);
-  return true;
-}
-
+// A finite decimal number (strtod alone would also take "nan", "inf" and hex).
 bool ParseDouble(const std::string& text, double& out) {
-  if (text.empty()) return false;
+  if (text.empty() || text.find_first_not_of("+-0123456789.eE") != std::string::npos) return false;
   char* end = nullptr;
   out = std::strtod(text.c_str(), &end);
-  return *end == '\0';
+  return *end == '\0' && std::isfinite(out) && std::fabs(out) < 2147483647.0;
 }
 
 // "X1,Y1:X2,Y2"
@@ -43,7 +37,7 @@ bool ParsePair(const std::string& text, PairSpec& pair) {
   const std::string a = text.substr(0, colon), b = text.substr(colon + 1);
   const size_t ca = a.find(','), cb = b.find(',');
   if (ca == std::string::npos || cb == std::string::npos) return false;
-  return ParseInt(a.substr(0, ca), pair.x1) && ParseInt(a.substr(ca + 1), pair.y1) &&
+  return ParseDouble(a.substr(0, ca), pair.x1) && ParseDouble(a.substr(ca + 1), pair.y1) &&
          ParseDouble(b.substr(0, cb), pair.x2) && ParseDouble(b.substr(cb + 1), pair.y2);
 }
 
@@ -77,7 +71,8 @@ int RunNew(const NewOptions& opt) {
   }
   for (const PairSpec& p : pairs) {
     int vnum = -1;
-    r = project.AddPairAt(1, p.x1, p.y1, &vnum);
+    // The image1 side is placed as a click at the whole pixel; the file keeps whole pixels.
+    r = project.AddPairAt(1, static_cast<int>(std::trunc(p.x1)), static_cast<int>(std::trunc(p.y1)), &vnum);
     if (r) r = project.MovePoint(2, vnum, p.x2, p.y2);
     if (!r) {
       std::cerr << r.message << '\n';
@@ -98,7 +93,8 @@ const CliCommandRegistrar kNewCommand([](CLI::App& app) {
   cmd->add_option("IMAGE1", opt->image1, "start picture")->required();
   cmd->add_option("IMAGE2", opt->image2, "target picture (the same path makes a warp project)")->required();
   cmd->add_option("-o,--output", opt->output, "project file to write (.fmph)")->required();
-  cmd->add_option("--pair", opt->pairs, "key-point pair X1,Y1:X2,Y2 (image1 and image2 pixels); repeatable")
+  cmd->add_option("--pair", opt->pairs, "key-point pair X1,Y1:X2,Y2 (image1 and image2 pixels, decimals allowed, "
+                  "e.g. 368.25,89.5:330,778; the project file keeps whole pixels, so they are truncated); repeatable")
       ->allow_extra_args(false);
   cmd->callback([opt] { CliExitCode() = RunNew(*opt); });
 });

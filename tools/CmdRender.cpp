@@ -15,11 +15,13 @@
 
 #include <unistd.h>
 
+#include "base/PathParts.h"
 #include "core/ProjectFile.h"
 #include "image/Picture.h"
 #include "output/AviCodecs.h"
 #include "output/FrameImage.h"
 #include "output/FrameWriters.h"
+#include "output/OutputRequest.h"
 #include "output/OutputRun.h"
 #include "render/OffscreenRenderer.h"
 #include "render/ProjectFrame.h"
@@ -87,30 +89,21 @@ bool PrepareProject(const RenderOptions& o, MorphProject& project, std::string& 
     return false;
   }
   project.SetFrameCount(o.nFrames);
-  project.m_nMorphType = o.szType == "warp1" ? 2 : o.szType == "warp2" ? 3 : 1;
-  project.m_nOutputWidth = project.m_pImage1->GetWidth();
-  project.m_nOutputHeight = project.m_pImage1->GetHeight();
-  if (!o.szSize.empty() &&
-      !ParseSize(o.szSize, project.m_nOutputWidth, project.m_nOutputHeight)) {
+  project.ChooseMorphType(o.szType == "warp1" ? 2 : o.szType == "warp2" ? 3 : 1);
+  int nWidth = project.m_pImage1->GetWidth(), nHeight = project.m_pImage1->GetHeight();
+  if (!o.szSize.empty() && !ParseSize(o.szSize, nWidth, nHeight)) {
     szError = "--size: '" + o.szSize + "' is not a size like 640x480";
     return false;
   }
+  project.SetOutputSize(nWidth, nHeight);
   return true;
 }
 
 // One frame into one picture file.
-int RenderSingleFrame(const MorphProject& project, const RenderOptions& o) {
-  const int nFrameCount = project.m_nFrameCount;
-  const int nFrame = o.nFrame < 0 ? nFrameCount / 2 : o.nFrame;
-  if (nFrame > nFrameCount)
-    return Fail("--frame: frame " + std::to_string(nFrame) + " is past the last frame " +
-                std::to_string(nFrameCount));
-  const int nType = ImageTypeFromExtension(o.szOutput);
+int RenderSingleFrame(const OutputRunRequest& request) {
+  const int nType = ImageTypeFromExtension(request.szOutputPath);
   if (nType == PICTURE_UNKNOWN)
-    return Fail(o.szOutput + ": unknown picture format (use an extension such as .png, .bmp or .jpg)");
-
-  const MorphTriangles triangles = ProjectTriangles(project);
-  const MorphFrameRequest request = MakeProjectFrameRequest(project, triangles, nFrame);
+    return Fail(request.szOutputPath + ": unknown picture format (use an extension such as .png, .bmp or .jpg)");
   COffscreenRenderer renderer;
   FrameBitmap bitmap;
   if (!renderer.RenderFrame(request, bitmap)) return Fail("render: " + renderer.GetLastError());
@@ -118,27 +111,19 @@ int RenderSingleFrame(const MorphProject& project, const RenderOptions& o) {
   CPicture picture(nType);
   std::string szError;
   if (!GrabFrameImage(bitmap, picture, &szError)) return Fail("render: " + szError);
-  if (!picture.Save(o.szOutput, nType)) {
+  if (!picture.Save(request.szOutputPath, nType)) {
     const std::string& text = picture.GetLastError();
-    return Fail(o.szOutput + ": " + (text.empty() ? std::string("the picture could not be written") : text));
+    return Fail(request.szOutputPath + ": " +
+                (text.empty() ? std::string("the picture could not be written") : text));
   }
   return 0;
-}
-
-std::string LowerExtension(const std::string& path) {
-  const size_t dot = path.rfind('.');
-  const size_t slash = path.rfind('/');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return std::string();
-  std::string ext = path.substr(dot + 1);
-  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return ext;
 }
 
 // The kind of output: the --format word, or one chosen from OUT's extension.
 bool ChooseFormat(const RenderOptions& o, std::string& szFormat, std::string& szError) {
   szFormat = o.szFormat;
   if (szFormat.empty()) {
-    const std::string ext = LowerExtension(o.szOutput);
+    const std::string ext = PathExtension(o.szOutput);
     if (ext == "gif") szFormat = "gif";
     else if (ext == "avi") szFormat = "avi";
     else if (ext == "swf") szFormat = "swf";
@@ -162,6 +147,7 @@ bool ChooseFormat(const RenderOptions& o, std::string& szFormat, std::string& sz
 }
 
 int FormatCode(const std::string& szFormat) {
+  if (szFormat == "frame") return SingleFrame;
   if (szFormat == "gif") return AnimatedGif;
   if (szFormat == "swf") return FlashMovie;
   if (szFormat == "html") return HtmlPage;
@@ -231,20 +217,7 @@ bool MakeCodecChooser(const RenderOptions& o, AviCodecChooser& chooser, std::str
   return true;
 }
 
-int RenderAnimation(const MorphProject& project, const RenderOptions& o, const std::string& szFormat,
-                    const AviCodecChooser& chooser) {
-  const MorphTriangles triangles = ProjectTriangles(project);
-  OutputRunRequest request;
-  request.pImage1 = project.m_pImage1.get();
-  request.pImage2 = project.m_pImage2.get();
-  request.pTriangles = &triangles;
-  request.nMorphType = project.m_nMorphType;
-  request.nFrameCount = project.m_nFrameCount;
-  request.nOutputWidth = project.m_nOutputWidth;
-  request.nOutputHeight = project.m_nOutputHeight;
-  request.nFormat = FormatCode(szFormat);
-  request.szOutputPath = o.szOutput;
-
+int RenderAnimation(const OutputRunRequest& request, const AviCodecChooser& chooser) {
   CProgressBar bar;
   CInterruptScope interrupt;
   OutputRunCallbacks callbacks;
@@ -263,7 +236,8 @@ int RenderAnimation(const MorphProject& project, const RenderOptions& o, const s
   if (!result.szNotice.empty()) std::cerr << "note: " << result.szNotice << '\n';
   std::string szWritten = result.szOutputFile;
   if (request.nFormat == ImageSequence)
-    szWritten = SequenceFrameName(o.szOutput, 0) + " to " + SequenceFrameName(o.szOutput, request.nFrameCount);
+    szWritten = SequenceFrameName(request.szOutputPath, 0) + " to " +
+                SequenceFrameName(request.szOutputPath, request.nFrameCount);
   else if (!result.szMoviePath.empty() && result.szMoviePath != result.szOutputFile)
     szWritten += " and " + result.szMoviePath;
   std::cout << szWritten << ": " << result.nFramesWritten << " frames written, " << result.stats.SecondsText() << ", "
@@ -278,8 +252,13 @@ int RunRender(const RenderOptions& o) {
   if (szFormat == "avi" && !MakeCodecChooser(o, chooser, szError)) return Fail(szError);
   MorphProject project;
   if (!PrepareProject(o, project, szError)) return Fail(szError);
-  if (szFormat == "frame") return RenderSingleFrame(project, o);
-  return RenderAnimation(project, o, szFormat, chooser);
+  const MorphTriangles triangles = ProjectTriangles(project);
+  OutputRunRequest request = MakeOutputRunRequest(project, triangles, FormatCode(szFormat), o.szOutput);
+  request.nCurFrame = o.nFrame < 0 ? request.nFrameCount / 2 : o.nFrame;
+  const CommandResult checked = CheckOutputRunRequest(request);
+  if (!checked) return Fail("render: " + checked.message);
+  if (request.nFormat == SingleFrame) return RenderSingleFrame(request);
+  return RenderAnimation(request, chooser);
 }
 
 const CliCommandRegistrar kRenderCommand([](CLI::App& app) {

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include "MeshTestUtil.h"
+#include "base/ExecutableFolder.h"
 #include "core/ProjectFile.h"
 #include "support/TestSupport.h"
 
@@ -93,10 +94,10 @@ TEST_F(ProjectFile, RoundTripKeepsNumbersAndTruncatesFractions) {
   ASSERT_TRUE(project.MovePoint(1, 6, 149.5, 79.99).ok);
   const std::string file = dir.File("p.fmph");
   ASSERT_TRUE(SaveProject(project, file).ok);
-  project.m_nMorphType = 3;
+  ASSERT_TRUE(project.ChooseMorphType(3));
 
   MorphProject reopened;
-  reopened.m_nMorphType = 3;
+  ASSERT_TRUE(reopened.ChooseMorphType(3));
   const auto r = OpenProject(reopened, file);
   ASSERT_TRUE(r.ok) << r.message;
   ASSERT_EQ(reopened.m_mesh.m_nPoints, 7);
@@ -281,7 +282,7 @@ TEST_F(ProjectFile, SamplesFindTheirPicturesByFileName) {
                  Build("C:\\Documents and Settings\\someone\\My Pictures\\girl.bmp", "D:\\pics\\girl.bmp", frame, 5, 5));
   WriteFileBytes(samples + "/griltoboy.fmph", Build("/home/other/girl.bmp", "/home/other/boy.bmp", frame, 5, 5));
 
-  project.m_nMorphType = 3;
+  ASSERT_TRUE(project.ChooseMorphType(3));
   auto r = OpenSampleProjectCommand(project, 32931, samples);
   ASSERT_TRUE(r.ok) << r.message;
   EXPECT_EQ(project.m_szImagePath1, samples + "/girl.bmp");
@@ -300,7 +301,7 @@ TEST_F(ProjectFile, SamplesFindTheirPicturesByFileName) {
 }
 
 TEST(ProjectFolder, SamplesLieBesideTheExecutable) {
-  const std::string folder = ProgramFolder();
+  const std::string folder = ExecutableFolder();
   EXPECT_EQ(folder, BinDir());
   EXPECT_EQ(DefaultSamplesDir(), BinDir() + "/samples");
 }

@@ -184,7 +184,7 @@ TEST_F(ProjectModel, HitTestIsInclusiveAtFourPixels) {
   EXPECT_EQ(vnum, 5);
   EXPECT_EQ(project.HitTest(1, 103, 50).vnum, 4) << "walk from the head: the centre comes first";
   EXPECT_EQ(project.HitTest(1, 108, 50).vnum, 5);
-  EXPECT_EQ(project.HitTest(1, 100, 50).pVertex, project.m_mesh.FindVertex(1, 4));
+  EXPECT_EQ(project.HitTest(1, 100, 50), (PointHandle{1, 4}));
 }
 
 TEST_F(ProjectModel, AddOnPaneTwoUsesIntegerRelativePosition) {
@@ -318,9 +318,9 @@ TEST_F(ProjectModel, MovingAPointChangesOnlyThatSide) {
   ASSERT_TRUE(project.AddPairAt(1, 50, 50).ok);
   const auto tris = project.m_mesh.TriangleList();
   const auto before = Pairs();
-  const HitResult hit = project.HitTest(2, 51, 49);
-  ASSERT_EQ(hit.vnum, 5);
-  ASSERT_TRUE(project.MovePoint(2, hit.pVertex, 77.9, 12.2).ok);
+  const PointHandle hit = project.HitTest(2, 51, 49);
+  ASSERT_EQ(hit, (PointHandle{2, 5}));
+  ASSERT_TRUE(project.MovePoint(hit, 77.9, 12.2).ok);
   auto after = Pairs();
   EXPECT_EQ(after[5], (std::array<double, 4>{50, 50, 77.9, 12.2}));
   after[5] = before[5];
@@ -329,6 +329,50 @@ TEST_F(ProjectModel, MovingAPointChangesOnlyThatSide) {
   EXPECT_EQ(project.m_mesh.Point2(5).y, 12);
   EXPECT_EQ(project.m_mesh.TriangleList(), tris);
   EXPECT_FALSE(project.MovePoint(1, 99, 1, 1).ok);
+}
+
+// A window keeps the point under the mouse and the point being dragged between events. They
+// must follow their pair through deletes (which replace the mesh and renumber), roll-backs,
+// opens and closes; under the sanitizer build a kept record address would show here.
+TEST_F(ProjectModel, KeptPointsFollowTheirPairOrAreDropped) {
+  MakeReady(200, 100, 200, 100);
+  ASSERT_TRUE(project.AddPairAt(1, 30, 20).ok);   // 5
+  ASSERT_TRUE(project.AddPairAt(1, 150, 70).ok);  // 6
+  ASSERT_TRUE(project.AddPairAt(1, 60, 80).ok);   // 7
+  project.SetHoverPoint(project.HitTest(2, 61, 79));
+  project.SetHitPoint(project.HitTest(1, 150, 71));
+  ASSERT_EQ(project.GetHoverPoint(), (PointHandle{2, 7}));
+  ASSERT_EQ(project.GetHitPoint(), (PointHandle{1, 6}));
+
+  // Delete another pair: both kept points move down one number and still name their pairs.
+  ASSERT_TRUE(project.DeletePair(5).ok);
+  EXPECT_EQ(project.GetHoverPoint(), (PointHandle{2, 6}));
+  EXPECT_EQ(project.GetHitPoint(), (PointHandle{1, 5}));
+  const MeshVertex* hover = project.FindPoint(project.GetHoverPoint());  // drawing the hover mark
+  ASSERT_NE(hover, nullptr);
+  EXPECT_EQ(hover->x, 60);
+  EXPECT_EQ(hover->y, 80);
+  ASSERT_TRUE(project.MovePoint(project.GetHitPoint(), 140.5, 66.0).ok);  // dragging on
+  EXPECT_EQ(project.m_mesh.Point1(5).x, 140);
+  EXPECT_EQ(project.m_mesh.Point2(5).x, 150) << "only the dragged side moves";
+
+  // Deleting the kept pair itself drops the handle; using it is refused, not a crash.
+  ASSERT_TRUE(project.DeletePair(6).ok);
+  EXPECT_FALSE(project.GetHoverPoint());
+  EXPECT_EQ(project.FindPoint(project.GetHoverPoint()), nullptr);
+  EXPECT_FALSE(project.MovePoint(project.GetHoverPoint(), 10, 10).ok);
+  EXPECT_EQ(project.GetHitPoint(), (PointHandle{1, 5}));
+
+  // A refused add (a repeat of an image1 point) keeps the mesh and the handles.
+  EXPECT_FALSE(project.AddPairAt(1, 140, 66).ok);
+  EXPECT_EQ(project.GetHitPoint(), (PointHandle{1, 5}));
+  EXPECT_NE(project.FindPoint(project.GetHitPoint()), nullptr);
+
+  // A handle for a pair that does not exist is not kept; a close drops everything.
+  project.SetHoverPoint(PointHandle{1, 42});
+  EXPECT_FALSE(project.GetHoverPoint());
+  project.CloseProject();
+  EXPECT_FALSE(project.GetHitPoint());
 }
 
 TEST_F(ProjectModel, CloseKeepsPointsAndTheNextLoadStartsOver) {
@@ -372,6 +416,12 @@ TEST_F(ProjectModel, FrameCountAndMorphTypeRules) {
   EXPECT_FALSE(project.ChooseMorphType(0).ok);
   EXPECT_FALSE(project.ChooseMorphType(4).ok);
   EXPECT_EQ(project.m_nMorphType, 2);
+
+  EXPECT_TRUE(project.SetOutputSize(90, 70).ok);
+  EXPECT_FALSE(project.SetOutputSize(0, 70).ok);
+  EXPECT_FALSE(project.SetOutputSize(90, -1).ok);
+  EXPECT_EQ(project.m_nOutputWidth, 90);
+  EXPECT_EQ(project.m_nOutputHeight, 70);
 }
 
 TEST_F(ProjectModel, RendererTrianglesPairBothSidesByNumber) {

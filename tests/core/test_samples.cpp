@@ -12,16 +12,14 @@
 #include <string>
 
 #include "core/ProjectFile.h"
+#include "base/PathParts.h"
 #include "support/TestSupport.h"
 
 namespace {
 
 std::string SamplesDir() { return BinDir() + "/samples"; }
 
-std::string FileNameOf(const std::string& path) {
-  const size_t sep = path.find_last_of("\\/");
-  return sep == std::string::npos ? path : path.substr(sep + 1);
-}
+std::string FileNameOf(const std::string& path) { return SplitPath(path, kAnySystemPathSeparators).fileName; }
 
 double SignedArea(double ax, double ay, double bx, double by, double cx, double cy) {
   return 0.5 * ((bx - ax) * (cy - ay) - (cx - ax) * (by - ay));

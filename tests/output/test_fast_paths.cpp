@@ -212,14 +212,8 @@ TEST(GifExportFastPath, OutputRunWritesTheStraightforwardBytes) {
   COffscreenRenderer renderer;
   std::vector<CPicture> frames;
   for (int k = 0; k <= n; ++k) {
-    MorphFrameRequest frame;
-    frame.pImage1 = &image1;
-    frame.pImage2 = &image2;
-    frame.pTriangles = &tris;
+    MorphFrameRequest frame = request;
     frame.nCurFrame = k;
-    frame.nFrameCount = n;
-    frame.nOutputWidth = w;
-    frame.nOutputHeight = h;
     FrameBitmap bitmap;
     ASSERT_TRUE(renderer.RenderFrame(frame, bitmap)) << renderer.GetLastError();
     CPicture picture;

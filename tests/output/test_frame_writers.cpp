@@ -8,7 +8,7 @@
 #include "support/TestSupport.h"
 #include "output/FrameImage.h"
 #include "output/FrameWriters.h"
-#include "output/TempFrameFolder.h"
+#include "base/TempFolder.h"
 
 namespace {
 
@@ -161,18 +161,18 @@ TEST(SingleFrameWriterTest, WritesThePathItself) {
 TEST(JpegFrameWriterTest, PrivateFolderHoldsNumberedFramesUntilRemoved) {
   std::string path;
   {
-    CTempFrameFolder folder;
-    ASSERT_TRUE(folder.Create());
+    CTempFolder folder("kestrelle-frames");
+    ASSERT_TRUE(folder.IsCreated());
     path = folder.Path();
     EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::others_all,
               std::filesystem::perms::none);
     CJpegFrameWriter writer(folder);
     ASSERT_TRUE(writer.WriteFrame(MakeFrame(16, 8), 7));
-    EXPECT_EQ(folder.FramePath(7), path + "/2-7.jpg");
-    CPicture back(folder.FramePath(7), PICTURE_JPEG);
+    EXPECT_EQ(JpegFramePath(folder, 7), path + "/2-7.jpg");
+    CPicture back(JpegFramePath(folder, 7), PICTURE_JPEG);
     EXPECT_TRUE(back.IsValid());
-    CTempFrameFolder other;
-    ASSERT_TRUE(other.Create());
+    CTempFolder other("kestrelle-frames");
+    ASSERT_TRUE(other.IsCreated());
     EXPECT_NE(other.Path(), path);
   }
   EXPECT_FALSE(std::filesystem::exists(path));

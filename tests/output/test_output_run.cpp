@@ -7,15 +7,19 @@
 #include <cstring>
 #include <tuple>
 #include <filesystem>
+#include <functional>
 
 extern "C" {
 #include <libavformat/avformat.h>
 }
 
+#include "base/ExecutableFolder.h"
+#include "base/PathParts.h"
 #include "GifReference.h"
 #include "support/TestSupport.h"
 #include "output/FrameImage.h"
 #include "output/FrameWriters.h"
+#include "output/OutputRequest.h"
 #include "output/OutputRun.h"
 #include "render/OffscreenRenderer.h"
 
@@ -104,15 +108,8 @@ OutputRunRequest MakeRequest(const Project& project, int format, const std::stri
 
 FrameBitmap RenderDirect(const OutputRunRequest& rq, int frame) {
   COffscreenRenderer renderer;
-  MorphFrameRequest fr;
-  fr.pImage1 = rq.pImage1;
-  fr.pImage2 = rq.pImage2;
-  fr.pTriangles = rq.pTriangles;
-  fr.nMorphType = rq.nMorphType;
+  MorphFrameRequest fr = rq;
   fr.nCurFrame = frame;
-  fr.nFrameCount = rq.nFrameCount;
-  fr.nOutputWidth = rq.nOutputWidth;
-  fr.nOutputHeight = rq.nOutputHeight;
   FrameBitmap out;
   EXPECT_TRUE(renderer.RenderFrame(fr, out)) << renderer.GetLastError();
   return out;
@@ -361,10 +358,10 @@ TEST(OutputRunTest, HtmlRunCopiesTheTemplateButKeepsAnExistingPage) {
 }
 
 TEST(OutputRunTest, PageTemplateIsLookedUpBesideTheExecutable) {
-  EXPECT_EQ(std::filesystem::canonical(COutputRun::ExecutableFolder()), std::filesystem::canonical(BinDir()));
-  EXPECT_EQ(COutputRun::FolderOf("/web/page.html"), "/web");
-  EXPECT_EQ(COutputRun::FolderOf("/page.html"), "/");
-  EXPECT_EQ(COutputRun::FolderOf("page.html"), ".");
+  EXPECT_EQ(std::filesystem::canonical(ExecutableFolder()), std::filesystem::canonical(BinDir()));
+  EXPECT_EQ(PathFolder("/web/page.html"), "/web");
+  EXPECT_EQ(PathFolder("/page.html"), "/");
+  EXPECT_EQ(PathFolder("page.html"), ".");
 }
 
 TEST(OutputRunTest, BadRequestsAndUnwritablePathsGiveMessages) {
@@ -400,5 +397,42 @@ TEST(OutputRunTest, BadRequestsAndUnwritablePathsGiveMessages) {
   rq.pImage2 = nullptr;
   EXPECT_EQ(run.Run(rq, rec.Callbacks()).status, OutputRunStatus::Failed);
   EXPECT_TRUE(rec.shown.empty());
+  EXPECT_TRUE(FilesIn(dir.Path()).empty());
+}
+
+// The output dialog checks a request before it starts a run; the run must refuse exactly
+// what that check refuses, with the same text, before any frame is shown.
+TEST(OutputRequestTest, TheCheckBeforeARunIsTheRunsOwnCheck) {
+  Project project;
+  TempDir dir;
+  struct Case {
+    const char* name;
+    std::function<void(OutputRunRequest&)> change;
+    const char* mention;
+  };
+  const Case cases[] = {
+      {"no frames", [](OutputRunRequest& r) { r.nFrameCount = 0; }, "frame count"},
+      {"too wide", [](OutputRunRequest& r) { r.nOutputWidth = kMaxOutputSide + 1; }, "not possible"},
+      {"tiny movie", [](OutputRunRequest& r) { r.nFormat = AviMovie; r.nOutputWidth = 3; }, "4x4"},
+      {"frame past N", [](OutputRunRequest& r) { r.nFormat = SingleFrame; r.nCurFrame = r.nFrameCount + 1; },
+       "past the last frame"},
+      {"no path", [](OutputRunRequest& r) { r.szOutputPath.clear(); }, "No output file"},
+      {"missing folder", [&](OutputRunRequest& r) { r.szOutputPath = dir.File("none/a.gif"); }, "Cannot write"},
+      {"no image2", [](OutputRunRequest& r) { r.pImage2 = nullptr; }, "both pictures"},
+  };
+  EXPECT_TRUE(CheckOutputRunRequest(MakeRequest(project, AnimatedGif, dir.File("a.gif"))));
+  COutputRun run;
+  for (const Case& c : cases) {
+    OutputRunRequest rq = MakeRequest(project, AnimatedGif, dir.File("a.gif"));
+    c.change(rq);
+    const CommandResult checked = CheckOutputRunRequest(rq);
+    ASSERT_FALSE(checked) << c.name;
+    EXPECT_NE(checked.message.find(c.mention), std::string::npos) << c.name << ": " << checked.message;
+    Recorder rec;
+    const OutputRunResult result = run.Run(rq, rec.Callbacks());
+    EXPECT_EQ(result.status, OutputRunStatus::Failed) << c.name;
+    EXPECT_EQ(result.szError, checked.message) << c.name;
+    EXPECT_TRUE(rec.shown.empty()) << c.name;
+  }
   EXPECT_TRUE(FilesIn(dir.Path()).empty());
 }

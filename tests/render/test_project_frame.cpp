@@ -22,9 +22,8 @@ TEST(ProjectFrame, TrianglesPairKeyPointsByNumberAndRequestFollowsTheProject) {
   ASSERT_TRUE(project.MovePoint(2, vnum1, 5.0, 80.0));
   ASSERT_TRUE(project.MovePoint(2, vnum2, 33.0, 7.0));
   project.SetFrameCount(12);
-  project.m_nMorphType = 3;
-  project.m_nOutputWidth = 90;
-  project.m_nOutputHeight = 70;
+  EXPECT_TRUE(project.ChooseMorphType(3));
+  EXPECT_TRUE(project.SetOutputSize(90, 70));
 
   const MorphTriangles tris = ProjectTriangles(project);
   const auto faces = project.m_mesh.TriangleList();

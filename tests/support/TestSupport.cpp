@@ -8,17 +8,8 @@
 #include <stdexcept>
 #include <sys/wait.h>
 
-TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "kestrelle-test-XXXXXX").string();
-  std::vector<char> buf(pattern.begin(), pattern.end());
-  buf.push_back('\0');
-  if (!mkdtemp(buf.data())) throw std::runtime_error("mkdtemp failed");
-  m_path = buf.data();
-}
-
-TempDir::~TempDir() {
-  std::error_code ec;
-  std::filesystem::remove_all(m_path, ec);
+TempDir::TempDir() : CTempFolder("kestrelle-test") {
+  if (!IsCreated()) throw std::runtime_error(Error());
 }
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path) {

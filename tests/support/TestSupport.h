@@ -5,20 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "base/TempFolder.h"
 #include "image/Picture.h"
 
-// A fresh folder under the system temporary folder, removed with everything in it.
-class TempDir {
+// A fresh folder under the system temporary folder, removed with everything in it; a test
+// that cannot have one stops at once.
+class TempDir : public CTempFolder {
  public:
   TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& Path() const { return m_path; }
-  std::string File(const std::string& name) const { return m_path + "/" + name; }
-
- private:
-  std::string m_path;
 };
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path);

@@ -53,6 +53,18 @@ TEST_F(CliNewMesh, NewProjectReadsBackAsJson) {
   EXPECT_EQ(used, (std::set<int>{0, 1, 2, 3, 4, 5, 6}));
 }
 
+// Coordinates pasted from other tools or taken from a drag carry decimals on both sides.
+TEST_F(CliNewMesh, DecimalPairsAreTruncatedToWholePixels) {
+  const std::string proj = dir.File("d.fmph");
+  auto r = RunCli("new " + ShellQuote(a) + " " + ShellQuote(b) + " -o " + ShellQuote(proj) +
+                  " --pair 68.75,89.5:330,77.9");
+  ASSERT_EQ(r.nExitCode, 0) << r.szErr;
+  r = RunCli("mesh " + ShellQuote(proj));
+  ASSERT_EQ(r.nExitCode, 0) << r.szErr;
+  EXPECT_EQ(nlohmann::json::parse(r.szOut)["pairs"][5],
+            nlohmann::json({{"vnum", 5}, {"x1", 68}, {"y1", 89}, {"x2", 330}, {"y2", 77}}));
+}
+
 TEST_F(CliNewMesh, SamePictureTwiceMakesAWarpProject) {
   const std::string proj = dir.File("w.fmph");
   auto r = RunCli("new " + ShellQuote(a) + " " + ShellQuote(a) + " -o " + ShellQuote(proj));
@@ -74,6 +86,10 @@ TEST_F(CliNewMesh, RefusalsUseTheModelTextsAndFail) {
   EXPECT_NE(r.nExitCode, 0);
   EXPECT_EQ(r.szErr, "error!\n");
 
+  for (const char* bad : {"nan,2:3,4", "1,2:inf,4", "1e99,2:3,4", "0x10,2:3,4"}) {
+    r = RunCli("new " + ShellQuote(a) + " " + ShellQuote(b) + " -o " + ShellQuote(proj) + " --pair " + bad);
+    EXPECT_NE(r.nExitCode, 0) << bad;
+  }
   r = RunCli("new " + ShellQuote(a) + " " + ShellQuote(b) + " -o " + ShellQuote(proj) + " --pair 1,2");
   EXPECT_NE(r.nExitCode, 0);
 

@@ -36,9 +36,8 @@ class CliRenderTest : public ::testing::Test {
     MorphProject project;
     EXPECT_TRUE(OpenProject(project, m_szProject));
     project.SetFrameCount(nFrameCount);
-    project.m_nMorphType = nType;
-    project.m_nOutputWidth = nWidth;
-    project.m_nOutputHeight = nHeight;
+    EXPECT_TRUE(project.ChooseMorphType(nType));
+    EXPECT_TRUE(project.SetOutputSize(nWidth, nHeight));
     const MorphTriangles triangles = ProjectTriangles(project);
     EXPECT_EQ(triangles.size(), project.m_mesh.TriangleList().size());
     COffscreenRenderer renderer;

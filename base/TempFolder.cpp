@@ -1,4 +1,4 @@
-#include "output/TempFrameFolder.h"
+#include "base/TempFolder.h"
 
 #include <cerrno>
 #include <cstring>
@@ -8,28 +8,21 @@
 
 #include <stdlib.h>
 
-bool CTempFrameFolder::Create(std::string* pError) {
-  Remove();
+CTempFolder::CTempFolder(const std::string& szPrefix) {
   std::error_code ec;
   std::filesystem::path base = std::filesystem::temp_directory_path(ec);
   if (ec) base = "/tmp";
-  std::string pattern = (base / "kestrelle-frames-XXXXXX").string();
+  const std::string pattern = (base / (szPrefix + "-XXXXXX")).string();
   std::vector<char> buffer(pattern.begin(), pattern.end());
   buffer.push_back('\0');
   if (!mkdtemp(buffer.data())) {
-    if (pError)
-      *pError = "Cannot create a temporary folder in " + base.string() + ": " + std::strerror(errno);
-    return false;
+    m_szError = "Cannot create a temporary folder in " + base.string() + ": " + std::strerror(errno);
+    return;
   }
   m_szPath = buffer.data();
-  return true;
 }
 
-std::string CTempFrameFolder::FramePath(int nFrame) const {
-  return m_szPath + "/2-" + std::to_string(nFrame) + ".jpg";
-}
-
-void CTempFrameFolder::Remove() {
+void CTempFolder::Remove() {
   if (m_szPath.empty()) return;
   std::error_code ec;
   // The folder is ours alone (mkdtemp, mode 0700), so everything in it goes.

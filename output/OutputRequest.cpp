@@ -1,0 +1,47 @@
+#include "output/OutputRequest.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include <unistd.h>
+
+#include "base/PathParts.h"
+#include "image/Picture.h"
+#include "render/ProjectFrame.h"
+
+OutputRunRequest MakeOutputRunRequest(const MorphProject& project, const MorphTriangles& triangles,
+                                      int nFormat, const std::string& szOutputPath) {
+  OutputRunRequest request;
+  static_cast<MorphFrameRequest&>(request) = MakeProjectFrameRequest(project, triangles, project.m_nCurFrame);
+  request.nFormat = nFormat;
+  request.szOutputPath = szOutputPath;
+  return request;
+}
+
+CommandResult CheckOutputRunRequest(const OutputRunRequest& request) {
+  const auto fail = [](const std::string& text) { return CommandResult::Fail(text); };
+  if (!request.pImage1 || !request.pImage1->IsValid() || !request.pImage2 || !request.pImage2->IsValid())
+    return fail("The project needs both pictures before it can be output");
+  if (!request.pTriangles || request.pTriangles->empty()) return fail("The project has no triangles to draw");
+  const int N = request.nFrameCount;
+  if (N < 1 || N > kMaxOutputFrameCount)
+    return fail("The frame count must be between 1 and " + std::to_string(kMaxOutputFrameCount));
+  const int W = request.nOutputWidth, H = request.nOutputHeight;
+  if (W < 1 || H < 1 || W > kMaxOutputSide || H > kMaxOutputSide)
+    return fail("The output size " + std::to_string(W) + "x" + std::to_string(H) + " is not possible (1 to " +
+                std::to_string(kMaxOutputSide) + " pixels a side)");
+  if (request.nFormat == AviMovie && (W < 4 || H < 4)) return fail("AVI frames need an output size of at least 4x4");
+  if (request.nFormat == SingleFrame) {
+    const int k = request.nCurFrame;
+    if (k < 0) return fail("The frame " + std::to_string(k) + " is not between 0 and " + std::to_string(N));
+    if (k > N) return fail("The frame " + std::to_string(k) + " is past the last frame " + std::to_string(N));
+  }
+  if (request.szOutputPath.empty()) return fail("No output file was given");
+  // A folder that cannot take the files fails now rather than after every frame is rendered.
+  if (request.nFormat != AviMovie) {
+    const std::string szFolder = PathFolder(request.szOutputPath);
+    if (::access(szFolder.c_str(), W_OK | X_OK) != 0)
+      return fail("Cannot write " + request.szOutputPath + ": " + std::strerror(errno));
+  }
+  return CommandResult::Ok();
+}

@@ -1,0 +1,21 @@
+// The one way from a project to an output run, and the one check of a run request. The
+// command-line tool, the output dialog, the run itself and the tests all go through these, so
+// a rule about N, sizes or paths is written once.
+#pragma once
+
+#include <string>
+
+#include "core/MorphProject.h"
+#include "output/OutputRun.h"
+
+// A run of the project's animation: its pictures, morph type, N, output size and current
+// frame (the frame a SingleFrame run renders), to `szOutputPath` in `nFormat`. The request
+// points into `triangles` (from ProjectTriangles) and the project's pictures, which must
+// outlive it.
+OutputRunRequest MakeOutputRunRequest(const MorphProject& project, const MorphTriangles& triangles,
+                                      int nFormat, const std::string& szOutputPath);
+
+// Ok when the run can start; otherwise the message to show. Checks both pictures, the
+// triangles, N, the output size, a SingleFrame run's frame, the output path and that its
+// folder can take files (AVI movies report their own file errors). Nothing is written.
+CommandResult CheckOutputRunRequest(const OutputRunRequest& request);
