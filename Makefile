@@ -4,7 +4,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test test-unit test-gl asan fuzz bench bench-compare clean
+.PHONY: all deps build run test test-unit test-gl asan fuzz bench bench-compare clean install deb
 
 all: build
 
@@ -63,6 +63,18 @@ bench: build
 
 bench-compare: build
 	bash bench/compare.sh $(BUILD)/bin
+
+# Installs the programs and their data under PREFIX (staged under DESTDIR when given).
+PREFIX ?= /usr/local
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# Builds kestrelle_<version>_<arch>.deb here (from $(BUILD)/package/) and checks its contents.
+deb: build
+	rm -f $(BUILD)/package/kestrelle_*.deb
+	cd $(BUILD) && cpack --config CPackConfig.cmake
+	cp $(BUILD)/package/kestrelle_*.deb .
+	bash packaging/check-deb.sh kestrelle_*.deb
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,5 +1,7 @@
 #include "base/TempFolder.h"
 
+#include "base/AtomicFile.h"
+
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -8,10 +10,15 @@
 
 #include <stdlib.h>
 
-CTempFolder::CTempFolder(const std::string& szPrefix) {
+std::string TempFolderRoot() {
   std::error_code ec;
   std::filesystem::path base = std::filesystem::temp_directory_path(ec);
   if (ec) base = "/tmp";
+  return base.string();
+}
+
+CTempFolder::CTempFolder(const std::string& szPrefix) {
+  const std::filesystem::path base = TempFolderRoot();
   const std::string pattern = (base / (szPrefix + "-XXXXXX")).string();
   std::vector<char> buffer(pattern.begin(), pattern.end());
   buffer.push_back('\0');
@@ -20,6 +27,8 @@ CTempFolder::CTempFolder(const std::string& szPrefix) {
     return;
   }
   m_szPath = buffer.data();
+  // A process stopped by a signal removes it on its way out.
+  LiveTemporaries::AddFolder(m_szPath);
 }
 
 void CTempFolder::Remove() {
@@ -27,5 +36,6 @@ void CTempFolder::Remove() {
   std::error_code ec;
   // The folder is ours alone (mkdtemp, mode 0700), so everything in it goes.
   std::filesystem::remove_all(m_szPath, ec);
+  LiveTemporaries::Forget(m_szPath);
   m_szPath.clear();
 }

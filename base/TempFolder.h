@@ -4,6 +4,9 @@
 
 #include <string>
 
+// Where the folders are made: $TMPDIR, else /tmp.
+std::string TempFolderRoot();
+
 class CTempFolder {
  public:
   // Makes "<temp>/<prefix>-XXXXXX". On failure Path() is empty and Error() says why.

@@ -16,10 +16,15 @@
 // Outcome of a model operation: the text is what the window shows when ok is false.
 struct CommandResult {
   bool ok = true;
-  std::string message;
+  std::string message;  // the program's own text ("save project error!")
+  std::string cause;    // what caused it: the path and the system's reason; may be empty
 
   static CommandResult Ok() { return CommandResult{}; }
-  static CommandResult Fail(std::string text) { return CommandResult{false, std::move(text)}; }
+  static CommandResult Fail(std::string text, std::string why = std::string()) {
+    return CommandResult{false, std::move(text), std::move(why)};
+  }
+  // The text first, then the cause.
+  std::string FullText() const { return cause.empty() ? message : message + " " + cause; }
   explicit operator bool() const { return ok; }
 };
 

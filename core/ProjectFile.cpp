@@ -2,6 +2,11 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+
+#include "base/AtomicFile.h"
+#include "base/FileChecks.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -12,6 +17,7 @@
 #include "base/ExecutableFolder.h"
 #include "base/PathParts.h"
 #include "base/UniqueFile.h"
+#include "core/AppFolders.h"
 
 const SampleProject kSampleProjects[7] = {
     {32926, "gril to leopard", "girltoleopard.fmph", false},
@@ -87,11 +93,13 @@ CommandResult ReadProject(MorphProject& project, const std::string& fileName,
                           const std::string& samplesDir) {
   std::vector<uint8_t> data;
   {
-    UniqueFile file = OpenFile(fileName, "rb");
-    if (!file) return CommandResult::Fail(ProjectFileText::kOpenProjectError);
+    // Only a regular file is read, and opening never blocks on a FIFO.
+    std::string szReason;
+    const int fd = OpenRegularFile(fileName, &szReason);
+    if (fd < 0) return CommandResult::Fail(ProjectFileText::kOpenProjectError, fileName + ": " + szReason);
     data.resize(kMaxProjectBytes + 1);
-    const size_t got = std::fread(data.data(), 1, data.size(), file.get());
-    file.reset();
+    const size_t got = ReadFully(fd, data.data(), data.size());
+    ::close(fd);
     data.resize(got);
   }
 
@@ -186,11 +194,11 @@ CommandResult SaveProject(const MorphProject& project, const std::string& fileNa
     PutInt32(p + 12, mesh.Point2(i).y);
   }
 
-  UniqueFile file = OpenFile(fileName, "wb");
-  if (!file) return CommandResult::Fail(ProjectFileText::kSaveProjectError);
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-  const bool closed = CloseFile(file);
-  if (!written || !closed) return CommandResult::Fail(ProjectFileText::kSaveProjectError);
+  // The new file replaces the old one only once it is complete, so a full disk or a
+  // file-size limit leaves the previous project as it was.
+  std::string szCause;
+  if (!WriteFileAtomically(fileName, bytes.data(), bytes.size(), &szCause))
+    return CommandResult::Fail(std::string(ProjectFileText::kSaveProjectError), szCause);
   return CommandResult::Ok();
 }
 
@@ -220,6 +228,9 @@ CommandResult OpenSampleProjectCommand(MorphProject& project, int nCommand, cons
 }
 
 std::string DefaultSamplesDir() {
+  // An installed data folder first, then the samples beside the program.
+  const std::string found = FindDataPath("samples");
+  if (!found.empty()) return found;
   const std::string folder = ExecutableFolder();
   return (folder.empty() ? std::string(".") : folder) + "/samples";
 }

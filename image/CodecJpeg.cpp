@@ -55,13 +55,26 @@ bool DecodeInner(JpegDecodeState& st, const uint8_t* data, size_t size) {
   jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
   jpeg_read_header(&cinfo, TRUE);
 
-  if (int64_t(cinfo.image_width) > kMaxPictureSide || int64_t(cinfo.image_height) > kMaxPictureSide ||
-      int64_t(cinfo.image_width) * int64_t(cinfo.image_height) > kMaxPicturePixels) {
-    st.szError = "JPEG: picture too large (" + std::to_string(cinfo.image_width) + " x " +
-                 std::to_string(cinfo.image_height) + ")";
+  std::string budget;
+  if (!FitsDecodeBudget(cinfo.image_width, cinfo.image_height, cinfo.num_components > 3 ? 4 : 3, &budget)) {
+    st.szError = "JPEG: picture too large: " + budget;
     jpeg_destroy_decompress(&cinfo);
     return false;
   }
+  // Every 8 x 8 block of the first component costs at least one bit in some scan, so a file
+  // with fewer bytes cannot hold the picture its header declares (a progressive file would
+  // otherwise get its whole coefficient buffer before it is found empty).
+  if (cinfo.num_components > 0) {
+    const uint64_t blocks =
+        uint64_t(cinfo.comp_info[0].width_in_blocks) * uint64_t(cinfo.comp_info[0].height_in_blocks);
+    if (blocks / 8 > size) {
+      st.szError = "JPEG: the file is too short for a " + std::to_string(cinfo.image_width) + " x " +
+                   std::to_string(cinfo.image_height) + " picture";
+      jpeg_destroy_decompress(&cinfo);
+      return false;
+    }
+  }
+  cinfo.mem->max_memory_to_use = static_cast<long>(kDecodeByteBudget);
 
   bool cmyk = false;
   switch (cinfo.jpeg_color_space) {

@@ -193,6 +193,13 @@ bool CheckImage(const opj_image_t* img, std::string& err) {
       return false;
     }
   }
+  // The library holds every sample as a 32-bit value for the whole picture, and an empty
+  // tile decodes as well as a full one: only the budget bounds what a small file costs.
+  std::string budget;
+  if (!FitsDecodeBudget(w, h, 4 * int64_t(img->numcomps), &budget)) {
+    err = "JPEG 2000: picture too large: " + budget;
+    return false;
+  }
   return true;
 }
 

@@ -49,6 +49,29 @@ void PngReadFn(png_structp png, png_bytep out, png_size_t len) {
   st->nPos += len;
 }
 
+// Deflate turns at most 258 bytes into 2 bits, so compressed data shorter than a 1032nd of
+// the rows (plus a margin for block headers) cannot hold them. Checked before the rows are
+// allocated: a tiny file that declares a huge picture is refused at once.
+bool PngBodyCanHold(const uint8_t* data, size_t size, png_uint_32 width, png_uint_32 height, int bitDepth,
+                    int colorType) {
+  int channels = 1;
+  if (colorType == PNG_COLOR_TYPE_RGB) channels = 3;
+  else if (colorType == PNG_COLOR_TYPE_GRAY_ALPHA) channels = 2;
+  else if (colorType == PNG_COLOR_TYPE_RGB_ALPHA) channels = 4;
+  const uint64_t rowBytes = (uint64_t(width) * uint64_t(channels) * uint64_t(bitDepth) + 7) / 8;
+  const uint64_t raw = uint64_t(height) * (rowBytes + 1);
+  uint64_t idat = 0;
+  size_t pos = 8;
+  while (pos + 12 <= size) {
+    const uint32_t len = uint32_t(data[pos]) << 24 | uint32_t(data[pos + 1]) << 16 | uint32_t(data[pos + 2]) << 8 |
+                         uint32_t(data[pos + 3]);
+    if (std::memcmp(data + pos + 4, "IDAT", 4) == 0) idat += std::min<uint64_t>(len, size - pos - 12);
+    if (len > size - pos - 12) break;
+    pos += 12 + size_t(len);
+  }
+  return idat * 1032 + 4096 >= raw;
+}
+
 int PpmToDpi(png_uint_32 ppm) { return static_cast<int>(ppm * 0.0254 + 0.5); }
 
 // Sets the picture from rows of one 8-bit index per pixel (any palette depth).
@@ -84,9 +107,15 @@ bool DecodeInner(PngReadState& st) {
   png_uint_32 width = 0, height = 0;
   int bitDepth = 0, colorType = 0, interlace = 0;
   png_get_IHDR(png, info, &width, &height, &bitDepth, &colorType, &interlace, nullptr, nullptr);
-  if (int64_t(width) * int64_t(height) > kMaxPicturePixels) {
-    st.szError = "PNG: picture too large (" + std::to_string(width) + " x " +
-                 std::to_string(height) + ")";
+  std::string budget;
+  if (!FitsDecodeBudget(width, height, 4, &budget)) {
+    st.szError = "PNG: picture too large: " + budget;
+    png_destroy_read_struct(&png, &info, nullptr);
+    return false;
+  }
+  if (!PngBodyCanHold(st.pData, st.nSize, width, height, bitDepth, colorType)) {
+    st.szError = "PNG: the file is too short for a " + std::to_string(width) + " x " +
+                 std::to_string(height) + " picture";
     png_destroy_read_struct(&png, &info, nullptr);
     return false;
   }

@@ -214,10 +214,10 @@ bool DecodeOpened(TIFF* tif, CPicture& pic, std::string& err, bool& created) {
     err = "TIFF: missing or zero picture size";
     return false;
   }
-  if (int64_t(width) > kMaxPictureSide || int64_t(height) > kMaxPictureSide ||
-      int64_t(width) * int64_t(height) > kMaxPicturePixels) {
-    err = "TIFF: picture too large (" + std::to_string(width) + " x " + std::to_string(height) +
-          ")";
+  // The RGBA path holds four bytes a pixel besides the picture.
+  std::string budget;
+  if (!FitsDecodeBudget(width, height, 4, &budget)) {
+    err = "TIFF: picture too large: " + budget;
     return false;
   }
   uint16_t bps = 1, spp = 1, photometric = PHOTOMETRIC_MINISBLACK, planar = PLANARCONFIG_CONTIG;

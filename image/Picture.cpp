@@ -10,6 +10,14 @@
 
 #include "base/PathParts.h"
 #include "base/UniqueFile.h"
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "base/AtomicFile.h"
+#include "base/FileChecks.h"
+
 #include "image/Codecs.h"
 #include "image/PaletteLookup.h"
 #include "image/Resources.h"
@@ -30,29 +38,33 @@ int RoundBits(int bits) {
 }
 
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, std::string& err) {
-  UniqueFile file = OpenFile(path, "rb");
-  std::FILE* fp = file.get();
-  if (!fp) {
-    err = "Unable to open file: " + path;
+  // Only a regular file is read, and opening never blocks (a FIFO named x.png would).
+  std::string reason;
+  const int fd = OpenRegularFile(path, &reason);
+  if (fd < 0) {
+    err = "Unable to open file: " + path + ": " + reason;
     return false;
   }
-  bool ok = std::fseek(fp, 0, SEEK_END) == 0;
-  long size = ok ? std::ftell(fp) : -1;
-  if (!ok || size < 0 || std::fseek(fp, 0, SEEK_SET) != 0) {
-    err = "Unable to read file: " + path;
+  struct stat st;
+  if (::fstat(fd, &st) != 0) {
+    err = "Unable to read file: " + path + ": " + std::strerror(errno);
+    ::close(fd);
     return false;
   }
-  if (size > kMaxFileSize) {
+  if (st.st_size > kMaxFileSize) {
     err = "File too large: " + path;
+    ::close(fd);
     return false;
   }
   try {
-    out.resize(static_cast<size_t>(size));
+    out.resize(static_cast<size_t>(st.st_size));
   } catch (const std::bad_alloc&) {
     err = "Not enough memory to read: " + path;
+    ::close(fd);
     return false;
   }
-  size_t got = out.empty() ? 0 : std::fread(out.data(), 1, out.size(), fp);
+  const size_t got = ReadFully(fd, out.data(), out.size());
+  ::close(fd);
   if (got != out.size()) {
     err = "Unable to read file: " + path;
     return false;
@@ -186,7 +198,8 @@ bool CPicture::Create(int width, int height, int bits, int type) {
   const uint64_t nColors = bits <= 8 ? (1u << bits) : 0;
   const uint64_t imageSize = effWidth * uint64_t(height);
   const uint64_t total = kHeaderSize + nColors * sizeof(RgbQuad) + imageSize;
-  if (imageSize > std::numeric_limits<uint32_t>::max() || total > std::numeric_limits<size_t>::max()) {
+  if (imageSize > std::numeric_limits<uint32_t>::max() || total > std::numeric_limits<size_t>::max() ||
+      total > uint64_t(kDecodeByteBudget)) {
     SetLastError(kNoMemory);
     return false;
   }
@@ -469,7 +482,15 @@ bool CPicture::Decode(const uint8_t* pData, size_t nSize, int type) {
     CPicture tmp(code);
     tmp.m_info.nJpegQuality = m_info.nJpegQuality;
     tmp.m_info.bEnabled = m_info.bEnabled;
-    if (fn(tmp, pData, nSize) && tmp.IsValid()) {
+    bool bDecoded = false;
+    try {
+      bDecoded = fn(tmp, pData, nSize);
+    } catch (const std::bad_alloc&) {
+      // Within the budget but more than this process can get now.
+      err = "Not enough memory to decode the picture";
+      return false;
+    }
+    if (bDecoded && tmp.IsValid()) {
       tmp.m_info.nType = code;
       tmp.m_info.szLastError.clear();
       Adopt(std::move(tmp));
@@ -509,19 +530,20 @@ bool CPicture::Save(const std::string& fileName, int type) const {
     SetLastError("Encode: Unknown format");
     return false;
   }
-  UniqueFile file = OpenFile(fileName, "wb");
-  if (!file) {
-    SetLastError("Unable to open file for writing: " + fileName);
+  // The picture grows beside the file and replaces it only when complete: a failed save
+  // leaves an existing file as it was.
+  CAtomicFile file;
+  std::string err;
+  if (!file.Create(fileName, &err) || !file.Stream()) {
+    SetLastError("Unable to open file for writing: " + (err.empty() ? fileName : err));
     return false;
   }
-  bool ok = Encode(file.get(), type);
-  if (!CloseFile(file) && ok) {
-    SetLastError("Unable to write file: " + fileName);
-    ok = false;
+  if (!Encode(file.Stream(), type)) return false;
+  if (!file.Commit(&err)) {
+    SetLastError("Unable to write file: " + err);
+    return false;
   }
-  // A half-written file is worse than none.
-  if (!ok) std::remove(fileName.c_str());
-  return ok;
+  return true;
 }
 
 bool CPicture::Encode(FILE* fp, int type) const {

@@ -4,6 +4,7 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavutil/log.h>
 }
 
 namespace {
@@ -60,3 +61,5 @@ AviCodecChooser AviCodecChooserByName(const std::string& szName) {
     return n < 0 ? kAviCodecCancelled : n;
   };
 }
+
+void SetMovieLibraryLogging(bool bVerbose) { av_log_set_level(bVerbose ? AV_LOG_INFO : AV_LOG_QUIET); }

@@ -31,3 +31,6 @@ int FindAviCodec(const std::vector<AviCodecEntry>& entries, const std::string& s
 
 // A chooser that picks the entry named szName, or cancels when there is none.
 AviCodecChooser AviCodecChooserByName(const std::string& szName);
+
+// The movie libraries' own log lines on the error stream: off unless asked for.
+void SetMovieLibraryLogging(bool bVerbose);

@@ -230,8 +230,13 @@ int CAviWriter::Open() {
   }
   if (e < 0) return FailOpen(e, std::string(kStatusCompressed) + CompressedErrorText(e));
 
-  // Now the file: created or truncated.
-  e = avio_open(&m_pFile->pb, m_strFileName.c_str(), AVIO_FLAG_WRITE);
+  // Now the file: a temporary beside the target, which takes its name at Close.
+  if (!m_file.Create(m_strFileName)) {
+    e = AVERROR(errno ? errno : EIO);
+    return FailOpen(e, std::string(szEngine) + EngineErrorText(e));
+  }
+  m_file.HandOver();
+  e = avio_open(&m_pFile->pb, m_file.TempPath().c_str(), AVIO_FLAG_WRITE);
   if (e < 0) return FailOpen(e, std::string(szEngine) + EngineErrorText(e));
   m_bFileOpened = true;
 
@@ -371,8 +376,13 @@ int CAviWriter::EncodeAndWrite(AVFrame* pFrame) {
   return e;
 }
 
-int CAviWriter::Close() {
+int CAviWriter::Close() { return CloseKeeping(true); }
+
+void CAviWriter::Abandon() { CloseKeeping(false); }
+
+int CAviWriter::CloseKeeping(bool bKeep) {
   int rc = 0;
+  const bool bComplete = m_bHeaderWritten;
   if (m_bHeaderWritten) {
     rc = EncodeAndWrite(nullptr);  // drain the encoder
     const int e = av_write_trailer(m_pFile);
@@ -388,6 +398,15 @@ int CAviWriter::Close() {
     m_bFileOpened = false;
   }
   if (rc < 0) m_strStatus = std::string(kStatusWrite) + " " + FfmpegErrorText(rc);
+  if (bKeep && bComplete && rc == 0) {
+    std::string szError;
+    if (!m_file.Commit(&szError)) {
+      rc = AVERROR(EIO);
+      m_strStatus = std::string(kStatusWrite) + " " + szError;
+    }
+  } else {
+    m_file.Discard();
+  }
 
   sws_freeContext(m_pScale);
   m_pScale = nullptr;

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/AtomicFile.h"
 #include "image/Picture.h"
 #include "output/AviCodecs.h"
 #include "render/FrameBitmap.h"
@@ -58,9 +59,13 @@ class CAviWriter {
   // A 24-bit picture of m_bih's size.
   int AddFrame(const CPicture& picture);
 
-  // Finishes the file (trailer), releases everything; safe in every state. Returns 0, or
-  // the negative code of a failed trailer write (the text is then in the status).
+  // Finishes the file (trailer), gives it its name and releases everything; safe in every
+  // state. Returns 0, or the negative code of a failed write (the text is then in the
+  // status). Until then the movie grows under a temporary name and an existing file of
+  // the same name stays as it was; a failed write keeps it so.
   int Close();
+  // Releases everything and removes the unfinished movie; an existing file stays.
+  void Abandon();
 
   std::string GetLastErrorText() const { return m_strStatus; }
   // Frames handed to AddFrame since the last successful Open.
@@ -73,8 +78,10 @@ class CAviWriter {
   int AddFrameFrom(const uint8_t* pRows, int nStride, PixelSource source);
   int EncodeAndWrite(AVFrame* pFrame);
   int FailOpen(int nCode, const std::string& szText);
+  int CloseKeeping(bool bKeep);
 
   std::string m_strFileName;
+  CAtomicFile m_file;
   int m_nRate;
   BitmapInfoHeader m_bih;
   std::string m_strStatus;

@@ -1,6 +1,8 @@
 #include "output/FrameWriters.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "output/AviWriter.h"
 #include "output/FrameImage.h"
@@ -37,6 +39,24 @@ bool SavePicture(const CPicture& picture, const std::string& szPath, int nType, 
   return false;
 }
 
+// Encodes the picture into a file that is not yet in place.
+bool EncodePicture(const CPicture& picture, CAtomicFile& file, const std::string& szPath, int nType,
+                   std::string& szError) {
+  std::string szCause;
+  if (!file.Create(szPath, &szCause) || !file.Stream()) {
+    szError = "Cannot write " + (szCause.empty() ? szPath : szCause);
+    return false;
+  }
+  if (!picture.Encode(file.Stream(), nType) || !file.Finish(&szCause)) {
+    szError = "Cannot write " + szPath;
+    if (!picture.GetLastError().empty()) szError += ": " + picture.GetLastError();
+    else if (!szCause.empty()) szError = "Cannot write " + szCause;
+    file.Discard();
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int SequencePictureType(const std::string& szPath) {
@@ -62,7 +82,21 @@ bool CSequenceFrameWriter::WriteFrame(const FrameBitmap& bitmap, int nFrame) {
   if (!nType) return Fail(NoFormatText(m_szPath));
   CPicture picture;
   if (!GrabFrameImage(bitmap, picture, &m_szLastError)) return false;
-  return SavePicture(picture, SequenceFrameName(m_szPath, nFrame), nType, m_szLastError);
+  // Every frame waits under a temporary name until the whole run is done.
+  m_frames.emplace_back();
+  if (!EncodePicture(picture, m_frames.back(), SequenceFrameName(m_szPath, nFrame), nType, m_szLastError)) {
+    m_frames.pop_back();
+    return false;
+  }
+  return true;
+}
+
+bool CSequenceFrameWriter::Finish() {
+  std::string szError;
+  const bool bOk = CAtomicFile::CommitAll(m_frames.data(), m_frames.size(), &szError);
+  m_frames.clear();
+  if (!bOk) return Fail("Cannot write " + szError);
+  return true;
 }
 
 bool CSingleFrameWriter::Begin() {

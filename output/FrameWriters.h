@@ -4,6 +4,9 @@
 
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "base/AtomicFile.h"
 
 #include "image/Picture.h"
 #include "output/GifFrameWorker.h"
@@ -42,15 +45,19 @@ int SequencePictureType(const std::string& szPath);
 // and the extension of the chosen type; "" when no type is found.
 std::string SequenceFrameName(const std::string& szPath, int nFrame);
 
-// One picture file per frame, numbered by frame index.
+// One picture file per frame, numbered by frame index. The frames take their names only
+// when the whole run is done; an abandoned run leaves every existing frame file as it was.
 class CSequenceFrameWriter : public COutputFrameWriter {
  public:
   explicit CSequenceFrameWriter(std::string szPath) : m_szPath(std::move(szPath)) {}
   bool Begin() override;
   bool WriteFrame(const FrameBitmap& bitmap, int nFrame) override;
+  bool Finish() override;
+  void Abandon() override { m_frames.clear(); }
 
  private:
   std::string m_szPath;
+  std::vector<CAtomicFile> m_frames;
 };
 
 // One picture file at the chosen path itself.

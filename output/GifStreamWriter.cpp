@@ -4,12 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include <atomic>
-#include <random>
-
-#include <fcntl.h>
 #include <stdio.h>
-#include <unistd.h>
 
 namespace {
 constexpr uint8_t kGifTrailer = 0x3B;
@@ -37,8 +32,8 @@ bool CGifStreamWriter::EncodeToMemory(CPicture** ppImages, int nCount, std::vect
 }
 
 bool CGifStreamWriter::WriteBytes(const uint8_t* p, size_t n) {
-  if (n && std::fwrite(p, 1, n, m_file.get()) != n)
-    return Fail("Cannot write " + m_szTempPath + ": " + std::strerror(errno));
+  if (n && std::fwrite(p, 1, n, m_pFile) != n)
+    return Fail("Cannot write " + m_szTargetPath + ": " + std::strerror(errno));
   return true;
 }
 
@@ -47,37 +42,19 @@ bool CGifStreamWriter::Open(const std::string& szTargetPath) {
   m_szLastError.clear();
   m_nFrames = 0;
   m_szTargetPath = szTargetPath;
-  // A fresh name beside the target, created exclusively; the file gets the permissions
-  // of any new file (unlike mkstemp's private ones), since it becomes the GIF.
-  static std::atomic<unsigned> s_nCounter{0};
-  std::random_device random;
-  int fd = -1;
-  int nError = 0;
-  for (int nTry = 0; nTry < 100 && fd < 0; ++nTry) {
-    char suffix[64];
-    std::snprintf(suffix, sizeof(suffix), ".part-%d-%u-%08x", static_cast<int>(::getpid()), ++s_nCounter,
-                  static_cast<unsigned>(random()));
-    m_szTempPath = szTargetPath + suffix;
-    fd = ::open(m_szTempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    nError = errno;
-    if (fd < 0 && nError != EEXIST) break;
-  }
-  if (fd < 0) {
-    m_szTempPath.clear();
-    return Fail("Cannot create " + szTargetPath + ": " + std::strerror(nError));
-  }
-  m_file.reset(fdopen(fd, "wb"));
-  if (!m_file) {
-    ::close(fd);
-    std::remove(m_szTempPath.c_str());
-    m_szTempPath.clear();
-    return Fail("Cannot create " + szTargetPath + ": " + std::strerror(errno));
+  std::string szError;
+  if (!m_file.Create(szTargetPath, &szError)) return Fail("Cannot create " + szError);
+  m_pFile = m_file.Stream();
+  if (!m_pFile) {
+    const std::string text = "Cannot create " + szTargetPath + ": " + std::strerror(errno);
+    m_file.Discard();
+    return Fail(text);
   }
   return true;
 }
 
 bool CGifStreamWriter::AddFrame(CPicture& frame) {
-  if (!m_file) return Fail("GIF output is not open");
+  if (!m_pFile) return Fail("GIF output is not open");
   if (!frame.IsValid() || frame.GetBpp() > 8) return Fail("GIF frames must be palette pictures");
   std::vector<uint8_t> bytes;
   if (m_nFrames == 0) {
@@ -104,7 +81,7 @@ bool CGifStreamWriter::AddFrame(CPicture& frame) {
 }
 
 bool CGifStreamWriter::Finish() {
-  if (!m_file) return Fail("GIF output is not open");
+  if (!m_pFile) return Fail("GIF output is not open");
   if (m_nFrames == 0) {
     Abandon();
     return Fail("multipage GIF, no images!");
@@ -114,27 +91,17 @@ bool CGifStreamWriter::Finish() {
     Abandon();
     return false;
   }
-  const bool bFlushed = std::fflush(m_file.get()) == 0;
-  const bool bClosed = CloseFile(m_file);
-  if (!bFlushed || !bClosed) {
-    const std::string text = "Cannot write " + m_szTempPath + ": " + std::strerror(errno);
+  m_pFile = nullptr;
+  std::string szError;
+  if (!m_file.Commit(&szError)) {
     Abandon();
-    return Fail(text);
+    return Fail("Cannot write " + szError);
   }
-  if (std::rename(m_szTempPath.c_str(), m_szTargetPath.c_str()) != 0) {
-    const std::string text = "Cannot create " + m_szTargetPath + ": " + std::strerror(errno);
-    Abandon();
-    return Fail(text);
-  }
-  m_szTempPath.clear();
   return true;
 }
 
 void CGifStreamWriter::Abandon() {
-  m_file.reset();
-  if (!m_szTempPath.empty()) {
-    std::remove(m_szTempPath.c_str());
-    m_szTempPath.clear();
-  }
+  m_pFile = nullptr;
+  m_file.Discard();
   m_stubPrefix.clear();
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/AtomicFile.h"
 #include "base/UniqueFile.h"
 #include "image/Picture.h"
 
@@ -30,7 +31,6 @@ class CGifStreamWriter {
   void Abandon();
 
   int GetFrameCount() const { return m_nFrames; }
-  const std::string& GetTempPath() const { return m_szTempPath; }
   const std::string& GetLastError() const { return m_szLastError; }
 
  private:
@@ -40,9 +40,9 @@ class CGifStreamWriter {
 
   int m_nLoops;
   int m_nFrames = 0;
-  UniqueFile m_file;
+  CAtomicFile m_file;
+  FILE* m_pFile = nullptr;  // m_file's stream
   std::string m_szTargetPath;
-  std::string m_szTempPath;
   std::string m_szLastError;
   // What the encoder writes for the stand-in first image, up to its trailer; the later
   // frames are cut out of two-image encodings after these bytes.

@@ -1,5 +1,7 @@
 #include "output/OutputRequest.h"
 
+#include "base/FileChecks.h"
+
 #include <cerrno>
 #include <cstring>
 
@@ -37,6 +39,8 @@ CommandResult CheckOutputRunRequest(const OutputRunRequest& request) {
     if (k > N) return fail("The frame " + std::to_string(k) + " is past the last frame " + std::to_string(N));
   }
   if (request.szOutputPath.empty()) return fail("No output file was given");
+  const std::string szKind = NonRegularKind(request.szOutputPath);
+  if (!szKind.empty()) return fail("Cannot write " + request.szOutputPath + ": it is " + szKind + ", not a file");
   // A folder that cannot take the files fails now rather than after every frame is rendered.
   if (request.nFormat != AviMovie) {
     const std::string szFolder = PathFolder(request.szOutputPath);

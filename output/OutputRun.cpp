@@ -12,6 +12,9 @@
 #include "base/ExecutableFolder.h"
 #include "base/PathParts.h"
 #include "base/TempFolder.h"
+#include "base/AtomicFile.h"
+#include "base/FileChecks.h"
+#include "core/AppFolders.h"
 #include "image/Picture.h"
 #include "output/AviWriter.h"
 #include "output/FrameWriters.h"
@@ -27,52 +30,90 @@ std::string Format(const char* szFormat, double value) {
   return buffer;
 }
 
-// Copies szFrom to szTo unless szTo exists. 1 copied, 0 target exists, -1 failure.
+// Copies szFrom to szTo unless szTo exists; the copy takes its name only when complete.
+// 1 copied, 0 target exists, -1 failure.
 int CopyFileNoReplace(const std::string& szFrom, const std::string& szTo, std::string& szError) {
-  int in = ::open(szFrom.c_str(), O_RDONLY | O_CLOEXEC);
+  std::string szReason;
+  const int in = OpenRegularFile(szFrom, &szReason);
   if (in < 0) {
-    szError = "Cannot read the page template " + szFrom + ": " + std::strerror(errno);
+    szError = "Cannot read the page template " + szFrom + ": " + szReason;
     return -1;
   }
-  int out = ::open(szTo.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (out < 0) {
-    const int e = errno;
+  CAtomicFile out;
+  if (!out.Create(szTo, &szReason)) {
     ::close(in);
-    if (e == EEXIST) return 0;
-    szError = "Cannot create " + szTo + ": " + std::strerror(e);
+    szError = "Cannot create " + szReason;
     return -1;
   }
   std::vector<char> buffer(1 << 16);
   bool bOk = true;
+  int nError = 0;
   for (;;) {
     ssize_t n = ::read(in, buffer.data(), buffer.size());
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       bOk = n == 0;
+      nError = errno;
       break;
     }
     for (ssize_t done = 0; done < n;) {
-      ssize_t w = ::write(out, buffer.data() + done, static_cast<size_t>(n - done));
+      ssize_t w = ::write(out.Fd(), buffer.data() + done, static_cast<size_t>(n - done));
       if (w < 0 && errno == EINTR) continue;
       if (w <= 0) {
         bOk = false;
+        nError = w < 0 ? errno : EIO;
         break;
       }
       done += w;
     }
     if (!bOk) break;
   }
-  if (::close(out) != 0) bOk = false;
   ::close(in);
   if (!bOk) {
-    szError = "Cannot write " + szTo + ": " + std::strerror(errno);
-    ::unlink(szTo.c_str());
+    szError = "Cannot write " + szTo + ": " + std::strerror(nError ? nError : EIO);
+    return -1;
+  }
+  bool bExisted = false;
+  if (!out.CommitNoReplace(bExisted, &szReason)) {
+    if (bExisted) return 0;
+    szError = "Cannot write " + szReason;
     return -1;
   }
   return 1;
 }
 
+// A lower bound of what an output of W x H frames takes on disk: exact for uncompressed
+// data, a small share of it for compressed formats, so only a run that surely cannot fit
+// is refused.
+long long FrameBytesAtLeast(int nFormat, int nPictureType, long long nWidth, long long nHeight, bool bRawAvi) {
+  const long long nRaw = nWidth * nHeight * 3;
+  if (nFormat == AviMovie) return bRawAvi ? ((nWidth & ~3LL) * 3 * (nHeight & ~3LL) + 8) : nRaw / 50;
+  if (nFormat == ImageSequence || nFormat == SingleFrame)
+    return nPictureType == PICTURE_BMP ? nRaw + 54 : nPictureType == PICTURE_TGA ? nRaw / 3 : nRaw / 50;
+  if (nFormat == AnimatedGif) return nWidth * nHeight / 20;
+  return nRaw / 50;  // JPEG frames of a movie
+}
+
+// The data folder holding the page template; the executable's folder when none does, so that
+// the failure names the place a build keeps it.
+std::string TemplateFolder() {
+  const std::string found = FindDataPath(kHtmlTemplateName);
+  return found.empty() ? ExecutableFolder() : PathFolder(found);
+}
+
 }  // namespace
+
+OutputSpaceNeed EstimateOutputSpace(const OutputRunRequest& rq, bool bRawAvi) {
+  OutputSpaceNeed need;
+  const long long nFrames = rq.nFormat == SingleFrame ? 1 : rq.nFrameCount + 1;
+  const long long nFrame = FrameBytesAtLeast(rq.nFormat, SequencePictureType(rq.szOutputPath), rq.nOutputWidth,
+                                             rq.nOutputHeight, bRawAvi);
+  // Movies hold the way there and back.
+  const long long nPasses = rq.nFormat == AviMovie || rq.nFormat == FlashMovie || rq.nFormat == HtmlPage ? 2 : 1;
+  need.nOutputBytes = nFrame * nFrames * nPasses;
+  if (rq.nFormat == FlashMovie || rq.nFormat == HtmlPage) need.nTempBytes = nFrame * nFrames;
+  return need;
+}
 
 std::string OutputStatistics::FramesText() const { return std::to_string(nFrames) + " frames"; }
 std::string OutputStatistics::SecondsText() const { return Format("%1.2f seconds", fSeconds); }
@@ -120,6 +161,25 @@ struct COutputRun::Context {
 
 COutputRun::COutputRun() = default;
 COutputRun::~COutputRun() = default;
+
+bool COutputRun::CheckSpace(Context& ctx, bool bRawAvi) {
+  const OutputRunRequest& rq = ctx.request;
+  const OutputSpaceNeed need = EstimateOutputSpace(rq, bRawAvi);
+  const std::string szTarget = rq.nFormat == AviMovie && !ctx.result.szOutputFile.empty() ? ctx.result.szOutputFile
+                                                                                          : rq.szOutputPath;
+  const long long nFree = FreeBytesFor(szTarget);
+  if (nFree >= 0 && need.nOutputBytes > nFree)
+    return ctx.Fail("Not enough free space for " + szTarget + ": the output needs at least " +
+                    ByteSizeText(need.nOutputBytes) + ", the file system has " + ByteSizeText(nFree) + " free");
+  if (need.nTempBytes > 0) {
+    const long long nTempFree = FreeBytesFor(ctx.pTempFolder && ctx.pTempFolder->IsCreated() ? ctx.pTempFolder->Path() : TempFolderRoot());
+    if (nTempFree >= 0 && need.nTempBytes > nTempFree)
+      return ctx.Fail("Not enough free space for the temporary frames: they need at least " +
+                      ByteSizeText(need.nTempBytes) + ", the temporary folder has " + ByteSizeText(nTempFree) +
+                      " free");
+  }
+  return true;
+}
 
 bool COutputRun::CheckRunning(Context& ctx) {
   if (ctx.callbacks.isRunning && !ctx.callbacks.isRunning()) ctx.bCancelled = true;
@@ -199,8 +259,12 @@ bool COutputRun::RunAvi(Context& ctx) {
     std::string text = "Avi Output Error!";
     const std::string status = avi.GetLastErrorText();
     if (!status.empty() && status != "Ok") text += " " + status;
-    avi.Close();
+    avi.Abandon();
     return ctx.Fail(text);
+  }
+  if (!CheckSpace(ctx, avi.GetCodecName() == "raw")) {
+    avi.Abandon();
+    return false;
   }
   CAviFrameWriter writer(avi);
   ctx.pWriter = &writer;
@@ -255,8 +319,9 @@ bool COutputRun::RunSwf(Context& ctx) {
     }
   }
   ctx.pWriter = nullptr;
-  // A cancelled movie is written too, with the frames done so far.
-  if (swf.Write(szMovie) != 0 && !ctx.bCancelled) return ctx.Fail("Cannot write the movie " + szMovie);
+  // A cancelled movie is written too, with the frames done so far (unless the process is
+  // being stopped, which keeps the old file).
+  if (swf.Write(szMovie) != 0 && !ctx.bCancelled) return ctx.Fail("Cannot write the movie " + swf.GetLastError());
   return true;
 }
 
@@ -282,6 +347,7 @@ OutputRunResult COutputRun::Run(const OutputRunRequest& request, const OutputRun
     case AviMovie: break;  // writers made by their passes
     default: pWriter = std::make_unique<CSequenceFrameWriter>(request.szOutputPath); break;
   }
+  if (request.nFormat != AviMovie && !CheckSpace(ctx, false)) return result;
   if (pWriter) {
     result.szOutputFile = request.szOutputPath;
     if (!pWriter->Begin()) return ctx.Fail(pWriter->GetLastError()), result;
@@ -304,8 +370,12 @@ OutputRunResult COutputRun::Run(const OutputRunRequest& request, const OutputRun
       std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
 
   if (!bOk || ctx.bCancelled) {
-    // Nothing half-done stays behind: no GIF, the movie closed, no temporary frames.
-    if (request.nFormat == AviMovie) m_pAviWriter->Close();
+    // Nothing half-done stays behind: no GIF, no frames, no temporary frames. A movie the
+    // user cancelled keeps the frames done so far; a failed one is removed.
+    if (request.nFormat == AviMovie) {
+      if (bOk) m_pAviWriter->Close();
+      else m_pAviWriter->Abandon();
+    }
     if (pWriter) pWriter->Abandon();
     ctx.pTempFolder.reset();
     if (bOk) result.status = OutputRunStatus::Cancelled;
@@ -320,7 +390,7 @@ OutputRunResult COutputRun::Run(const OutputRunRequest& request, const OutputRun
   result.status = OutputRunStatus::Finished;
 
   if (request.nFormat == HtmlPage) {
-    const std::string szFolder = request.szTemplateDir.empty() ? ExecutableFolder() : request.szTemplateDir;
+    const std::string szFolder = request.szTemplateDir.empty() ? TemplateFolder() : request.szTemplateDir;
     if (szFolder.empty()) {
       ctx.Fail("The folder of the program (and its page template) cannot be found");
     } else {

@@ -68,6 +68,14 @@ constexpr int kAviFrameRate = 15;
 constexpr int kMaxOutputFrameCount = 100000;
 constexpr int kMaxOutputSide = 16384;
 
+// What an output run writes at least: beside its target, and in the temporary folder.
+struct OutputSpaceNeed {
+  long long nOutputBytes = 0;
+  long long nTempBytes = 0;
+};
+// bRawAvi: the AVI encoder is the uncompressed one.
+OutputSpaceNeed EstimateOutputSpace(const OutputRunRequest& request, bool bRawAvi);
+
 class COutputRun {
  public:
   COutputRun();
@@ -86,6 +94,8 @@ class COutputRun {
   bool RunSwf(Context& ctx);
   bool RenderFrame(Context& ctx, int nFrame);
   bool CheckRunning(Context& ctx);
+  // Refuses a run that cannot fit the free space of its file systems.
+  bool CheckSpace(Context& ctx, bool bRawAvi);
 
   std::unique_ptr<COffscreenRenderer> m_pRenderer;
   std::unique_ptr<CAviWriter> m_pAviWriter;

@@ -1,5 +1,7 @@
 #include "output/SwfWriter.h"
 
+#include "base/AtomicFile.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -378,9 +380,14 @@ int CSwfWriter::Write(const std::string& szPath) {
   }
   try {
     InsertTag(kTagEnd);
-    const int fd = ::open(szPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    bool bOk = fd >= 0 && WriteSwf(fd);
-    if (fd >= 0 && ::close(fd) != 0) bOk = false;
+    // The movie takes its name only once it is complete: a failed write keeps an
+    // existing file as it was.
+    CAtomicFile file;
+    m_szLastError.clear();
+    bool bOk = file.Create(szPath, &m_szLastError) && WriteSwf(file.Fd());
+    if (bOk) bOk = file.Commit(&m_szLastError);
+    if (!bOk && m_szLastError.empty()) m_szLastError = szPath + ": " + std::strerror(errno);
+    file.Discard();
     if (!bOk) {
       std::fprintf(stderr, "Unable to write output file: %s\n", szPath.c_str());
       rc = -1;

@@ -22,6 +22,8 @@ class CSwfWriter {
   // Writes the movie and frees the tags. 0 on success, -1 when the file could not be
   // written completely (messages on stderr).
   int Write(const std::string& szPath);
+  // Why the last Write failed: the path and the system's reason.
+  const std::string& GetLastError() const { return m_szLastError; }
 
   int GetFrameCount() const { return m_nFrames; }
 
@@ -66,5 +68,6 @@ class CSwfWriter {
   int m_nNextId;
   int m_nVersion;
   float m_fScale;
+  std::string m_szLastError;
   bool m_bOutOfMemory = false;  // the movie was abandoned; Write reports it
 };

@@ -4,6 +4,9 @@
 #include <GL/glu.h>
 
 #include <cstring>
+#include <new>
+
+#include "base/DecodeBudget.h"
 
 #include "image/Picture.h"
 
@@ -35,6 +38,24 @@ unsigned int CPictureTexture::Build(const CPicture& picture, std::string& szErro
     szError = "the picture is empty";
     return 0;
   }
+  // The upload holds the rows again (and GLU its scaled levels): the decode budget bounds it.
+  std::string szBudget;
+  if (!FitsDecodeBudget(nWidth, nHeight, 4, &szBudget)) {
+    szError = "the picture is too large for a texture: " + szBudget;
+    return 0;
+  }
+  try {
+    return BuildWithin(picture, szError);
+  } catch (const std::bad_alloc&) {
+    ForgetCache();
+    szError = "not enough memory for the picture texture";
+    return 0;
+  }
+}
+
+unsigned int CPictureTexture::BuildWithin(const CPicture& picture, std::string& szError) {
+  const int nWidth = picture.GetWidth();
+  const int nHeight = picture.GetHeight();
   // The texture is read as three bytes per pixel from the stored rows, so palette and
   // grey pictures go through a 24-bit copy.
   const CPicture* pSource = &picture;

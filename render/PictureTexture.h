@@ -24,6 +24,7 @@ class CPictureTexture {
   int GetCacheHits() const { return m_nCacheHits; }
 
  private:
+  unsigned int BuildWithin(const CPicture& picture, std::string& szError);
   bool SameSource(const uint8_t* pRows, int nWidth, int nHeight, size_t nRowBytes) const;
 
   bool m_bCacheEnabled = true;

@@ -13,6 +13,7 @@ PACKAGES=(
   xvfb xauth fonts-wqy-microhei
   imagemagick ffmpeg hyperfine jq time nodejs
   clang libclang-rt-14-dev
+  librsvg2-bin desktop-file-utils libxml2-utils shared-mime-info dpkg-dev fakeroot
 )
 
 missing=()

@@ -1,18 +1,10 @@
 // `kestrelle-cli convert IN OUT`: load a picture and save it in the format named by OUT's
-// extension. The result is written beside OUT and renamed over it only once it is complete,
-// so a failed conversion never damages an existing file.
+// extension. A failed conversion never damages an existing file (see CPicture::Save).
 #include <CLI/CLI.hpp>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <iostream>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "image/JpegGlue.h"
 #include "image/Picture.h"
@@ -26,20 +18,6 @@ bool PrepareForFormat(CPicture& pic, int type) {
   if (type == PICTURE_JPEG && bpp < 24 && !IsGreyScalePicture(pic)) return pic.IncreaseBpp24();
   if (type == PICTURE_TGA && bpp < 8) return pic.IncreaseBpp24();
   return true;
-}
-
-// A fresh file in OUT's folder, with the permissions a newly created file would get.
-std::string MakeTempBeside(const std::string& out) {
-  std::string pattern = out + ".XXXXXX";
-  std::vector<char> buf(pattern.begin(), pattern.end());
-  buf.push_back('\0');
-  const int fd = mkstemp(buf.data());
-  if (fd < 0) return std::string();
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
-  close(fd);
-  return buf.data();
 }
 
 int RunConvert(const std::string& in, const std::string& out) {
@@ -58,19 +36,10 @@ int RunConvert(const std::string& in, const std::string& out) {
     std::cerr << pic.GetLastError() << '\n';
     return 2;
   }
-  const std::string temp = MakeTempBeside(out);
-  if (temp.empty()) {
-    std::cerr << "cannot write " << out << ": " << std::strerror(errno) << '\n';
-    return 3;
-  }
-  if (!pic.Save(temp, outType)) {
+  // Save writes beside OUT and renames over it only once the picture is complete, so
+  // even IN == OUT is safe: the picture is read whole first.
+  if (!pic.Save(out, outType)) {
     std::cerr << pic.GetLastError() << '\n';
-    std::remove(temp.c_str());
-    return 3;
-  }
-  if (std::rename(temp.c_str(), out.c_str()) != 0) {
-    std::cerr << "cannot write " << out << ": " << std::strerror(errno) << '\n';
-    std::remove(temp.c_str());
     return 3;
   }
   return 0;

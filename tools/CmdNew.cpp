@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/FileChecks.h"
 #include "core/MorphProject.h"
 #include "core/ProjectFile.h"
 #include "tools/CliRegistry.h"
@@ -57,6 +58,14 @@ int RunNew(const NewOptions& opt) {
     pairs.push_back(p);
   }
 
+  // The project file must not land on one of its own pictures.
+  for (const std::string& image : {opt.image1, opt.image2}) {
+    if (IsSameFile(opt.output, image)) {
+      std::cerr << opt.output << " is one of the project's pictures; choose another project file name\n";
+      return 1;
+    }
+  }
+
   MorphProject project;
   CommandResult r;
   if (opt.image1 == opt.image2) {
@@ -66,13 +75,17 @@ int RunNew(const NewOptions& opt) {
     if (r) r = project.LoadImage2(opt.image2);
   }
   if (!r) {
-    std::cerr << r.message << '\n';
+    std::cerr << r.FullText() << '\n';
     return 1;
   }
   for (const PairSpec& p : pairs) {
     int vnum = -1;
     // The image1 side is placed as a click at the whole pixel; the file keeps whole pixels.
     r = project.AddPairAt(1, static_cast<int>(std::trunc(p.x1)), static_cast<int>(std::trunc(p.y1)), &vnum);
+    // The image2 side obeys the same bounds as the image1 side.
+    const CPicture& image2 = *project.m_pImage2;
+    if (r && (p.x2 < 0 || p.y2 < 0 || p.x2 > image2.GetWidth() || p.y2 > image2.GetHeight()))
+      r = CommandResult::Fail(ProjectText::kPointOutside);
     if (r) r = project.MovePoint(2, vnum, p.x2, p.y2);
     if (!r) {
       std::cerr << r.message << '\n';
@@ -81,7 +94,7 @@ int RunNew(const NewOptions& opt) {
   }
   r = SaveProject(project, opt.output);
   if (!r) {
-    std::cerr << r.message << '\n';
+    std::cerr << r.FullText() << '\n';
     return 1;
   }
   return 0;

@@ -7,15 +7,17 @@
 #include <CLI/CLI.hpp>
 
 #include <cctype>
-#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <unistd.h>
 
 #include "base/PathParts.h"
+#include "base/AtomicFile.h"
+#include "base/FileChecks.h"
 #include "core/ProjectFile.h"
 #include "image/Picture.h"
 #include "output/AviCodecs.h"
@@ -81,7 +83,7 @@ bool ParseSize(const std::string& text, int& nWidth, int& nHeight) {
 bool PrepareProject(const RenderOptions& o, MorphProject& project, std::string& szError) {
   const CommandResult opened = OpenProject(project, o.szProject);
   if (!opened) {
-    szError = o.szProject + ": " + opened.message;
+    szError = o.szProject + ": " + opened.FullText();
     return false;
   }
   if (!project.IsReady()) {
@@ -155,27 +157,6 @@ int FormatCode(const std::string& szFormat) {
   return ImageSequence;
 }
 
-// Ctrl-C stops the run after the frame in progress; the run then cleans up.
-volatile std::sig_atomic_t g_bInterrupted = 0;
-extern "C" void OnInterrupt(int) { g_bInterrupted = 1; }
-
-class CInterruptScope {
- public:
-  CInterruptScope() {
-    g_bInterrupted = 0;
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &m_old);
-  }
-  ~CInterruptScope() { sigaction(SIGINT, &m_old, nullptr); }
-  CInterruptScope(const CInterruptScope&) = delete;
-  CInterruptScope& operator=(const CInterruptScope&) = delete;
-
- private:
-  struct sigaction m_old {};
-};
-
 // A bar on stderr, drawn only for a terminal.
 class CProgressBar {
  public:
@@ -219,19 +200,18 @@ bool MakeCodecChooser(const RenderOptions& o, AviCodecChooser& chooser, std::str
 
 int RenderAnimation(const OutputRunRequest& request, const AviCodecChooser& chooser) {
   CProgressBar bar;
-  CInterruptScope interrupt;
   OutputRunCallbacks callbacks;
   callbacks.onProgress = [&bar](int nPercent) { bar.Set(nPercent); };
-  callbacks.isRunning = [] { return g_bInterrupted == 0; };
+  // SIGINT, SIGTERM and SIGHUP stop the run after the frame in progress.
+  callbacks.isRunning = [] { return !CancelRequest::IsSet(); };
   callbacks.chooseCodec = chooser;
   COutputRun run;
   const OutputRunResult result = run.Run(request, callbacks);
   bar.Done();
 
-  if (result.status == OutputRunStatus::Cancelled) {
-    Fail("render: interrupted; the unfinished output was removed");
-    return 130;
-  }
+  // A stop request fails every commit, so an interrupted run has replaced nothing.
+  if (result.status == OutputRunStatus::Cancelled || (!result.Ok() && CancelRequest::IsSet()))
+    return Fail("render: interrupted; the unfinished output was removed and existing files were kept as they were");
   if (!result.Ok()) return Fail("render: " + result.szError);
   if (!result.szNotice.empty()) std::cerr << "note: " << result.szNotice << '\n';
   std::string szWritten = result.szOutputFile;
@@ -245,6 +225,31 @@ int RenderAnimation(const OutputRunRequest& request, const AviCodecChooser& choo
   return 0;
 }
 
+// The files a run would write: the output, a sequence's frames, an HTML page's movie.
+std::vector<std::string> OutputFiles(const MorphProject& project, const RenderOptions& o, const std::string& szFormat) {
+  std::vector<std::string> files{o.szOutput};
+  if (szFormat == "sequence")
+    for (int i = 0; i <= project.m_nFrameCount; ++i) files.push_back(SequenceFrameName(o.szOutput, i));
+  if (szFormat == "html") files.push_back(PathFolder(o.szOutput) + "/" + kHtmlMovieName);
+  if (szFormat == "avi") files.push_back(o.szOutput + ".avi");
+  return files;
+}
+
+// A run never writes over the project file or one of its pictures.
+bool RefuseOutputOverInputs(const MorphProject& project, const RenderOptions& o, const std::string& szFormat,
+                            std::string& szError) {
+  const std::string inputs[] = {o.szProject, project.GetImagePath(1), project.GetImagePath(2)};
+  for (const std::string& szFile : OutputFiles(project, o, szFormat)) {
+    for (const std::string& szInput : inputs) {
+      if (!szInput.empty() && IsSameFile(szFile, szInput)) {
+        szError = "render: " + szFile + " is an input of the project (" + szInput + "); choose another output";
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
 int RunRender(const RenderOptions& o) {
   std::string szFormat, szError;
   if (!ChooseFormat(o, szFormat, szError)) return Fail(szError);
@@ -252,6 +257,7 @@ int RunRender(const RenderOptions& o) {
   if (szFormat == "avi" && !MakeCodecChooser(o, chooser, szError)) return Fail(szError);
   MorphProject project;
   if (!PrepareProject(o, project, szError)) return Fail(szError);
+  if (!RefuseOutputOverInputs(project, o, szFormat, szError)) return Fail(szError);
   const MorphTriangles triangles = ProjectTriangles(project);
   OutputRunRequest request = MakeOutputRunRequest(project, triangles, FormatCode(szFormat), o.szOutput);
   request.nCurFrame = o.nFrame < 0 ? request.nFrameCount / 2 : o.nFrame;

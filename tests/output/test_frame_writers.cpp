@@ -127,6 +127,9 @@ TEST(SequenceWriterTest, WritesNumberedPicturesAndReportsFailures) {
   const FrameBitmap frame = MakeFrame(6, 4, 9);
   ASSERT_TRUE(writer.WriteFrame(frame, 0)) << writer.GetLastError();
   ASSERT_TRUE(writer.WriteFrame(frame, 12)) << writer.GetLastError();
+  // The frames take their names only when the run is complete.
+  EXPECT_FALSE(std::filesystem::exists(dir.File("face12.png")));
+  ASSERT_TRUE(writer.Finish()) << writer.GetLastError();
   CPicture back(dir.File("face12.png"), PICTURE_PNG);
   ASSERT_TRUE(back.IsValid());
   CPicture grabbed;

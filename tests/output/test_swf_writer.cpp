@@ -794,9 +794,9 @@ TEST_F(SwfMovieTest, WriteFailuresAreReported) {
     swf.AddJpegFrame(Jpeg(0), 16, 16);
     testing::internal::CaptureStderr();
     EXPECT_EQ(swf.Write("/dev/full"), -1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "ret:-1\nwrite: " + std::string(std::strerror(ENOSPC)) +
-                  "\nWriteSWF() failed: Header.\nUnable to write output file: /dev/full\n");
+    // A device is not a file the movie may replace.
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Unable to write output file: /dev/full\n");
+    EXPECT_NE(swf.GetLastError().find("device"), std::string::npos) << swf.GetLastError();
   }
 
   // The writer is idle again and makes a sound movie next time.

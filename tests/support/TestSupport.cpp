@@ -58,11 +58,10 @@ std::string ShellQuote(const std::string& text) {
   return quoted + "'";
 }
 
-CliResult RunCli(const std::string& args) {
+CliResult RunCommand(const std::string& commandLine) {
   TempDir capture;
   const std::string outFile = capture.File("stdout"), errFile = capture.File("stderr");
-  const std::string command = ShellQuote(BinDir() + "/kestrelle-cli") + " " + args + " </dev/null >" +
-                              ShellQuote(outFile) + " 2>" + ShellQuote(errFile);
+  const std::string command = "(" + commandLine + ") </dev/null >" + ShellQuote(outFile) + " 2>" + ShellQuote(errFile);
   const int status = std::system(command.c_str());
   CliResult result;
   result.nExitCode = status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -72,6 +71,8 @@ CliResult RunCli(const std::string& args) {
   result.szOutput = result.szOut + result.szErr;
   return result;
 }
+
+CliResult RunCli(const std::string& args) { return RunCommand(ShellQuote(BinDir() + "/kestrelle-cli") + " " + args); }
 
 CliResult RunCli(const std::vector<std::string>& args) {
   std::string text;

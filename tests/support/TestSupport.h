@@ -35,6 +35,8 @@ struct CliResult {
 CliResult RunCli(const std::string& args);
 CliResult RunCli(const std::vector<std::string>& args);
 std::string ShellQuote(const std::string& text);
+// Any shell command line, with no standard input; the same result record.
+CliResult RunCommand(const std::string& commandLine);
 
 // Folder of the built executables and the data beside them.
 std::string BinDir();
