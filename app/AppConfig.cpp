@@ -54,8 +54,12 @@ std::optional<std::string> ReadIniValue(const std::string& fileName, const std::
 std::string ConfigFilePath(const std::string& programFolder) { return programFolder + "/config.ini"; }
 
 StartupConfig ReadStartupConfig(const std::string& programFolder) {
+  return ReadStartupConfigFile(ConfigFilePath(programFolder));
+}
+
+StartupConfig ReadStartupConfigFile(const std::string& path) {
   StartupConfig config;
-  const std::string path = ConfigFilePath(programFolder);
+  if (path.empty()) return config;
   if (auto wiz = ReadIniValue(path, "Config", "ShowWiz")) {
     config.bConfigFound = true;
     config.bShowWizard = wiz->find('1') != std::string::npos;

@@ -21,5 +21,7 @@ struct StartupConfig {
   std::string szHomePage;     // empty: nothing opens after closing
 };
 
+// The settings of the config.ini at `path` (empty: no file was found).
+StartupConfig ReadStartupConfigFile(const std::string& path);
 StartupConfig ReadStartupConfig(const std::string& programFolder);
 std::string ConfigFilePath(const std::string& programFolder);

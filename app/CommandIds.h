@@ -61,6 +61,9 @@ inline constexpr ZoomItem kZoomMenu2[8] = {{32894, 8}, {32893, 4}, {32905, 2}, {
                                            {32907, 0.5f}, {32908, 0.3f}, {32896, 0.125f}, {32909, 0}};
 inline constexpr ZoomItem kZoomMenu3[8] = {{32911, 8}, {32910, 4}, {32912, 2}, {32913, 1},
                                            {32914, 0.5f}, {32915, 0.25f}, {32916, 0.125f}, {32917, 0}};
+// Every id of the three zoom popups lies in this run.
+inline constexpr int kZoomFirst = 32889;
+inline constexpr int kZoomLast = 32917;
 inline constexpr const char* kZoomMenuTexts[7] = {"800%", "400%", "200%", "100%", "50%", "25%", "12.5%"};
 
 // Output-size popup of button 1030 and the second set of size commands.

@@ -8,8 +8,17 @@
 #include <wx/dcmemory.h>
 #include <wx/icon.h>
 #include <wx/menu.h>
+#include <wx/iconbndl.h>
+#include <wx/mstream.h>
 #include <wx/region.h>
 
+#ifdef KESTRELLE_HAVE_ART
+#include "art/Artwork.h"
+#else
+#include "art/ArtworkIds.h"
+#endif
+
+#include "app/CommandIdMap.h"
 #include "app/CommandIds.h"
 #include "app/OutputSizeCommands.h"
 #include "app/wx/UiHooks.h"
@@ -20,11 +29,23 @@
 
 namespace {
 
+static_assert(cmdmap::kWxBase > wxID_HIGHEST, "menu ids must not meet the toolkit's own");
+static_assert(ids::kFrameCountEdit < cmdmap::kWxBase, "control ids stay below the menu ids");
+
+// Toolkit id of a menu command.
+constexpr int W(int nCommand) { return cmdmap::ToWx(nCommand); }
+
+// The program's command id of a menu event; controls keep their own ids.
+int CommandOf(const wxCommandEvent& event) {
+  const int nCommand = cmdmap::FromWx(event.GetId());
+  return nCommand >= 0 ? nCommand : event.GetId();
+}
+
 wxString U8(const char* text) { return wxString::FromUTF8(text); }
 
 constexpr int kScrollIds[6] = {ids::kHScroll1, ids::kVScroll1, ids::kHScroll2,
                                ids::kVScroll2, ids::kHScroll3, ids::kVScroll3};
-constexpr int kFirstSkin = 249;
+constexpr int kFirstSkin = kArtBackground;
 
 int ScrollSlot(int barId) {
   for (int i = 0; i < 6; ++i)
@@ -37,18 +58,30 @@ const wxColour kBackTop(43, 52, 69), kBackBottom(24, 29, 40);
 const wxColour kFrameFill(52, 63, 80), kFrameBorder(84, 99, 122), kPaneTint(38, 50, 70);
 const wxColour kInfoStrip(34, 42, 56);
 
-wxBitmap MakeAppIconBitmap(int side) {
-  wxBitmap bmp(side, side, 24);
-  wxMemoryDC dc(bmp);
-  dc.SetBackground(wxBrush(kBackBottom));
-  dc.Clear();
-  dc.GradientFillLinear(wxRect(0, 0, side, side), wxColour(64, 140, 220), wxColour(236, 140, 40),
-                        wxSOUTH);
-  dc.SetTextForeground(*wxWHITE);
-  dc.SetFont(wxFontInfo(wxSize(0, side * 3 / 4)).Bold());
-  dc.DrawLabel("K", wxRect(0, 0, side, side), wxALIGN_CENTER);
-  dc.SelectObject(wxNullBitmap);
-  return bmp;
+// The application icon at every embedded size.
+wxIconBundle AppIcons() {
+  wxIconBundle bundle;
+#ifdef KESTRELLE_HAVE_ART
+  for (size_t i = 0; i < AppIconSizeCount(); ++i) {
+    const uint8_t* data = nullptr;
+    size_t bytes = 0;
+    if (!FindAppIconPng(AppIconSize(i), &data, &bytes)) continue;
+    wxMemoryInputStream in(data, bytes);
+    wxImage image(in, wxBITMAP_TYPE_PNG);
+    if (!image.IsOk()) continue;
+    wxIcon icon;
+    icon.CopyFromBitmap(wxBitmap(image));
+    bundle.AddIcon(icon);
+  }
+#endif
+  return bundle;
+}
+
+// Faces of a button drawn from the artwork: base, base + 1 (hover, pressed, selected),
+// base + 2 (disabled, for every state).
+void SetArtFaces(CSkinButton* button, int nBase, bool bEnabled) {
+  if (bEnabled) button->SetFaces(nBase + kArtHotOffset, 0, nBase, nBase + kArtHotOffset);
+  else button->SetFaces(nBase + kArtDisabledOffset, 0, nBase + kArtDisabledOffset, nBase + kArtDisabledOffset);
 }
 
 }  // namespace
@@ -57,37 +90,37 @@ wxBitmap MakeAppIconBitmap(int side) {
 wxBEGIN_EVENT_TABLE(CMainMorphDlg, wxFrame)
   EVT_CLOSE(CMainMorphDlg::OnClose)
   EVT_CHAR_HOOK(CMainMorphDlg::OnCharHook)
-  EVT_MENU(ids::kExit, CMainMorphDlg::OnExit)
-  EVT_MENU(ids::kOpenProject, CMainMorphDlg::OnOpenProject)
-  EVT_MENU_RANGE(ids::kSampleFirst, ids::kSampleLast, CMainMorphDlg::OnSample)
-  EVT_MENU(ids::kCloseProject, CMainMorphDlg::OnCloseProject)
-  EVT_MENU(ids::kSaveProject, CMainMorphDlg::OnSaveProject)
-  EVT_MENU(ids::kSaveProjectAs, CMainMorphDlg::OnSaveProject)
-  EVT_MENU(ids::kLoadImage1, CMainMorphDlg::OnLoadImage1)
-  EVT_MENU(ids::kLoadImage2, CMainMorphDlg::OnLoadImage2)
+  EVT_MENU(W(ids::kExit), CMainMorphDlg::OnExit)
+  EVT_MENU(W(ids::kOpenProject), CMainMorphDlg::OnOpenProject)
+  EVT_MENU_RANGE(W(ids::kSampleFirst), W(ids::kSampleLast), CMainMorphDlg::OnSample)
+  EVT_MENU(W(ids::kCloseProject), CMainMorphDlg::OnCloseProject)
+  EVT_MENU(W(ids::kSaveProject), CMainMorphDlg::OnSaveProject)
+  EVT_MENU(W(ids::kSaveProjectAs), CMainMorphDlg::OnSaveProject)
+  EVT_MENU(W(ids::kLoadImage1), CMainMorphDlg::OnLoadImage1)
+  EVT_MENU(W(ids::kLoadImage2), CMainMorphDlg::OnLoadImage2)
   EVT_BUTTON(ids::kLoadImage1Button, CMainMorphDlg::OnLoadImage1)
   EVT_BUTTON(ids::kLoadImage2Button, CMainMorphDlg::OnLoadImage2)
-  EVT_MENU(ids::kShowTriangles, CMainMorphDlg::OnShowTriangles)
-  EVT_MENU_RANGE(ids::kSizeImage1, ids::kSizeVcdNtsc, CMainMorphDlg::OnOutputSize)
-  EVT_MENU(ids::kSizeVcdPal, CMainMorphDlg::OnOutputSize)
-  EVT_MENU(ids::kSizeCustom, CMainMorphDlg::OnOutputSize)
-  EVT_MENU_RANGE(ids::kSizePopupFirst, ids::kSizePopupLast, CMainMorphDlg::OnOutputSize)
-  EVT_MENU_RANGE(ids::kSizeAltFirst, ids::kSizeAltLast, CMainMorphDlg::OnOutputSize)
-  EVT_MENU_RANGE(ids::kMorphType1, ids::kMorphType3, CMainMorphDlg::OnMorphType)
-  EVT_MENU_RANGE(32889, 32917, CMainMorphDlg::OnZoomMenu)
+  EVT_MENU(W(ids::kShowTriangles), CMainMorphDlg::OnShowTriangles)
+  EVT_MENU_RANGE(W(ids::kSizeImage1), W(ids::kSizeVcdNtsc), CMainMorphDlg::OnOutputSize)
+  EVT_MENU(W(ids::kSizeVcdPal), CMainMorphDlg::OnOutputSize)
+  EVT_MENU(W(ids::kSizeCustom), CMainMorphDlg::OnOutputSize)
+  EVT_MENU_RANGE(W(ids::kSizePopupFirst), W(ids::kSizePopupLast), CMainMorphDlg::OnOutputSize)
+  EVT_MENU_RANGE(W(ids::kSizeAltFirst), W(ids::kSizeAltLast), CMainMorphDlg::OnOutputSize)
+  EVT_MENU_RANGE(W(ids::kMorphType1), W(ids::kMorphType3), CMainMorphDlg::OnMorphType)
+  EVT_MENU_RANGE(W(ids::kZoomFirst), W(ids::kZoomLast), CMainMorphDlg::OnZoomMenu)
   EVT_COMMAND_RANGE(ids::kToolFirst, ids::kToolFirst + 5, wxEVT_BUTTON, CMainMorphDlg::OnTool)
-  EVT_MENU(ids::kNewWizard, CMainMorphDlg::OnLaterDialog)
-  EVT_MENU(ids::kOutputSingleFrame, CMainMorphDlg::OnLaterDialog)
-  EVT_MENU(ids::kOutputAviMenu, CMainMorphDlg::OnLaterDialog)
-  EVT_MENU(ids::kOutputSettings, CMainMorphDlg::OnLaterDialog)
+  EVT_MENU(W(ids::kNewWizard), CMainMorphDlg::OnLaterDialog)
+  EVT_MENU(W(ids::kOutputSingleFrame), CMainMorphDlg::OnLaterDialog)
+  EVT_MENU(W(ids::kOutputAviMenu), CMainMorphDlg::OnLaterDialog)
+  EVT_MENU(W(ids::kOutputSettings), CMainMorphDlg::OnLaterDialog)
   EVT_BUTTON(ids::kSingleFrameButton, CMainMorphDlg::OnLaterDialog)
   EVT_BUTTON(ids::kOutputSequence, CMainMorphDlg::OnLaterDialog)
   EVT_COMMAND_RANGE(ids::kOutputGif, ids::kOutputAvi, wxEVT_BUTTON, CMainMorphDlg::OnLaterDialog)
-  EVT_MENU(ids::kPlayPause, CMainMorphDlg::OnPlayback)
-  EVT_MENU(ids::kLoopPlay, CMainMorphDlg::OnPlayback)
-  EVT_MENU(ids::kLoopBack, CMainMorphDlg::OnPlayback)
-  EVT_MENU(ids::kFirstFrame, CMainMorphDlg::OnPlayback)
-  EVT_MENU_RANGE(ids::kLastFrame, ids::kPrevFrame, CMainMorphDlg::OnPlayback)
+  EVT_MENU(W(ids::kPlayPause), CMainMorphDlg::OnPlayback)
+  EVT_MENU(W(ids::kLoopPlay), CMainMorphDlg::OnPlayback)
+  EVT_MENU(W(ids::kLoopBack), CMainMorphDlg::OnPlayback)
+  EVT_MENU(W(ids::kFirstFrame), CMainMorphDlg::OnPlayback)
+  EVT_MENU_RANGE(W(ids::kLastFrame), W(ids::kPrevFrame), CMainMorphDlg::OnPlayback)
   EVT_BUTTON(ids::kPlayPauseButton, CMainMorphDlg::OnPlayback)
   EVT_BUTTON(ids::kLastFrameButton, CMainMorphDlg::OnPlayback)
   EVT_BUTTON(ids::kFirstFrameButton, CMainMorphDlg::OnPlayback)
@@ -96,8 +129,8 @@ wxBEGIN_EVENT_TABLE(CMainMorphDlg, wxFrame)
   EVT_BUTTON(ids::kMoreFrames, CMainMorphDlg::OnPlayback)
   EVT_BUTTON(ids::kFewerFrames, CMainMorphDlg::OnPlayback)
   EVT_BUTTON(ids::kFrameCountReadout, CMainMorphDlg::OnPlayback)
-  EVT_MENU(ids::kHelp, CMainMorphDlg::OnHelp)
-  EVT_MENU(ids::kAbout, CMainMorphDlg::OnAbout)
+  EVT_MENU(W(ids::kHelp), CMainMorphDlg::OnHelp)
+  EVT_MENU(W(ids::kAbout), CMainMorphDlg::OnAbout)
   EVT_COMMAND_SCROLL(ids::kHScroll1, CMainMorphDlg::OnScroll)
   EVT_COMMAND_SCROLL(ids::kVScroll1, CMainMorphDlg::OnScroll)
   EVT_COMMAND_SCROLL(ids::kHScroll2, CMainMorphDlg::OnScroll)
@@ -144,77 +177,77 @@ CMainMorphDlg::~CMainMorphDlg() {
 wxMenu* CMainMorphDlg::MakeZoomMenu(int nPane) const {
   const ids::ZoomItem* items = nPane == 0 ? ids::kZoomMenu1 : nPane == 1 ? ids::kZoomMenu2 : ids::kZoomMenu3;
   auto* menu = new wxMenu;
-  for (int i = 0; i < 7; ++i) menu->Append(items[i].nId, ids::kZoomMenuTexts[i]);
-  menu->Append(items[7].nId, nPane == 2 ? wxString("Best fit") : U8("最佳比例"));
+  for (int i = 0; i < 7; ++i) menu->Append(W(items[i].nId), ids::kZoomMenuTexts[i]);
+  menu->Append(W(items[7].nId), nPane == 2 ? wxString("Best fit") : U8("最佳比例"));
   return menu;
 }
 
 void CMainMorphDlg::CreateMenus() {
   auto* file = new wxMenu;
-  file->Append(ids::kNewWizard, U8("新建项目向导...\tCtrl+N"));
-  file->Append(ids::kOpenProject, U8("打开项目\tCtrl+O"));
+  file->Append(W(ids::kNewWizard), U8("新建项目向导...\tCtrl+N"));
+  file->Append(W(ids::kOpenProject), U8("打开项目\tCtrl+O"));
   auto* samples = new wxMenu;
   auto* multi = new wxMenu;
   auto* single = new wxMenu;
   for (const SampleProject& s : kSampleProjects)
-    (s.bWarp ? single : multi)->Append(s.nCommand, U8(s.szMenuText));
+    (s.bWarp ? single : multi)->Append(W(s.nCommand), U8(s.szMenuText));
   samples->AppendSubMenu(multi, U8("多图像混合变形"));
   samples->AppendSubMenu(single, U8("单图像变形"));
   file->AppendSubMenu(samples, U8("打开示例项目"));
-  file->Append(ids::kCloseProject, U8("关闭项目"));
-  file->Append(ids::kSaveProject, U8("保存项目"));
-  file->Append(ids::kSaveProjectAs, U8("另存为 ..."));
+  file->Append(W(ids::kCloseProject), U8("关闭项目"));
+  file->Append(W(ids::kSaveProject), U8("保存项目"));
+  file->Append(W(ids::kSaveProjectAs), U8("另存为 ..."));
   file->AppendSeparator();
-  file->Append(ids::kLoadImage1, U8("载入第一幅图像"));
-  file->Append(ids::kLoadImage2, U8("载入第二幅图像"));
+  file->Append(W(ids::kLoadImage1), U8("载入第一幅图像"));
+  file->Append(W(ids::kLoadImage2), U8("载入第二幅图像"));
   file->AppendSeparator();
-  file->Append(ids::kOutputSingleFrame, U8("输出单帧图像"));
-  file->Append(ids::kOutputAviMenu, U8("输出avi电影"));
+  file->Append(W(ids::kOutputSingleFrame), U8("输出单帧图像"));
+  file->Append(W(ids::kOutputAviMenu), U8("输出avi电影"));
   file->AppendSeparator();
-  file->Append(ids::kExit, U8("退出"));
+  file->Append(W(ids::kExit), U8("退出"));
 
   auto* edit = new wxMenu;
-  edit->Append(ids::kUndo, U8("撤消\tCtrl+Z"));
-  edit->Append(ids::kRedo, U8("重做\tCtrl+Y"));
+  edit->Append(W(ids::kUndo), U8("撤消\tCtrl+Z"));
+  edit->Append(W(ids::kRedo), U8("重做\tCtrl+Y"));
   edit->AppendSeparator();
-  edit->Append(ids::kCut, U8("剪切\tCtrl+X"));
-  edit->Append(ids::kCopy, U8("拷贝\tCtrl+C"));
-  edit->Append(ids::kPaste, U8("粘贴\tCtrl+V"));
+  edit->Append(W(ids::kCut), U8("剪切\tCtrl+X"));
+  edit->Append(W(ids::kCopy), U8("拷贝\tCtrl+C"));
+  edit->Append(W(ids::kPaste), U8("粘贴\tCtrl+V"));
 
   auto* show = new wxMenu;
-  show->AppendCheckItem(ids::kShowTriangles, U8("显示三角形边界"));
+  show->AppendCheckItem(W(ids::kShowTriangles), U8("显示三角形边界"));
 
   auto* anim = new wxMenu;
-  anim->Append(ids::kSizeImage1, U8("512x512 以第一幅图像大小"));
-  anim->Append(ids::kSizeImage2, U8("512x512 以第二幅图像大小"));
-  anim->Append(ids::kSizeAverage, U8("256x256 平均大小..."));
-  anim->Append(ids::kSizeDvdNtsc, U8("720x480 DVD NTSC模式"));
-  anim->Append(ids::kSizeDvdPal, U8("720x576 DVD PAL模式"));
-  anim->Append(ids::kSizeVcdNtsc, U8("352x240 VCD NTSC模式"));
-  anim->Append(ids::kSizeVcdPal, U8("352x288 VCD PAL模式"));
-  anim->Append(ids::kSizeCustom, U8("自定义大小..."));
+  anim->Append(W(ids::kSizeImage1), U8("512x512 以第一幅图像大小"));
+  anim->Append(W(ids::kSizeImage2), U8("512x512 以第二幅图像大小"));
+  anim->Append(W(ids::kSizeAverage), U8("256x256 平均大小..."));
+  anim->Append(W(ids::kSizeDvdNtsc), U8("720x480 DVD NTSC模式"));
+  anim->Append(W(ids::kSizeDvdPal), U8("720x576 DVD PAL模式"));
+  anim->Append(W(ids::kSizeVcdNtsc), U8("352x240 VCD NTSC模式"));
+  anim->Append(W(ids::kSizeVcdPal), U8("352x288 VCD PAL模式"));
+  anim->Append(W(ids::kSizeCustom), U8("自定义大小..."));
   anim->AppendSeparator();
-  anim->AppendCheckItem(ids::kMorphType1, "Morphing image1 to image2");
-  anim->AppendCheckItem(ids::kMorphType2, "warp image1");
-  anim->AppendCheckItem(ids::kMorphType3, "warp image2");
+  anim->AppendCheckItem(W(ids::kMorphType1), "Morphing image1 to image2");
+  anim->AppendCheckItem(W(ids::kMorphType2), "warp image1");
+  anim->AppendCheckItem(W(ids::kMorphType3), "warp image2");
   anim->AppendSeparator();
-  anim->Append(ids::kOutputSettings, U8("设置..."));
+  anim->Append(W(ids::kOutputSettings), U8("设置..."));
 
   auto* play = new wxMenu;
-  play->Append(ids::kPlayPause, U8("播放/暂停"));
-  play->AppendCheckItem(ids::kLoopPlay, U8("自动循环播放"));
-  play->AppendCheckItem(ids::kLoopBack, U8("自动循环回放"));
+  play->Append(W(ids::kPlayPause), U8("播放/暂停"));
+  play->AppendCheckItem(W(ids::kLoopPlay), U8("自动循环播放"));
+  play->AppendCheckItem(W(ids::kLoopBack), U8("自动循环回放"));
   play->AppendSeparator();
-  play->Append(ids::kFirstFrame, U8("第一帧"));
-  play->Append(ids::kLastFrame, U8("最后一帧"));
-  play->Append(ids::kNextFrame, U8("下一帧"));
-  play->Append(ids::kPrevFrame, U8("前一帧"));
+  play->Append(W(ids::kFirstFrame), U8("第一帧"));
+  play->Append(W(ids::kLastFrame), U8("最后一帧"));
+  play->Append(W(ids::kNextFrame), U8("下一帧"));
+  play->Append(W(ids::kPrevFrame), U8("前一帧"));
 
   auto* help = new wxMenu;
-  help->Append(ids::kHelp, U8("帮助"));
+  help->Append(W(ids::kHelp), U8("帮助"));
   help->AppendSeparator();
   // The desktop has no system menu: its About item lives here.
-  help->Append(ids::kAbout, U8("关于 Kestrelle(&A)..."));
+  help->Append(W(ids::kAbout), U8("关于 Kestrelle(&A)..."));
 
   auto* bar = new wxMenuBar;
   bar->Append(file, U8("文件"));
@@ -224,7 +257,7 @@ void CMainMorphDlg::CreateMenus() {
   bar->Append(play, U8("播放"));
   bar->Append(help, U8("帮助"));
   SetMenuBar(bar);
-  for (int id : {ids::kRedo, ids::kCut, ids::kCopy, ids::kPaste}) bar->Enable(id, false);
+  for (int id : {ids::kRedo, ids::kCut, ids::kCopy, ids::kPaste}) bar->Enable(W(id), false);
   EnableProjectCommands(false);
 }
 
@@ -269,8 +302,8 @@ void CMainMorphDlg::CreateControls() {
   m_btnZoom3 = new CSkinButton(c, ids::kZoomButton3);
   m_btnZoom3->AttachMenu(MakeZoomMenu(2), this, false);
   m_sliderFrame = new CSkinSlider(c, ids::kFrameSlider);
-  m_sliderFrame->SetThumbPicture(263);
-  m_sliderFrame->SetChannelPicture(264);
+  m_sliderFrame->SetThumbPicture(kArtSliderThumb);
+  m_sliderFrame->SetChannelPicture(kArtSliderChannel);
   m_sliderFrame->SetRange(0, m_project.m_nFrameCount);
   m_btnCurFrame = new CSkinButton(c, ids::kCurFrameReadout);
   m_btnFrameCount = new CSkinButton(c, ids::kFrameCountReadout);
@@ -278,6 +311,12 @@ void CMainMorphDlg::CreateControls() {
   m_btnFewerFrames = new CSkinButton(c, ids::kFewerFrames);
   m_btnMoreFrames->SetFallbackLabel(wxString::FromUTF8("\xE2\x96\xB4"));  // small up triangle
   m_btnFewerFrames->SetFallbackLabel(wxString::FromUTF8("\xE2\x96\xBE"));
+  SetArtFaces(m_btnLoad1, kArtLoadImage1, true);
+  SetArtFaces(m_btnLoad2, kArtLoadImage2, true);
+  m_btnMoreFrames->SetFaces(kArtFrameCountUpHot, 0, kArtFrameCountUp, 0);
+  m_btnFewerFrames->SetFaces(kArtFrameCountDownHot, 0, kArtFrameCountDown, 0);
+  for (CSkinButton* b : m_btnZoom) b->SetFaces(kArtPaneMenuHot, 0, kArtPaneMenu, 0);
+  for (CSkinButton* b : {m_btnSize3, m_btnZoom3}) b->SetFaces(kArtPreviewMenuHot, 0, kArtPreviewMenu, 0);
   for (int i = 0; i < 6; ++i) {
     m_scroll[i] = new wxScrollBar(c, kScrollIds[i], wxDefaultPosition, wxDefaultSize,
                                   i % 2 == 0 ? wxSB_HORIZONTAL : wxSB_VERTICAL);
@@ -289,21 +328,21 @@ void CMainMorphDlg::CreateControls() {
 // ---------------------------------------------------------------- start-up and closing
 
 void CMainMorphDlg::InitDialog() {
-  wxIcon icon;
-  icon.CopyFromBitmap(MakeAppIconBitmap(32));
-  SetIcon(icon);
+  SetIcons(AppIcons());
   for (wxScrollBar* bar : m_scroll) bar->Hide();
   m_rcImage = {};
   m_bRedrawImages = m_bFullRepaint = true;
   if (m_options.bMaximise) Maximize();
   Show();
-  m_config = ReadStartupConfig(m_options.szProgramFolder);
+  m_config = ReadStartupConfigFile(ConfigPathForRead(m_options.folders));
   if (!m_config.bConfigFound) {
     uihooks::ShowMessage(AppConfigText::kConfigMissing, "Kestrelle");
-  } else if (m_config.bShowWizard) {
+  } else if (m_config.bShowWizard && m_options.szOpenFile.empty()) {
     // The new-project wizard runs here once it exists; until then the request is recorded.
+    // A project named on the command line is what the user asked for instead.
     m_bWizardRequested = true;
   }
+  if (!m_options.szOpenFile.empty()) OpenProjectFile(m_options.szOpenFile);
 }
 
 void CMainMorphDlg::OnClose(wxCloseEvent& event) {
@@ -342,7 +381,7 @@ void CMainMorphDlg::ComposeBackdrop() {
   const int cw = m_layout.cw, ch = m_layout.ch;
   wxBitmap bmp(std::max(1, cw), std::max(1, ch), 24);
   wxMemoryDC dc(bmp);
-  const wxBitmap& back = m_skin[249 - kFirstSkin];
+  const wxBitmap& back = m_skin[kArtBackground - kFirstSkin];
   if (back.IsOk()) {
     dc.DrawBitmap(wxBitmap(back.ConvertToImage().Scale(std::max(1, cw), std::max(1, ch))), 0, 0);
   } else {
@@ -364,7 +403,7 @@ void CMainMorphDlg::ComposeBackdrop() {
     dc.DrawRoundedRectangle(strip, 4);
     dc.SetBrush(wxBrush(kPaneTint));
     dc.DrawRectangle(p.x, p.y, p.w, p.h);
-    const wxBitmap& tint = m_skin[258 - kFirstSkin];
+    const wxBitmap& tint = m_skin[kArtPaneTint - kFirstSkin];
     if (tint.IsOk() && p.w > 0 && p.h > 0)
       dc.DrawBitmap(wxBitmap(tint.ConvertToImage().Scale(p.w, p.h)), p.x, p.y, true);
   }
@@ -432,7 +471,7 @@ void CMainMorphDlg::LayoutInfoBars() {
     const CPicture* b = m_project.GetImage(2);
     for (const pane::SizeMenuItem& item :
          pane::OutputSizeMenu(a->GetWidth(), a->GetHeight(), b->GetWidth(), b->GetHeight()))
-      menu->Append(item.nId, wxString::FromUTF8(item.szText));
+      menu->Append(W(item.nId), wxString::FromUTF8(item.szText));
     m_btnSize3->AttachMenu(menu, this, false);
   } else {
     m_btnSize3->AttachMenu(nullptr, this, false);
@@ -745,9 +784,9 @@ void CMainMorphDlg::CloseProject() {
 void CMainMorphDlg::EnterReadyState(int nTimerId) {
   const std::array<std::string, 3> texts = m_project.SizeItemTexts();
   wxMenuBar* bar = GetMenuBar();
-  bar->SetLabel(ids::kSizeImage1, wxString::FromUTF8(texts[0]));
-  bar->SetLabel(ids::kSizeImage2, wxString::FromUTF8(texts[1]));
-  bar->SetLabel(ids::kSizeAverage, wxString::FromUTF8(texts[2]));
+  bar->SetLabel(W(ids::kSizeImage1), wxString::FromUTF8(texts[0]));
+  bar->SetLabel(W(ids::kSizeImage2), wxString::FromUTF8(texts[1]));
+  bar->SetLabel(W(ids::kSizeAverage), wxString::FromUTF8(texts[2]));
   EnableButtonGroups(true);
   EnableProjectCommands(true);
   UpdateCheckMarks();
@@ -809,20 +848,34 @@ void CMainMorphDlg::EnableProjectCommands(bool bEnable) {
                                ids::kPlayPause, ids::kLoopPlay, ids::kLoopBack, ids::kFirstFrame,
                                ids::kLastFrame, ids::kNextFrame, ids::kPrevFrame};
   wxMenuBar* bar = GetMenuBar();
-  for (int id : kItems) bar->Enable(id, bEnable);
+  for (int id : kItems) bar->Enable(W(id), bEnable);
 }
 
 void CMainMorphDlg::EnableButtonGroups(bool bEnable) {
   // Tool faces: hover, normal, selected; a disabled tool shows one picture for all three.
-  static const int kFaces[6][4] = {{161, 160, 161, 159}, {158, 153, 158, 156}, {164, 163, 164, 162},
-                                   {167, 166, 167, 165}, {173, 172, 173, 171}, {170, 169, 170, 168}};
+  static const int kFaces[6][4] = {
+      {kArtSelectHot, kArtSelect, kArtSelectHot, kArtSelectDisabled},
+      {kArtAddPointHot, kArtAddPoint, kArtAddPointHot, kArtAddPointDisabled},
+      {kArtDeletePointHot, kArtDeletePoint, kArtDeletePointHot, kArtDeletePointDisabled},
+      {kArtHandHot, kArtHand, kArtHandHot, kArtHandDisabled},
+      {kArtZoomInHot, kArtZoomIn, kArtZoomInHot, kArtZoomInDisabled},
+      {kArtZoomOutHot, kArtZoomOut, kArtZoomOutHot, kArtZoomOutDisabled}};
   for (int i = 0; i < 6; ++i) {
     if (bEnable) m_btnTool[i]->SetFaces(kFaces[i][0], 0, kFaces[i][1], kFaces[i][2]);
     else m_btnTool[i]->SetFaces(kFaces[i][3], 0, kFaces[i][3], kFaces[i][3]);
     m_btnTool[i]->Enable(bEnable);
   }
-  for (CSkinPicButton* b : m_btnPlay) b->Enable(bEnable);
-  for (CSkinPicButton* b : m_btnOutput) b->Enable(bEnable);
+  static const int kPlayFaces[5] = {kArtPlay, kArtLastFrame, kArtFirstFrame, kArtPrevFrame, kArtNextFrame};
+  static const int kOutputFaces[6] = {kArtOutputFrame, kArtOutputSequence, kArtOutputGif,
+                                      kArtOutputFlash, kArtOutputHtml, kArtOutputVideo};
+  for (int i = 0; i < 5; ++i) {
+    SetArtFaces(m_btnPlay[i], kPlayFaces[i], bEnable);
+    m_btnPlay[i]->Enable(bEnable);
+  }
+  for (int i = 0; i < 6; ++i) {
+    SetArtFaces(m_btnOutput[i], kOutputFaces[i], bEnable);
+    m_btnOutput[i]->Enable(bEnable);
+  }
 }
 
 void CMainMorphDlg::SelectTool(int nTool) {
@@ -832,15 +885,19 @@ void CMainMorphDlg::SelectTool(int nTool) {
 
 void CMainMorphDlg::UpdateCheckMarks() {
   wxMenuBar* bar = GetMenuBar();
-  for (int t = 1; t <= 3; ++t) bar->Check(ids::kMorphType1 + t - 1, m_project.m_nMorphType == t);
-  bar->Check(ids::kLoopPlay, m_project.m_bLoopPlay != 0);
-  bar->Check(ids::kLoopBack, m_project.m_bLoopBack != 0);
-  bar->Check(ids::kShowTriangles, m_project.m_bShowTriangles != 0);
+  for (int t = 1; t <= 3; ++t) bar->Check(W(ids::kMorphType1 + t - 1), m_project.m_nMorphType == t);
+  bar->Check(W(ids::kLoopPlay), m_project.m_bLoopPlay != 0);
+  bar->Check(W(ids::kLoopBack), m_project.m_bLoopBack != 0);
+  bar->Check(W(ids::kShowTriangles), m_project.m_bShowTriangles != 0);
 }
 
-std::string CMainMorphDlg::SamplesFolder() const { return m_options.szProgramFolder + "/samples"; }
+std::string CMainMorphDlg::SamplesFolder() const {
+  const std::string found = FindDataPath("samples", m_options.folders);
+  // Not found: the sample command then names the missing file beside the program.
+  return found.empty() ? m_options.folders.szExeFolder + "/samples" : found;
+}
 
-std::string CMainMorphDlg::HelpPage() const { return m_options.szProgramFolder + "/help/index.html"; }
+std::string CMainMorphDlg::HelpPage() const { return FindDataPath("help/index.html", m_options.folders); }
 
 void CMainMorphDlg::CommandNotYetAvailable(const wxString& what) {
   uihooks::ShowMessage(what + "\n\nThis command is not available in this version yet.", "Kestrelle",
@@ -858,7 +915,7 @@ void CMainMorphDlg::OnOpenProject(wxCommandEvent&) {
   if (!path.empty()) OpenProjectFile(path.utf8_string());
 }
 
-void CMainMorphDlg::OnSample(wxCommandEvent& event) { OpenSample(event.GetId()); }
+void CMainMorphDlg::OnSample(wxCommandEvent& event) { OpenSample(CommandOf(event)); }
 
 void CMainMorphDlg::OnCloseProject(wxCommandEvent&) { CloseProject(); }
 
@@ -901,7 +958,7 @@ void CMainMorphDlg::OnLoadImage2(wxCommandEvent&) {
 
 void CMainMorphDlg::OnShowTriangles(wxCommandEvent&) {
   m_project.m_bShowTriangles = m_project.m_bShowTriangles ? 0 : 1;
-  GetMenuBar()->Check(ids::kShowTriangles, m_project.m_bShowTriangles != 0);
+  GetMenuBar()->Check(W(ids::kShowTriangles), m_project.m_bShowTriangles != 0);
   if (m_viewMorph) m_viewMorph->SetShowEdges(m_project.m_bShowTriangles != 0);
   InvalidatePane(1);
   InvalidatePane(0);
@@ -910,14 +967,14 @@ void CMainMorphDlg::OnShowTriangles(wxCommandEvent&) {
 void CMainMorphDlg::OnOutputSize(wxCommandEvent& event) {
   const CPicture* a = m_project.GetImage(1);
   const CPicture* b = m_project.GetImage(2);
-  const OutputSizeCommand c = ResolveOutputSizeCommand(event.GetId(), a ? a->GetWidth() : 0, a ? a->GetHeight() : 0,
+  const OutputSizeCommand c = ResolveOutputSizeCommand(CommandOf(event), a ? a->GetWidth() : 0, a ? a->GetHeight() : 0,
                                                        b ? b->GetWidth() : 0, b ? b->GetHeight() : 0);
   if (c.kind == OutputSizeKind::Custom) CommandNotYetAvailable(U8("自定义大小..."));
   else if (c.kind == OutputSizeKind::Fixed) ApplyOutputSize(c.nWidth, c.nHeight);
 }
 
 void CMainMorphDlg::OnMorphType(wxCommandEvent& event) {
-  const CommandResult r = m_project.ChooseMorphType(event.GetId() - ids::kMorphType1 + 1);
+  const CommandResult r = m_project.ChooseMorphType(CommandOf(event) - ids::kMorphType1 + 1);
   ShowResult(r);
   UpdateCheckMarks();
   RedrawPreview();
@@ -927,7 +984,7 @@ void CMainMorphDlg::OnZoomMenu(wxCommandEvent& event) {
   const ids::ZoomItem* menus[3] = {ids::kZoomMenu1, ids::kZoomMenu2, ids::kZoomMenu3};
   for (int p = 0; p < 3; ++p)
     for (int i = 0; i < 8; ++i)
-      if (menus[p][i].nId == event.GetId()) {
+      if (menus[p][i].nId == CommandOf(event)) {
         SetPaneZoomCommand(p, menus[p][i].fZoom);
         return;
       }
@@ -942,7 +999,7 @@ void CMainMorphDlg::OnLaterDialog(wxCommandEvent& event) {
 }
 
 void CMainMorphDlg::OnPlayback(wxCommandEvent& event) {
-  switch (event.GetId()) {
+  switch (CommandOf(event)) {
     case ids::kLoopPlay:
       m_project.m_bLoopPlay = m_project.m_bLoopPlay ? 0 : 1;
       UpdateCheckMarks();
@@ -953,13 +1010,18 @@ void CMainMorphDlg::OnPlayback(wxCommandEvent& event) {
       return;
     default:
       // Play, frame steps and the frame count come with the playback controls.
-      if (m_playbackHandler && m_playbackHandler(event.GetId())) return;
+      if (m_playbackHandler && m_playbackHandler(CommandOf(event))) return;
       CommandNotYetAvailable(U8("播放"));
   }
 }
 
 void CMainMorphDlg::OnHelp(wxCommandEvent&) {
-  uihooks::OpenInBrowser("file://" + wxString::FromUTF8(HelpPage()));  // a failure is silent
+  const std::string page = HelpPage();
+  if (page.empty()) {
+    uihooks::ShowMessage(U8("找不到帮助文件 help/index.html"), "Kestrelle", wxOK | wxICON_WARNING);
+    return;
+  }
+  uihooks::OpenInBrowser("file://" + wxString::FromUTF8(page));
 }
 
 void CMainMorphDlg::OnAbout(wxCommandEvent&) {

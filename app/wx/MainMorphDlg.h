@@ -16,6 +16,7 @@
 #include <wx/timer.h>
 
 #include "app/AppConfig.h"
+#include "core/AppFolders.h"
 #include "core/MorphProject.h"
 #include "editor/PaneComposer.h"
 #include "editor/PaneGeometry.h"
@@ -26,7 +27,8 @@ class CGLView;
 class wxDC;
 
 struct MainWindowOptions {
-  std::string szProgramFolder;  // config.ini, samples/ and help/ live here
+  AppFolderInputs folders;  // where config.ini, samples/ and help/ are looked up
+  std::string szOpenFile;   // a project named on the command line, opened at start-up
   bool bMaximise = true;
 };
 

@@ -8,6 +8,7 @@
 
 #include "app/wx/MainMorphDlg.h"
 #include "app/wx/UiHooks.h"
+#include "core/AppFolders.h"
 #include "core/ProjectFile.h"
 
 #if defined(KESTRELLE_HAVE_ART) && __has_include("art/Artwork.h")
@@ -34,12 +35,15 @@ void InitialiseWindowSystem() {
 #endif
 }
 
+std::string CMorphApp::s_szOpenFile;
+
 bool CMorphApp::OnInit() {
   InitialiseWindowSystem();
   m_pChecker = std::make_unique<wxSingleInstanceChecker>();
   if (!AcquireSingleInstance(*m_pChecker, InstanceName())) return false;
   MainWindowOptions options;
-  options.szProgramFolder = ProgramFolder();
+  options.folders = CurrentAppFolders();
+  options.szOpenFile = s_szOpenFile;
   auto* frame = new CMainMorphDlg(options);
   SetTopWindow(frame);
   frame->InitDialog();

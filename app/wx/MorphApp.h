@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include <wx/app.h>
 #include <wx/snglinst.h>
@@ -19,7 +20,10 @@ class CMorphApp : public wxApp {
  public:
   bool OnInit() override;
   int OnExit() override;
+  // Project to open once the window stands (from the command line).
+  static void SetOpenFile(const std::string& path) { s_szOpenFile = path; }
 
  private:
   std::unique_ptr<wxSingleInstanceChecker> m_pChecker;
+  static std::string s_szOpenFile;
 };

@@ -13,6 +13,7 @@
 #include <wx/stopwatch.h>
 #include <wx/utils.h>
 
+#include "app/CommandIdMap.h"
 #include "app/wx/UiHooks.h"
 #include "render/wx/GLView.h"
 
@@ -70,7 +71,7 @@ MainWindowFixture::MainWindowFixture(const std::string& configText, int cw, int 
     return true;
   };
   MainWindowOptions options;
-  options.szProgramFolder = m_folder.Path();
+  options.folders.szExeFolder = m_folder.Path();  // nothing installed, no user folder
   options.bMaximise = false;
   auto* window = new CMainMorphDlg(options);
   m_pWindow = window;
@@ -90,7 +91,7 @@ MainWindowFixture::~MainWindowFixture() {
 }
 
 void MainWindowFixture::Command(int id) {
-  wxCommandEvent event(wxEVT_MENU, id);
+  wxCommandEvent event(wxEVT_MENU, cmdmap::ToWx(id));
   m_pWindow->GetEventHandler()->ProcessEvent(event);
 }
 

@@ -10,6 +10,7 @@
 #include <wx/menu.h>
 #include <wx/scrolbar.h>
 
+#include "app/CommandIdMap.h"
 #include "app/CommandIds.h"
 #include "app/wx/MorphApp.h"
 #include "app/wx/UiHooks.h"
@@ -106,12 +107,12 @@ TEST(MainWindowStartup, MenusCarryTheirTextsAndStartDisabled) {
   ASSERT_EQ(bar->GetMenuCount(), 6u);
   EXPECT_EQ(bar->GetMenuLabelText(0).utf8_string(), "文件");
   EXPECT_EQ(bar->GetMenuLabelText(5).utf8_string(), "帮助");
-  EXPECT_EQ(bar->GetLabel(ids::kOpenProject).utf8_string(), "打开项目\tCtrl+O");
-  EXPECT_EQ(bar->GetLabel(ids::kSizeImage1).utf8_string(), "512x512 以第一幅图像大小");
-  EXPECT_EQ(bar->GetLabel(ids::kSampleFirst).utf8_string(), "gril to leopard");
-  EXPECT_TRUE(bar->IsEnabled(ids::kUndo));
-  EXPECT_FALSE(bar->IsEnabled(ids::kPaste));
-  EXPECT_FALSE(bar->IsEnabled(ids::kSaveProject));
+  EXPECT_EQ(bar->GetLabel(cmdmap::ToWx(ids::kOpenProject)).utf8_string(), "打开项目\tCtrl+O");
+  EXPECT_EQ(bar->GetLabel(cmdmap::ToWx(ids::kSizeImage1)).utf8_string(), "512x512 以第一幅图像大小");
+  EXPECT_EQ(bar->GetLabel(cmdmap::ToWx(ids::kSampleFirst)).utf8_string(), "gril to leopard");
+  EXPECT_TRUE(bar->IsEnabled(cmdmap::ToWx(ids::kUndo)));
+  EXPECT_FALSE(bar->IsEnabled(cmdmap::ToWx(ids::kPaste)));
+  EXPECT_FALSE(bar->IsEnabled(cmdmap::ToWx(ids::kSaveProject)));
   EXPECT_FALSE(f->Button(ids::kToolFirst)->IsEnabled());
   EXPECT_EQ(f->GetMinSize(), wxSize(800, 600));
   // The pane scroll bars start hidden.
@@ -181,10 +182,10 @@ TEST(MainWindowPictures, TwoPicturesOfDifferentSizes) {
   EXPECT_EQ(f->Project().m_nToolMode, ToolSelect);
   EXPECT_TRUE(f->Button(ids::kToolFirst)->IsSelected());
   wxMenuBar* bar = f->GetMenuBar();
-  EXPECT_TRUE(bar->IsEnabled(ids::kSaveProject));
-  EXPECT_TRUE(bar->IsChecked(ids::kMorphType1));
-  EXPECT_TRUE(bar->IsChecked(ids::kLoopPlay));
-  EXPECT_EQ(bar->GetLabel(ids::kSizeAverage).utf8_string(), "612x434 size as pre image");
+  EXPECT_TRUE(bar->IsEnabled(cmdmap::ToWx(ids::kSaveProject)));
+  EXPECT_TRUE(bar->IsChecked(cmdmap::ToWx(ids::kMorphType1)));
+  EXPECT_TRUE(bar->IsChecked(cmdmap::ToWx(ids::kLoopPlay)));
+  EXPECT_EQ(bar->GetLabel(cmdmap::ToWx(ids::kSizeAverage)).utf8_string(), "612x434 size as pre image");
 }
 
 TEST(MainWindowZoom, EveryZoomCommandOfEveryPane) {
