@@ -392,12 +392,15 @@ void CMainMorphDlg::ComposeBackdrop() {
     const bool preview = i == pane::Preview;
     // Frame: 16-pixel sides, a 42-pixel strip below the image panes (their info bar) and
     // the title strip above the preview (its info bar).
-    const wxRect outer = preview ? wxRect(p.x - 16, p.y - 42, p.w + 32, p.h + 42 + 16)
-                                 : wxRect(p.x - 16, p.y - 16, p.w + 32, p.h + 16 + 42);
+    wxRect outer = preview ? wxRect(p.x - 16, p.y - 42, p.w + 32, p.h + 42 + 16)
+                           : wxRect(p.x - 16, p.y - 16, p.w + 32, p.h + 16 + 42);
+    // The info bar's read-outs sit where the layout puts them; frame and strip wrap them.
+    const int barTop = preview ? 0 : m_layout.info[i].zoomButton.y - 4;
+    if (!preview) outer.height = std::max(outer.height, barTop + 30 + 6 - outer.y);
     dc.SetPen(wxPen(kFrameBorder));
     dc.SetBrush(wxBrush(kFrameFill));
     dc.DrawRoundedRectangle(outer, 6);
-    const wxRect strip = preview ? wxRect(p.x, p.y - 36, p.w, 28) : wxRect(p.x, p.y + p.h + 6, p.w, 30);
+    const wxRect strip = preview ? wxRect(p.x, p.y - 36, p.w, 28) : wxRect(p.x, barTop, p.w, 30);
     dc.SetPen(*wxTRANSPARENT_PEN);
     dc.SetBrush(wxBrush(kInfoStrip));
     dc.DrawRoundedRectangle(strip, 4);

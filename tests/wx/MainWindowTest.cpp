@@ -261,10 +261,12 @@ TEST(MainWindowScroll, BarsAndMessagesOfAZoomedPicture) {
   const int paints = f->PaintCount();
   Pump(100);
   EXPECT_GT(f->PaintCount(), paints);
-  // Back to 100 %: the picture fits its width no more than before, offsets follow the fraction.
-  f.Command(32901);
+  // Down to 50 %: 300 x 200 fits the 426 x 268 pane, so both bars go and the offsets reset.
+  f.Command(32902);
   Pump(50);
   EXPECT_FALSE(f->View(0).bVScroll);
+  EXPECT_FALSE(f->View(0).bHScroll);
+  EXPECT_EQ(f->View(0).nScrollX, 0);
   EXPECT_EQ(f->View(0).nScrollY, 0);
   EXPECT_FALSE(f->ScrollBar(ids::kVScroll1)->IsShown());
   // Preview bars move the GL view's pan.
