@@ -1,0 +1,177 @@
+// CMainMorphDlg: the main window. It owns the open project, the three panes with their zoom
+// and scroll state, the preview view and the skinned controls, and turns menu commands,
+// button clicks, scroll messages and timers into calls of the project core and the pane
+// arithmetic. Painting happens on one child canvas that fills the client area.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include <wx/bitmap.h>
+#include <wx/frame.h>
+#include <wx/menu.h>
+#include <wx/scrolbar.h>
+#include <wx/timer.h>
+
+#include "app/AppConfig.h"
+#include "core/AppFolders.h"
+#include "core/MorphProject.h"
+#include "editor/PaneComposer.h"
+#include "editor/PaneGeometry.h"
+#include "ui/wx/SkinButton.h"
+#include "ui/wx/SkinSlider.h"
+
+class CGLView;
+class wxDC;
+
+struct MainWindowOptions {
+  AppFolderInputs folders;  // where config.ini, samples/ and help/ are looked up
+  std::string szOpenFile;   // a project named on the command line, opened at start-up
+  bool bMaximise = true;
+};
+
+class CMainMorphDlg : public wxFrame, public ISkinBackground {
+ public:
+  explicit CMainMorphDlg(const MainWindowOptions& options);
+  ~CMainMorphDlg() override;
+
+  // Start-up after the window exists: config.ini and the wizard switch.
+  void InitDialog();
+
+  // ---- operations the commands run (tests call them too) ----
+  bool LoadImageFile(int slot, const std::string& path);
+  bool OpenProjectFile(const std::string& path);
+  bool OpenSample(int nCommand);
+  bool SaveProjectFile(const std::string& path);
+  void CloseProject();
+  void ApplyOutputSize(int w, int h);
+  void SetPaneZoomCommand(int nPane, float fZoom);  // 0: best fit
+  void ZoomStepAt(int nPane, bool bZoomIn);
+  // A scroll bar message as the bar sends it (code of pane::ScrollCode, thumb position).
+  void ScrollPane(int nBarId, int nCode, int nThumb);
+
+  // ---- state, for the window's tests ----
+  MorphProject& Project() { return m_project; }
+  const pane::PaneView& View(int nPane) const { return m_view[nPane]; }
+  const pane::WindowLayout& Layout() const { return m_layout; }
+  const pane::Bounds& ImageRect(int nPane) const { return m_rcImage[nPane]; }
+  const pane::Bounds& PreviewRect() const { return m_rcPreview; }
+  CGLView* PreviewView() const { return m_viewMorph; }
+  wxWindow* Canvas() const { return m_pCanvas; }
+  wxScrollBar* ScrollBar(int nBarId) const;
+  CSkinButton* Button(int nId) const;
+  bool WizardRequested() const { return m_bWizardRequested; }
+  const StartupConfig& Config() const { return m_config; }
+  int PaintCount() const { return m_nPaintCount; }
+  // The window's own image of its client area as last painted (backdrop plus panes).
+  wxBitmap RenderClientForTest();
+
+  // Key-point editing attaches here: the overlay is drawn into a pane's composed picture
+  // before the blit, the mouse handler gets clicks the zoom tools do not take.
+  std::function<void(int nPane, PaneImage& image, const pane::PaneView& view)> m_overlay;
+  std::function<bool(wxMouseEvent& event, int nPane)> m_mouseHandler;
+  // Playback attaches here: play, frame steps and frame-count commands (true: handled).
+  std::function<bool(int nCommand)> m_playbackHandler;
+
+  // ISkinBackground
+  wxBitmap CaptureBackground(const wxRect& rect) override;
+
+ private:
+  // Construction.
+  void CreateMenus();
+  void CreateControls();
+  wxMenu* MakeZoomMenu(int nPane) const;
+
+  // Layout and painting.
+  void OnCanvasPaint(wxPaintEvent& event);
+  void OnCanvasLeftDown(wxMouseEvent& event);
+  void OnCanvasMouse(wxMouseEvent& event);
+  void LayoutPass();
+  void ComposeBackdrop();
+  void PlaceButtonGroups();
+  void LayoutInfoBars();
+  void PaintImagePane(wxDC& dc, int nPane);
+  void UpdateImagePane(int nPane);
+  void UpdatePreviewPane();
+  void PlaceScrollBar(int nBarId, const pane::Rect& rc, int pos, int page, int max);
+  void InvalidatePane(int nPane);
+  int PaneOfPoint(int x, int y) const;
+
+  // Project flow.
+  void FitLoadedPane(int nPane);
+  void EnterReadyState(int nTimerId);
+  void EnableProjectCommands(bool bEnable);
+  void EnableButtonGroups(bool bEnable);
+  void SelectTool(int nTool);
+  void UpdateCheckMarks();
+  void PreviewSetup(bool bDrawNow);
+  void RedrawPreview();
+  void ShowResult(const CommandResult& result);
+  void CommandNotYetAvailable(const wxString& what);
+  std::string SamplesFolder() const;
+  std::string HelpPage() const;
+
+  // Event handlers.
+  void OnClose(wxCloseEvent& event);
+  void OnCharHook(wxKeyEvent& event);
+  void OnExit(wxCommandEvent& event);
+  void OnOpenProject(wxCommandEvent& event);
+  void OnSample(wxCommandEvent& event);
+  void OnCloseProject(wxCommandEvent& event);
+  void OnSaveProject(wxCommandEvent& event);
+  void OnLoadImage1(wxCommandEvent& event);
+  void OnLoadImage2(wxCommandEvent& event);
+  void OnShowTriangles(wxCommandEvent& event);
+  void OnOutputSize(wxCommandEvent& event);
+  void OnMorphType(wxCommandEvent& event);
+  void OnZoomMenu(wxCommandEvent& event);
+  void OnTool(wxCommandEvent& event);
+  void OnLaterDialog(wxCommandEvent& event);
+  void OnPlayback(wxCommandEvent& event);
+  void OnHelp(wxCommandEvent& event);
+  void OnAbout(wxCommandEvent& event);
+  void OnScroll(wxScrollEvent& event);
+  void OnTimerRedraw(wxTimerEvent& event);
+  void OnTimerOpenSetup(wxTimerEvent& event);
+  void OnTimerLoadSetup(wxTimerEvent& event);
+
+  MainWindowOptions m_options;
+  StartupConfig m_config;
+  bool m_bWizardRequested = false;
+
+  MorphProject m_project;
+  std::array<pane::PaneView, 3> m_view;
+  pane::WindowLayout m_layout;
+  std::array<pane::Bounds, 2> m_rcImage;
+  pane::Bounds m_rcPreview;
+  std::array<PaneImage, 2> m_paneImage;
+  bool m_bRedrawImages = true;
+  bool m_bFullRepaint = true;
+  int m_nPaintCount = 0;
+
+  wxWindow* m_pCanvas = nullptr;
+  CGLView* m_viewMorph = nullptr;
+  wxBitmap m_bmpBackdrop;  // background and skin frames at the current client size
+  std::array<wxBitmap, 16> m_skin;  // pictures 249..264 (missing ones stay invalid)
+
+  std::array<CSkinPicButton*, 6> m_btnTool{};
+  std::array<CSkinPicButton*, 5> m_btnPlay{};    // 1003, 1013, 1014, 1001, 1
+  std::array<CSkinPicButton*, 6> m_btnOutput{};  // 1018, 1040, 1035, 1036, 1037, 1038
+  CSkinPicButton* m_btnLoad1 = nullptr;
+  CSkinButton* m_btnLoad2 = nullptr;
+  std::array<CSkinButton*, 2> m_btnZoom{}, m_btnSize{}, m_btnPosition{}, m_btnPath{};
+  CSkinButton* m_btnSize3 = nullptr;
+  CSkinButton* m_btnZoom3 = nullptr;
+  CSkinButton* m_btnCurFrame = nullptr;
+  CSkinButton* m_btnFrameCount = nullptr;
+  CSkinButton* m_btnMoreFrames = nullptr;
+  CSkinButton* m_btnFewerFrames = nullptr;
+  CSkinSlider* m_sliderFrame = nullptr;
+  std::array<wxScrollBar*, 6> m_scroll{};  // 1015, 1016, 1033, 1021, 1034, 1022
+
+  wxTimer m_timerRedraw, m_timerOpenSetup, m_timerLoadSetup;
+
+  wxDECLARE_EVENT_TABLE();
+};

@@ -1,0 +1,56 @@
+#include "app/wx/MorphApp.h"
+
+#include <clocale>
+
+#include <wx/image.h>
+#include <wx/uilocale.h>
+#include <wx/utils.h>
+
+#include "app/wx/MainMorphDlg.h"
+#include "app/wx/UiHooks.h"
+#include "core/AppFolders.h"
+#include "core/ProjectFile.h"
+
+#if defined(KESTRELLE_HAVE_ART) && __has_include("art/Artwork.h")
+#include "art/Artwork.h"
+#define KESTRELLE_REGISTER_ART 1
+#endif
+
+bool AcquireSingleInstance(wxSingleInstanceChecker& checker, const wxString& name) {
+  if (!checker.Create(name) || checker.IsAnotherRunning()) {
+    uihooks::ShowMessage("Application already has run!", "Warning", wxOK | wxICON_WARNING);
+    return false;
+  }
+  return true;
+}
+
+wxString InstanceName() { return "kestrelle-" + wxGetUserId(); }
+
+void InitialiseWindowSystem() {
+  // UTF-8 text everywhere; the program starts in the "C" locale otherwise.
+  if (!wxUILocale::UseDefault()) std::setlocale(LC_CTYPE, "C.UTF-8");
+  wxInitAllImageHandlers();
+#ifdef KESTRELLE_REGISTER_ART
+  RegisterArtwork();
+#endif
+}
+
+std::string CMorphApp::s_szOpenFile;
+
+bool CMorphApp::OnInit() {
+  InitialiseWindowSystem();
+  m_pChecker = std::make_unique<wxSingleInstanceChecker>();
+  if (!AcquireSingleInstance(*m_pChecker, InstanceName())) return false;
+  MainWindowOptions options;
+  options.folders = CurrentAppFolders();
+  options.szOpenFile = s_szOpenFile;
+  auto* frame = new CMainMorphDlg(options);
+  SetTopWindow(frame);
+  frame->InitDialog();
+  return true;
+}
+
+int CMorphApp::OnExit() {
+  m_pChecker.reset();
+  return wxApp::OnExit();
+}
