@@ -14,16 +14,9 @@ extern "C" {
 
 #include "GifReference.h"
 #include "core/ProjectFile.h"
-#include "support/TestSupport.h"
+#include "support/CliFixture.h"
 
 namespace {
-
-std::vector<std::string> FilesIn(const std::string& dir) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(dir)) names.push_back(entry.path().filename());
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 // Video packets and codec of an AVI file's video stream.
 std::pair<int, std::string> AviFramesAndCodec(const std::string& path) {
@@ -51,27 +44,10 @@ int SwfFrameCount(const std::vector<uint8_t>& b) {
   return b.size() < at + 2 ? -1 : b[at] | (b[at + 1] << 8);
 }
 
-class CliExportTest : public ::testing::Test {
+// The shared project; the outputs go to a folder of their own so listings show only them.
+class CliExportTest : public CliProjectTest {
  protected:
-  void SetUp() override {
-    const std::string image1 = m_project.File("one.png"), image2 = m_project.File("two.png");
-    ASSERT_TRUE(MakePatternPicture(48, 36, 1).Save(image1, PICTURE_PNG));
-    ASSERT_TRUE(MakePatternPicture(48, 36, 4).Save(image2, PICTURE_PNG));
-    MorphProject project;
-    ASSERT_TRUE(project.LoadImage1(image1));
-    ASSERT_TRUE(project.LoadImage2(image2));
-    int vnum = -1;
-    ASSERT_TRUE(project.AddPairAt(1, 20, 12, &vnum));
-    ASSERT_TRUE(project.MovePoint(2, vnum, 30.0, 20.0));
-    m_szProject = m_project.File("p.fmph");
-    ASSERT_TRUE(SaveProject(project, m_szProject));
-  }
-  CliResult Render(const std::string& out, const std::string& extra = "--frames 3 --size 40x30") {
-    return RunCli("render '" + m_szProject + "' -o '" + out + "' " + extra);
-  }
-
-  TempDir m_project, m_out;
-  std::string m_szProject;
+  TempDir m_out;
 };
 
 }  // namespace
@@ -97,14 +73,14 @@ TEST_F(CliExportTest, ExtensionChoosesTheKindOfOutput) {
   ASSERT_EQ(r.nExitCode, 0) << r.szOutput;
   r = Render(m_out.File("one.bmp"), "--frames 3 --frame 2 --size 40x30");
   ASSERT_EQ(r.nExitCode, 0) << r.szOutput;
-  EXPECT_EQ(FilesIn(m_out.Path()), (std::vector<std::string>{"a.avi", "a.gif", "a.swf", "one.bmp", "s0.png",
+  EXPECT_EQ(FolderEntries(m_out.Path()), (std::vector<std::string>{"a.avi", "a.gif", "a.swf", "one.bmp", "s0.png",
                                                               "s1.png", "s2.png", "s3.png"}));
 }
 
 TEST_F(CliExportTest, HtmlPageGetsTheShippedTemplateAndItsMovie) {
   const CliResult r = Render(m_out.File("page.html"));
   ASSERT_EQ(r.nExitCode, 0) << r.szOutput;
-  EXPECT_EQ(FilesIn(m_out.Path()), (std::vector<std::string>{"output.swf", "page.html"}));
+  EXPECT_EQ(FolderEntries(m_out.Path()), (std::vector<std::string>{"output.swf", "page.html"}));
   EXPECT_EQ(ReadFileBytes(m_out.File("page.html")), ReadFileBytes(BinDir() + "/exsample.html"));
   EXPECT_EQ(SwfFrameCount(ReadFileBytes(m_out.File("output.swf"))), 8);
 }
@@ -144,5 +120,5 @@ TEST_F(CliExportTest, FailuresExitNonZeroWithAMessage) {
   const CliResult bad = RunCli("render '" + m_out.File("none.fmph") + "' -o '" + m_out.File("x.gif") + "'");
   EXPECT_NE(bad.nExitCode, 0);
   EXPECT_FALSE(bad.szOutput.empty());
-  EXPECT_TRUE(FilesIn(m_out.Path()).empty());
+  EXPECT_TRUE(FolderEntries(m_out.Path()).empty());
 }

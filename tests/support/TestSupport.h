@@ -27,6 +27,8 @@ CPicture MakeSolidPicture(int width, int height, uint8_t r, uint8_t g, uint8_t b
 // Runs the built kestrelle-cli with no standard input and collects what it printed.
 struct CliResult {
   int nExitCode = -1;    // -1 when it did not exit normally
+  int nSignal = 0;       // the signal that ended it, 0 when none (background runs only)
+  bool bTimedOut = false;  // killed because it ran too long (background runs only)
   std::string szOut;     // standard output
   std::string szErr;     // standard error
   std::string szOutput;  // both, output first

@@ -10,26 +10,14 @@
 #include "core/ProjectFile.h"
 #include "output/FrameImage.h"
 #include "render/ProjectFrame.h"
-#include "support/TestSupport.h"
+#include "support/CliFixture.h"
 
 namespace {
 
-class CliRenderTest : public ::testing::Test {
+class CliRenderTest : public CliProjectTest {
  protected:
-  void SetUp() override {
-    m_szImage1 = m_dir.File("one.png");
-    m_szImage2 = m_dir.File("two.png");
-    ASSERT_TRUE(MakePatternPicture(60, 40, 1).Save(m_szImage1, PICTURE_PNG));
-    ASSERT_TRUE(MakePatternPicture(48, 64, 2).Save(m_szImage2, PICTURE_PNG));
-    MorphProject project;
-    ASSERT_TRUE(project.LoadImage1(m_szImage1));
-    ASSERT_TRUE(project.LoadImage2(m_szImage2));
-    int vnum = -1;
-    ASSERT_TRUE(project.AddPairAt(1, 20, 12, &vnum));
-    ASSERT_TRUE(project.MovePoint(2, vnum, 30.0, 40.0));
-    m_szProject = m_dir.File("pair.fmph");
-    ASSERT_TRUE(SaveProject(project, m_szProject));
-  }
+  // Pictures of different sizes, so the default output size must come from image1.
+  void SetUp() override { MakeProject(60, 40, 48, 64, 30.0, 40.0); }
 
   // What the library renders for the saved project with the given settings.
   CPicture Expected(int nType, int nFrameCount, int nFrame, int nWidth, int nHeight) {
@@ -62,9 +50,6 @@ class CliRenderTest : public ::testing::Test {
       }
     EXPECT_EQ(nDiffer, 0);
   }
-
-  TempDir m_dir;
-  std::string m_szImage1, m_szImage2, m_szProject;
 };
 
 TEST_F(CliRenderTest, DefaultsRenderTheMiddleFrameAtImage1Size) {

@@ -1,0 +1,147 @@
+#include "support/CliFixture.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include "core/ProjectFile.h"
+
+bool BuiltWithAddressSanitizer() {
+#if defined(__SANITIZE_ADDRESS__)
+  return true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+  return true;
+#else
+  return false;
+#endif
+#else
+  return false;
+#endif
+}
+
+CCliProcess::~CCliProcess() {
+  if (m_pid > 0 && !m_bReaped) {
+    ::kill(m_pid, SIGKILL);
+    Reap(true);
+  }
+}
+
+bool CCliProcess::Start(const std::vector<std::string>& args, const CliLimits& limits) {
+  const std::string exe = BinDir() + "/kestrelle-cli";
+  const std::string out = m_capture.File("stdout"), err = m_capture.File("stderr");
+  std::vector<std::string> argv = {exe};
+  argv.insert(argv.end(), args.begin(), args.end());
+  std::vector<char*> cargv;
+  for (std::string& a : argv) cargv.push_back(a.data());
+  cargv.push_back(nullptr);
+
+  const pid_t pid = ::fork();
+  if (pid < 0) return false;
+  if (pid == 0) {
+    // Only async-signal-safe calls until exec.
+    const int in = ::open("/dev/null", O_RDONLY);
+    const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (in < 0 || o < 0 || e < 0) ::_exit(126);
+    ::dup2(in, 0);
+    ::dup2(o, 1);
+    ::dup2(e, 2);
+    if (limits.nFileSize >= 0) {
+      const rlimit r{rlim_t(limits.nFileSize), rlim_t(limits.nFileSize)};
+      if (::setrlimit(RLIMIT_FSIZE, &r) != 0) ::_exit(126);
+    }
+    if (limits.nAddressSpace >= 0) {
+      const rlimit r{rlim_t(limits.nAddressSpace), rlim_t(limits.nAddressSpace)};
+      if (::setrlimit(RLIMIT_AS, &r) != 0) ::_exit(126);
+    }
+    if (!limits.szTempDir.empty()) ::setenv("TMPDIR", limits.szTempDir.c_str(), 1);
+    ::execv(cargv[0], cargv.data());
+    ::_exit(127);
+  }
+  m_pid = pid;
+  m_bReaped = false;
+  return true;
+}
+
+bool CCliProcess::Reap(bool bBlock) {
+  if (m_pid <= 0 || m_bReaped) return m_bReaped;
+  int status = 0;
+  pid_t r;
+  do {
+    r = ::waitpid(m_pid, &status, bBlock ? 0 : WNOHANG);
+  } while (r < 0 && errno == EINTR);
+  if (r == m_pid) {
+    m_nStatus = status;
+    m_bReaped = true;
+  }
+  return m_bReaped;
+}
+
+bool CCliProcess::IsRunning() { return m_pid > 0 && !Reap(false); }
+
+void CCliProcess::Signal(int nSignal) {
+  if (IsRunning()) ::kill(m_pid, nSignal);
+}
+
+CliResult CCliProcess::Wait(double nSeconds) {
+  CliResult result;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(nSeconds);
+  while (IsRunning() && std::chrono::steady_clock::now() < end)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  if (IsRunning()) {
+    result.bTimedOut = true;
+    ::kill(m_pid, SIGKILL);
+  }
+  Reap(true);
+  if (m_bReaped) {
+    if (WIFEXITED(m_nStatus)) result.nExitCode = WEXITSTATUS(m_nStatus);
+    if (WIFSIGNALED(m_nStatus)) result.nSignal = WTERMSIG(m_nStatus);
+  }
+  const auto out = ReadFileBytes(m_capture.File("stdout")), err = ReadFileBytes(m_capture.File("stderr"));
+  result.szOut.assign(out.begin(), out.end());
+  result.szErr.assign(err.begin(), err.end());
+  result.szOutput = result.szOut + result.szErr;
+  return result;
+}
+
+CliResult RunCliLimited(const std::vector<std::string>& args, const CliLimits& limits, double nSeconds) {
+  CCliProcess process;
+  if (!process.Start(args, limits)) return CliResult{};
+  return process.Wait(nSeconds);
+}
+
+std::vector<std::string> FolderEntries(const std::string& szFolder) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(szFolder, ec)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void CliProjectTest::MakeProject(int w1, int h1, int w2, int h2, double x2, double y2) {
+  m_szImage1 = m_dir.File("one.png");
+  m_szImage2 = m_dir.File("two.png");
+  ASSERT_TRUE(MakePatternPicture(w1, h1, 1).Save(m_szImage1, PICTURE_PNG));
+  ASSERT_TRUE(MakePatternPicture(w2, h2, 4).Save(m_szImage2, PICTURE_PNG));
+  MorphProject project;
+  ASSERT_TRUE(project.LoadImage1(m_szImage1));
+  ASSERT_TRUE(project.LoadImage2(m_szImage2));
+  int vnum = -1;
+  ASSERT_TRUE(project.AddPairAt(1, 20, 12, &vnum));
+  ASSERT_TRUE(project.MovePoint(2, vnum, x2, y2));
+  m_szProject = m_dir.File("p.fmph");
+  ASSERT_TRUE(SaveProject(project, m_szProject));
+}
+
+CliResult CliProjectTest::Render(const std::string& szOut, const std::string& szExtra) {
+  return RunCli("render " + ShellQuote(m_szProject) + " -o " + ShellQuote(szOut) + " " + szExtra);
+}
