@@ -40,6 +40,12 @@ std::string ShellQuote(const std::string& text);
 // Any shell command line, with no standard input; the same result record.
 CliResult RunCommand(const std::string& commandLine);
 
+// Decodes the bytes in a child process whose address space may grow by only nHeadroom bytes,
+// so a decoder that allocates what a header claims before checking the body gets no memory.
+// Returns "" when the picture decoded, else its error text, or "signal N" when the child died.
+// Under the address sanitizer (which cannot start under such a limit) it decodes in process.
+std::string DecodeErrorWithLittleMemory(const std::vector<uint8_t>& bytes, int type, size_t nHeadroom = 48u << 20);
+
 // Folder of the built executables and the data beside them.
 std::string BinDir();
 std::string SourceDir();
