@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <thread>
 
@@ -43,11 +44,19 @@ bool CCliProcess::Start(const std::vector<std::string>& args, const CliLimits& l
   std::vector<char*> cargv;
   for (std::string& a : argv) cargv.push_back(a.data());
   cargv.push_back(nullptr);
+  // The environment is made before fork: the test process may run threads (the renderer's),
+  // so the child keeps to async-signal-safe calls until exec.
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e)
+    if (limits.szTempDir.empty() || std::strncmp(*e, "TMPDIR=", 7) != 0) env.emplace_back(*e);
+  if (!limits.szTempDir.empty()) env.push_back("TMPDIR=" + limits.szTempDir);
+  std::vector<char*> cenv;
+  for (std::string& e : env) cenv.push_back(e.data());
+  cenv.push_back(nullptr);
 
   const pid_t pid = ::fork();
   if (pid < 0) return false;
   if (pid == 0) {
-    // Only async-signal-safe calls until exec.
     const int in = ::open("/dev/null", O_RDONLY);
     const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -63,8 +72,7 @@ bool CCliProcess::Start(const std::vector<std::string>& args, const CliLimits& l
       const rlimit r{rlim_t(limits.nAddressSpace), rlim_t(limits.nAddressSpace)};
       if (::setrlimit(RLIMIT_AS, &r) != 0) ::_exit(126);
     }
-    if (!limits.szTempDir.empty()) ::setenv("TMPDIR", limits.szTempDir.c_str(), 1);
-    ::execv(cargv[0], cargv.data());
+    ::execve(cargv[0], cargv.data(), cenv.data());
     ::_exit(127);
   }
   m_pid = pid;
