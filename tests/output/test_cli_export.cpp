@@ -8,34 +8,25 @@
 #include <filesystem>
 #include <string>
 
-extern "C" {
-#include <libavformat/avformat.h>
-}
-
-#include "GifReference.h"
+#include "support/AviProbe.h"
+#include "support/CliProject.h"
+#include "support/GifReference.h"
 #include "core/ProjectFile.h"
-#include "support/CliFixture.h"
+#include "support/TestSupport.h"
 
 namespace {
 
+std::vector<std::string> FilesIn(const std::string& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 // Video packets and codec of an AVI file's video stream.
 std::pair<int, std::string> AviFramesAndCodec(const std::string& path) {
-  AVFormatContext* ctx = nullptr;
-  if (avformat_open_input(&ctx, path.c_str(), nullptr, nullptr) < 0) return {-1, ""};
-  int count = 0;
-  std::string codec;
-  if (avformat_find_stream_info(ctx, nullptr) >= 0) {
-    const int video = av_find_best_stream(ctx, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-    if (video >= 0) codec = avcodec_get_name(ctx->streams[video]->codecpar->codec_id);
-    AVPacket* pkt = av_packet_alloc();
-    while (av_read_frame(ctx, pkt) >= 0) {
-      if (pkt->stream_index == video) ++count;
-      av_packet_unref(pkt);
-    }
-    av_packet_free(&pkt);
-  }
-  avformat_close_input(&ctx);
-  return {count, codec};
+  const AviProbe avi = ProbeAvi(path);
+  return {avi.nPackets, avi.szCodec};
 }
 
 int SwfFrameCount(const std::vector<uint8_t>& b) {
@@ -44,9 +35,13 @@ int SwfFrameCount(const std::vector<uint8_t>& b) {
   return b.size() < at + 2 ? -1 : b[at] | (b[at + 1] << 8);
 }
 
-// The shared project; the outputs go to a folder of their own so listings show only them.
 class CliExportTest : public CliProjectTest {
  protected:
+  void SetUp() override { MakeProject(CliProjectSpec()); }
+  CliResult Render(const std::string& out, const std::string& extra = "--frames 3 --size 40x30") {
+    return CliProjectTest::Render(out, extra);
+  }
+
   TempDir m_out;
 };
 
@@ -73,14 +68,14 @@ TEST_F(CliExportTest, ExtensionChoosesTheKindOfOutput) {
   ASSERT_EQ(r.nExitCode, 0) << r.szOutput;
   r = Render(m_out.File("one.bmp"), "--frames 3 --frame 2 --size 40x30");
   ASSERT_EQ(r.nExitCode, 0) << r.szOutput;
-  EXPECT_EQ(FolderEntries(m_out.Path()), (std::vector<std::string>{"a.avi", "a.gif", "a.swf", "one.bmp", "s0.png",
+  EXPECT_EQ(FilesIn(m_out.Path()), (std::vector<std::string>{"a.avi", "a.gif", "a.swf", "one.bmp", "s0.png",
                                                               "s1.png", "s2.png", "s3.png"}));
 }
 
 TEST_F(CliExportTest, HtmlPageGetsTheShippedTemplateAndItsMovie) {
   const CliResult r = Render(m_out.File("page.html"));
   ASSERT_EQ(r.nExitCode, 0) << r.szOutput;
-  EXPECT_EQ(FolderEntries(m_out.Path()), (std::vector<std::string>{"output.swf", "page.html"}));
+  EXPECT_EQ(FilesIn(m_out.Path()), (std::vector<std::string>{"output.swf", "page.html"}));
   EXPECT_EQ(ReadFileBytes(m_out.File("page.html")), ReadFileBytes(BinDir() + "/exsample.html"));
   EXPECT_EQ(SwfFrameCount(ReadFileBytes(m_out.File("output.swf"))), 8);
 }
@@ -120,5 +115,5 @@ TEST_F(CliExportTest, FailuresExitNonZeroWithAMessage) {
   const CliResult bad = RunCli("render '" + m_out.File("none.fmph") + "' -o '" + m_out.File("x.gif") + "'");
   EXPECT_NE(bad.nExitCode, 0);
   EXPECT_FALSE(bad.szOutput.empty());
-  EXPECT_TRUE(FolderEntries(m_out.Path()).empty());
+  EXPECT_TRUE(FilesIn(m_out.Path()).empty());
 }

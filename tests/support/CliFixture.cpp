@@ -13,7 +13,6 @@
 #include <filesystem>
 #include <thread>
 
-#include "core/ProjectFile.h"
 
 bool BuiltWithAddressSanitizer() {
 #if defined(__SANITIZE_ADDRESS__)
@@ -133,23 +132,4 @@ std::vector<std::string> FolderEntries(const std::string& szFolder) {
   for (const auto& entry : std::filesystem::directory_iterator(szFolder, ec)) names.push_back(entry.path().filename());
   std::sort(names.begin(), names.end());
   return names;
-}
-
-void CliProjectTest::MakeProject(int w1, int h1, int w2, int h2, double x2, double y2) {
-  m_szImage1 = m_dir.File("one.png");
-  m_szImage2 = m_dir.File("two.png");
-  ASSERT_TRUE(MakePatternPicture(w1, h1, 1).Save(m_szImage1, PICTURE_PNG));
-  ASSERT_TRUE(MakePatternPicture(w2, h2, 4).Save(m_szImage2, PICTURE_PNG));
-  MorphProject project;
-  ASSERT_TRUE(project.LoadImage1(m_szImage1));
-  ASSERT_TRUE(project.LoadImage2(m_szImage2));
-  int vnum = -1;
-  ASSERT_TRUE(project.AddPairAt(1, 20, 12, &vnum));
-  ASSERT_TRUE(project.MovePoint(2, vnum, x2, y2));
-  m_szProject = m_dir.File("p.fmph");
-  ASSERT_TRUE(SaveProject(project, m_szProject));
-}
-
-CliResult CliProjectTest::Render(const std::string& szOut, const std::string& szExtra) {
-  return RunCli("render " + ShellQuote(m_szProject) + " -o " + ShellQuote(szOut) + " " + szExtra);
 }

@@ -1,5 +1,5 @@
-// The command-line tool under test: a saved project to drive it with, and a way to run it
-// under resource limits or in the background (for signals and races).
+// The command-line tool under test, run under resource limits or in the background (for
+// signals and races); CliProject.h holds the project to drive it with.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/CliProject.h"
 #include "support/TestSupport.h"
 
 // Limits and surroundings of one kestrelle-cli process.
@@ -52,18 +53,3 @@ CliResult RunCliLimited(const std::vector<std::string>& args, const CliLimits& l
 
 // Names in a folder, sorted.
 std::vector<std::string> FolderEntries(const std::string& szFolder);
-
-// A project of two pattern pictures with one point pair, saved in its own temporary folder,
-// for the tests that drive kestrelle-cli. The default is two 48 x 36 pictures.
-class CliProjectTest : public ::testing::Test {
- protected:
-  void SetUp() override { MakeProject(48, 36, 48, 36, 30.0, 20.0); }
-  // Saves image1 (w1 x h1) and image2 (w2 x h2) as PNG and a project joining them, with the
-  // pair at (20, 12) in image1 and (x2, y2) in image2.
-  void MakeProject(int w1, int h1, int w2, int h2, double x2, double y2);
-  // `render PROJECT -o OUT EXTRA...` (EXTRA is shell text).
-  CliResult Render(const std::string& szOut, const std::string& szExtra = "--frames 3 --size 40x30");
-
-  TempDir m_dir;
-  std::string m_szImage1, m_szImage2, m_szProject;
-};

@@ -10,14 +10,24 @@
 #include "core/ProjectFile.h"
 #include "output/FrameImage.h"
 #include "render/ProjectFrame.h"
-#include "support/CliFixture.h"
+#include "support/CliProject.h"
+#include "support/TestSupport.h"
 
 namespace {
 
 class CliRenderTest : public CliProjectTest {
  protected:
-  // Pictures of different sizes, so the default output size must come from image1.
-  void SetUp() override { MakeProject(60, 40, 48, 64, 30.0, 40.0); }
+  void SetUp() override {
+    CliProjectSpec spec;
+    spec.nWidth1 = 60;
+    spec.nHeight1 = 40;
+    spec.nWidth2 = 48;
+    spec.nHeight2 = 64;
+    spec.nSeed2 = 2;
+    spec.y2 = 40;
+    spec.szName = "pair.fmph";
+    MakeProject(spec);
+  }
 
   // What the library renders for the saved project with the given settings.
   CPicture Expected(int nType, int nFrameCount, int nFrame, int nWidth, int nHeight) {
@@ -50,6 +60,7 @@ class CliRenderTest : public CliProjectTest {
       }
     EXPECT_EQ(nDiffer, 0);
   }
+
 };
 
 TEST_F(CliRenderTest, DefaultsRenderTheMiddleFrameAtImage1Size) {
