@@ -115,7 +115,11 @@ CommandResult ReadProject(MorphProject& project, const std::string& fileName,
     paths[k] = samplesDir.empty() ? LocatePicture(stored[k], fileName)
                                   : samplesDir + "/" + FileNamePart(stored[k]);
     if (paths[k].size() > MorphProject::kMaxPathBytes) return CommandResult::Fail(ProjectText::kPathTooLong);
-    if (!FileExists(paths[k])) return CommandResult::Fail(OpenImageError(paths[k]));
+    if (!FileExists(paths[k])) {
+      std::string why;
+      IsReadableRegularFile(paths[k], &why);
+      return CommandResult::Fail(OpenImageError(paths[k]), why.empty() ? why : "(" + why + ")");
+    }
   }
 
   // The reader uses the second count. A count outside 1..128 pairs cannot come from a

@@ -75,11 +75,46 @@ void DecodeRle(CPicture& pic, const uint8_t* p, size_t n, bool bRle4) {
   }
 }
 
+// Walks a run-length stream without writing anything and says whether it describes the
+// picture: it must reach the last row or close itself with an end-of-bitmap marker. A stream
+// that simply stops early is a cut file, found before the rows are allocated.
+bool RleStreamReachesTheEnd(const uint8_t* p, size_t n, int64_t w, int64_t h, bool bRle4) {
+  int64_t x = 0, y = 0;
+  size_t i = 0;
+  while (y < h) {
+    if (i + 1 >= n) return false;
+    const uint8_t count = p[i], value = p[i + 1];
+    i += 2;
+    if (count > 0) {
+      x += count;
+    } else if (value == 0) {
+      x = 0;
+      ++y;
+    } else if (value == 1) {
+      return true;
+    } else if (value == 2) {
+      if (i + 1 >= n) return false;
+      x += p[i];
+      y += p[i + 1];
+      i += 2;
+    } else {
+      const size_t bytes = bRle4 ? (size_t(value) + 1) / 2 : value;
+      if (i + bytes > n) return false;
+      x += value;
+      i += bytes + (bytes & 1);
+    }
+    // A run past the last pixel of the last row finishes the picture too.
+    if (y == h - 1 && x >= w) return true;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool DecodeDib(CPicture& pic, const uint8_t* data, size_t size, size_t headerPos, size_t pixelPos,
                bool bIcon, DibLayout* pLayout, std::string& err) {
   const char* const kNotBmp = "Not a BMP";
+  const char* const kTruncated = "BMP file is truncated";
   CByteReader in(data, size);
   if (!in.Seek(headerPos) || in.Left() < 4) return err = kNotBmp, false;
   const uint32_t headerSize = in.U32();
@@ -138,7 +173,7 @@ bool DecodeDib(CPicture& pic, const uint8_t* data, size_t size, size_t headerPos
     masks[0] = in.U32();
     masks[1] = in.U32();
     masks[2] = in.U32();
-    if (in.Failed()) return err = "BMP file is truncated", false;
+    if (in.Failed()) return err = kTruncated, false;
   }
   if (compression != kBiBitfields) {
     if (bits == 16) {
@@ -156,7 +191,7 @@ bool DecodeDib(CPicture& pic, const uint8_t* data, size_t size, size_t headerPos
     nColors = (clrUsed == 0 || clrUsed > maxColors) ? maxColors : clrUsed;
     const size_t entry = core ? 3 : 4;
     const uint8_t* p = in.Take(nColors * entry);
-    if (!p) return err = "BMP file is truncated", false;
+    if (!p) return err = kTruncated, false;
     for (uint32_t i = 0; i < nColors; ++i) {
       palette[i].rgbBlue = p[i * entry];
       palette[i].rgbGreen = p[i * entry + 1];
@@ -171,7 +206,9 @@ bool DecodeDib(CPicture& pic, const uint8_t* data, size_t size, size_t headerPos
   const uint64_t rowBytes = (rowBits + 7) / 8;
   const size_t available = size - pixelPos;
   const bool rle = compression == kBiRle8 || compression == kBiRle4;
-  if (!rle && stride * uint64_t(height - 1) + rowBytes > available) return err = "BMP file is truncated", false;
+  if (!rle && stride * uint64_t(height - 1) + rowBytes > available) return err = kTruncated, false;
+  if (rle && !RleStreamReachesTheEnd(data + pixelPos, available, width, height, compression == kBiRle4))
+    return err = kTruncated, false;
 
   if (!pic.Create(static_cast<int>(width), static_cast<int>(height), bits <= 8 ? static_cast<int>(bits) : 24,
                   PICTURE_BMP)) {

@@ -223,11 +223,16 @@ bool DecodeGif(CPicture& pic, const uint8_t* data, size_t size) {
     if (minCodeSize < 2 || minCodeSize > 8) return Fail(pic, "GIF: corrupt image data");
     std::vector<uint8_t> codes;
     if (!ReadSubBlocks(in, &codes)) return Fail(pic, kTruncated);
-    // Each code adds at most one pixel to the longest string so far, which bounds what a
-    // stream of this length can hold; refuse sizes it cannot fill before allocating them.
+    // Each code adds at most one pixel to the longest string so far, and no string is longer
+    // than the 4096 entries of the table, which bounds what a stream of this length can hold;
+    // refuse sizes it cannot fill before allocating them.
     const uint64_t maxCodes = uint64_t(codes.size()) * 8 / uint64_t(minCodeSize + 1) + 1;
+    constexpr uint64_t kLongestString = 4096;
+    const uint64_t maxPixels = maxCodes <= kLongestString
+                                   ? maxCodes * (maxCodes + 1) / 2
+                                   : kLongestString * (kLongestString + 1) / 2 + (maxCodes - kLongestString) * kLongestString;
     const uint64_t pixelCount = uint64_t(w) * uint64_t(h);
-    if (pixelCount > maxCodes * (maxCodes + 1) / 2) return Fail(pic, kTruncated);
+    if (pixelCount > maxPixels) return Fail(pic, kTruncated);
 
     const int bits = colors <= 2 ? 1 : (colors <= 16 ? 4 : 8);
     if (!pic.Create(w, h, table ? bits : 8, PICTURE_GIF)) return false;

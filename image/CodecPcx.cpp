@@ -33,6 +33,8 @@ void PackLine(const uint8_t* line, size_t n, std::vector<uint8_t>& out) {
 
 bool DecodePcx(CPicture& pic, const uint8_t* data, size_t size) {
   const char* const kCantRead = "Can't read PCX image";
+  // Its one text for every unreadable file, a cut one included.
+  const char* const kTruncated = kCantRead;
   if (!data || size < kHeaderBytes) return Fail(pic, kCantRead);
   const uint8_t manufacturer = data[0], version = data[1], encoding = data[2], bpp = data[3];
   const int xmin = Le16(data + 4), ymin = Le16(data + 6), xmax = Le16(data + 8), ymax = Le16(data + 10);
@@ -52,10 +54,15 @@ bool DecodePcx(CPicture& pic, const uint8_t* data, size_t size) {
 
   const size_t lineBytes = bytesPerLine * size_t(planes);
   const size_t total = lineBytes * size_t(height);
+  // The unpacked planes and the picture are held together.
+  std::string budget;
+  if (!FitsDecodeBudget(width, height, 4, &budget)) return Fail(pic, ("PCX: " + budget).c_str());
+  if (uint64_t(total) + uint64_t(width) * uint64_t(height) * 4 > uint64_t(kDecodeByteBudget))
+    return Fail(pic, "PCX: the stored lines need more memory than a picture may use");
   const size_t body = size - kHeaderBytes;
   // A run covers at most 63 bytes in two bytes of file.
   if ((encoding == 1 && body < (total + 62) / 63 * 2) || (encoding == 0 && body < total))
-    return Fail(pic, kCantRead);
+    return Fail(pic, kTruncated);
 
   std::vector<uint8_t> raw(total);
   {
@@ -65,12 +72,12 @@ bool DecodePcx(CPicture& pic, const uint8_t* data, size_t size) {
       std::memcpy(raw.data(), p, total);
     } else {
       while (o < total) {
-        if (i >= body) return Fail(pic, kCantRead);
+        if (i >= body) return Fail(pic, kTruncated);
         uint8_t c = p[i++];
         size_t run = 1;
         if ((c & 0xC0) == 0xC0) {
           run = c & 0x3F;
-          if (i >= body) return Fail(pic, kCantRead);
+          if (i >= body) return Fail(pic, kTruncated);
           c = p[i++];
         }
         run = std::min(run, total - o);

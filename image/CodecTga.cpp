@@ -35,6 +35,7 @@ RgbQuad ReadColor(const uint8_t* p, int bits) {
 
 bool DecodeTga(CPicture& pic, const uint8_t* data, size_t size) {
   const char* const kNotTga = "Not a TGA";
+  const char* const kTruncated = "TGA file is truncated";
   if (!data || size < 18) return Fail(pic, kNotTga);
   const int idLength = data[0];
   const int mapType = data[1];
@@ -64,7 +65,7 @@ bool DecodeTga(CPicture& pic, const uint8_t* data, size_t size) {
   if (mapType == 1) {
     const size_t entryBytes = size_t(mapBits + 7) / 8;
     const uint8_t* map = in.Take(entryBytes * size_t(mapLength));
-    if (!map) return Fail(pic, kNotTga);
+    if (!map) return Fail(pic, kTruncated);
     if (baseType == 1) {
       if (mapFirst + mapLength > 256) return Fail(pic, "TGA: colour map too large");
       for (int i = 0; i < mapLength; ++i) {
@@ -76,9 +77,14 @@ bool DecodeTga(CPicture& pic, const uint8_t* data, size_t size) {
 
   const size_t pixelBytes = size_t(bits + 7) / 8;
   const size_t count = size_t(width) * size_t(height);
+  // The unpacked run-length data and the picture are held together.
+  std::string budget;
+  if (!FitsDecodeBudget(width, height, int64_t(rle ? pixelBytes : 0) + (baseType == 2 ? 3 : 1) + (bits == 32 ? 1 : 0),
+                        &budget))
+    return Fail(pic, ("TGA: " + budget).c_str());
   // Enough data for the picture? A run packet covers at most 128 pixels.
   const size_t minBytes = rle ? (count + 127) / 128 * (1 + pixelBytes) : count * pixelBytes;
-  if (in.Left() < minBytes) return Fail(pic, "TGA file is truncated");
+  if (in.Left() < minBytes) return Fail(pic, kTruncated);
 
   std::vector<uint8_t> raw;
   if (rle) {
@@ -89,14 +95,14 @@ bool DecodeTga(CPicture& pic, const uint8_t* data, size_t size) {
       const size_t n = std::min<size_t>((head & 0x7F) + 1, count - done);
       if (head & 0x80) {
         const uint8_t* p = in.Take(pixelBytes);
-        if (!p) return Fail(pic, "TGA file is truncated");
+        if (!p) return Fail(pic, kTruncated);
         for (size_t k = 0; k < n; ++k) std::memcpy(&raw[(done + k) * pixelBytes], p, pixelBytes);
       } else {
         const uint8_t* p = in.Take(n * pixelBytes);
-        if (!p) return Fail(pic, "TGA file is truncated");
+        if (!p) return Fail(pic, kTruncated);
         std::memcpy(&raw[done * pixelBytes], p, n * pixelBytes);
       }
-      if (in.Failed()) return Fail(pic, "TGA file is truncated");
+      if (in.Failed()) return Fail(pic, kTruncated);
       done += n;
     }
   }

@@ -205,6 +205,7 @@ bool CPicture::Encode(FILE* fp, int type) const {
   }
   std::string err;
   bool ok = false;
+  errno = 0;
   switch (type) {
     case PICTURE_BMP: ok = EncodeBmp(*this, fp, err); break;
     case PICTURE_GIF: ok = EncodeGif(*this, fp, err); break;
@@ -215,12 +216,17 @@ bool CPicture::Encode(FILE* fp, int type) const {
     case PICTURE_PCX: ok = EncodePcx(*this, fp, err); break;
     default: err = "Encode: this format can only be read"; break;
   }
+  const int nWriteError = std::ferror(fp) ? errno : 0;
   if (ok && std::ferror(fp)) {
     ok = false;
     err = "Encode: write error";
   }
-  if (!ok) SetLastError(err.empty() ? "Encode: write error" : err);
-  return ok;
+  if (ok) return true;
+  if (err.empty()) err = "Encode: write error";
+  // The system's reason (no space, file too large) says more than the encoder's own text.
+  if (nWriteError) err += std::string(": ") + std::strerror(nWriteError);
+  SetLastError(err);
+  return false;
 }
 
 bool CPicture::LoadResource(int resourceId, int type) {

@@ -120,7 +120,10 @@ bool CJpegFrameWriter::WriteFrame(const FrameBitmap& bitmap, int nFrame) {
   if (!m_folder.IsCreated()) return Fail("No folder for the temporary frames");
   CPicture picture;
   if (!GrabFrameImage(bitmap, picture, &m_szLastError)) return false;
-  return SavePicture(picture, JpegFramePath(m_folder, nFrame), PICTURE_JPEG, m_szLastError);
+  if (picture.Save(JpegFramePath(m_folder, nFrame), PICTURE_JPEG)) return true;
+  // The folder is ours and goes with the run: the user learns where, not its private name.
+  return Fail("Cannot write frame " + std::to_string(nFrame) + " of the movie in the temporary folder " +
+              TempFolderRoot() + ": " + picture.GetLastError());
 }
 
 bool CAviFrameWriter::WriteFrame(const FrameBitmap& bitmap, int) {

@@ -29,7 +29,7 @@ int RunConvert(const std::string& in, const std::string& out) {
   CPicture pic;
   if (!pic.Load(in, ImageTypeFromExtension(in)) || !pic.IsValid()) {
     const std::string& err = pic.GetLastError();
-    std::cerr << (err.empty() ? "cannot load " + in : err) << '\n';
+    std::cerr << in << ": " << (err.empty() ? std::string("cannot load the picture") : err) << '\n';
     return 1;
   }
   if (!PrepareForFormat(pic, outType)) {
@@ -39,7 +39,7 @@ int RunConvert(const std::string& in, const std::string& out) {
   // Save writes beside OUT and renames over it only once the picture is complete, so
   // even IN == OUT is safe: the picture is read whole first.
   if (!pic.Save(out, outType)) {
-    std::cerr << pic.GetLastError() << '\n';
+    std::cerr << out << ": " << pic.GetLastError() << '\n';
     return 3;
   }
   return 0;

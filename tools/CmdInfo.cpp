@@ -15,7 +15,7 @@ int RunInfo(const std::string& path) {
   CPicture pic;
   if (!pic.Load(path, ImageTypeFromExtension(path)) || !pic.IsValid()) {
     const std::string& err = pic.GetLastError();
-    std::cerr << (err.empty() ? "cannot load " + path : err) << '\n';
+    std::cerr << path << ": " << (err.empty() ? std::string("cannot load the picture") : err) << '\n';
     return 1;
   }
   nlohmann::ordered_json out;

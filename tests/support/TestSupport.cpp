@@ -6,7 +6,11 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include "support/CliFixture.h"
 
 TempDir::TempDir() : CTempFolder("kestrelle-test") {
   if (!IsCreated()) throw std::runtime_error(Error());
@@ -78,4 +82,39 @@ CliResult RunCli(const std::vector<std::string>& args) {
   std::string text;
   for (const auto& arg : args) text += (text.empty() ? "" : " ") + ShellQuote(arg);
   return RunCli(text);
+}
+
+std::string DecodeErrorWithLittleMemory(const std::vector<uint8_t>& bytes, int type, size_t nHeadroom) {
+  auto decode = [&] {
+    CPicture pic;
+    return pic.Decode(bytes.data(), bytes.size(), type) ? std::string() : pic.GetLastError();
+  };
+  if (BuiltWithAddressSanitizer()) return decode();
+  long pages = 0;
+  if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(f, "%ld", &pages) != 1) pages = 0;
+    std::fclose(f);
+  }
+  int fds[2];
+  if (pages <= 0 || ::pipe(fds) != 0) return "no child process";
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::close(fds[0]);
+    const rlim_t limit = rlim_t(pages) * rlim_t(::sysconf(_SC_PAGESIZE)) + nHeadroom;
+    const rlimit r{limit, limit};
+    ::setrlimit(RLIMIT_AS, &r);
+    const std::string text = decode();
+    if (::write(fds[1], text.data(), text.size()) < 0) ::_exit(2);
+    ::_exit(0);
+  }
+  ::close(fds[1]);
+  std::string text;
+  char buf[256];
+  ssize_t n;
+  while ((n = ::read(fds[0], buf, sizeof buf)) > 0) text.append(buf, size_t(n));
+  ::close(fds[0]);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  if (WIFSIGNALED(status)) return "signal " + std::to_string(WTERMSIG(status));
+  return text;
 }

@@ -27,6 +27,8 @@ CPicture MakeSolidPicture(int width, int height, uint8_t r, uint8_t g, uint8_t b
 // Runs the built kestrelle-cli with no standard input and collects what it printed.
 struct CliResult {
   int nExitCode = -1;    // -1 when it did not exit normally
+  int nSignal = 0;       // the signal that ended it, 0 when none (background runs only)
+  bool bTimedOut = false;  // killed because it ran too long (background runs only)
   std::string szOut;     // standard output
   std::string szErr;     // standard error
   std::string szOutput;  // both, output first
@@ -37,6 +39,12 @@ CliResult RunCli(const std::vector<std::string>& args);
 std::string ShellQuote(const std::string& text);
 // Any shell command line, with no standard input; the same result record.
 CliResult RunCommand(const std::string& commandLine);
+
+// Decodes the bytes in a child process whose address space may grow by only nHeadroom bytes,
+// so a decoder that allocates what a header claims before checking the body gets no memory.
+// Returns "" when the picture decoded, else its error text, or "signal N" when the child died.
+// Under the address sanitizer (which cannot start under such a limit) it decodes in process.
+std::string DecodeErrorWithLittleMemory(const std::vector<uint8_t>& bytes, int type, size_t nHeadroom = 48u << 20);
 
 // Folder of the built executables and the data beside them.
 std::string BinDir();
