@@ -37,9 +37,12 @@ asan: deps
 	  ctest --output-on-failure -j $(JOBS)
 
 # Builds the decoder fuzz targets with clang (build-fuzz/), writes their seeds and runs each
-# for FUZZ_TIME seconds; unbounded allocations count as findings. Crashes land in build-fuzz/findings/.
+# for FUZZ_TIME seconds; unbounded allocations count as findings. Crashes land in build-fuzz/findings/
+# and are copied to tests/data/crashers/<target>/ (named by content), where the KeptCrasher unit
+# test feeds them to the decoders: fix the decoder, commit the kept input with the fix.
 FUZZ_BUILD ?= build-fuzz
 FUZZ_TIME ?= 20
+CRASHERS ?= tests/data/crashers
 FUZZ_TARGETS = bmp gif jpeg png ico tiff tga pcx wbmp jpeg2000 plain detect
 fuzz: deps
 	cmake -S fuzz -B $(FUZZ_BUILD) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
@@ -56,7 +59,13 @@ fuzz: deps
 	    failed="$$failed $$t"; tail -n 40 $(FUZZ_BUILD)/logs/$$t.log; \
 	  else tail -n 1 $(FUZZ_BUILD)/logs/$$t.log; fi; \
 	done; \
-	if [ -n "$$failed" ]; then echo "fuzz: findings in:$$failed (inputs in $(FUZZ_BUILD)/findings/)"; exit 1; fi
+	for f in $(FUZZ_BUILD)/findings/*; do \
+	  [ -f "$$f" ] || continue; name=$$(basename "$$f"); t=$${name%%-*}; \
+	  kind=$${name#*-}; kind=$${kind%%-*}; \
+	  keep=$(CRASHERS)/$$t/$$kind-$$(sha1sum "$$f" | cut -c1-16); \
+	  if [ ! -e "$$keep" ]; then mkdir -p $(CRASHERS)/$$t; cp "$$f" "$$keep"; echo "fuzz: kept $$keep"; fi; \
+	done; \
+	if [ -n "$$failed" ]; then echo "fuzz: findings in:$$failed (inputs in $(FUZZ_BUILD)/findings/, kept in $(CRASHERS)/)"; exit 1; fi
 
 bench: build
 	./$(BUILD)/bin/kestrelle-bench

@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/MeshRing.h"
 #include "core/MorphGeometry.h"
 
 struct MeshEdge;
@@ -88,6 +89,11 @@ class CKeyPointMesh {
   // Whether the record is in list 1 or 2 (compared by address only).
   bool ContainsVertex(int list, const MeshVertex* v) const;
   MeshVertex* ListHead(int list) const { return list == 1 ? m_pVertices1 : m_pVertices2; }
+  // The records of list 1 or 2, of the hull's edges and of its faces, in list order:
+  //   for (MeshVertex* v : mesh.Vertices(1)) ...
+  MeshRing<MeshVertex> Vertices(int list) const { return MeshRing<MeshVertex>(ListHead(list)); }
+  MeshRing<MeshEdge> Edges() const { return MeshRing<MeshEdge>(m_pEdges); }
+  MeshRing<MeshFace> Faces() const { return MeshRing<MeshFace>(m_pFaces); }
   // A coordinate as int32, truncated toward zero (clamped to the int32 range).
   static int32_t TruncCoord(double v);
   // Sets one record's coordinates, z and its table entry (truncated toward zero).
@@ -145,14 +151,7 @@ class CKeyPointMesh {
  private:
   template <class T>
   static int CountRing(const T* head) {
-    if (!head) return 0;
-    int n = 0;
-    const T* p = head;
-    do {
-      ++n;
-      p = p->next;
-    } while (p != head);
-    return n;
+    return MeshRingCount(head);
   }
   MeshVertex* NewVertex(MeshVertex*& head, double x, double y, int vnum);
   MeshEdge* NewEdge();

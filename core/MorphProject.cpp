@@ -47,13 +47,11 @@ CommandResult MorphProject::LoadImage(int slot, const std::string& path) {
     MeshVertex* head = m_mesh.ListHead(slot);
     if (!head)
       return CommandResult::Fail(slot == 1 ? ProjectText::kKeyPointError1 : ProjectText::kKeyPointError2);
-    MeshVertex* v = head;
-    do {
+    for (MeshVertex* v : m_mesh.Vertices(slot)) {
       const double x = wOld != 0 ? v->x * w / wOld : v->x;
       const double y = hOld != 0 ? v->y * h / hOld : v->y;
       m_mesh.SetVertexPosition(slot, v, x, y);
-      v = v->next;
-    } while (v != head);
+    }
     if (slot == 1 && m_pImage2) {
       m_mesh.ConstructHull();
       m_mesh.MarkLowerFaces();
@@ -136,14 +134,14 @@ void MorphProject::ReplaceContent(std::unique_ptr<CPicture> pImage1, std::unique
 
 // ---------------------------------------------------------------- key-point pairs
 
-PointHandle MorphProject::HitTest(int pane, int cx, int cy) const {
+PointHandle MorphProject::HitTest(int pane, int cx, int cy, double t) const {
   PointHandle hit;
   if (pane != 1 && pane != 2) return hit;
   MeshVertex* head = m_mesh.ListHead(pane);
   if (!head) return hit;
   MeshVertex* v = head;
   do {
-    if (v->x - 4 <= cx && cx <= v->x + 4 && v->y - 4 <= cy && cy <= v->y + 4) {
+    if (v->x - t <= cx && cx <= v->x + t && v->y - t <= cy && cy <= v->y + t) {
       hit.pane = pane;
       hit.vnum = v->vnum;
       return hit;
@@ -216,14 +214,10 @@ CommandResult MorphProject::DeletePair(int d) {
   // The remaining pairs, renumbered in their old order, with whole-pixel coordinates.
   std::vector<MeshPoint> t1(static_cast<size_t>(n)), t2(static_cast<size_t>(n));
   for (int list = 1; list <= 2; ++list) {
-    MeshVertex* head = m_mesh.ListHead(list);
-    MeshVertex* v = head;
-    do {
-      auto& t = list == 1 ? t1 : t2;
+    auto& t = list == 1 ? t1 : t2;
+    for (const MeshVertex* v : m_mesh.Vertices(list))
       t[static_cast<size_t>(v->vnum)] =
           MeshPoint{CKeyPointMesh::TruncCoord(v->x), CKeyPointMesh::TruncCoord(v->y)};
-      v = v->next;
-    } while (v != head);
   }
   CKeyPointMesh mesh;
   mesh.m_bDebug = m_mesh.m_bDebug;

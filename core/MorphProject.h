@@ -98,9 +98,9 @@ class MorphProject {
   // ---- key-point pairs (picture coordinates of the pane's picture) ----
   // Adds a pair at (cx, cy) on pane 1 or 2 with the partner at the same relative position.
   CommandResult AddPairAt(int pane, int cx, int cy, int* pNewVnum = nullptr);
-  // First record of list `pane` within 4 pixels (inclusive) of (cx, cy), walking from the
-  // head; an empty handle when none is.
-  PointHandle HitTest(int pane, int cx, int cy) const;
+  // First record of list `pane` within `tolerance` pixels (inclusive) of (cx, cy), walking
+  // from the head; an empty handle when none is. Clicks use 4, hover tests 4 screen pixels.
+  PointHandle HitTest(int pane, int cx, int cy, double tolerance = 4) const;
   // Removes pair d, renumbers the rest and rebuilds the triangulation.
   CommandResult DeletePair(int vnum);
   // Moves one side of a pair; the triangulation keeps its triangles.

@@ -151,11 +151,8 @@ CommandResult ReadProject(MorphProject& project, const std::string& fileName,
   if (!mesh.IsConsistent()) {
     // Repeated image1 points cannot all be in the hull: keep the first of each, renumbered.
     std::vector<bool> inHull(static_cast<size_t>(n), false);
-    const MeshVertex* v = mesh.m_pVertices1;
-    do {
+    for (const MeshVertex* v : mesh.Vertices(1))
       if (v->vnum >= 0 && v->vnum < n) inHull[static_cast<size_t>(v->vnum)] = true;
-      v = v->next;
-    } while (v != mesh.m_pVertices1);
     mesh.ResetMesh();
     for (int i = 0; i < n; ++i) {
       const auto& p = pairs[static_cast<size_t>(i)];

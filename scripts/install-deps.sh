@@ -14,6 +14,8 @@ PACKAGES=(
   xvfb xauth fonts-wqy-microhei
   imagemagick ffmpeg hyperfine jq time nodejs
   clang libclang-rt-14-dev
+  libdlib-dev libdlib-data libblas-dev liblapack-dev libjpeg62-turbo-dev
+  libopencv-core-dev libopencv-imgproc-dev libopencv-features2d-dev libopencv-calib3d-dev
   librsvg2-bin desktop-file-utils libxml2-utils shared-mime-info dpkg-dev fakeroot
 )
 

@@ -13,7 +13,13 @@
 #include "base/FileChecks.h"
 #include "core/MorphProject.h"
 #include "core/ProjectFile.h"
+#include "tools/CliNewSteps.h"
 #include "tools/CliRegistry.h"
+
+std::vector<CliNewStep>& CliNewSteps() {
+  static std::vector<CliNewStep> steps;
+  return steps;
+}
 
 namespace {
 
@@ -92,6 +98,8 @@ int RunNew(const NewOptions& opt) {
       return 1;
     }
   }
+  for (const CliNewStep& step : CliNewSteps())
+    if (const int status = step.beforeSave(project)) return status;
   r = SaveProject(project, opt.output);
   if (!r) {
     std::cerr << r.FullText() << '\n';
@@ -109,6 +117,7 @@ const CliCommandRegistrar kNewCommand([](CLI::App& app) {
   cmd->add_option("--pair", opt->pairs, "key-point pair X1,Y1:X2,Y2 (image1 and image2 pixels, decimals allowed, "
                   "e.g. 368.25,89.5:330,778; the project file keeps whole pixels, so they are truncated); repeatable")
       ->allow_extra_args(false);
+  for (const CliNewStep& step : CliNewSteps()) step.addOptions(*cmd);
   cmd->callback([opt] { CliExitCode() = RunNew(*opt); });
 });
 

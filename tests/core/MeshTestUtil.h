@@ -21,12 +21,7 @@ inline std::set<Triangle> SortedTriangles(const std::vector<Triangle>& list) {
 
 inline std::vector<int> List1Order(const CKeyPointMesh& mesh) {
   std::vector<int> out;
-  const MeshVertex* v = mesh.m_pVertices1;
-  if (!v) return out;
-  do {
-    out.push_back(v->vnum);
-    v = v->next;
-  } while (v != mesh.m_pVertices1);
+  for (const MeshVertex* v : mesh.Vertices(1)) out.push_back(v->vnum);
   return out;
 }
 

@@ -68,24 +68,19 @@ bool HasCocircularTriangle(const CKeyPointMesh& mesh) {
 }
 
 void ExpectSettledBetweenCalls(const CKeyPointMesh& mesh) {
-  const MeshVertex* v = mesh.m_pVertices1;
-  do {
+  ASSERT_NE(mesh.m_pVertices1, nullptr);
+  ASSERT_NE(mesh.m_pEdges, nullptr);
+  ASSERT_NE(mesh.m_pFaces, nullptr);
+  for (const MeshVertex* v : mesh.Vertices(1)) {
     EXPECT_EQ(v->mark, 1);
     EXPECT_EQ(v->active, 0);
     EXPECT_EQ(v->dup, nullptr);
-    v = v->next;
-  } while (v != mesh.m_pVertices1);
-  const MeshEdge* e = mesh.m_pEdges;
-  do {
+  }
+  for (const MeshEdge* e : mesh.Edges()) {
     EXPECT_EQ(e->del, 0);
     EXPECT_EQ(e->coneFace, nullptr);
-    e = e->next;
-  } while (e != mesh.m_pEdges);
-  const MeshFace* f = mesh.m_pFaces;
-  do {
-    EXPECT_EQ(f->vis, 0);
-    f = f->next;
-  } while (f != mesh.m_pFaces);
+  }
+  for (const MeshFace* f : mesh.Faces()) EXPECT_EQ(f->vis, 0);
 }
 
 }  // namespace
@@ -113,11 +108,7 @@ TEST(Triangulation, FramePointsOf200x100FollowTheWorkedExample) {
   EXPECT_EQ(List1Order(mesh), (std::vector<int>{4, 0, 1, 2, 3, 5}));
   // List 2 keeps ascending order from its head.
   std::vector<int> order2;
-  const MeshVertex* v = mesh.m_pVertices2;
-  do {
-    order2.push_back(v->vnum);
-    v = v->next;
-  } while (v != mesh.m_pVertices2);
+  for (const MeshVertex* v : mesh.Vertices(2)) order2.push_back(v->vnum);
   EXPECT_EQ(order2, (std::vector<int>{0, 1, 2, 3, 4, 5}));
   ExpectSettledBetweenCalls(mesh);
 }
@@ -220,12 +211,10 @@ TEST(Triangulation, PointOnACircumcircleIsInsertedThroughANeighbouringFace) {
   p.y = 180;
   p.z = 60 * 60 + 180 * 180;
   const MeshFace* f014 = nullptr;
-  const MeshFace* f = mesh.m_pFaces;
-  do {
+  for (const MeshFace* f : mesh.Faces()) {
     std::set<int> vs = {f->vert[0]->vnum, f->vert[1]->vnum, f->vert[2]->vnum};
     if (f->lower && vs == std::set<int>{0, 1, 4}) f014 = f;
-    f = f->next;
-  } while (f != mesh.m_pFaces);
+  }
   ASSERT_NE(f014, nullptr);
   EXPECT_EQ(mesh.FaceVolumeSign(f014, &p), 0);
 
@@ -353,11 +342,7 @@ TEST(Triangulation, UpperFacesAndZeroAreaFacesAreNotTriangles) {
   mesh.AddSharedPoint(0, 25);
   ASSERT_TRUE(mesh.RebuildTriangulation());
   int lower = 0, upperOrFlat = 0;
-  const MeshFace* f = mesh.m_pFaces;
-  do {
-    (f->lower ? lower : upperOrFlat)++;
-    f = f->next;
-  } while (f != mesh.m_pFaces);
+  for (const MeshFace* f : mesh.Faces()) (f->lower ? lower : upperOrFlat)++;
   EXPECT_EQ(lower, 5);
   EXPECT_EQ(lower + upperOrFlat, 2 * 6 - 4);
   ExpectDelaunayCover(mesh, 100, 60);

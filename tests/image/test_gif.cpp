@@ -6,6 +6,7 @@
 #include <random>
 
 #include "image/ImageTestUtil.h"
+#include "support/GifReference.h"
 #include "support/TestSupport.h"
 #include "image/GifLzw.h"
 
@@ -20,9 +21,10 @@ std::vector<uint8_t> Indices(const CPicture& pic) {  // top row first
   return v;
 }
 
-GifFile ParseOk(const std::vector<uint8_t>& bytes) {
-  GifFile gif;
-  EXPECT_TRUE(ParseGif(bytes, gif));
+GifRefFile ParseOk(const std::vector<uint8_t>& bytes) {
+  GifRefFile gif;
+  std::string why;
+  EXPECT_TRUE(ParseGifReference(bytes, gif, why)) << why;
   return gif;
 }
 
@@ -64,7 +66,7 @@ TEST(GifLzw, ReferenceDecoderReadsEveryStream) {
     std::vector<uint8_t> codes = CGifLzwEncoder::Compress(px.data(), px.size(), c.minCodeSize);
     std::vector<uint8_t> out;
     bool sawEnd = false;
-    ASSERT_TRUE(ReferenceLzwDecode(codes, c.minCodeSize, out, &sawEnd)) << c.count;
+    ASSERT_TRUE(GifReferenceLzw(codes, c.minCodeSize, out, &sawEnd)) << c.count;
     EXPECT_TRUE(sawEnd);
     EXPECT_EQ(out, px) << "min code size " << c.minCodeSize << ", " << c.count << " pixels";
     // The library's own decoder agrees.
@@ -107,73 +109,73 @@ TEST(GifWriter, PalettePictureLayout) {
   pic.SetFrameDelay(12);
   pic.SetTransIndex(3);
   std::vector<uint8_t> bytes = EncodeToBytes(pic, PICTURE_GIF);
-  GifFile gif = ParseOk(bytes);
+  GifRefFile gif = ParseOk(bytes);
   EXPECT_EQ(gif.signature, "GIF89a");
-  EXPECT_EQ(gif.width, 23);
-  EXPECT_EQ(gif.height, 9);
-  EXPECT_EQ(gif.packed, 0xE7);
-  EXPECT_EQ(gif.background, 0);
-  EXPECT_EQ(gif.aspect, 0);
-  ASSERT_EQ(gif.globalTable.size(), 768u);
-  EXPECT_EQ(gif.globalTable[3 * 7], pic.GetPaletteColor(7).rgbRed);
-  EXPECT_EQ(gif.globalTable[3 * 7 + 2], pic.GetPaletteColor(7).rgbBlue);
-  EXPECT_FALSE(gif.hasNetscape);
+  EXPECT_EQ(gif.nWidth, 23);
+  EXPECT_EQ(gif.nHeight, 9);
+  EXPECT_EQ(gif.nPacked, 0xE7);
+  EXPECT_EQ(gif.nBackground, 0);
+  EXPECT_EQ(gif.nAspect, 0);
+  ASSERT_EQ(gif.globalTable.size(), 256u);
+  EXPECT_EQ(gif.globalTable[7].r, pic.GetPaletteColor(7).rgbRed);
+  EXPECT_EQ(gif.globalTable[7].b, pic.GetPaletteColor(7).rgbBlue);
+  EXPECT_FALSE(gif.bHasLoop);
   EXPECT_TRUE(gif.comments.empty());
-  ASSERT_EQ(gif.images.size(), 1u);
-  const GifImage& img = gif.images[0];
-  EXPECT_EQ(img.packed, 0);
-  EXPECT_EQ(img.minCodeSize, 8);
-  EXPECT_EQ(img.pixels, Indices(pic));
+  ASSERT_EQ(gif.frames.size(), 1u);
+  const GifRefFrame& img = gif.frames[0];
+  EXPECT_EQ(img.nPacked, 0);
+  EXPECT_EQ(img.nMinCodeSize, 8);
+  EXPECT_EQ(img.indices, Indices(pic));
   const std::vector<uint8_t> gce = {4, 0x01, 12, 0, 3, 0};
   EXPECT_EQ(img.gce, gce);
-  EXPECT_TRUE(gif.trailer);
+  EXPECT_TRUE(gif.bTrailer);
   EXPECT_EQ(bytes.back(), 0x3B);
 
   // Smaller depths: packed byte from the formula, minimum code size at least 2.
   const std::pair<int, uint8_t> depths[] = {{1, 0x80}, {4, 0xE3}};
   for (const auto& d : depths) {
     CPicture small = MakeIndexedPicture(10, 4, d.first);
-    GifFile g = ParseOk(EncodeToBytes(small, PICTURE_GIF));
-    EXPECT_EQ(g.packed, d.second);
-    EXPECT_EQ(g.globalTable.size(), size_t(3) << d.first);
-    ASSERT_EQ(g.images.size(), 1u);
-    EXPECT_EQ(g.images[0].minCodeSize, std::max(d.first, 2));
-    EXPECT_EQ(g.images[0].pixels, Indices(small));
+    GifRefFile g = ParseOk(EncodeToBytes(small, PICTURE_GIF));
+    EXPECT_EQ(g.nPacked, d.second);
+    EXPECT_EQ(g.globalTable.size(), size_t(1) << d.first);
+    ASSERT_EQ(g.frames.size(), 1u);
+    EXPECT_EQ(g.frames[0].nMinCodeSize, std::max(d.first, 2));
+    EXPECT_EQ(g.frames[0].indices, Indices(small));
     // No transparency: flag clear, index byte 0xFF.
-    EXPECT_EQ(g.images[0].gce[1], 0);
-    EXPECT_EQ(g.images[0].gce[4], 0xFF);
+    EXPECT_EQ(g.frames[0].gce[1], 0);
+    EXPECT_EQ(g.frames[0].gce[4], 0xFF);
   }
 }
 
 TEST(GifWriter, TrueColourPictureBecomesFourTilesAt20x20) {
   CPicture pic = MakePatternPicture(20, 20, 3);
   std::vector<uint8_t> bytes = EncodeToBytes(pic, PICTURE_GIF);
-  GifFile gif = ParseOk(bytes);
-  EXPECT_EQ(gif.packed, 0x11);
+  GifRefFile gif = ParseOk(bytes);
+  EXPECT_EQ(gif.nPacked, 0x11);
   EXPECT_TRUE(gif.globalTable.empty());
-  ASSERT_EQ(gif.images.size(), 4u);
+  ASSERT_EQ(gif.frames.size(), 4u);
   const int expect[4][4] = {{0, 0, 17, 15}, {17, 0, 3, 15}, {0, 15, 17, 5}, {17, 15, 3, 5}};
   for (int t = 0; t < 4; ++t) {
-    const GifImage& img = gif.images[static_cast<size_t>(t)];
-    EXPECT_EQ(img.left, expect[t][0]);
-    EXPECT_EQ(img.top, expect[t][1]);
-    EXPECT_EQ(img.width, expect[t][2]);
-    EXPECT_EQ(img.height, expect[t][3]);
-    EXPECT_EQ(img.packed, 0x87);
-    ASSERT_EQ(img.localTable.size(), 768u);
-    EXPECT_EQ(img.minCodeSize, 8);
+    const GifRefFrame& img = gif.frames[static_cast<size_t>(t)];
+    EXPECT_EQ(img.nLeft, expect[t][0]);
+    EXPECT_EQ(img.nTop, expect[t][1]);
+    EXPECT_EQ(img.nWidth, expect[t][2]);
+    EXPECT_EQ(img.nHeight, expect[t][3]);
+    EXPECT_EQ(img.nPacked, 0x87);
+    ASSERT_EQ(img.localTable.size(), 256u);
+    EXPECT_EQ(img.nMinCodeSize, 8);
     EXPECT_FALSE(img.gce.empty());
-    ASSERT_EQ(img.pixels.size(), size_t(img.width) * size_t(img.height));
+    ASSERT_EQ(img.indices.size(), size_t(img.nWidth) * size_t(img.nHeight));
     // Pixel at tile column j, tile row i counted from the tile's bottom: entry i*17 + j + 1.
-    for (int r = 0; r < img.height; ++r)
-      for (int j = 0; j < img.width; ++j) {
-        const int i = img.height - 1 - r;
-        const uint8_t entry = img.pixels[size_t(r) * size_t(img.width) + size_t(j)];
+    for (int r = 0; r < img.nHeight; ++r)
+      for (int j = 0; j < img.nWidth; ++j) {
+        const int i = img.nHeight - 1 - r;
+        const uint8_t entry = img.indices[size_t(r) * size_t(img.nWidth) + size_t(j)];
         EXPECT_EQ(entry, i * 17 + j + 1);
-        RgbQuad want = pic.GetPixelColor(img.left + j, 19 - (img.top + r));
-        EXPECT_EQ(img.localTable[entry * 3], want.rgbRed);
-        EXPECT_EQ(img.localTable[entry * 3 + 1], want.rgbGreen);
-        EXPECT_EQ(img.localTable[entry * 3 + 2], want.rgbBlue);
+        RgbQuad want = pic.GetPixelColor(img.nLeft + j, 19 - (img.nTop + r));
+        EXPECT_EQ(img.localTable[entry].r, want.rgbRed);
+        EXPECT_EQ(img.localTable[entry].g, want.rgbGreen);
+        EXPECT_EQ(img.localTable[entry].b, want.rgbBlue);
       }
   }
   // The reader gives the first tile, exactly.
@@ -190,14 +192,14 @@ TEST(GifWriter, TrueColourTransparencyUsesEntryZero) {
   pic.SetPixelColor(1, 1, Rgb(200, 0, 0));
   pic.SetTransColor(Rgb(10, 20, 30));
   pic.SetTransIndex(0);
-  GifFile gif = ParseOk(EncodeToBytes(pic, PICTURE_GIF));
-  ASSERT_EQ(gif.images.size(), 1u);
-  const GifImage& img = gif.images[0];
+  GifRefFile gif = ParseOk(EncodeToBytes(pic, PICTURE_GIF));
+  ASSERT_EQ(gif.frames.size(), 1u);
+  const GifRefFrame& img = gif.frames[0];
   EXPECT_EQ(img.gce[1] & 1, 1);
   EXPECT_EQ(img.gce[4], 0);
-  EXPECT_EQ(img.localTable[0], 10);
-  EXPECT_EQ(img.localTable[2], 30);
-  for (size_t k = 0; k < img.pixels.size(); ++k) EXPECT_EQ(img.pixels[k] == 0, k != 5) << k;  // (1, 1) is row 1 from the top
+  EXPECT_EQ(img.localTable[0].r, 10);
+  EXPECT_EQ(img.localTable[0].b, 30);
+  for (size_t k = 0; k < img.indices.size(); ++k) EXPECT_EQ(img.indices[k] == 0, k != 5) << k;  // (1, 1) is row 1 from the top
 }
 
 TEST(GifWriter, CommentAndDisposalOfAGifObject) {
@@ -206,11 +208,11 @@ TEST(GifWriter, CommentAndDisposalOfAGifObject) {
   static_cast<CPicture&>(gif) = src;
   gif.SetComment("made by a test");
   gif.SetDisposalMethod(2);
-  GifFile parsed = ParseOk(EncodeToBytes(gif, PICTURE_GIF));
+  GifRefFile parsed = ParseOk(EncodeToBytes(gif, PICTURE_GIF));
   ASSERT_EQ(parsed.comments.size(), 1u);
   EXPECT_EQ(parsed.comments[0], "made by a test");
-  ASSERT_EQ(parsed.images.size(), 1u);
-  EXPECT_EQ(parsed.images[0].gce[1], 2 << 2);
+  ASSERT_EQ(parsed.frames.size(), 1u);
+  EXPECT_EQ(parsed.frames[0].gce[1], 2 << 2);
   gif.SetComment(std::string(300, 'c'));
   EXPECT_EQ(gif.GetComment().size(), 255u);
 }
@@ -228,28 +230,28 @@ TEST(GifAnimated, LayoutOfTheMultiImageFile) {
   bool ok = false;
   std::vector<uint8_t> bytes = EncodeAnimated(gif, frames, true, &ok);
   ASSERT_TRUE(ok) << gif.GetLastError();
-  GifFile parsed = ParseOk(bytes);
-  EXPECT_EQ(parsed.packed, 0xE7);
-  EXPECT_EQ(parsed.globalTable[0], 0);
-  ASSERT_TRUE(parsed.hasNetscape);
-  EXPECT_EQ(parsed.loopCount, 89);
+  GifRefFile parsed = ParseOk(bytes);
+  EXPECT_EQ(parsed.nPacked, 0xE7);
+  EXPECT_EQ(parsed.globalTable[0].r, 0);
+  ASSERT_TRUE(parsed.bHasLoop);
+  EXPECT_EQ(parsed.nLoopCount, 89);
   // Exact bytes of the application extension right after the global table.
   const uint8_t app[] = {0x21, 0xFF, 0x0B, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 0x03, 0x01, 89, 0, 0};
   EXPECT_EQ(std::memcmp(bytes.data() + 13 + 768, app, sizeof app), 0);
-  ASSERT_EQ(parsed.images.size(), 3u);
+  ASSERT_EQ(parsed.frames.size(), 3u);
   const std::vector<uint8_t> gce = {4, 0x00, 1, 0, 0xFF, 0};
   for (size_t i = 0; i < 3; ++i) {
-    const GifImage& img = parsed.images[i];
+    const GifRefFrame& img = parsed.frames[i];
     EXPECT_EQ(img.gce, gce);
-    EXPECT_EQ(img.left, 0);
-    EXPECT_EQ(img.width, 12);
-    EXPECT_EQ(img.packed, i == 0 ? 0x00 : 0x87);
-    EXPECT_EQ(img.localTable.size(), i == 0 ? 0u : 768u);
+    EXPECT_EQ(img.nLeft, 0);
+    EXPECT_EQ(img.nWidth, 12);
+    EXPECT_EQ(img.nPacked, i == 0 ? 0x00 : 0x87);
+    EXPECT_EQ(img.localTable.size(), i == 0 ? 0u : 256u);
     if (i > 0) {
-      EXPECT_EQ(img.localTable[0], i);
+      EXPECT_EQ(img.localTable[0].r, i);
     }
-    EXPECT_EQ(img.minCodeSize, 8);
-    EXPECT_EQ(img.pixels, Indices(pics[i]));
+    EXPECT_EQ(img.nMinCodeSize, 8);
+    EXPECT_EQ(img.indices, Indices(pics[i]));
   }
   EXPECT_EQ(bytes.back(), 0x3B);
 
@@ -257,7 +259,7 @@ TEST(GifAnimated, LayoutOfTheMultiImageFile) {
   bytes = EncodeAnimated(gif, frames, false, &ok);
   ASSERT_TRUE(ok);
   parsed = ParseOk(bytes);
-  for (const GifImage& img : parsed.images) EXPECT_EQ(img.packed, 0);
+  for (const GifRefFrame& img : parsed.frames) EXPECT_EQ(img.nPacked, 0);
 }
 
 TEST(GifAnimated, LoopCounts) {
@@ -268,11 +270,11 @@ TEST(GifAnimated, LoopCounts) {
     CPictureGIF gif;
     gif.SetLoops(c.first);
     bool ok = false;
-    GifFile parsed = ParseOk(EncodeAnimated(gif, frames, true, &ok));
+    GifRefFile parsed = ParseOk(EncodeAnimated(gif, frames, true, &ok));
     ASSERT_TRUE(ok);
-    EXPECT_EQ(parsed.hasNetscape, c.second >= 0) << c.first;
+    EXPECT_EQ(parsed.bHasLoop, c.second >= 0) << c.first;
     if (c.second >= 0) {
-      EXPECT_EQ(parsed.loopCount, c.second) << c.first;
+      EXPECT_EQ(parsed.nLoopCount, c.second) << c.first;
     }
   }
 }

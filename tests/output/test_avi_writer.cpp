@@ -9,12 +9,7 @@
 #include <string>
 #include <vector>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libswscale/swscale.h>
-}
-
+#include "support/AviProbe.h"
 #include "support/TestSupport.h"
 #include "output/AviWriter.h"
 
@@ -62,74 +57,6 @@ FrameBitmap ToBitmap(const TestFrame& f) {
     for (int x = 0; x < f.w; ++x)
       for (int k = 0; k < 3; ++k) b.Row(r)[x * 4 + k] = f.bottomUp[static_cast<size_t>(r) * ((f.w * 3 + 3) & ~3) + x * 3 + k];
   return b;
-}
-
-struct MovieInfo {
-  bool bOpened = false;
-  unsigned nStreams = 0;
-  AVCodecID codec = AV_CODEC_ID_NONE;
-  int w = 0, h = 0;
-  double fps = 0;
-  int nPackets = 0;
-  bool bAllKey = true;
-  std::vector<std::vector<uint8_t>> frames;  // decoded, top-down BGR24
-};
-
-MovieInfo ReadMovie(const std::string& path) {
-  av_log_set_level(AV_LOG_ERROR);  // the decoders' notes about old pixel formats are noise here
-  MovieInfo info;
-  AVFormatContext* fmt = nullptr;
-  if (avformat_open_input(&fmt, path.c_str(), nullptr, nullptr) < 0) return info;
-  info.bOpened = true;
-  avformat_find_stream_info(fmt, nullptr);
-  info.nStreams = fmt->nb_streams;
-  if (fmt->nb_streams < 1) {
-    avformat_close_input(&fmt);
-    return info;
-  }
-  AVStream* st = fmt->streams[0];
-  info.codec = st->codecpar->codec_id;
-  info.w = st->codecpar->width;
-  info.h = st->codecpar->height;
-  info.fps = av_q2d(st->avg_frame_rate);
-
-  const AVCodec* dec = avcodec_find_decoder(info.codec);
-  AVCodecContext* ctx = avcodec_alloc_context3(dec);
-  avcodec_parameters_to_context(ctx, st->codecpar);
-  avcodec_open2(ctx, dec, nullptr);
-  AVPacket* pkt = av_packet_alloc();
-  AVFrame* frame = av_frame_alloc();
-  SwsContext* sws = nullptr;
-  auto drain = [&]() {
-    while (avcodec_receive_frame(ctx, frame) == 0) {
-      sws = sws_getCachedContext(sws, frame->width, frame->height,
-                                 static_cast<AVPixelFormat>(frame->format), frame->width,
-                                 frame->height, AV_PIX_FMT_BGR24, SWS_POINT | SWS_ACCURATE_RND,
-                                 nullptr, nullptr, nullptr);
-      std::vector<uint8_t> out(static_cast<size_t>(frame->width) * 3 * frame->height);
-      uint8_t* dst[4] = {out.data(), nullptr, nullptr, nullptr};
-      int dstStride[4] = {frame->width * 3, 0, 0, 0};
-      sws_scale(sws, frame->data, frame->linesize, 0, frame->height, dst, dstStride);
-      info.frames.push_back(std::move(out));
-    }
-  };
-  while (av_read_frame(fmt, pkt) >= 0) {
-    if (pkt->stream_index == 0) {
-      ++info.nPackets;
-      if (!(pkt->flags & AV_PKT_FLAG_KEY)) info.bAllKey = false;
-      avcodec_send_packet(ctx, pkt);
-      drain();
-    }
-    av_packet_unref(pkt);
-  }
-  avcodec_send_packet(ctx, nullptr);
-  drain();
-  sws_freeContext(sws);
-  av_frame_free(&frame);
-  av_packet_free(&pkt);
-  avcodec_free_context(&ctx);
-  avformat_close_input(&fmt);
-  return info;
 }
 
 double MeanAbsDiff(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
@@ -233,12 +160,12 @@ TEST(AviWriterMovie, UncompressedFramesComeBackExactlyAndUpright) {
   EXPECT_EQ(avi.GetFrameIndex(), 3);
   ASSERT_EQ(avi.Close(), 0);
 
-  MovieInfo m = ReadMovie(path);
+  AviProbe m = ProbeAvi(path, true);
   ASSERT_TRUE(m.bOpened);
   EXPECT_EQ(m.nStreams, 1u);
-  EXPECT_EQ(m.codec, AV_CODEC_ID_RAWVIDEO);
-  EXPECT_EQ(m.w, 16);
-  EXPECT_EQ(m.h, 12);
+  EXPECT_EQ(m.szCodec, "rawvideo");
+  EXPECT_EQ(m.nWidth, 16);
+  EXPECT_EQ(m.nHeight, 12);
   EXPECT_DOUBLE_EQ(m.fps, 15.0);
   EXPECT_EQ(m.nPackets, 3);
   EXPECT_TRUE(m.bAllKey);
@@ -272,7 +199,7 @@ TEST(AviWriterMovie, ReadBackBitmapsAndStridedRowsGiveTheSamePixels) {
   EXPECT_NE(avi.GetLastErrorText(), "Ok");
   ASSERT_EQ(avi.Close(), 0);
 
-  MovieInfo m = ReadMovie(path);
+  AviProbe m = ProbeAvi(path, true);
   ASSERT_EQ(m.frames.size(), 2u);
   EXPECT_EQ(m.frames[0], a.topDown);
   EXPECT_EQ(m.frames[1], b.topDown);
@@ -294,11 +221,11 @@ TEST(AviWriterMovie, MotionJpegFramesAreKeyFramesCloseToTheInput) {
   CAviWriter avi;
   ASSERT_EQ(WriteMovie(avi, path, "mjpeg", {f, f, f, f}), 0) << avi.GetLastErrorText();
 
-  MovieInfo m = ReadMovie(path);
+  AviProbe m = ProbeAvi(path, true);
   EXPECT_EQ(m.nStreams, 1u);
-  EXPECT_EQ(m.codec, AV_CODEC_ID_MJPEG);
-  EXPECT_EQ(m.w, 32);
-  EXPECT_EQ(m.h, 24);
+  EXPECT_EQ(m.szCodec, "mjpeg");
+  EXPECT_EQ(m.nWidth, 32);
+  EXPECT_EQ(m.nHeight, 24);
   EXPECT_DOUBLE_EQ(m.fps, 15.0);
   EXPECT_EQ(m.nPackets, 4);
   EXPECT_TRUE(m.bAllKey);
@@ -324,7 +251,7 @@ TEST(AviWriterMovie, LosslessEncodersGiveTheInputBack) {
     const std::string path = dir.File(std::string(name) + ".avi");
     CAviWriter avi;
     ASSERT_EQ(WriteMovie(avi, path, name, frames), 0) << name << ": " << avi.GetLastErrorText();
-    MovieInfo m = ReadMovie(path);
+    AviProbe m = ProbeAvi(path, true);
     EXPECT_EQ(m.nPackets, 2) << name;
     EXPECT_TRUE(m.bAllKey) << name;
     ASSERT_EQ(m.frames.size(), 2u) << name;
@@ -418,8 +345,8 @@ TEST(AviWriterLifecycle, DestructionFinishesTheMovieAndWritersAreReusable) {
     ASSERT_EQ(avi.Open(), 0);
     for (int i = 0; i < 5; ++i) ASSERT_EQ(avi.AddFrame(f.bottomUp.data()), 0);
   }
-  MovieInfo first = ReadMovie(dir.File("first.avi"));
-  MovieInfo second = ReadMovie(dir.File("second.avi"));
+  AviProbe first = ProbeAvi(dir.File("first.avi"), true);
+  AviProbe second = ProbeAvi(dir.File("second.avi"), true);
   EXPECT_EQ(first.nPackets, 1);
   EXPECT_EQ(second.nPackets, 5);
   EXPECT_DOUBLE_EQ(second.fps, 10.0);

@@ -8,12 +8,10 @@
 #include <filesystem>
 #include <string>
 
-extern "C" {
-#include <libavformat/avformat.h>
-}
-
-#include "GifReference.h"
-#include "support/MovieReadBack.h"
+#include "support/AviProbe.h"
+#include "support/CliProject.h"
+#include "support/GifReference.h"
+#include "support/MovieChecks.h"
 #include "core/ProjectFile.h"
 #include "support/TestSupport.h"
 
@@ -28,22 +26,8 @@ std::vector<std::string> FilesIn(const std::string& dir) {
 
 // Video packets and codec of an AVI file's video stream.
 std::pair<int, std::string> AviFramesAndCodec(const std::string& path) {
-  AVFormatContext* ctx = nullptr;
-  if (avformat_open_input(&ctx, path.c_str(), nullptr, nullptr) < 0) return {-1, ""};
-  int count = 0;
-  std::string codec;
-  if (avformat_find_stream_info(ctx, nullptr) >= 0) {
-    const int video = av_find_best_stream(ctx, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-    if (video >= 0) codec = avcodec_get_name(ctx->streams[video]->codecpar->codec_id);
-    AVPacket* pkt = av_packet_alloc();
-    while (av_read_frame(ctx, pkt) >= 0) {
-      if (pkt->stream_index == video) ++count;
-      av_packet_unref(pkt);
-    }
-    av_packet_free(&pkt);
-  }
-  avformat_close_input(&ctx);
-  return {count, codec};
+  const AviProbe avi = ProbeAvi(path);
+  return {avi.nPackets, avi.szCodec};
 }
 
 int SwfFrameCount(const std::vector<uint8_t>& b) {
@@ -52,27 +36,14 @@ int SwfFrameCount(const std::vector<uint8_t>& b) {
   return b.size() < at + 2 ? -1 : b[at] | (b[at + 1] << 8);
 }
 
-class CliExportTest : public ::testing::Test {
+class CliExportTest : public CliProjectTest {
  protected:
-  void SetUp() override {
-    const std::string image1 = m_project.File("one.png"), image2 = m_project.File("two.png");
-    ASSERT_TRUE(MakePatternPicture(48, 36, 1).Save(image1, PICTURE_PNG));
-    ASSERT_TRUE(MakePatternPicture(48, 36, 4).Save(image2, PICTURE_PNG));
-    MorphProject project;
-    ASSERT_TRUE(project.LoadImage1(image1));
-    ASSERT_TRUE(project.LoadImage2(image2));
-    int vnum = -1;
-    ASSERT_TRUE(project.AddPairAt(1, 20, 12, &vnum));
-    ASSERT_TRUE(project.MovePoint(2, vnum, 30.0, 20.0));
-    m_szProject = m_project.File("p.fmph");
-    ASSERT_TRUE(SaveProject(project, m_szProject));
-  }
+  void SetUp() override { MakeProject(CliProjectSpec()); }
   CliResult Render(const std::string& out, const std::string& extra = "--frames 3 --size 40x30") {
-    return RunCli("render '" + m_szProject + "' -o '" + out + "' " + extra);
+    return CliProjectTest::Render(out, extra);
   }
 
-  TempDir m_project, m_out;
-  std::string m_szProject;
+  TempDir m_out;
 };
 
 }  // namespace
@@ -183,7 +154,7 @@ TEST_F(CliExportTest, FpsAndLoopDefaultsKeepTheFilesAndOtherValuesReachThem) {
   EXPECT_EQ(gif.frames.at(1).nDelay, 5);
   EXPECT_TRUE(gif.bHasLoop);
   EXPECT_EQ(gif.nLoopCount, 0);
-  EXPECT_DOUBLE_EQ(ReadMovieBack(m_out.File("changed-a.avi"), 0).fFps, 24.0);
+  EXPECT_DOUBLE_EQ(ProbeAvi(m_out.File("changed-a.avi")).fps, 24.0);
   const std::vector<uint8_t> swf = ReadFileBytes(m_out.File("changed-s.swf"));
   const size_t rate = 8 + (5 + 4 * (swf.at(8) >> 3) + 7) / 8;
   EXPECT_EQ(swf.at(rate + 1), 24);  // 8.8 fixed point: the whole part
@@ -198,31 +169,31 @@ TEST_F(CliExportTest, FpsAndLoopDefaultsKeepTheFilesAndOtherValuesReachThem) {
 TEST_F(CliExportTest, WebMoviesHoldBothPassesAtAnEvenSize) {
   CliResult r = Render(m_out.File("w.mp4"), "--frames 3 --size 41x31 --fps 25");
   ASSERT_EQ(r.nExitCode, 0) << r.szOutput;
-  MovieReadBack mp4 = ReadMovieBack(m_out.File("w.mp4"), 0);
+  AviProbe mp4 = ProbeAvi(m_out.File("w.mp4"));
   EXPECT_EQ(mp4.szCodec, "h264");
   EXPECT_EQ(mp4.szPixelFormat, "yuv420p");
   EXPECT_EQ(mp4.nWidth, 40);
   EXPECT_EQ(mp4.nHeight, 30);
-  EXPECT_EQ(mp4.nFrames, 8);
-  EXPECT_DOUBLE_EQ(mp4.fFps, 25.0);
+  EXPECT_EQ(mp4.nPackets, 8);
+  EXPECT_DOUBLE_EQ(mp4.fps, 25.0);
   EXPECT_TRUE(Mp4IndexComesFirst(ReadFileBytes(m_out.File("w.mp4"))));
 
   r = Render(m_out.File("clip"), "--frames 2 --size 40x32 --format webm");
   ASSERT_EQ(r.nExitCode, 0) << r.szOutput;
-  const MovieReadBack webm = ReadMovieBack(m_out.File("clip.webm"), 3);
+  const AviProbe webm = ProbeAvi(m_out.File("clip.webm"), true);
   EXPECT_EQ(webm.szCodec.rfind("vp9", 0), 0u) << webm.szCodec;  // "vp9" or "libvpx-vp9"
-  EXPECT_EQ(webm.nFrames, 6);
-  EXPECT_DOUBLE_EQ(webm.fFps, 15.0);
+  EXPECT_EQ(webm.nPackets, 6);
+  EXPECT_DOUBLE_EQ(webm.fps, 15.0);
 
   ASSERT_EQ(Render(m_out.File("same.mp4"), "--frames 2 --size 40x32").nExitCode, 0);
   ASSERT_EQ(Render(m_out.File("raw.avi"), "--frames 2 --size 40x32").nExitCode, 0);
-  mp4 = ReadMovieBack(m_out.File("same.mp4"), 3);
-  const MovieReadBack raw = ReadMovieBack(m_out.File("raw.avi"), 3);
-  ASSERT_EQ(raw.frames.size(), 3u);
-  ASSERT_EQ(mp4.frames.size(), 3u);
-  ASSERT_EQ(webm.frames.size(), 3u);
+  mp4 = ProbeAvi(m_out.File("same.mp4"), true);
+  const AviProbe raw = ProbeAvi(m_out.File("raw.avi"), true);
+  ASSERT_EQ(raw.frames.size(), 6u);
+  ASSERT_EQ(mp4.frames.size(), 6u);
+  ASSERT_EQ(webm.frames.size(), 6u);
   // The fine pattern loses most to 4:2:0 colour; the other end of the morph is much further.
-  for (const MovieReadBack* movie : std::vector<const MovieReadBack*>{&mp4, &webm}) {
+  for (const AviProbe* movie : std::vector<const AviProbe*>{&mp4, &webm}) {
     const double fDiff = MeanAbsoluteDifference(movie->frames[2], raw.frames[2]);
     EXPECT_LT(fDiff, 12.0);
     EXPECT_LT(2 * fDiff, MeanAbsoluteDifference(movie->frames[2], raw.frames[0]));

@@ -10,7 +10,7 @@
 #include <tuple>
 #include <filesystem>
 
-#include "GifReference.h"
+#include "support/GifReference.h"
 #include "support/TestSupport.h"
 #include "output/FrameImage.h"
 #include "output/FrameWriters.h"
@@ -123,7 +123,7 @@ TEST(GifStreamWriterTest, LayoutAndPixelsDecodeBack) {
   EXPECT_EQ(gif.nWidth, 37);
   EXPECT_EQ(gif.nHeight, 23);
   EXPECT_EQ(gif.nPacked, 0xE7);
-  EXPECT_EQ(gif.globalTable.size(), 256u);
+  EXPECT_EQ(gif.globalTable.size(), 256u);  // entries
   EXPECT_TRUE(gif.bHasLoop);
   EXPECT_EQ(gif.nLoopCount, 89);
   EXPECT_TRUE(gif.bTrailer);

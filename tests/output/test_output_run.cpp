@@ -9,13 +9,10 @@
 #include <filesystem>
 #include <functional>
 
-extern "C" {
-#include <libavformat/avformat.h>
-}
-
 #include "base/ExecutableFolder.h"
 #include "base/PathParts.h"
-#include "GifReference.h"
+#include "support/AviProbe.h"
+#include "support/GifReference.h"
 #include "support/TestSupport.h"
 #include "output/FrameImage.h"
 #include "output/FrameWriters.h"
@@ -116,21 +113,9 @@ FrameBitmap RenderDirect(const OutputRunRequest& rq, int frame) {
 }
 
 int CountAviVideoFrames(const std::string& path, int* pWidth = nullptr) {
-  AVFormatContext* ctx = nullptr;
-  if (avformat_open_input(&ctx, path.c_str(), nullptr, nullptr) < 0) return -1;
-  int count = 0;
-  if (avformat_find_stream_info(ctx, nullptr) >= 0) {
-    const int video = av_find_best_stream(ctx, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-    if (video >= 0 && pWidth) *pWidth = ctx->streams[video]->codecpar->width;
-    AVPacket* pkt = av_packet_alloc();
-    while (av_read_frame(ctx, pkt) >= 0) {
-      if (pkt->stream_index == video) ++count;
-      av_packet_unref(pkt);
-    }
-    av_packet_free(&pkt);
-  }
-  avformat_close_input(&ctx);
-  return count;
+  const AviProbe avi = ProbeAvi(path);
+  if (pWidth && avi.bHasVideo) *pWidth = avi.nWidth;
+  return avi.nPackets;
 }
 
 // Frame count field of an uncompressed SWF file's header, -1 when it is not one.

@@ -10,25 +10,23 @@
 #include "core/ProjectFile.h"
 #include "output/FrameImage.h"
 #include "render/ProjectFrame.h"
+#include "support/CliProject.h"
 #include "support/TestSupport.h"
 
 namespace {
 
-class CliRenderTest : public ::testing::Test {
+class CliRenderTest : public CliProjectTest {
  protected:
   void SetUp() override {
-    m_szImage1 = m_dir.File("one.png");
-    m_szImage2 = m_dir.File("two.png");
-    ASSERT_TRUE(MakePatternPicture(60, 40, 1).Save(m_szImage1, PICTURE_PNG));
-    ASSERT_TRUE(MakePatternPicture(48, 64, 2).Save(m_szImage2, PICTURE_PNG));
-    MorphProject project;
-    ASSERT_TRUE(project.LoadImage1(m_szImage1));
-    ASSERT_TRUE(project.LoadImage2(m_szImage2));
-    int vnum = -1;
-    ASSERT_TRUE(project.AddPairAt(1, 20, 12, &vnum));
-    ASSERT_TRUE(project.MovePoint(2, vnum, 30.0, 40.0));
-    m_szProject = m_dir.File("pair.fmph");
-    ASSERT_TRUE(SaveProject(project, m_szProject));
+    CliProjectSpec spec;
+    spec.nWidth1 = 60;
+    spec.nHeight1 = 40;
+    spec.nWidth2 = 48;
+    spec.nHeight2 = 64;
+    spec.nSeed2 = 2;
+    spec.y2 = 40;
+    spec.szName = "pair.fmph";
+    MakeProject(spec);
   }
 
   // What the library renders for the saved project with the given settings.
@@ -63,8 +61,6 @@ class CliRenderTest : public ::testing::Test {
     EXPECT_EQ(nDiffer, 0);
   }
 
-  TempDir m_dir;
-  std::string m_szImage1, m_szImage2, m_szProject;
 };
 
 TEST_F(CliRenderTest, DefaultsRenderTheMiddleFrameAtImage1Size) {
