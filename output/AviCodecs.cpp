@@ -2,6 +2,8 @@
 
 #include <strings.h>
 
+#include "base/PathParts.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/log.h>
@@ -10,30 +12,49 @@ extern "C" {
 namespace {
 
 struct KnownCodec {
+  MovieContainer container;
   const char* szName;
   const char* szEncoder;  // FFmpeg encoder name
   const char* szLabel;
 };
 
-// Intra-frame encoders the AVI muxer can store; uncompressed first.
+// Intra-frame encoders the AVI muxer can store, uncompressed first; then the one encoder
+// of each web container.
 const KnownCodec kKnownCodecs[] = {
-    {"raw", "rawvideo", "Full frames (uncompressed)"},
-    {"mjpeg", "mjpeg", "Motion JPEG"},
-    {"ffv1", "ffv1", "FFV1 (lossless)"},
-    {"huffyuv", "huffyuv", "HuffYUV (lossless)"},
-    {"ffvhuff", "ffvhuff", "HuffYUV FFmpeg variant (lossless)"},
-    {"utvideo", "utvideo", "Ut Video (lossless)"},
-    {"magicyuv", "magicyuv", "MagicYUV (lossless)"},
-    {"png", "png", "PNG frames (lossless)"},
-    {"zlib", "zlib", "LCL ZLIB (lossless)"},
+    {MovieContainer::Avi, "raw", "rawvideo", "Full frames (uncompressed)"},
+    {MovieContainer::Avi, "mjpeg", "mjpeg", "Motion JPEG"},
+    {MovieContainer::Avi, "ffv1", "ffv1", "FFV1 (lossless)"},
+    {MovieContainer::Avi, "huffyuv", "huffyuv", "HuffYUV (lossless)"},
+    {MovieContainer::Avi, "ffvhuff", "ffvhuff", "HuffYUV FFmpeg variant (lossless)"},
+    {MovieContainer::Avi, "utvideo", "utvideo", "Ut Video (lossless)"},
+    {MovieContainer::Avi, "magicyuv", "magicyuv", "MagicYUV (lossless)"},
+    {MovieContainer::Avi, "png", "png", "PNG frames (lossless)"},
+    {MovieContainer::Avi, "zlib", "zlib", "LCL ZLIB (lossless)"},
+    {MovieContainer::Mp4, "h264", "libx264", "H.264 (x264)"},
+    {MovieContainer::WebM, "vp9", "libvpx-vp9", "VP9 (libvpx)"},
 };
 
 }  // namespace
 
-std::vector<AviCodecEntry> AvailableAviCodecs() {
+MovieContainer MovieContainerForPath(const std::string& szPath) {
+  const std::string ext = PathExtension(szPath);
+  if (ext == "mp4") return MovieContainer::Mp4;
+  if (ext == "webm") return MovieContainer::WebM;
+  return MovieContainer::Avi;
+}
+
+const char* MovieContainerExtension(MovieContainer container) {
+  switch (container) {
+    case MovieContainer::Mp4: return "mp4";
+    case MovieContainer::WebM: return "webm";
+    default: return "avi";
+  }
+}
+
+std::vector<AviCodecEntry> AvailableAviCodecs(MovieContainer container) {
   std::vector<AviCodecEntry> entries;
   for (const KnownCodec& c : kKnownCodecs) {
-    if (avcodec_find_encoder_by_name(c.szEncoder) != nullptr) {
+    if (c.container == container && avcodec_find_encoder_by_name(c.szEncoder) != nullptr) {
       entries.push_back({c.szLabel, c.szName});
     }
   }
@@ -41,9 +62,9 @@ std::vector<AviCodecEntry> AvailableAviCodecs() {
 }
 
 // FFmpeg encoder name of a short name, or null.
-const char* AviEncoderName(const std::string& szName) {
+const char* AviEncoderName(const std::string& szName, MovieContainer container) {
   for (const KnownCodec& c : kKnownCodecs) {
-    if (szName == c.szName) return c.szEncoder;
+    if (c.container == container && szName == c.szName) return c.szEncoder;
   }
   return nullptr;
 }

@@ -1,5 +1,6 @@
-// The video encoders an AVI movie can be written with: the intra-frame encoders of the
-// linked FFmpeg that the AVI muxer accepts, uncompressed frames first.
+// The containers a movie can be written in and the video encoders each offers: for AVI the
+// intra-frame encoders of the linked FFmpeg that the AVI muxer accepts, uncompressed frames
+// first; for MP4 H.264 (libx264) and for WebM VP9 (libvpx), the encoders every browser plays.
 #pragma once
 
 #include <functional>
@@ -11,6 +12,13 @@ struct AviCodecEntry {
   std::string szName;   // short name for scripts, e.g. "raw", "mjpeg", "ffv1"
 };
 
+enum class MovieContainer { Avi, Mp4, WebM };
+
+// The container a file name asks for: ".mp4" MP4, ".webm" WebM (any case), anything else AVI.
+MovieContainer MovieContainerForPath(const std::string& szPath);
+// "avi", "mp4", "webm": the muxer name and the file extension.
+const char* MovieContainerExtension(MovieContainer container);
+
 // Index returned by a chooser when the user backs out.
 constexpr int kAviCodecCancelled = -1;
 
@@ -18,13 +26,14 @@ constexpr int kAviCodecCancelled = -1;
 // kAviCodecCancelled. The window code answers with a dialog, kestrelle-cli with --codec.
 using AviCodecChooser = std::function<int(const std::vector<AviCodecEntry>& entries)>;
 
-// Entries whose encoder the linked FFmpeg provides, in a fixed order: "raw" (always
+// Entries whose encoder the linked FFmpeg provides, in a fixed order. AVI: "raw" (always
 // first when present), "mjpeg", "ffv1", "huffyuv", "ffvhuff", "utvideo", "magicyuv",
-// "png", "zlib".
-std::vector<AviCodecEntry> AvailableAviCodecs();
+// "png", "zlib"; MP4: "h264"; WebM: "vp9".
+std::vector<AviCodecEntry> AvailableAviCodecs(MovieContainer container = MovieContainer::Avi);
 
-// FFmpeg encoder name behind a short name, or null when the name is not one of ours.
-const char* AviEncoderName(const std::string& szName);
+// FFmpeg encoder name behind a short name of the container's list, or null when the name is
+// not one of them.
+const char* AviEncoderName(const std::string& szName, MovieContainer container = MovieContainer::Avi);
 
 // Index of the entry with the given short name (case-insensitive), or -1.
 int FindAviCodec(const std::vector<AviCodecEntry>& entries, const std::string& szName);

@@ -1,5 +1,7 @@
 #include "output/AviWriter.h"
 
+#include "base/PathParts.h"
+
 #include <cerrno>
 #include <cstring>
 
@@ -129,8 +131,9 @@ CAviWriter::~CAviWriter() { Close(); }
 
 void CAviWriter::SetFrameFormat(int nWidth, int nHeight) {
   m_bih = ZeroedBitmapHeader();
-  const int w = nWidth / 4 * 4;
-  const int h = nHeight / 4 * 4;
+  const int nStep = IsIntraOnly() ? 4 : 2;
+  const int w = nWidth / nStep * nStep;
+  const int h = nHeight / nStep * nStep;
   m_bih.biSize = 40;
   m_bih.biWidth = w;
   m_bih.biHeight = h;
@@ -145,6 +148,12 @@ void CAviWriter::SetFrameFormat(int nWidth, int nHeight) {
 void CAviWriter::EnsureAviExtension() {
   // UTF-8 continuation bytes never equal ASCII letters, so a byte search is multibyte-safe.
   if (m_strFileName.find("avi") == std::string::npos) m_strFileName += ".avi";
+}
+
+void CAviWriter::EnsureMovieExtension() {
+  if (m_container == MovieContainer::Avi) return EnsureAviExtension();
+  const char* szExtension = MovieContainerExtension(m_container);
+  if (PathExtension(m_strFileName) != szExtension) m_strFileName += std::string(".") + szExtension;
 }
 
 int CAviWriter::FailOpen(int nCode, const std::string& szText) {
@@ -165,7 +174,8 @@ int CAviWriter::Open() {
 
   char szEngine[1024];
   std::snprintf(szEngine, sizeof szEngine, kStatusEngine, m_strFileName.c_str());
-  int e = avformat_alloc_output_context2(&m_pFile, nullptr, "avi", m_strFileName.c_str());
+  int e = avformat_alloc_output_context2(&m_pFile, nullptr, MovieContainerExtension(m_container),
+                                         m_strFileName.c_str());
   if (e < 0 || m_pFile == nullptr) {
     if (e >= 0) e = AVERROR(ENOMEM);
     return FailOpen(e, std::string(szEngine) + EngineErrorText(e));
@@ -183,14 +193,15 @@ int CAviWriter::Open() {
 
   // The encoder choice comes before the file is created, so backing out leaves any existing
   // file untouched.
-  const std::vector<AviCodecEntry> entries = AvailableAviCodecs();
+  const std::vector<AviCodecEntry> entries = AvailableAviCodecs(m_container);
   int nChoice = 0;
   if (m_chooser) nChoice = entries.empty() ? kAviCodecCancelled : m_chooser(entries);
   if (!entries.empty() && (nChoice < 0 || nChoice >= static_cast<int>(entries.size()))) return 1;
   const AVCodec* pCodec = nullptr;
   if (!entries.empty()) {
     m_szCodecName = entries[nChoice].szName;
-    pCodec = avcodec_find_encoder_by_name(AviEncoderName(m_szCodecName));
+    const char* szEncoder = AviEncoderName(m_szCodecName, m_container);
+    if (szEncoder != nullptr) pCodec = avcodec_find_encoder_by_name(szEncoder);
   }
   if (pCodec == nullptr) {
     e = AVERROR_ENCODER_NOT_FOUND;
@@ -210,17 +221,40 @@ int CAviWriter::Open() {
   c->height = h;
   c->time_base = AVRational{1, m_nRate};
   c->framerate = AVRational{m_nRate, 1};
-  c->gop_size = 1;  // every frame a key frame
-  c->max_b_frames = 0;
-  c->pix_fmt = EncoderPixelFormat(pCodec);
   c->sample_aspect_ratio = AVRational{1, 1};
+  AVDictionary* pEncoderOptions = nullptr;
+  if (IsIntraOnly()) {
+    c->gop_size = 1;  // every frame a key frame
+    c->max_b_frames = 0;
+    c->pix_fmt = EncoderPixelFormat(pCodec);
+  } else {
+    c->gop_size = 2 * m_nRate;  // players can seek to every second second
+    c->pix_fmt = AV_PIX_FMT_YUV420P;  // the only layout every browser decodes
+    c->color_range = AVCOL_RANGE_MPEG;
+    // libswscale converts with the BT.601 matrix; saying so lets players convert back alike.
+    c->colorspace = AVCOL_SPC_SMPTE170M;
+    c->color_primaries = AVCOL_PRI_SMPTE170M;
+    c->color_trc = AVCOL_TRC_SMPTE170M;
+    if (m_container == MovieContainer::Mp4) {
+      av_dict_set(&pEncoderOptions, "preset", "medium", 0);
+      av_dict_set(&pEncoderOptions, "crf", "18", 0);  // visually lossless for morph frames
+    } else {
+      // Constant quality; "good" with cpu-used 4 keeps the export time near the H.264 one.
+      av_dict_set(&pEncoderOptions, "crf", "30", 0);
+      av_dict_set(&pEncoderOptions, "b", "0", 0);
+      av_dict_set(&pEncoderOptions, "deadline", "good", 0);
+      av_dict_set(&pEncoderOptions, "cpu-used", "4", 0);
+      av_dict_set(&pEncoderOptions, "row-mt", "1", 0);
+    }
+  }
   if (pCodec->id == AV_CODEC_ID_MJPEG) {
     c->color_range = AVCOL_RANGE_JPEG;
     c->flags |= AV_CODEC_FLAG_QSCALE;
     c->global_quality = FF_QP2LAMBDA * 2;  // near-lossless; the default bit rate is far too low
   }
   if (m_pFile->oformat->flags & AVFMT_GLOBALHEADER) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-  e = avcodec_open2(c, pCodec, nullptr);
+  e = avcodec_open2(c, pCodec, &pEncoderOptions);
+  av_dict_free(&pEncoderOptions);
   if (e >= 0) e = avcodec_parameters_from_context(m_pStream->codecpar, c);
   if (e >= 0) {
     m_pFrame->format = c->pix_fmt;
@@ -239,10 +273,15 @@ int CAviWriter::Open() {
   e = avio_open(&m_pFile->pb, m_file.TempPath().c_str(), AVIO_FLAG_WRITE);
   if (e < 0) return FailOpen(e, std::string(szEngine) + EngineErrorText(e));
   m_bFileOpened = true;
+  // The MP4 muxer reads the file back by this name when it moves its index to the front.
+  av_free(m_pFile->url);
+  m_pFile->url = av_strdup(m_file.TempPath().c_str());
+  if (m_pFile->url == nullptr) return FailOpen(AVERROR(ENOMEM), kStatusFormat);
 
   AVDictionary* pOptions = nullptr;
   // Uncompressed rows go in bottom-up, exactly as they are read back.
   if (m_bRaw) av_dict_set(&pOptions, "flipped_raw_rgb", "1", 0);
+  if (m_container == MovieContainer::Mp4) av_dict_set(&pOptions, "movflags", "+faststart", 0);
   e = avformat_write_header(m_pFile, &pOptions);
   av_dict_free(&pOptions);
   if (e < 0) return FailOpen(e, kStatusFormat);
@@ -349,8 +388,10 @@ int CAviWriter::AddFrameFrom(const uint8_t* pRows, int nStride, PixelSource sour
   }
 
   m_pFrame->pts = m_nFrame;
-  m_pFrame->pict_type = AV_PICTURE_TYPE_I;
-  m_pFrame->key_frame = 1;
+  if (IsIntraOnly()) {
+    m_pFrame->pict_type = AV_PICTURE_TYPE_I;
+    m_pFrame->key_frame = 1;
+  }
   m_pFrame->quality = m_pCompressed->global_quality;
   ++m_nFrame;
   return EncodeAndWrite(m_pFrame);
@@ -367,7 +408,7 @@ int CAviWriter::EncodeAndWrite(AVFrame* pFrame) {
     if (e < 0) break;
     av_packet_rescale_ts(m_pPacket, m_pCompressed->time_base, m_pStream->time_base);
     m_pPacket->stream_index = m_pStream->index;
-    m_pPacket->flags |= AV_PKT_FLAG_KEY;  // every encoder here codes each frame on its own
+    if (IsIntraOnly()) m_pPacket->flags |= AV_PKT_FLAG_KEY;  // AVI encoders code each frame on its own
     e = av_write_frame(m_pFile, m_pPacket);
     av_packet_unref(m_pPacket);
   }

@@ -1,5 +1,7 @@
-// CAviWriter: an AVI movie with one video stream of 24-bit frames, every frame a key
-// frame, encoded with the encoder the user picks (uncompressed by default).
+// CAviWriter: a movie with one video stream made from 24-bit frames. In an AVI every frame
+// is a key frame, encoded with the encoder the user picks (uncompressed by default); an MP4
+// holds H.264 and a WebM VP9, both 4:2:0 with a key frame every two seconds, so that every
+// player and browser opens them; the MP4 has its index at the front for web playback.
 //
 // Return conventions: Open gives 0 on success, 1 when the user cancelled the encoder
 // choice (or the FFmpeg libraries are older than the ones built against), and a negative
@@ -34,7 +36,12 @@ class CAviWriter {
   void SetRate(int nRate) { m_nRate = nRate; }
   int GetRate() const { return m_nRate; }
 
-  // Width and height rounded down to multiples of 4; 24 bits per pixel, no compression.
+  // The container; takes effect at the next SetFrameFormat and Open (AVI until set).
+  void SetContainer(MovieContainer container) { m_container = container; }
+  MovieContainer GetContainer() const { return m_container; }
+
+  // Width and height rounded down to multiples of 4 for AVI, of 2 for MP4 and WebM (4:2:0
+  // pictures have one colour sample per 2 x 2 pixels); 24 bits per pixel, no compression.
   void SetFrameFormat(int nWidth, int nHeight);
   const BitmapInfoHeader& GetFrameFormat() const { return m_bih; }
 
@@ -42,6 +49,9 @@ class CAviWriter {
   const std::string& GetFileName() const { return m_strFileName; }
   // Appends ".avi" when the name does not contain "avi" anywhere (case-sensitive).
   void EnsureAviExtension();
+  // AVI: EnsureAviExtension. MP4 and WebM: appends ".mp4" / ".webm" unless the name already
+  // has that extension (any case).
+  void EnsureMovieExtension();
 
   // Asked for the encoder at every Open; without one the uncompressed entry is used.
   void SetCodecChooser(AviCodecChooser chooser) { m_chooser = std::move(chooser); }
@@ -79,8 +89,10 @@ class CAviWriter {
   int EncodeAndWrite(AVFrame* pFrame);
   int FailOpen(int nCode, const std::string& szText);
   int CloseKeeping(bool bKeep);
+  bool IsIntraOnly() const { return m_container == MovieContainer::Avi; }
 
   std::string m_strFileName;
+  MovieContainer m_container = MovieContainer::Avi;
   CAtomicFile m_file;
   int m_nRate;
   BitmapInfoHeader m_bih;

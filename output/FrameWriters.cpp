@@ -133,7 +133,13 @@ bool CAviFrameWriter::WriteFrame(const FrameBitmap& bitmap, int) {
   return true;
 }
 
-bool ReduceGifFrame(CPicture& picture, std::string* pError) {
+int GifFrameDelayForRate(int nRate) {
+  if (nRate <= 0) return kGifFrameDelay;
+  const int nDelay = (100 + nRate / 2) / nRate;
+  return nDelay < 1 ? 1 : nDelay;
+}
+
+bool ReduceGifFrame(CPicture& picture, std::string* pError, int nDelay) {
   OctreePalette octree(256, 7);
   RgbQuad aPalette[256] = {};
   if (octree.AddImage(picture)) octree.WritePalette(aPalette, 256);
@@ -141,7 +147,7 @@ bool ReduceGifFrame(CPicture& picture, std::string* pError) {
     if (pError) *pError = "GIF colour reduction: " + picture.GetLastError();
     return false;
   }
-  picture.SetFrameDelay(kGifFrameDelay);
+  picture.SetFrameDelay(nDelay);
   return true;
 }
 

@@ -94,20 +94,23 @@ class CAviFrameWriter : public COutputFrameWriter {
   CAviWriter& m_writer;
 };
 
-// Reduces a 24-bit frame in place to 8 bits against its own octree palette of 256
-// colours (7 colour bits, error diffusion) and gives it the GIF frame delay.
-bool ReduceGifFrame(CPicture& picture, std::string* pError = nullptr);
-
 // GIF frame delay in hundredths of a second, and how often the animation plays.
 constexpr int kGifFrameDelay = 1;
 constexpr int kGifLoopSetting = 90;
+// The delay nearest to 1 / nRate seconds (at least one hundredth); kGifFrameDelay for 0.
+int GifFrameDelayForRate(int nRate);
+
+// Reduces a 24-bit frame in place to 8 bits against its own octree palette of 256
+// colours (7 colour bits, error diffusion) and gives it the GIF frame delay.
+// nDelay: the frame delay it is given, in hundredths of a second.
+bool ReduceGifFrame(CPicture& picture, std::string* pError = nullptr, int nDelay = kGifFrameDelay);
 
 // Animated GIF: each frame is reduced as it arrives and goes straight into the file,
 // on a second thread while the next frame renders.
 class CGifFrameWriter : public COutputFrameWriter {
  public:
-  explicit CGifFrameWriter(std::string szPath)
-      : m_szPath(std::move(szPath)), m_stream(kGifLoopSetting), m_worker(m_stream) {}
+  explicit CGifFrameWriter(std::string szPath, int nLoops = kGifLoopSetting, int nDelay = kGifFrameDelay)
+      : m_szPath(std::move(szPath)), m_stream(nLoops), m_worker(m_stream, nDelay) {}
   bool Begin() override;
   bool WriteFrame(const FrameBitmap& bitmap, int nFrame) override;
   bool Finish() override;

@@ -10,9 +10,9 @@
 namespace {
 
 // One frame on whichever thread runs it; false with a text.
-bool ReduceAndAppend(CPicture& frame, CGifStreamWriter& stream, std::string& szError) {
+bool ReduceAndAppend(CPicture& frame, CGifStreamWriter& stream, int nDelay, std::string& szError) {
   try {
-    if (!ReduceGifFrame(frame, &szError)) return false;
+    if (!ReduceGifFrame(frame, &szError, nDelay)) return false;
     if (!stream.AddFrame(frame)) {
       szError = stream.GetLastError();
       return false;
@@ -38,7 +38,7 @@ bool CGifFrameWorker::Submit(CPicture&& frame) {
   if (m_bInline) {
     if (m_bFailed) return false;
     std::string szError;
-    if (!ReduceAndAppend(frame, m_stream, szError)) {
+    if (!ReduceAndAppend(frame, m_stream, m_nFrameDelay, szError)) {
       m_bFailed = true;
       m_szLastError = szError;
       return false;
@@ -88,7 +88,7 @@ void CGifFrameWorker::Loop() {
     m_changed.notify_all();  // the caller may hand over the next frame now
 
     std::string szError;
-    const bool bOk = ReduceAndAppend(frame, m_stream, szError);
+    const bool bOk = ReduceAndAppend(frame, m_stream, m_nFrameDelay, szError);
     {
       std::lock_guard<std::mutex> lock(m_mutex);
       m_bBusy = false;

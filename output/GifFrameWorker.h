@@ -15,7 +15,9 @@ class CGifStreamWriter;
 
 class CGifFrameWorker {
  public:
-  explicit CGifFrameWorker(CGifStreamWriter& stream) : m_stream(stream) {}
+  // nFrameDelay: hundredths of a second each frame shows.
+  explicit CGifFrameWorker(CGifStreamWriter& stream, int nFrameDelay = 1)
+      : m_stream(stream), m_nFrameDelay(nFrameDelay) {}
   ~CGifFrameWorker() { Stop(); }
   CGifFrameWorker(const CGifFrameWorker&) = delete;
   CGifFrameWorker& operator=(const CGifFrameWorker&) = delete;
@@ -33,6 +35,7 @@ class CGifFrameWorker {
   void Loop();
 
   CGifStreamWriter& m_stream;
+  const int m_nFrameDelay;
   std::thread m_thread;
   std::mutex m_mutex;
   std::condition_variable m_changed;

@@ -17,6 +17,7 @@ OutputRunRequest MakeOutputRunRequest(const MorphProject& project, const MorphTr
   static_cast<MorphFrameRequest&>(request) = MakeProjectFrameRequest(project, triangles, project.m_nCurFrame);
   request.nFormat = nFormat;
   request.szOutputPath = szOutputPath;
+  request.movieContainer = MovieContainerForPath(szOutputPath);
   return request;
 }
 
@@ -32,7 +33,30 @@ CommandResult CheckOutputRunRequest(const OutputRunRequest& request) {
   if (W < 1 || H < 1 || W > kMaxOutputSide || H > kMaxOutputSide)
     return fail("The output size " + std::to_string(W) + "x" + std::to_string(H) + " is not possible (1 to " +
                 std::to_string(kMaxOutputSide) + " pixels a side)");
-  if (request.nFormat == AviMovie && (W < 4 || H < 4)) return fail("AVI frames need an output size of at least 4x4");
+  if (request.nFormat == AviMovie) {
+    if (request.movieContainer == MovieContainer::Avi && (W < 4 || H < 4))
+      return fail("AVI frames need an output size of at least 4x4");
+    if (request.movieContainer != MovieContainer::Avi && (W < 2 || H < 2))
+      return fail("MP4 and WebM frames need an output size of at least 2x2");
+  }
+  const bool bTimed = request.nFormat == AnimatedGif || request.nFormat == AviMovie ||
+                      request.nFormat == FlashMovie || request.nFormat == HtmlPage;
+  if (request.nFrameRate != 0) {
+    if (!bTimed) return fail("Pictures and picture sequences have no frame rate");
+    if (request.nFrameRate < 1 || request.nFrameRate > kMaxOutputFrameRate)
+      return fail("The frame rate must be between 1 and " + std::to_string(kMaxOutputFrameRate) +
+                  " frames per second");
+  }
+  if (request.nLoops != -1) {
+    if (request.nFormat == AnimatedGif) {
+      if (request.nLoops < 0 || request.nLoops > 65535)
+        return fail("A GIF plays 1 to 65535 times, or endlessly (0)");
+    } else if (request.nFormat == FlashMovie || request.nFormat == HtmlPage) {
+      if (request.nLoops != 0 && request.nLoops != 1) return fail("A SWF movie plays once (1) or endlessly (0)");
+    } else {
+      return fail("Only GIF and SWF animations have a loop setting; movie players decide themselves");
+    }
+  }
   if (request.nFormat == SingleFrame) {
     const int k = request.nCurFrame;
     if (k < 0) return fail("The frame " + std::to_string(k) + " is not between 0 and " + std::to_string(N));

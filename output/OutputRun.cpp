@@ -85,8 +85,11 @@ int CopyFileNoReplace(const std::string& szFrom, const std::string& szTo, std::s
 // A lower bound of what an output of W x H frames takes on disk: exact for uncompressed
 // data, a small share of it for compressed formats, so only a run that surely cannot fit
 // is refused.
-long long FrameBytesAtLeast(int nFormat, int nPictureType, long long nWidth, long long nHeight, bool bRawAvi) {
+long long FrameBytesAtLeast(int nFormat, int nPictureType, long long nWidth, long long nHeight, bool bRawAvi,
+                            MovieContainer container) {
   const long long nRaw = nWidth * nHeight * 3;
+  // A frame that repeats the one before takes a few bytes in H.264 or VP9.
+  if (nFormat == AviMovie && container != MovieContainer::Avi) return 0;
   if (nFormat == AviMovie) return bRawAvi ? ((nWidth & ~3LL) * 3 * (nHeight & ~3LL) + 8) : nRaw / 50;
   if (nFormat == ImageSequence || nFormat == SingleFrame)
     return nPictureType == PICTURE_BMP ? nRaw + 54 : nPictureType == PICTURE_TGA ? nRaw / 3 : nRaw / 50;
@@ -107,7 +110,7 @@ OutputSpaceNeed EstimateOutputSpace(const OutputRunRequest& rq, bool bRawAvi) {
   OutputSpaceNeed need;
   const long long nFrames = rq.nFormat == SingleFrame ? 1 : rq.nFrameCount + 1;
   const long long nFrame = FrameBytesAtLeast(rq.nFormat, SequencePictureType(rq.szOutputPath), rq.nOutputWidth,
-                                             rq.nOutputHeight, bRawAvi);
+                                             rq.nOutputHeight, bRawAvi, rq.movieContainer);
   // Movies hold the way there and back.
   const long long nPasses = rq.nFormat == AviMovie || rq.nFormat == FlashMovie || rq.nFormat == HtmlPage ? 2 : 1;
   need.nOutputBytes = nFrame * nFrames * nPasses;
@@ -190,7 +193,13 @@ bool COutputRun::RenderFrame(Context& ctx, int nFrame) {
   const OutputRunRequest& rq = ctx.request;
   MorphFrameRequest frame = rq;
   frame.nCurFrame = nFrame;
-  frame.bRoundToFour = rq.nFormat == AviMovie;
+  frame.bRoundToFour = rq.nFormat == AviMovie && rq.movieContainer == MovieContainer::Avi;
+  if (rq.nFormat == AviMovie && rq.movieContainer != MovieContainer::Avi) {
+    // 4:2:0 frames need even sides: the whole picture is drawn at the size below, never padded
+    // with made-up pixels or cropped.
+    frame.nOutputWidth = rq.nOutputWidth / 2 * 2;
+    frame.nOutputHeight = rq.nOutputHeight / 2 * 2;
+  }
 
   bool bWriterFailed = false;
   COutputFrameWriter* pWriter = ctx.pWriter;
@@ -247,10 +256,11 @@ bool COutputRun::RunSingleFrame(Context& ctx) {
 bool COutputRun::RunAvi(Context& ctx) {
   const OutputRunRequest& rq = ctx.request;
   CAviWriter& avi = *m_pAviWriter;
-  avi.SetRate(kAviFrameRate);
+  avi.SetRate(rq.nFrameRate > 0 ? rq.nFrameRate : kAviFrameRate);
+  avi.SetContainer(rq.movieContainer);
   avi.SetFrameFormat(rq.nOutputWidth, rq.nOutputHeight);
   avi.SetFileName(rq.szOutputPath);
-  avi.EnsureAviExtension();
+  avi.EnsureMovieExtension();
   avi.SetCodecChooser(ctx.callbacks.chooseCodec);
   ctx.result.szOutputFile = avi.GetFileName();
   const int nOpen = avi.Open();
@@ -295,6 +305,8 @@ bool COutputRun::RunSwf(Context& ctx) {
   ctx.result.szOutputFile = rq.nFormat == FlashMovie ? szMovie : rq.szOutputPath;
 
   CSwfWriter& swf = *m_pSwfWriter;
+  swf.SetFrameRate(rq.nFrameRate > 0 ? static_cast<float>(rq.nFrameRate) : kSwfFrameRate);
+  swf.SetPlayOnce(rq.nLoops == 1);
   swf.Begin(rq.nOutputWidth, rq.nOutputHeight);
   CJpegFrameWriter writer(frames);
   ctx.pWriter = &writer;
@@ -340,7 +352,11 @@ OutputRunResult COutputRun::Run(const OutputRunRequest& request, const OutputRun
 
   std::unique_ptr<COutputFrameWriter> pWriter;
   switch (request.nFormat) {
-    case AnimatedGif: pWriter = std::make_unique<CGifFrameWriter>(request.szOutputPath); break;
+    case AnimatedGif:
+      pWriter = std::make_unique<CGifFrameWriter>(request.szOutputPath,
+                                                  request.nLoops >= 0 ? request.nLoops : kGifLoopSetting,
+                                                  GifFrameDelayForRate(request.nFrameRate));
+      break;
     case SingleFrame: pWriter = std::make_unique<CSingleFrameWriter>(request.szOutputPath); break;
     case FlashMovie:
     case HtmlPage:

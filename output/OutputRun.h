@@ -20,6 +20,9 @@ class CSwfWriter;
 // MakeOutputRunRequest (output/OutputRequest.h), checked by CheckOutputRunRequest.
 struct OutputRunRequest : MorphFrameRequest {
   int nFormat = ImageSequence;
+  MovieContainer movieContainer = MovieContainer::Avi;  // what an AviMovie run writes
+  int nFrameRate = 0;  // frames per second of GIF, movies and SWF; 0: the format's own
+  int nLoops = -1;     // plays of a GIF (0 endless) or SWF (0 endless, 1 once); -1: the format's own
   std::string szOutputPath;
   std::string szTemplateDir; // folder holding "exsample.html"; empty: the executable's folder
 };
@@ -62,8 +65,11 @@ struct OutputRunResult {
 // Name of the page template beside the executable, and of the movie beside the page.
 constexpr const char* kHtmlTemplateName = "exsample.html";
 constexpr const char* kHtmlMovieName = "output.swf";
-// Frames per second of AVI movies (fixed; the settings' speed is only shown).
+// Frames per second of movies unless the request names a rate (the settings' speed is only
+// shown).
 constexpr int kAviFrameRate = 15;
+// Frame rates a request may name.
+constexpr int kMaxOutputFrameRate = 100;
 // Largest N and largest output side an output run accepts.
 constexpr int kMaxOutputFrameCount = 100000;
 constexpr int kMaxOutputSide = 16384;

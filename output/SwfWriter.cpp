@@ -217,7 +217,7 @@ void CSwfWriter::Begin(int nWidth, int nHeight) {
   m_tags.clear();
   m_pLastTag = m_tags.end();
   m_nJpegQuality = 60;
-  m_fFrameRate = 15.0f;
+  m_fFrameRate = m_fRequestedRate;
   m_nWidth = nWidth;
   m_nHeight = nHeight;
   m_nNextId = 1;
@@ -379,6 +379,16 @@ int CSwfWriter::Write(const std::string& szPath) {
     return -1;
   }
   try {
+    if (m_bPlayOnce) {
+      // A stop action in the last frame: the player halts there instead of starting over.
+      auto last = std::find_if(m_tags.rbegin(), m_tags.rend(),
+                               [](const CSwfTag& t) { return t.Type() == kTagShowFrame; });
+      if (last != m_tags.rend()) {
+        CSwfTag& stop = *m_tags.emplace(std::prev(last.base()), kTagDoAction);
+        stop.PutU8(0x07);  // ActionStop
+        stop.PutU8(0x00);  // end of actions
+      }
+    }
     InsertTag(kTagEnd);
     // The movie takes its name only once it is complete: a failed write keeps an
     // existing file as it was.

@@ -7,11 +7,20 @@
 
 #include "output/SwfBitWriter.h"
 
+// Frames per second of a movie unless SetFrameRate names another rate.
+constexpr float kSwfFrameRate = 15.0f;
+
 class CSwfWriter {
  public:
   CSwfWriter();
   CSwfWriter(const CSwfWriter&) = delete;
   CSwfWriter& operator=(const CSwfWriter&) = delete;
+
+  // Frames per second of the movies begun after this (1 to 255; kSwfFrameRate until set).
+  void SetFrameRate(float fRate) { m_fRequestedRate = fRate; }
+  // Players repeat a movie endlessly; a movie that plays once stops on its last frame.
+  // Takes effect at Write.
+  void SetPlayOnce(bool bOnce) { m_bPlayOnce = bOnce; }
 
   // Starts a new movie of nWidth x nHeight pixels (drops any unwritten one).
   void Begin(int nWidth, int nHeight);
@@ -44,6 +53,7 @@ class CSwfWriter {
     kTagShowFrame = 1,
     kTagDefineShape = 2,
     kTagSetBackgroundColor = 9,
+    kTagDoAction = 12,
     kTagDefineBitsJpeg2 = 21,
     kTagPlaceObject2 = 26,
     kTagRemoveObject2 = 28,
@@ -64,6 +74,8 @@ class CSwfWriter {
   TagIter m_pLastTag;  // the tag after which the next one goes (end() when none)
   int m_nJpegQuality;
   float m_fFrameRate;
+  float m_fRequestedRate = kSwfFrameRate;
+  bool m_bPlayOnce = false;
   int m_nWidth, m_nHeight;
   int m_nNextId;
   int m_nVersion;

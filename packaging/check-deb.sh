@@ -16,7 +16,7 @@ for f in ./usr/bin/kestrelle-cli ./usr/share/applications/kestrelle.desktop \
 done
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libavcodec libavformat libswscale libpng libjpeg libtiff libopenjp2 libegl-mesa0; do
+for lib in libavcodec libavformat libswscale libpng libjpeg libtiff libopenjp2 libegl-mesa0 libx264 libvpx; do
   grep -q "$lib" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
 
@@ -27,6 +27,8 @@ dpkg-deb -x "$deb" "$tmp/root"
 "$tmp/root/usr/bin/kestrelle-cli" render "$tmp/root/usr/share/kestrelle/samples/girl.fmph" \
   -o "$tmp/page.html" --frames 2 --size 64x48 >/dev/null || fail "the unpacked tool cannot render"
 [ -f "$tmp/output.swf" ] || fail "no movie beside the page"
+"$tmp/root/usr/bin/kestrelle-cli" render "$tmp/root/usr/share/kestrelle/samples/girl.fmph" \
+  -o "$tmp/web.mp4" --frames 2 --size 64x48 >/dev/null || fail "the unpacked tool cannot write an MP4"
 
 if [ "$(id -u)" -eq 0 ] && command -v apt-get >/dev/null; then
   apt-get install --simulate -qq "$(realpath "$deb")" >"$tmp/apt.log" 2>&1 || { cat "$tmp/apt.log"; fail "apt would not install it"; }

@@ -8,6 +8,7 @@ PACKAGES=(
   libwxgtk3.2-dev
   libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
+  libx264-164 libvpx7
   libopenjp2-7-dev libtiff-dev libpng-dev libjpeg-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
   xvfb xauth fonts-wqy-microhei

@@ -1,9 +1,10 @@
-// `kestrelle-cli render PROJECT.fmph -o OUT [--format sequence|gif|swf|html|avi|frame]
-// [--frames N] [--frame K] [--type morph|warp1|warp2] [--size WxH] [--codec NAME]`:
-// renders a project off screen into an animation (picture sequence, animated GIF, SWF
-// movie, HTML page with its movie, AVI movie) or one frame as a picture. Without --format
-// the kind follows OUT's extension: .gif, .avi, .swf, .html; any other picture extension
-// gives the sequence, or the single frame when --frame is given.
+// `kestrelle-cli render PROJECT.fmph -o OUT [--format sequence|gif|swf|html|avi|mp4|webm|frame]
+// [--frames N] [--frame K] [--type morph|warp1|warp2] [--size WxH] [--codec NAME] [--fps F]
+// [--loop L]`: renders a project off screen into an animation (picture sequence, animated
+// GIF, SWF movie, HTML page with its movie, AVI, MP4 or WebM movie) or one frame as a
+// picture. Without --format the kind follows OUT's extension: .gif, .avi, .mp4, .webm, .swf,
+// .html; any other picture extension gives the sequence, or the single frame when --frame is
+// given.
 #include <CLI/CLI.hpp>
 
 #include <cctype>
@@ -40,8 +41,18 @@ struct RenderOptions {
   std::string szType = "morph";
   std::string szSize;  // "WxH"; empty: image1's size
   std::string szFormat;  // empty: from OUT's extension
-  std::string szCodec;   // AVI encoder short name; empty: uncompressed
+  std::string szCodec;   // movie encoder short name; empty: the container's first
+  int nFps = 0;          // 0: the format's own rate
+  int nLoop = -1;        // -1: the format's own loop setting
 };
+
+bool IsMovieFormat(const std::string& szFormat) {
+  return szFormat == "avi" || szFormat == "mp4" || szFormat == "webm";
+}
+
+MovieContainer ContainerOf(const std::string& szFormat) {
+  return szFormat == "mp4" ? MovieContainer::Mp4 : szFormat == "webm" ? MovieContainer::WebM : MovieContainer::Avi;
+}
 
 void AddRenderOptions(CLI::App& cmd, RenderOptions& o) {
   cmd.add_option("PROJECT", o.szProject, "project file (.fmph)")->required();
@@ -55,11 +66,20 @@ void AddRenderOptions(CLI::App& cmd, RenderOptions& o) {
       ->check(CLI::IsMember({"morph", "warp1", "warp2"}));
   cmd.add_option("--size", o.szSize, "output size WxH (default image1's size)");
   cmd.add_option("--format", o.szFormat,
-                 "what to write (default from OUT's extension: .gif gif, .avi avi, .swf swf, .html html, "
-                 "another picture extension: sequence, or frame when --frame is given)")
-      ->check(CLI::IsMember({"sequence", "gif", "swf", "html", "avi", "frame"}));
+                 "what to write (default from OUT's extension: .gif gif, .avi avi, .mp4 mp4, .webm webm, "
+                 ".swf swf, .html html, another picture extension: sequence, or frame when --frame is given)")
+      ->check(CLI::IsMember({"sequence", "gif", "swf", "html", "avi", "mp4", "webm", "frame"}));
   cmd.add_option("--codec", o.szCodec,
-                 "AVI encoder: rawvideo (default, uncompressed frames), mjpeg, ffv1, ...");
+                 "movie encoder: AVI rawvideo (default, uncompressed frames), mjpeg, ffv1, ...; MP4 h264; "
+                 "WebM vp9");
+  cmd.add_option("--fps", o.nFps,
+                 "frames per second, 1 to 100 (default: movies and SWF 15; GIF 100, one frame per "
+                 "hundredth of a second; GIF rounds to whole hundredths)")
+      ->check(CLI::Range(1, kMaxOutputFrameRate));
+  cmd.add_option("--loop", o.nLoop,
+                 "how often the animation plays, 0 endlessly: GIF 0 to 65535 (default 90), SWF and HTML "
+                 "0 or 1 (default 0)")
+      ->check(CLI::Range(0, 65535));
 }
 
 int Fail(const std::string& text) {
@@ -128,12 +148,14 @@ bool ChooseFormat(const RenderOptions& o, std::string& szFormat, std::string& sz
     const std::string ext = PathExtension(o.szOutput);
     if (ext == "gif") szFormat = "gif";
     else if (ext == "avi") szFormat = "avi";
+    else if (ext == "mp4") szFormat = "mp4";
+    else if (ext == "webm") szFormat = "webm";
     else if (ext == "swf") szFormat = "swf";
     else if (ext == "html") szFormat = "html";
     else if (ImageTypeFromExtension(o.szOutput) != PICTURE_UNKNOWN) szFormat = o.nFrame >= 0 ? "frame" : "sequence";
     else {
       szError = o.szOutput + ": unknown picture format (use an extension such as .png, .bmp, .jpg, .gif, "
-                             ".avi, .swf or .html, or --format)";
+                             ".avi, .mp4, .webm, .swf or .html, or --format)";
       return false;
     }
   }
@@ -141,9 +163,27 @@ bool ChooseFormat(const RenderOptions& o, std::string& szFormat, std::string& sz
     szError = "--frame: renders one picture, which --format " + szFormat + " does not write";
     return false;
   }
-  if (!o.szCodec.empty() && szFormat != "avi") {
-    szError = "--codec: only AVI movies have an encoder to choose";
+  if (!o.szCodec.empty() && !IsMovieFormat(szFormat)) {
+    szError = "--codec: only AVI, MP4 and WebM movies have an encoder to choose";
     return false;
+  }
+  if (o.nFps != 0 && (szFormat == "sequence" || szFormat == "frame")) {
+    szError = "--fps: pictures and picture sequences have no frame rate";
+    return false;
+  }
+  if (o.nLoop >= 0) {
+    if (IsMovieFormat(szFormat)) {
+      szError = "--loop: AVI, MP4 and WebM movies have no loop setting; players decide themselves";
+      return false;
+    }
+    if (szFormat == "sequence" || szFormat == "frame") {
+      szError = "--loop: pictures and picture sequences do not play";
+      return false;
+    }
+    if ((szFormat == "swf" || szFormat == "html") && o.nLoop > 1) {
+      szError = "--loop: a SWF movie plays once (1) or endlessly (0), not " + std::to_string(o.nLoop) + " times";
+      return false;
+    }
   }
   return true;
 }
@@ -153,7 +193,7 @@ int FormatCode(const std::string& szFormat) {
   if (szFormat == "gif") return AnimatedGif;
   if (szFormat == "swf") return FlashMovie;
   if (szFormat == "html") return HtmlPage;
-  if (szFormat == "avi") return AviMovie;
+  if (IsMovieFormat(szFormat)) return AviMovie;
   return ImageSequence;
 }
 
@@ -182,11 +222,19 @@ class CProgressBar {
   int m_nLast = -1;
 };
 
-// A whole animation through the output run.
-// The encoder chooser for --codec ("rawvideo", the default, is the uncompressed entry).
-bool MakeCodecChooser(const RenderOptions& o, AviCodecChooser& chooser, std::string& szError) {
-  const std::string szCodec = o.szCodec.empty() || o.szCodec == "rawvideo" ? std::string("raw") : o.szCodec;
-  const std::vector<AviCodecEntry> entries = AvailableAviCodecs();
+// The encoder chooser for --codec: the container's first entry by default (for AVI "raw",
+// which "rawvideo" names too).
+bool MakeCodecChooser(const RenderOptions& o, MovieContainer container, AviCodecChooser& chooser,
+                      std::string& szError) {
+  const std::vector<AviCodecEntry> entries = AvailableAviCodecs(container);
+  if (entries.empty()) {
+    szError = std::string("render: the FFmpeg libraries here have no ") + MovieContainerExtension(container) +
+              " encoder";
+    return false;
+  }
+  const std::string szCodec = o.szCodec.empty() ? entries.front().szName
+                              : o.szCodec == "rawvideo" ? std::string("raw")
+                                                        : o.szCodec;
   if (FindAviCodec(entries, szCodec) < 0) {
     std::string names;
     for (const AviCodecEntry& e : entries)
@@ -198,6 +246,7 @@ bool MakeCodecChooser(const RenderOptions& o, AviCodecChooser& chooser, std::str
   return true;
 }
 
+// A whole animation through the output run.
 int RenderAnimation(const OutputRunRequest& request, const AviCodecChooser& chooser) {
   CProgressBar bar;
   OutputRunCallbacks callbacks;
@@ -231,7 +280,7 @@ std::vector<std::string> OutputFiles(const MorphProject& project, const RenderOp
   if (szFormat == "sequence")
     for (int i = 0; i <= project.m_nFrameCount; ++i) files.push_back(SequenceFrameName(o.szOutput, i));
   if (szFormat == "html") files.push_back(PathFolder(o.szOutput) + "/" + kHtmlMovieName);
-  if (szFormat == "avi") files.push_back(o.szOutput + ".avi");
+  if (IsMovieFormat(szFormat)) files.push_back(o.szOutput + "." + szFormat);
   return files;
 }
 
@@ -254,13 +303,16 @@ int RunRender(const RenderOptions& o) {
   std::string szFormat, szError;
   if (!ChooseFormat(o, szFormat, szError)) return Fail(szError);
   AviCodecChooser chooser;
-  if (szFormat == "avi" && !MakeCodecChooser(o, chooser, szError)) return Fail(szError);
+  if (IsMovieFormat(szFormat) && !MakeCodecChooser(o, ContainerOf(szFormat), chooser, szError)) return Fail(szError);
   MorphProject project;
   if (!PrepareProject(o, project, szError)) return Fail(szError);
   if (!RefuseOutputOverInputs(project, o, szFormat, szError)) return Fail(szError);
   const MorphTriangles triangles = ProjectTriangles(project);
   OutputRunRequest request = MakeOutputRunRequest(project, triangles, FormatCode(szFormat), o.szOutput);
   request.nCurFrame = o.nFrame < 0 ? request.nFrameCount / 2 : o.nFrame;
+  request.movieContainer = ContainerOf(szFormat);
+  request.nFrameRate = o.nFps;
+  request.nLoops = o.nLoop;
   const CommandResult checked = CheckOutputRunRequest(request);
   if (!checked) return Fail("render: " + checked.message);
   if (request.nFormat == SingleFrame) return RenderSingleFrame(request);
@@ -269,7 +321,7 @@ int RunRender(const RenderOptions& o) {
 
 const CliCommandRegistrar kRenderCommand([](CLI::App& app) {
   CLI::App* cmd = app.add_subcommand(
-      "render", "Render a morph project off screen: picture sequence, animated GIF, SWF movie, HTML page, AVI movie or one frame");
+      "render", "Render a morph project off screen: picture sequence, animated GIF, SWF movie, HTML page, AVI, MP4 or WebM movie or one frame");
   auto options = std::make_shared<RenderOptions>();
   AddRenderOptions(*cmd, *options);
   cmd->callback([options] { CliExitCode() = RunRender(*options); });

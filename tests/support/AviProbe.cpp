@@ -3,6 +3,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/pixdesc.h>
 #include <libswscale/swscale.h>
 }
 
@@ -25,6 +26,8 @@ AviProbe ProbeAvi(const std::string& path, bool bDecodeFrames) {
     info.nWidth = st->codecpar->width;
     info.nHeight = st->codecpar->height;
     info.fps = av_q2d(st->avg_frame_rate);
+    const char* szPixelFormat = av_get_pix_fmt_name(static_cast<AVPixelFormat>(st->codecpar->format));
+    if (szPixelFormat) info.szPixelFormat = szPixelFormat;
     if (bDecodeFrames) {
       const AVCodec* dec = avcodec_find_decoder(st->codecpar->codec_id);
       ctx = avcodec_alloc_context3(dec);

@@ -11,6 +11,7 @@ struct AviProbe {
   unsigned nStreams = 0;
   bool bHasVideo = false;
   std::string szCodec;  // libavcodec's name, e.g. "rawvideo", "mjpeg"
+  std::string szPixelFormat;  // the stream's pixel format, e.g. "yuv420p"
   int nWidth = 0, nHeight = 0;
   double fps = 0;
   int nPackets = 0;  // video packets, -1 when the file cannot be opened

@@ -1,0 +1,110 @@
+// MP4 and WebM through CAviWriter: read back with FFmpeg's decoders (size, rate, frame count,
+// pixels within a tolerance), and written all-or-nothing like every other output.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "output/AviWriter.h"
+#include "support/AviProbe.h"
+#include "support/MovieChecks.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+// A 24-bit picture's pixels top-down and packed, as ReadMovieBack gives them.
+std::vector<uint8_t> TopDownPixels(const CPicture& picture) {
+  const int w = static_cast<int>(picture.GetWidth()), h = static_cast<int>(picture.GetHeight());
+  std::vector<uint8_t> out(static_cast<size_t>(w) * 3 * h);
+  for (int y = 0; y < h; ++y) {
+    const uint8_t* row = picture.GetBits() + static_cast<size_t>(h - 1 - y) * picture.GetEffWidth();
+    std::copy(row, row + w * 3, out.begin() + static_cast<long>(y) * w * 3);
+  }
+  return out;
+}
+
+size_t EntriesIn(const std::string& dir) {
+  size_t n = 0;
+  for (auto it = std::filesystem::directory_iterator(dir); it != std::filesystem::directory_iterator(); ++it) ++n;
+  return n;
+}
+
+class WebMovieTest : public testing::TestWithParam<MovieContainer> {
+ protected:
+  // Opens a movie of the container at 24 frames/s for a requested size of nWidth x nHeight.
+  bool OpenMovie(CAviWriter& movie, const std::string& szName, int nWidth, int nHeight) {
+    movie.SetContainer(GetParam());
+    movie.SetRate(24);
+    movie.SetFrameFormat(nWidth, nHeight);
+    movie.SetFileName(m_dir.File(szName));
+    movie.EnsureMovieExtension();
+    return movie.Open() == 0;
+  }
+  const char* Extension() const { return MovieContainerExtension(GetParam()); }
+  TempDir m_dir;
+};
+
+TEST_P(WebMovieTest, FramesComeBackAtTheEvenSizeAndRate) {
+  CAviWriter movie;
+  ASSERT_TRUE(OpenMovie(movie, "clip", 33, 25)) << movie.GetLastErrorText();
+  EXPECT_EQ(movie.GetFileName(), m_dir.File(std::string("clip.") + Extension()));
+  EXPECT_EQ(movie.GetCodecName(), GetParam() == MovieContainer::Mp4 ? "h264" : "vp9");
+  ASSERT_EQ(movie.GetFrameFormat().biWidth, 32);
+  ASSERT_EQ(movie.GetFrameFormat().biHeight, 24);
+  std::vector<CPicture> frames;
+  for (int i = 0; i < 10; ++i) {
+    frames.push_back(MakePatternPicture(32, 24, i));
+    ASSERT_EQ(movie.AddFrame(frames.back()), 0) << movie.GetLastErrorText();
+  }
+  ASSERT_EQ(movie.Close(), 0) << movie.GetLastErrorText();
+
+  const AviProbe back = ProbeAvi(movie.GetFileName(), true);
+  ASSERT_TRUE(back.bOpened);
+  EXPECT_EQ(back.szPixelFormat, "yuv420p");
+  EXPECT_EQ(back.nWidth, 32);
+  EXPECT_EQ(back.nHeight, 24);
+  EXPECT_DOUBLE_EQ(back.fps, 24.0);
+  EXPECT_EQ(back.nPackets, 10);
+  ASSERT_EQ(back.frames.size(), 10u);  // every packet decodes to a frame
+  const double fDiff = MeanAbsoluteDifference(back.frames[4], TopDownPixels(frames[4]));
+  EXPECT_LT(fDiff, 10.0);
+  // A different frame is much further away: the frames are in order and not all alike.
+  EXPECT_GT(MeanAbsoluteDifference(back.frames[4], TopDownPixels(frames[0])), fDiff);
+  if (GetParam() == MovieContainer::Mp4) {
+    EXPECT_TRUE(Mp4IndexComesFirst(ReadFileBytes(movie.GetFileName())));
+  }
+  EXPECT_EQ(EntriesIn(m_dir.Path()), 1u);  // no temporary left beside it
+}
+
+TEST_P(WebMovieTest, AnAbandonedMovieKeepsTheOldFile) {
+  const std::string szOld = m_dir.File(std::string("keep.") + Extension());
+  const std::vector<uint8_t> old = {'o', 'l', 'd'};
+  WriteFileBytes(szOld, old);
+  CAviWriter movie;
+  ASSERT_TRUE(OpenMovie(movie, std::string("keep.") + Extension(), 16, 16)) << movie.GetLastErrorText();
+  EXPECT_EQ(movie.GetFileName(), szOld);
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(movie.AddFrame(MakePatternPicture(16, 16, i)), 0);
+  movie.Abandon();
+  EXPECT_EQ(ReadFileBytes(szOld), old);
+  EXPECT_EQ(EntriesIn(m_dir.Path()), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Containers, WebMovieTest, testing::Values(MovieContainer::Mp4, MovieContainer::WebM),
+                         [](const testing::TestParamInfo<MovieContainer>& info) {
+                           return std::string(MovieContainerExtension(info.param));
+                         });
+
+TEST(MovieContainerTest, ExtensionChoosesTheContainerAndItsEncoders) {
+  EXPECT_EQ(MovieContainerForPath("a/b.MP4"), MovieContainer::Mp4);
+  EXPECT_EQ(MovieContainerForPath("b.webm"), MovieContainer::WebM);
+  EXPECT_EQ(MovieContainerForPath("b.mp4/c"), MovieContainer::Avi);
+  EXPECT_EQ(MovieContainerForPath("clip.avi"), MovieContainer::Avi);
+  // Each container offers only its own encoders.
+  EXPECT_EQ(FindAviCodec(AvailableAviCodecs(MovieContainer::Mp4), "mjpeg"), -1);
+  EXPECT_EQ(FindAviCodec(AvailableAviCodecs(MovieContainer::Avi), "h264"), -1);
+  EXPECT_EQ(AviEncoderName("vp9", MovieContainer::Avi), nullptr);
+  EXPECT_STREQ(AviEncoderName("vp9", MovieContainer::WebM), "libvpx-vp9");
+}
+
+}  // namespace
