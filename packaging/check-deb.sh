@@ -8,15 +8,15 @@ fail() { echo "check-deb: $*" >&2; exit 1; }
 
 [ -f "$deb" ] || fail "no package $deb"
 listing=$(dpkg-deb -c "$deb")
-for f in ./usr/bin/kestrelle-cli ./usr/share/applications/kestrelle.desktop \
+for f in ./usr/bin/kestrelle ./usr/bin/kestrelle-cli ./usr/share/applications/kestrelle.desktop \
          ./usr/share/mime/packages/kestrelle.xml ./usr/share/icons/hicolor/48x48/apps/kestrelle.png \
          ./usr/share/icons/hicolor/scalable/apps/kestrelle.svg ./usr/share/kestrelle/exsample.html \
-         ./usr/share/kestrelle/samples/girl.fmph ./usr/share/man/man1/kestrelle-cli.1.gz; do
+         ./usr/share/kestrelle/samples/girl.fmph ./usr/share/man/man1/kestrelle-cli.1.gz ./usr/share/man/man1/kestrelle.1.gz; do
   grep -q " $f\$" <<<"$listing" || fail "$f is missing"
 done
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libavcodec libavformat libswscale libpng libjpeg libtiff libopenjp2 libegl-mesa0 libx264 libvpx; do
+for lib in libavcodec libavformat libswscale libpng libjpeg libtiff libopenjp2 libegl-mesa0 libx264 libvpx libwxgtk3.2-1 libwxgtk-gl3.2-1 libopencv-core libdlib; do
   grep -q "$lib" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
 
@@ -24,6 +24,8 @@ tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 dpkg-deb -x "$deb" "$tmp/root"
 "$tmp/root/usr/bin/kestrelle-cli" --version | grep -q "^kestrelle-cli " || fail "kestrelle-cli --version"
+# The desktop program answers --version without a display.
+env -u DISPLAY -u WAYLAND_DISPLAY "$tmp/root/usr/bin/kestrelle" --version | grep -q "^kestrelle " || fail "kestrelle --version"
 "$tmp/root/usr/bin/kestrelle-cli" render "$tmp/root/usr/share/kestrelle/samples/girl.fmph" \
   -o "$tmp/page.html" --frames 2 --size 64x48 >/dev/null || fail "the unpacked tool cannot render"
 [ -f "$tmp/output.swf" ] || fail "no movie beside the page"
