@@ -110,13 +110,13 @@ TEST(Artwork, MarkersAndTintHaveTheirExactColours) {
 TEST(Artwork, CursorsHaveHotSpotsInsideTheirPictures) {
   for (int id : {kArtCursorDeletePoint, kArtCursorAddPoint, kArtCursorMovePoint, kArtCursorZoomIn,
                  kArtCursorZoomOut}) {
-    const CursorSpec* spec = FindCursorSpec(id);
-    ASSERT_NE(spec, nullptr) << id;
-    EXPECT_EQ(spec->id, id);
-    EXPECT_GE(spec->hotX, 0);
-    EXPECT_LT(spec->hotX, 32);
-    EXPECT_GE(spec->hotY, 0);
-    EXPECT_LT(spec->hotY, 32);
+    const CursorSpec* cursor = FindCursorSpec(id);
+    ASSERT_NE(cursor, nullptr) << id;
+    EXPECT_EQ(cursor->id, id);
+    EXPECT_GE(cursor->hotX, 0);
+    EXPECT_LT(cursor->hotX, 32);
+    EXPECT_GE(cursor->hotY, 0);
+    EXPECT_LT(cursor->hotY, 32);
   }
   EXPECT_EQ(FindCursorSpec(kArtPlay), nullptr);
 }

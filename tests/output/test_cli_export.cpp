@@ -38,7 +38,7 @@ int SwfFrameCount(const std::vector<uint8_t>& b) {
 
 class CliExportTest : public CliProjectTest {
  protected:
-  void SetUp() override { MakeProject(CliProjectSpec()); }
+  void SetUp() override { MakeProject(CliProjectLayout()); }
   CliResult Render(const std::string& out, const std::string& extra = "--frames 3 --size 40x30") {
     return CliProjectTest::Render(out, extra);
   }

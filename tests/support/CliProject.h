@@ -8,7 +8,7 @@
 
 #include "support/TestSupport.h"
 
-struct CliProjectSpec {
+struct CliProjectLayout {
   int nWidth1 = 48, nHeight1 = 36, nSeed1 = 1;
   int nWidth2 = 48, nHeight2 = 36, nSeed2 = 4;
   int x1 = 20, y1 = 12;        // the pair's image1 point
@@ -19,7 +19,7 @@ struct CliProjectSpec {
 class CliProjectTest : public ::testing::Test {
  protected:
   // Writes one.png, two.png and the project into m_dir (call from SetUp).
-  void MakeProject(const CliProjectSpec& spec);
+  void MakeProject(const CliProjectLayout& layout);
   // kestrelle-cli render PROJECT -o OUT EXTRA
   CliResult Render(const std::string& out, const std::string& extra) const;
 

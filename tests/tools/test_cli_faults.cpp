@@ -90,7 +90,7 @@ const char* const kLongRun[] = {"--frames", "400", "--size", "320x240"};
 
 class CliFaultTest : public CliProjectTest {
  protected:
-  void SetUp() override { MakeProject(CliProjectSpec{}); }
+  void SetUp() override { MakeProject(CliProjectLayout{}); }
   std::vector<std::string> RenderArgs(const std::string& szOut, std::vector<std::string> extra) const {
     std::vector<std::string> args = {"render", m_szProject, "-o", szOut};
     args.insert(args.end(), extra.begin(), extra.end());

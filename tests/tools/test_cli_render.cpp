@@ -18,15 +18,15 @@ namespace {
 class CliRenderTest : public CliProjectTest {
  protected:
   void SetUp() override {
-    CliProjectSpec spec;
-    spec.nWidth1 = 60;
-    spec.nHeight1 = 40;
-    spec.nWidth2 = 48;
-    spec.nHeight2 = 64;
-    spec.nSeed2 = 2;
-    spec.y2 = 40;
-    spec.szName = "pair.fmph";
-    MakeProject(spec);
+    CliProjectLayout layout;
+    layout.nWidth1 = 60;
+    layout.nHeight1 = 40;
+    layout.nWidth2 = 48;
+    layout.nHeight2 = 64;
+    layout.nSeed2 = 2;
+    layout.y2 = 40;
+    layout.szName = "pair.fmph";
+    MakeProject(layout);
   }
 
   // What the library renders for the saved project with the given settings.
