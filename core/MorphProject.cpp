@@ -137,17 +137,13 @@ void MorphProject::ReplaceContent(std::unique_ptr<CPicture> pImage1, std::unique
 PointHandle MorphProject::HitTest(int pane, int cx, int cy, double t) const {
   PointHandle hit;
   if (pane != 1 && pane != 2) return hit;
-  MeshVertex* head = m_mesh.ListHead(pane);
-  if (!head) return hit;
-  MeshVertex* v = head;
-  do {
+  for (const MeshVertex* v : m_mesh.Vertices(pane)) {
     if (v->x - t <= cx && cx <= v->x + t && v->y - t <= cy && cy <= v->y + t) {
       hit.pane = pane;
       hit.vnum = v->vnum;
       return hit;
     }
-    v = v->next;
-  } while (v != head);
+  }
   return hit;
 }
 

@@ -30,12 +30,6 @@ std::pair<int, std::string> AviFramesAndCodec(const std::string& path) {
   return {avi.nPackets, avi.szCodec};
 }
 
-int SwfFrameCount(const std::vector<uint8_t>& b) {
-  if (b.size() < 9 || b[0] != 'F' || b[1] != 'W' || b[2] != 'S') return -1;
-  const size_t at = 8 + (5 + 4 * (b[8] >> 3) + 7) / 8 + 2;
-  return b.size() < at + 2 ? -1 : b[at] | (b[at + 1] << 8);
-}
-
 class CliExportTest : public CliProjectTest {
  protected:
   void SetUp() override { MakeProject(CliProjectLayout()); }

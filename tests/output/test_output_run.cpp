@@ -13,6 +13,7 @@
 #include "base/PathParts.h"
 #include "support/AviProbe.h"
 #include "support/GifReference.h"
+#include "support/MovieChecks.h"
 #include "support/TestSupport.h"
 #include "output/FrameImage.h"
 #include "output/FrameWriters.h"
@@ -116,16 +117,6 @@ int CountAviVideoFrames(const std::string& path, int* pWidth = nullptr) {
   const AviProbe avi = ProbeAvi(path);
   if (pWidth && avi.bHasVideo) *pWidth = avi.nWidth;
   return avi.nPackets;
-}
-
-// Frame count field of an uncompressed SWF file's header, -1 when it is not one.
-int SwfFrameCount(const std::vector<uint8_t>& b) {
-  if (b.size() < 9 || b[0] != 'F' || b[1] != 'W' || b[2] != 'S') return -1;
-  const int nbits = b[8] >> 3;
-  const size_t rectBytes = (5 + 4 * nbits + 7) / 8;
-  const size_t at = 8 + rectBytes + 2;
-  if (b.size() < at + 2) return -1;
-  return b[at] | (b[at + 1] << 8);
 }
 
 }  // namespace

@@ -27,3 +27,12 @@ double MeanAbsoluteDifference(const std::vector<uint8_t>& a, const std::vector<u
   for (size_t i = 0; i < a.size(); ++i) sum += std::abs(int(a[i]) - int(b[i]));
   return sum / static_cast<double>(a.size());
 }
+
+int SwfFrameCount(const std::vector<uint8_t>& b) {
+  if (b.size() < 9 || b[0] != 'F' || b[1] != 'W' || b[2] != 'S') return -1;
+  const int nbits = b[8] >> 3;  // the stage rectangle's field width
+  const size_t rectBytes = (5 + 4 * nbits + 7) / 8;
+  const size_t at = 8 + rectBytes + 2;  // past the rectangle and the frame rate
+  if (b.size() < at + 2) return -1;
+  return b[at] | (b[at + 1] << 8);
+}

@@ -1,5 +1,5 @@
 // Checks on movies beside AviProbe (which reads them back): the MP4 box order browsers need,
-// and how far decoded frames are from what went in.
+// the SWF header's frame count, and how far decoded frames are from what went in.
 #pragma once
 
 #include <cstdint>
@@ -13,3 +13,6 @@ bool Mp4IndexComesFirst(const std::vector<uint8_t>& bytes);
 // Mean absolute difference of two equally long byte arrays (a huge value when they differ
 // in length or are empty).
 double MeanAbsoluteDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b);
+
+// Frame count field of an uncompressed SWF file's header, -1 when it is not one.
+int SwfFrameCount(const std::vector<uint8_t>& bytes);
