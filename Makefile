@@ -28,13 +28,14 @@ test: build
 test-unit: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -L unit
 
+# The build runs each test program once to list its tests, so it needs the same options.
+SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKESTRELLE_SANITIZE=ON -DKESTRELLE_BUILD_BENCH=OFF $(CMAKE_FLAGS)
-	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
-	  LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp \
-	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	  ctest --output-on-failure -j $(JOBS)
+	$(SANITIZER_ENV) cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
 
 # Builds the decoder fuzz targets with clang (build-fuzz/), writes their seeds and runs each
 # for FUZZ_TIME seconds; unbounded allocations count as findings. Crashes land in build-fuzz/findings/
