@@ -42,8 +42,8 @@ inline constexpr int kTitleStripHeight = 42; // above the preview pane, from 26 
 // Outer rectangle of the frame around `pane` (the pane area).
 Area FrameOuter(FrameStyle style, const Area& pane);
 
-// Pieces of the frame around `pane`, in drawing order, the tint last. The pieces of the
-// frame never overlap and together cover FrameOuter less the pane area.
+// Pieces of the frame around `pane`, in drawing order, the tint last. With pictures of
+// their design sizes the pieces never overlap and together cover FrameOuter less the pane.
 std::vector<FramePiece> FramePieces(FrameStyle style, const Area& pane,
                                     const PictureSizes& sizes = DesignSize);
 

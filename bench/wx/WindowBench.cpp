@@ -10,11 +10,11 @@
 //   BM_OffscreenFrame    the same frame rendered off screen and read back
 // Wall-clock time: the X server and llvmpipe do part of the work on their own threads.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <GL/gl.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
