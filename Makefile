@@ -70,6 +70,7 @@ fuzz: deps
 
 bench: build
 	./$(BUILD)/bin/kestrelle-bench
+	./$(BUILD)/bin/kestrelle-bench-wx
 
 bench-compare: build
 	bash bench/compare.sh $(BUILD)/bin

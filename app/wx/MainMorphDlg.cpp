@@ -26,6 +26,7 @@
 #include "render/ProjectFrame.h"
 #include "render/wx/GLView.h"
 #include "ui/wx/PictureBitmap.h"
+#include "ui/wx/SkinFramePainter.h"
 
 namespace {
 
@@ -53,10 +54,8 @@ int ScrollSlot(int barId) {
   return -1;
 }
 
-// Fallback colours of the skin, used where a skin picture is not available.
+// Shading of the background when its skin picture is not available.
 const wxColour kBackTop(43, 52, 69), kBackBottom(24, 29, 40);
-const wxColour kFrameFill(52, 63, 80), kFrameBorder(84, 99, 122), kPaneTint(38, 50, 70);
-const wxColour kInfoStrip(34, 42, 56);
 
 // The application icon at every embedded size.
 wxIconBundle AppIcons() {
@@ -383,32 +382,23 @@ void CMainMorphDlg::ComposeBackdrop() {
   wxMemoryDC dc(bmp);
   const wxBitmap& back = m_skin[kArtBackground - kFirstSkin];
   if (back.IsOk()) {
-    dc.DrawBitmap(wxBitmap(back.ConvertToImage().Scale(std::max(1, cw), std::max(1, ch))), 0, 0);
+    // Scaled by the DC while drawing: no image round trip, which costs more than the rest.
+    wxMemoryDC src;
+    src.SelectObjectAsSource(back);
+    dc.StretchBlit(0, 0, cw, ch, &src, 0, 0, back.GetWidth(), back.GetHeight());
   } else {
     dc.GradientFillLinear(wxRect(0, 0, cw, ch), kBackTop, kBackBottom, wxSOUTH);
   }
+  // Frames in the order image1, image2, preview; a picture that failed to load is skipped.
+  const CSkinFramePainter frames([this](int id) -> const wxBitmap& {
+    static const wxBitmap kNone;
+    const int slot = id - kFirstSkin;
+    return slot >= 0 && slot < static_cast<int>(m_skin.size()) ? m_skin[slot] : kNone;
+  });
   for (int i = 0; i < 3; ++i) {
     const pane::Rect& p = m_layout.pane[i];
-    const bool preview = i == pane::Preview;
-    // Frame: 16-pixel sides, a 42-pixel strip below the image panes (their info bar) and
-    // the title strip above the preview (its info bar).
-    wxRect outer = preview ? wxRect(p.x - 16, p.y - 42, p.w + 32, p.h + 42 + 16)
-                           : wxRect(p.x - 16, p.y - 16, p.w + 32, p.h + 16 + 42);
-    // The info bar's read-outs sit where the layout puts them; frame and strip wrap them.
-    const int barTop = preview ? 0 : m_layout.info[i].zoomButton.y - 4;
-    if (!preview) outer.height = std::max(outer.height, barTop + 30 + 6 - outer.y);
-    dc.SetPen(wxPen(kFrameBorder));
-    dc.SetBrush(wxBrush(kFrameFill));
-    dc.DrawRoundedRectangle(outer, 6);
-    const wxRect strip = preview ? wxRect(p.x, p.y - 36, p.w, 28) : wxRect(p.x, barTop, p.w, 30);
-    dc.SetPen(*wxTRANSPARENT_PEN);
-    dc.SetBrush(wxBrush(kInfoStrip));
-    dc.DrawRoundedRectangle(strip, 4);
-    dc.SetBrush(wxBrush(kPaneTint));
-    dc.DrawRectangle(p.x, p.y, p.w, p.h);
-    const wxBitmap& tint = m_skin[kArtPaneTint - kFirstSkin];
-    if (tint.IsOk() && p.w > 0 && p.h > 0)
-      dc.DrawBitmap(wxBitmap(tint.ConvertToImage().Scale(p.w, p.h)), p.x, p.y, true);
+    frames.Draw(dc, i == pane::Preview ? skin::FrameStyle::Preview : skin::FrameStyle::ImagePane,
+                {p.x, p.y, p.w, p.h});
   }
   dc.SelectObject(wxNullBitmap);
   m_bmpBackdrop = bmp;

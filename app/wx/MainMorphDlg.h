@@ -67,6 +67,13 @@ class CMainMorphDlg : public wxFrame, public ISkinBackground {
   int PaintCount() const { return m_nPaintCount; }
   // The window's own image of its client area as last painted (backdrop plus panes).
   wxBitmap RenderClientForTest();
+  // The benchmarks time these passes alone; a recomposed pass redraws background and frames.
+  void RunLayoutPass(bool bRecompose) {
+    if (bRecompose) m_bmpBackdrop = wxBitmap();
+    m_bFullRepaint = true;
+    LayoutPass();
+  }
+  void RunPreviewRedraw() { RedrawPreview(); }
 
   // Key-point editing attaches here: the overlay is drawn into a pane's composed picture
   // before the blit, the mouse handler gets clicks the zoom tools do not take.
