@@ -20,7 +20,7 @@ wxTextCtrl* AddPathRow(wxWindow* page, wxSizer* body, const char* label, int edi
   auto* row = new wxBoxSizer(wxHORIZONTAL);
   auto* edit = new wxTextCtrl(page, editId, wxString(), wxDefaultPosition, wxDefaultSize, wxTE_READONLY);
   row->Add(edit, 1, wxALIGN_CENTER_VERTICAL);
-  auto* browse = new wxButton(page, buttonId, "...", wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
+  auto* browse = new wxButton(page, buttonId, "...", wxDefaultPosition, wxSize(40, -1), wxBU_EXACTFIT);
   row->Add(browse, 0, wxLEFT | wxALIGN_CENTER_VERTICAL, 6);
   body->Add(row, 0, wxEXPAND | wxTOP, 4);
   return edit;
@@ -72,9 +72,12 @@ CStep2::CStep2(wxWindow* parent, wizard::WizardController& controller)
                                 wxRB_GROUP);
   two->SetValue(true);
   body->Add(two, 0, wxTOP, 4);
-  body->Add(Text(this, "通过两幅图像创建变形动画"), 0, wxLEFT | wxTOP, 24);
-  body->Add(new wxRadioButton(this, wizid::kOnePicture, U8("单个变形")), 0, wxTOP, 22);
-  body->Add(Text(this, "通过一幅图像创建变形动画"), 0, wxLEFT | wxTOP, 24);
+  // Each explanation sits under its radio button, in line with the button's text.
+  body->AddSpacer(4);
+  body->Add(Text(this, "通过两幅图像创建变形动画"), 0, wxLEFT, 26);
+  body->Add(new wxRadioButton(this, wizid::kOnePicture, U8("单个变形")), 0, wxTOP, 20);
+  body->AddSpacer(4);
+  body->Add(Text(this, "通过一幅图像创建变形动画"), 0, wxLEFT, 26);
   Bind(wxEVT_RADIOBUTTON, &CStep2::OnKind, this, wizid::kTwoPictures);
   Bind(wxEVT_RADIOBUTTON, &CStep2::OnKind, this, wizid::kOnePicture);
 }
