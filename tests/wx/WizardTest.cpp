@@ -200,7 +200,13 @@ TEST(Wizard, OpenExistingAndTheStartupCancel) {
     f.m_szNextFile = pic;
     ClickControl(&w, wizid::kWarpBrowse);
     EXPECT_EQ(f->Project().m_nMorphType, 2);
-    ClickControl(&w, wizid::kCancel);
+    // Esc is the wizard's Cancel; it must not reach the main window, where it ends the program.
+    wxWindow* focus = w.FindWindow(wizid::kWarpBrowse);
+    wxKeyEvent esc(wxEVT_CHAR_HOOK);
+    esc.m_keyCode = WXK_ESCAPE;
+    esc.SetEventObject(focus);
+    focus->GetEventHandler()->ProcessEvent(esc);
+    EXPECT_EQ(w.GetReturnCode(), wxID_CANCEL);
   });
   f->RunWizard(true);
   Pump(50);
