@@ -38,10 +38,19 @@ CWizard::CWizard(wxWindow* parent, IWizardHost& host)
                wxCAPTION | wxCLOSE_BOX | wxSYSTEM_MENU),
       m_host(host),
       m_controller(host) {
+  AddPage(new CStep1(this, m_controller));
+  AddPage(new CStep2(this, m_controller));
+  AddPage(new CStep3(this, m_controller));
+  AddPage(new CStep4(this, m_controller));
+  m_pStep5 = new CStep5(this, m_controller);
+  AddPage(m_pStep5);
+  // The page area: every page is placed on this rectangle, large enough for the largest
+  // page at the desktop's font size.
+  wxSize area(kPageWidth, kPictureHeight);
+  for (const PageNode& node : m_pages) area.IncTo(node.pPage->GetBestSize());
   auto* top = new wxBoxSizer(wxHORIZONTAL);
   top->Add(new wxStaticBitmap(this, wxID_ANY, SidePicture()), 0, wxALL, 10);
-  // The page area: every page is placed on this rectangle.
-  m_pPageArea = top->Add(kPageWidth, kPictureHeight, 1, wxEXPAND | wxTOP | wxBOTTOM | wxRIGHT, 10);
+  m_pPageArea = top->Add(area.x, area.y, 1, wxEXPAND | wxTOP | wxBOTTOM | wxRIGHT, 10);
 
   auto* buttons = new wxBoxSizer(wxHORIZONTAL);
   buttons->AddStretchSpacer();
@@ -55,17 +64,11 @@ CWizard::CWizard(wxWindow* parent, IWizardHost& host)
   all->Add(new wxStaticLine(this, wxID_ANY), 0, wxEXPAND | wxLEFT | wxRIGHT, 10);
   all->Add(buttons, 0, wxEXPAND | wxALL, 10);
   SetSizerAndFit(all);
-
-  AddPage(new CStep1(this, m_controller));
-  AddPage(new CStep2(this, m_controller));
-  AddPage(new CStep3(this, m_controller));
-  AddPage(new CStep4(this, m_controller));
-  m_pStep5 = new CStep5(this, m_controller);
-  AddPage(m_pStep5);
   PlacePages();
   ShowPage(wizard::kPageWelcome);
 
   SetEscapeId(wizid::kCancel);
+  FrameButton(wizid::kNext)->SetDefault();
   Bind(wxEVT_BUTTON, &CWizard::OnNext, this, wizid::kNext);
   Bind(wxEVT_BUTTON, &CWizard::OnBack, this, wizid::kBack);
   Bind(wxEVT_BUTTON, &CWizard::OnCancel, this, wizid::kCancel);
@@ -120,11 +123,7 @@ void CWizard::EndWizard(int nCode) {
 
 void CWizard::OnNext(wxCommandEvent&) { ApplyMove(m_controller.Next(m_pStep5->GetFrameLengthText().utf8_string())); }
 
-void CWizard::OnBack(wxCommandEvent&) {
-  ApplyMove(m_controller.Back());
-  // The label may change without a move (back from the last page sets it first).
-  FrameButton(wizid::kNext)->SetLabel(wxString::FromUTF8(m_controller.GetButtons().szNextText));
-}
+void CWizard::OnBack(wxCommandEvent&) { ApplyMove(m_controller.Back()); }
 
 void CWizard::OnCancel(wxCommandEvent&) { EndWizard(wxID_CANCEL); }
 
