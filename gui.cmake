@@ -16,6 +16,8 @@ target_link_libraries(kwx INTERFACE ${wxWidgets_LIBRARIES} OpenGL::GLX OpenGL::O
 kestrelle_library(kui ui)
 kestrelle_library(kappcore app)
 kestrelle_link(kappcore kcore)
+kestrelle_library(kwizard wizard)
+kestrelle_link(kwizard koutput)
 
 # Window libraries.
 function(kestrelle_wx_library name dir)
@@ -28,7 +30,8 @@ endfunction()
 
 kestrelle_wx_library(kui_wx ui/wx kui kimage)
 kestrelle_wx_library(krender_wx render/wx krender)
-kestrelle_wx_library(kapp_wx app/wx kui_wx krender_wx keditor kappcore koutput krender kcore kimage)
+kestrelle_wx_library(kwizard_wx wizard/wx kwizard kui_wx)
+kestrelle_wx_library(kapp_wx app/wx kui_wx krender_wx kwizard_wx keditor kappcore koutput krender kcore kimage)
 if(TARGET kart)
   target_link_libraries(kapp_wx PUBLIC kart)
   target_compile_definitions(kapp_wx PUBLIC KESTRELLE_HAVE_ART=1)

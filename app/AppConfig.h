@@ -15,6 +15,12 @@ inline constexpr const char* kConfigMissing = "can't find Config.ini";
 std::optional<std::string> ReadIniValue(const std::string& fileName, const std::string& section,
                                         const std::string& key);
 
+// Sets `key` in `[section]` to `value`, keeping every other line of the file; the section
+// and the key are added when missing, the file is created when it does not exist. The new
+// text replaces the old one only once it is written in full. False when it cannot be written.
+bool WriteIniValue(const std::string& fileName, const std::string& section, const std::string& key,
+                   const std::string& value);
+
 struct StartupConfig {
   bool bConfigFound = false;  // false: the program says kConfigMissing
   bool bShowWizard = false;   // a ShowWiz value containing the character 1
@@ -25,3 +31,5 @@ struct StartupConfig {
 StartupConfig ReadStartupConfigFile(const std::string& path);
 StartupConfig ReadStartupConfig(const std::string& programFolder);
 std::string ConfigFilePath(const std::string& programFolder);
+// Stores the wizard switch ("ShowWiz" 1 or 0) in the config.ini at `path`.
+bool WriteShowWizard(const std::string& path, bool bShow);

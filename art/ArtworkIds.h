@@ -73,3 +73,6 @@ constexpr int kArtCursorAddPoint = 267;
 constexpr int kArtCursorMovePoint = 268;
 constexpr int kArtCursorZoomIn = 270;
 constexpr int kArtCursorZoomOut = 271;
+
+// Side picture of the new-project wizard, 120 x 264.
+constexpr int kArtWizardSide = 237;

@@ -108,7 +108,7 @@ wxBEGIN_EVENT_TABLE(CMainMorphDlg, wxFrame)
   EVT_MENU_RANGE(W(ids::kMorphType1), W(ids::kMorphType3), CMainMorphDlg::OnMorphType)
   EVT_MENU_RANGE(W(ids::kZoomFirst), W(ids::kZoomLast), CMainMorphDlg::OnZoomMenu)
   EVT_COMMAND_RANGE(ids::kToolFirst, ids::kToolFirst + 5, wxEVT_BUTTON, CMainMorphDlg::OnTool)
-  EVT_MENU(W(ids::kNewWizard), CMainMorphDlg::OnLaterDialog)
+  EVT_MENU(W(ids::kNewWizard), CMainMorphDlg::OnNewWizard)
   EVT_MENU(W(ids::kOutputSingleFrame), CMainMorphDlg::OnLaterDialog)
   EVT_MENU(W(ids::kOutputAviMenu), CMainMorphDlg::OnLaterDialog)
   EVT_MENU(W(ids::kOutputSettings), CMainMorphDlg::OnLaterDialog)
@@ -337,8 +337,8 @@ void CMainMorphDlg::InitDialog() {
   if (!m_config.bConfigFound) {
     uihooks::ShowMessage(AppConfigText::kConfigMissing, "Kestrelle");
   } else if (m_config.bShowWizard && m_options.szOpenFile.empty()) {
-    // The new-project wizard runs here once it exists; until then the request is recorded.
-    // A project named on the command line is what the user asked for instead.
+    // The program runs the wizard once the window is up (RunWizard); a project named on the
+    // command line is what the user asked for instead.
     m_bWizardRequested = true;
   }
   if (!m_options.szOpenFile.empty()) OpenProjectFile(m_options.szOpenFile);
@@ -922,7 +922,7 @@ void CMainMorphDlg::OnSaveProject(wxCommandEvent&) {
   if (!path.empty()) SaveProjectFile(path.utf8_string());
 }
 
-static uihooks::FileRequest OpenImageRequest() {
+uihooks::FileRequest CMainMorphDlg::OpenImageRequest() {
   uihooks::FileRequest request;
   request.szWildcard =
       "Surport format(*.bmp;*.png;*.jpg;*.tif;*.tiff;*.tga;*.pcx) |*.bmp;*.png;*.jpg;*.tif;*.tiff;*.tga;*.pcx|"

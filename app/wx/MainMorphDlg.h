@@ -16,6 +16,7 @@
 #include <wx/timer.h>
 
 #include "app/AppConfig.h"
+#include "app/wx/UiHooks.h"
 #include "core/AppFolders.h"
 #include "core/MorphProject.h"
 #include "editor/PaneComposer.h"
@@ -51,6 +52,8 @@ class CMainMorphDlg : public wxFrame, public ISkinBackground {
   void ZoomStepAt(int nPane, bool bZoomIn);
   // A scroll bar message as the bar sends it (code of pane::ScrollCode, thumb position).
   void ScrollPane(int nBarId, int nCode, int nThumb);
+  // The new-project wizard, run modally; at start-up a cancelled wizard closes the project.
+  void RunWizard(bool bAtStartup);
 
   // ---- state, for the window's tests ----
   MorphProject& Project() { return m_project; }
@@ -143,6 +146,12 @@ class CMainMorphDlg : public wxFrame, public ISkinBackground {
   void OnTimerRedraw(wxTimerEvent& event);
   void OnTimerOpenSetup(wxTimerEvent& event);
   void OnTimerLoadSetup(wxTimerEvent& event);
+
+  // New-project wizard (MainMorphWizard.cpp).
+  class CWizardHost;  // the wizard's view of this window
+  void OnNewWizard(wxCommandEvent& event);
+  void ApplyWizardFrameCount(int n);
+  static uihooks::FileRequest OpenImageRequest();
 
   MainWindowOptions m_options;
   StartupConfig m_config;

@@ -47,6 +47,8 @@ bool CMorphApp::OnInit() {
   auto* frame = new CMainMorphDlg(options);
   SetTopWindow(frame);
   frame->InitDialog();
+  // The wizard opens over the window once the event loop runs and the window is laid out.
+  if (frame->WizardRequested()) frame->CallAfter([frame] { frame->RunWizard(true); });
   return true;
 }
 

@@ -1,7 +1,10 @@
 // "config.ini" beside the executable: the wizard switch and the optional web page.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <fstream>
+#include <iterator>
 
 #include "app/AppConfig.h"
 #include "support/TestSupport.h"
@@ -37,6 +40,46 @@ TEST(AppConfig, ValueIsCutToTheBuffer) {
   ASSERT_TRUE(value);
   EXPECT_EQ(value->size(), 79u);
   EXPECT_FALSE(ReadStartupConfig(dir.Path()).bShowWizard);  // the 1 lay beyond the buffer
+}
+
+static std::string FileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(AppConfig, WizardSwitchIsWrittenInPlace) {
+  TempDir dir;
+  const std::string path = dir.File("config.ini");
+  // No file yet: it is created with the section, and read back.
+  ASSERT_TRUE(WriteShowWizard(path, false));
+  StartupConfig c = ReadStartupConfigFile(path);
+  EXPECT_TRUE(c.bConfigFound);
+  EXPECT_FALSE(c.bShowWizard);
+  // The key is replaced where it stands; other sections, comments and keys are kept, and so
+  // are the line ends of the line it replaces.
+  WriteConfig(dir, "; settings\r\n[Other]\r\nShowWiz=7\r\n[config]\r\nHomePage=x\r\n SHOWWIZ = 0 \r\nLast=1\r\n");
+  ASSERT_TRUE(WriteShowWizard(path, true));
+  EXPECT_EQ(FileText(path), "; settings\r\n[Other]\r\nShowWiz=7\r\n[config]\r\nHomePage=x\r\nShowWiz=1\r\nLast=1\r\n");
+  EXPECT_TRUE(ReadStartupConfigFile(path).bShowWizard);
+  // A section without the key gets it after its last entry, not after the next section.
+  WriteConfig(dir, "[Config]\nHomePage=y\n\n[Later]\nk=v\n");
+  ASSERT_TRUE(WriteShowWizard(path, false));
+  EXPECT_EQ(FileText(path), "[Config]\nHomePage=y\nShowWiz=0\n\n[Later]\nk=v\n");
+  c = ReadStartupConfigFile(path);
+  EXPECT_TRUE(c.bConfigFound);
+  EXPECT_EQ(c.szHomePage, "y");
+}
+
+TEST(AppConfig, UnwritableSettingsFileIsReportedAndLeftAlone) {
+  TempDir dir;
+  EXPECT_FALSE(WriteShowWizard(dir.File("missing-folder/config.ini"), true));
+  EXPECT_FALSE(WriteShowWizard("", true));
+  // A folder where the file should be: nothing is replaced, no temporary file stays.
+  const std::string path = dir.File("config.ini");
+  ASSERT_EQ(mkdir(path.c_str(), 0755), 0);
+  EXPECT_FALSE(WriteShowWizard(path, true));
+  std::ifstream probe(path + ".new");
+  EXPECT_FALSE(probe.good());
 }
 
 #include "app/OutputSizeCommands.h"

@@ -40,6 +40,7 @@ std::map<int, Size> ExpectedSizes() {
   m[264] = {211, 10};
   m[265] = m[266] = {6, 6};
   for (int id : {204, 267, 268, 270, 271}) m[id] = {32, 32};
+  m[237] = {120, 264};
   return m;
 }
 

@@ -9,6 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <wx/app.h>
+#include <wx/checkbox.h>
+#include <wx/combobox.h>
+#include <wx/radiobut.h>
 #include <wx/evtloop.h>
 #include <wx/stopwatch.h>
 #include <wx/utils.h>
@@ -51,6 +54,53 @@ wxImage GrabScreen() {
   std::remove(name);
   std::remove(file.c_str());
   return image;
+}
+
+bool SaveWindowShot(wxWindow* window, const std::string& name) {
+  window->Raise();
+  Pump(200);
+  const wxImage screen = GrabScreen();
+  if (!screen.IsOk()) return false;
+  const wxRect area = window->GetScreenRect().Intersect(wxRect(0, 0, screen.GetWidth(), screen.GetHeight()));
+  if (area.IsEmpty()) return false;
+  const std::string path = BinDir() + "/../screenshot-" + name + ".png";
+  if (!screen.GetSubImage(area).SaveFile(wxString::FromUTF8(path), wxBITMAP_TYPE_PNG)) return false;
+  std::printf("screenshot: %s\n", path.c_str());
+  return true;
+}
+
+void ClickControl(wxWindow* root, int id) {
+  wxWindow* control = root->FindWindow(id);
+  if (!control) {
+    ADD_FAILURE() << "no control " << id;
+    return;
+  }
+  wxCommandEvent event(wxEVT_BUTTON, id);
+  if (auto* radio = dynamic_cast<wxRadioButton*>(control)) {
+    radio->SetValue(true);
+    event.SetEventType(wxEVT_RADIOBUTTON);
+    event.SetInt(1);
+  } else if (auto* check = dynamic_cast<wxCheckBox*>(control)) {
+    check->SetValue(!check->GetValue());
+    event.SetEventType(wxEVT_CHECKBOX);
+    event.SetInt(check->GetValue() ? 1 : 0);
+  }
+  event.SetEventObject(control);
+  control->GetEventHandler()->ProcessEvent(event);
+}
+
+void ChooseComboItem(wxWindow* root, int id, int index) {
+  auto* combo = dynamic_cast<wxComboBox*>(root->FindWindow(id));
+  if (!combo || index < 0 || index >= static_cast<int>(combo->GetCount())) {
+    ADD_FAILURE() << "no item " << index << " in combo box " << id;
+    return;
+  }
+  combo->SetSelection(index);
+  wxCommandEvent event(wxEVT_COMBOBOX, id);
+  event.SetInt(index);
+  event.SetString(combo->GetString(index));
+  event.SetEventObject(combo);
+  combo->GetEventHandler()->ProcessEvent(event);
 }
 
 MainWindowFixture::MainWindowFixture(const std::string& configText, int cw, int ch) {
