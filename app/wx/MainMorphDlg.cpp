@@ -752,8 +752,8 @@ bool CMainMorphDlg::OpenSample(int nCommand) {
     m_pCanvas->Refresh(false);
     return false;
   }
-  // A sample is a fresh start: saving it asks for a file of the user's own.
-  m_szProjectPath.clear();
+  const SampleProject* sample = FindSampleProject(nCommand);
+  m_szProjectPath = sample ? SamplesFolder() + "/" + sample->szFileName : std::string();
   AfterProjectReplaced(true);
   FitLoadedPane(0);
   FitLoadedPane(1);
