@@ -28,7 +28,7 @@ endfunction()
 
 kestrelle_wx_library(kui_wx ui/wx kui kimage)
 kestrelle_wx_library(krender_wx render/wx krender)
-kestrelle_wx_library(kapp_wx app/wx kui_wx krender_wx keditor kappcore koutput krender kcore kimage)
+kestrelle_wx_library(kapp_wx app/wx kui_wx krender_wx keditor kappcore koutput krender kcore kimage kautokey)
 if(TARGET kart)
   target_link_libraries(kapp_wx PUBLIC kart)
   target_compile_definitions(kapp_wx PUBLIC KESTRELLE_HAVE_ART=1)

@@ -118,6 +118,8 @@ wxBEGIN_EVENT_TABLE(CMainMorphDlg, wxFrame)
   EVT_BUTTON(ids::kMoreFrames, CMainMorphDlg::OnPlayback)
   EVT_BUTTON(ids::kFewerFrames, CMainMorphDlg::OnPlayback)
   EVT_BUTTON(ids::kFrameCountReadout, CMainMorphDlg::OnPlayback)
+  EVT_MENU(W(ids::kAutoKeyPoints), CMainMorphDlg::OnAutoKey)
+  EVT_BUTTON(ids::kAutoKeyButton, CMainMorphDlg::OnAutoKey)
   EVT_MENU(W(ids::kUndo), CMainMorphDlg::OnUndo)
   EVT_MENU(W(ids::kRedo), CMainMorphDlg::OnRedo)
   EVT_COMMAND_SCROLL(ids::kFrameSlider, CMainMorphDlg::OnScroll)
@@ -169,6 +171,9 @@ CMainMorphDlg::~CMainMorphDlg() {
   m_timerPlay.Stop();
   m_timerBlink.Stop();
   m_timerBlinkEnd.Stop();
+  // The engine touches no window; its result is dropped with the window's pending calls.
+  if (m_autoKeyThread.joinable()) m_autoKeyThread.join();
+  if (m_bAutoKeyRunning) wxEndBusyCursor();
 }
 
 // ---------------------------------------------------------------- construction
@@ -212,6 +217,8 @@ void CMainMorphDlg::CreateMenus() {
   edit->Append(W(ids::kCut), U8("剪切\tCtrl+X"));
   edit->Append(W(ids::kCopy), U8("拷贝\tCtrl+C"));
   edit->Append(W(ids::kPaste), U8("粘贴\tCtrl+V"));
+  edit->AppendSeparator();
+  edit->Append(W(ids::kAutoKeyPoints), U8("自动关键点"));
 
   auto* show = new wxMenu;
   show->AppendCheckItem(W(ids::kShowTriangles), U8("显示三角形边界"));
@@ -429,6 +436,7 @@ void CMainMorphDlg::ComposeBackdrop() {
 void CMainMorphDlg::PlaceButtonGroups() {
   auto place = [](wxWindow* w, const pane::Rect& r) { w->SetSize(r.x, r.y, r.w, r.h); };
   for (int i = 0; i < 6; ++i) place(m_btnTool[i], m_layout.toolButtons[i]);
+  place(m_btnAutoKey, m_layout.autoKeyButton);
   place(m_btnPlay[0], m_layout.playPause);
   place(m_btnPlay[1], m_layout.lastFrame);
   place(m_btnPlay[2], m_layout.firstFrame);
@@ -854,6 +862,7 @@ void CMainMorphDlg::EnableProjectCommands(bool bEnable) {
                                ids::kLastFrame, ids::kNextFrame, ids::kPrevFrame};
   wxMenuBar* bar = GetMenuBar();
   for (int id : kItems) bar->Enable(W(id), bEnable);
+  EnableAutoKey();
 }
 
 void CMainMorphDlg::EnableButtonGroups(bool bEnable) {
@@ -870,6 +879,7 @@ void CMainMorphDlg::EnableButtonGroups(bool bEnable) {
     else m_btnTool[i]->SetFaces(kFaces[i][3], 0, kFaces[i][3], kFaces[i][3]);
     m_btnTool[i]->Enable(bEnable);
   }
+  EnableAutoKey();
   static const int kPlayFaces[5] = {kArtPlay, kArtLastFrame, kArtFirstFrame, kArtPrevFrame, kArtNextFrame};
   static const int kOutputFaces[6] = {kArtOutputFrame, kArtOutputSequence, kArtOutputGif,
                                       kArtOutputFlash, kArtOutputHtml, kArtOutputVideo};

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include <wx/bitmap.h>
 #include <wx/cursor.h>
@@ -30,6 +31,9 @@
 class CGLView;
 class wxDC;
 class wxTextCtrl;
+namespace autokey {
+struct AutoKeyOutcome;
+}
 
 struct MainWindowOptions {
   AppFolderInputs folders;  // where config.ini, samples/ and help/ are looked up
@@ -78,6 +82,7 @@ class CMainMorphDlg : public wxFrame, public ISkinBackground {
   const PlaybackController& Playback() const { return m_playback; }
   wxTextCtrl* FrameCountEdit() const { return m_editFrameCount; }
   const std::string& ProjectPath() const { return m_szProjectPath; }
+  bool AutoKeyRunning() const { return m_bAutoKeyRunning; }
 
   // ISkinBackground
   wxBitmap CaptureBackground(const wxRect& rect) override;
@@ -159,6 +164,10 @@ class CMainMorphDlg : public wxFrame, public ISkinBackground {
   void OnTimerPlay(wxTimerEvent& event);
   void OnTimerBlink(wxTimerEvent& event);
   void OnTimerBlinkEnd(wxTimerEvent& event);
+  // Automatic key points: the engine runs on a worker thread, the result comes back here.
+  void OnAutoKey(wxCommandEvent& event);
+  void AutoKeyDone(const autokey::AutoKeyOutcome& outcome);
+  void EnableAutoKey();
 
   MainWindowOptions m_options;
   StartupConfig m_config;
@@ -199,8 +208,12 @@ class CMainMorphDlg : public wxFrame, public ISkinBackground {
   std::array<wxScrollBar*, 6> m_scroll{};  // 1015, 1016, 1033, 1021, 1034, 1022
 
   wxTextCtrl* m_editFrameCount = nullptr;  // 1056, shown over the frame-count read-out
-  std::array<wxBitmap, 2> m_bmpMarker;      // normal, hot; 6 x 6
+  std::array<wxBitmap, 3> m_bmpMarker;      // normal, hot, proposed; 6 x 6
   std::map<int, wxCursor> m_cursors;        // project cursors by picture id, made on first use
+  CSkinPicButton* m_btnAutoKey = nullptr;
+  std::thread m_autoKeyThread;
+  bool m_bAutoKeyRunning = false;
+  int m_nToolBeforeAutoKey = ToolSelect;
 
   wxTimer m_timerRedraw, m_timerOpenSetup, m_timerLoadSetup;
   wxTimer m_timerPlay, m_timerBlink, m_timerBlinkEnd;

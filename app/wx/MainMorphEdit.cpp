@@ -11,10 +11,14 @@
 #include "art/Artwork.h"
 #endif
 
+#include <memory>
+#include <thread>
+
 #include "app/CommandIds.h"
 #include "app/wx/MainMorphDlg.h"
 #include "app/wx/MainWindowCommands.h"
 #include "app/wx/UiHooks.h"
+#include "autokey/AutoKeyCommand.h"
 #include "render/wx/GLView.h"
 #include "ui/wx/PictureBitmap.h"
 
@@ -53,6 +57,16 @@ void CMainMorphDlg::CreateEditControls() {
   m_editFrameCount->Bind(wxEVT_KILL_FOCUS, &CMainMorphDlg::OnFrameCountKillFocus, this);
   m_bmpMarker[0] = MarkerBitmap(kArtMarker);
   m_bmpMarker[1] = MarkerBitmap(kArtMarkerHot);
+  // Proposals: the normal marker turned to the opposite hue (green becomes magenta).
+  if (m_bmpMarker[0].IsOk()) {
+    wxImage proposed = m_bmpMarker[0].ConvertToImage();
+    proposed.RotateHue(0.5);
+    m_bmpMarker[2] = wxBitmap(proposed);
+  }
+  m_btnAutoKey = new CSkinPicButton(m_pCanvas, ids::kAutoKeyButton, wxDefaultPosition, wxSize(38, 38));
+  m_btnAutoKey->SetFallbackLabel(U8("自动"));
+  m_btnAutoKey->SetToolTip(U8("自动关键点"));
+  EnableAutoKey();
   UpdateEditMenu();
 }
 
@@ -158,13 +172,13 @@ void CMainMorphDlg::DrawPaneOverlay(int nPane, wxBitmap& bmp) {
     }
   }
   for (const editor::MarkerPlacement& m : m_editor.Markers(nPane + 1, -v.nScrollX, -v.nScrollY, v.fZoom)) {
-    const wxBitmap& picture = m_bmpMarker[m.bHot ? 1 : 0];
+    const wxBitmap& picture = m_bmpMarker[m.bHot ? 1 : m.bProposed ? 2 : 0];
     if (picture.IsOk()) {
       dc.DrawBitmap(picture, m.rect.x, m.rect.y, true);
     } else {
-      // Without the artwork: the markers' own colours, green and the hot red.
+      // Without the artwork: the markers' own colours, green, the hot red, proposals magenta.
       dc.SetPen(*wxBLACK_PEN);
-      dc.SetBrush(m.bHot ? *wxRED_BRUSH : *wxGREEN_BRUSH);
+      dc.SetBrush(m.bHot ? *wxRED_BRUSH : m.bProposed ? wxBrush(wxColour(230, 40, 230)) : *wxGREEN_BRUSH);
       dc.DrawRectangle(m.rect.x, m.rect.y, m.rect.w, m.rect.h);
     }
   }
@@ -174,8 +188,9 @@ void CMainMorphDlg::DrawPaneOverlay(int nPane, wxBitmap& bmp) {
 // ---------------------------------------------------------------- mouse and cursor
 
 void CMainMorphDlg::OnCanvasLeftDown(wxMouseEvent& event) {
-  ApplyEdit(m_editor.LeftDown(CurrentEditPanes(), event.GetX(), event.GetY()));
   event.Skip();
+  if (m_bAutoKeyRunning) return;  // the proposals are made for the pairs as they are
+  ApplyEdit(m_editor.LeftDown(CurrentEditPanes(), event.GetX(), event.GetY()));
 }
 
 void CMainMorphDlg::OnCanvasMotion(wxMouseEvent& event) {
@@ -277,4 +292,53 @@ void CMainMorphDlg::OnFrameCountKillFocus(wxFocusEvent& event) {
   // Hiding the entry from a handler that runs inside the focus change is left to the loop.
   CallAfter([this] { ApplyPlayback(m_playback.FrameCountEditLostFocus()); });
   event.Skip();
+}
+
+// ---------------------------------------------------------------- automatic key points
+
+void CMainMorphDlg::EnableAutoKey() {
+  const bool bEnable = m_project.IsReady() && !m_bAutoKeyRunning;
+  GetMenuBar()->Enable(W(ids::kAutoKeyPoints), bEnable);
+  if (m_btnAutoKey) m_btnAutoKey->Enable(bEnable);
+}
+
+void CMainMorphDlg::OnAutoKey(wxCommandEvent&) {
+  if (m_bAutoKeyRunning || !m_project.IsReady()) return;
+  if (m_editor.IsDragging()) ApplyEdit(m_editor.LeftUp());
+  auto job = std::make_shared<autokey::AutoKeyJob>(autokey::PrepareAutoKey(m_project));
+  m_bAutoKeyRunning = true;
+  m_nToolBeforeAutoKey = m_project.m_nToolMode;
+  SelectTool(ToolBusy);  // the wait cursor over the panes; no edits until the result is in
+  EnableAutoKey();
+  wxBeginBusyCursor();
+  if (m_autoKeyThread.joinable()) m_autoKeyThread.join();
+  m_autoKeyThread = std::thread([this, job] {
+    auto outcome = std::make_shared<autokey::AutoKeyOutcome>();
+    try {
+      *outcome = autokey::RunAutoKey(*job);
+    } catch (const std::exception& e) {
+      outcome->proposals.status = autokey::ProposalStatus::InvalidInput;
+      outcome->message = std::string("Automatic key points failed: ") + e.what();
+    }
+    CallAfter([this, outcome] { AutoKeyDone(*outcome); });
+  });
+}
+
+void CMainMorphDlg::AutoKeyDone(const autokey::AutoKeyOutcome& outcome) {
+  if (m_autoKeyThread.joinable()) m_autoKeyThread.join();
+  m_bAutoKeyRunning = false;
+  wxEndBusyCursor();
+  // A project opened or closed meanwhile has set its own tool.
+  if (m_project.m_nToolMode == ToolBusy && m_project.IsReady()) SelectTool(m_nToolBeforeAutoKey);
+  EnableAutoKey();
+  bool bChanged = false;
+  std::string text;
+  // The project may have changed since the snapshot: FinishAutoKey then refuses.
+  ApplyEdit(m_editor.AddProposals(MakeMeshEditCommand("automatic key points", [&](MorphProject& project) {
+    const autokey::AutoKeyApplied applied = autokey::FinishAutoKey(project, outcome);
+    bChanged = applied.changed;
+    text = applied.message.empty() ? std::string("No key points were placed.") : applied.message;
+    return bChanged ? CommandResult::Ok() : CommandResult::Fail(text);
+  })));
+  if (bChanged) uihooks::ShowMessage(U8(text), kProductName, wxOK | wxICON_INFORMATION);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <string>
 
@@ -345,4 +346,53 @@ TEST(EditWindowScreenshot, ProjectMidEditWithEdgesShown) {
   std::printf("screenshot: %s\n", path.c_str());
   Mouse(f, wxEVT_LEFT_UP, down + wxPoint(15, -10));
   EXPECT_TRUE(f->History().CanUndo());
+}
+
+TEST(EditWindowAutoKey, ProposalsComeInOneUndoStepWithTheWindowResponsive) {
+  MainWindowFixture f;
+  const std::string samples = BinDir() + "/samples/";
+  ASSERT_TRUE(f->LoadImageFile(1, samples + "girl.png"));
+  ASSERT_TRUE(f->LoadImageFile(2, samples + "boy.png"));
+  ASSERT_TRUE(f.WaitReady());
+  MorphProject& project = f->Project();
+  const int before = project.m_mesh.m_nPoints;
+  std::vector<std::array<double, 4>> pairs;
+  for (int v = 0; v < before; ++v) {
+    const MeshVertex* a = project.FindPoint({1, v});
+    const MeshVertex* b = project.FindPoint({2, v});
+    pairs.push_back({a->x, a->y, b->x, b->y});
+  }
+  wxMenuBar* bar = f->GetMenuBar();
+  ASSERT_TRUE(bar->IsEnabled(cmdmap::ToWx(ids::kAutoKeyPoints)));
+  EXPECT_EQ(bar->GetLabel(cmdmap::ToWx(ids::kAutoKeyPoints)).utf8_string(), "自动关键点");
+
+  f->Button(ids::kAutoKeyButton)->Click();
+  ASSERT_TRUE(f->AutoKeyRunning());
+  EXPECT_EQ(project.m_nToolMode, ToolBusy);
+  EXPECT_FALSE(bar->IsEnabled(cmdmap::ToWx(ids::kAutoKeyPoints)));
+  // The event loop keeps running: paints go on while the engine works.
+  const int paints = f->PaintCount();
+  f->Canvas()->Refresh();
+  ASSERT_TRUE(PumpUntil([&] { return !f->AutoKeyRunning(); }, 60000));
+  EXPECT_GT(f->PaintCount(), paints);
+  EXPECT_EQ(project.m_nToolMode, ToolSelect);
+  ASSERT_EQ(f.m_messages.size(), 1u);
+  const int added = project.m_mesh.m_nPoints - before;
+  ASSERT_GT(added, 20) << f.m_messages[0].szText;
+  int proposed = 0;
+  for (const editor::MarkerPlacement& m : f->Editor().Markers(1, 0, 0, 1.0)) proposed += m.bProposed;
+  EXPECT_EQ(proposed, added);
+  EXPECT_EQ(f->History().UndoName(), "automatic key points");
+
+  // One undo takes every proposal back and leaves the pairs exactly as they were.
+  f.Command(ids::kUndo);
+  ASSERT_EQ(project.m_mesh.m_nPoints, before);
+  for (int v = 0; v < before; ++v) {
+    const MeshVertex* a = project.FindPoint({1, v});
+    const MeshVertex* b = project.FindPoint({2, v});
+    EXPECT_EQ((std::array<double, 4>{a->x, a->y, b->x, b->y}), pairs[static_cast<size_t>(v)]) << v;
+  }
+  EXPECT_FALSE(f->History().CanUndo());
+  f.Command(ids::kRedo);
+  EXPECT_EQ(project.m_mesh.m_nPoints, before + added);
 }
