@@ -197,6 +197,24 @@ TEST(EditWindowMouse, ZoomClicksCursorsAndHoverBlink) {
                    (f->ImageRect(0).top + f->ImageRect(0).bottom) / 2));
   EXPECT_LT(f->View(0).fZoom, zoomedIn);
   Pump(100);  // the pane is laid out again at its new zoom
+  // At either end of the ladder a further click changes nothing.
+  const pane::Rect& p2 = f->Layout().pane[1];
+  const wxPoint middle2(p2.x + p2.w / 2, p2.y + p2.h / 2);
+  for (int tool : {ToolZoomIn, ToolZoomOut}) {
+    ChooseTool(f, tool);
+    float last = -1;
+    int clicks = 0;
+    while (f->View(1).fZoom != last && clicks < 20) {
+      last = f->View(1).fZoom;
+      Click(f, middle2);
+      ++clicks;
+    }
+    EXPECT_LT(clicks, 20);
+    EXPECT_EQ(f->View(1).fZoom, last);
+    EXPECT_EQ(f->Button(ids::kZoomButton2)->GetLabel(), wxString::Format("%2.1f%%", last * 100.0));
+    Pump(50);
+  }
+  EXPECT_LT(f->View(1).fZoom, zoom);
 
   // Hovering a pair blinks its markers; the blink goes on for as long as the pointer stays.
   ChooseTool(f, ToolSelect);
