@@ -472,7 +472,9 @@ void CMainMorphDlg::LayoutInfoBars() {
   place(m_sliderFrame, pi.frameSlider);
   place(m_btnCurFrame, pi.curFrameReadout);
   place(m_btnFrameCount, pi.frameCountReadout);
-  place(m_editFrameCount, pi.frameCountEdit);
+  // The entry takes the read-out's place while it is open: the entry's own 20 x 12 pixels
+  // leave no room for the digits inside a toolkit entry.
+  place(m_editFrameCount, pi.frameCountReadout);
   place(m_btnMoreFrames, pi.moreFrames);
   place(m_btnFewerFrames, pi.fewerFrames);
   const bool image2 = m_project.GetImage(2) != nullptr;

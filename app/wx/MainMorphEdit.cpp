@@ -52,7 +52,7 @@ void CMainMorphDlg::CreateEditControls() {
   m_pCanvas->Bind(wxEVT_MOUSE_CAPTURE_LOST, &CMainMorphDlg::OnCanvasCaptureLost, this);
   m_pCanvas->Bind(wxEVT_SET_CURSOR, &CMainMorphDlg::OnCanvasSetCursor, this);
   m_editFrameCount = new wxTextCtrl(m_pCanvas, ids::kFrameCountEdit, wxEmptyString, wxDefaultPosition,
-                                    wxDefaultSize, wxBORDER_SIMPLE);
+                                    wxDefaultSize, wxBORDER_NONE);
   m_editFrameCount->Hide();
   m_editFrameCount->Bind(wxEVT_KILL_FOCUS, &CMainMorphDlg::OnFrameCountKillFocus, this);
   m_bmpMarker[0] = MarkerBitmap(kArtMarker);
