@@ -42,6 +42,7 @@ inline constexpr Span kSpans[] = {
     {ids::kZoomFirst, ids::kZoomLast},
     {ids::kSizePopupFirst, ids::kSizePopupLast},
     {ids::kSizeAltFirst, ids::kSizeAltLast},
+    {ids::kAutoKeyPoints, ids::kAutoKeyPoints},
 };
 
 // Toolkit id of a menu command; -1 when the command is not in the table.

@@ -22,6 +22,7 @@ inline constexpr int kRedo = 57644;
 inline constexpr int kCut = 57635;
 inline constexpr int kCopy = 57634;
 inline constexpr int kPaste = 57637;
+inline constexpr int kAutoKeyPoints = 32950;  // automatic key points
 // Show menu.
 inline constexpr int kShowTriangles = 32888;
 // Animation menu.
@@ -110,6 +111,7 @@ inline constexpr int kOutputHtml = 1037;
 inline constexpr int kOutputAvi = 1038;
 inline constexpr int kOutputSequence = 1040;
 inline constexpr int kFrameCountEdit = 1056;
+inline constexpr int kAutoKeyButton = 1057;  // tool area, below the six tools
 
 // Timers of the main window.
 inline constexpr int kTimerRedraw = 0;

@@ -54,6 +54,22 @@ class DeletePairCommand : public MeshSnapshotCommand {
   int m_vnum;
 };
 
+class MeshEditCommand : public MeshSnapshotCommand {
+ public:
+  MeshEditCommand(std::string name, std::function<CommandResult(MorphProject&)> apply)
+      : m_name(std::move(name)), m_apply(std::move(apply)) {}
+  std::string Name() const override { return m_name; }
+
+ protected:
+  CommandResult Apply(MorphProject& project) override {
+    return m_apply ? m_apply(project) : CommandResult::Fail(ProjectText::kError);
+  }
+
+ private:
+  std::string m_name;
+  std::function<CommandResult(MorphProject&)> m_apply;
+};
+
 class MovePairCommand : public EditCommand {
  public:
   MovePairCommand(int pane, int vnum, double fx, double fy, double tx, double ty)
@@ -95,6 +111,10 @@ std::unique_ptr<EditCommand> MakeMovePairCommand(int pane, int vnum, double from
   return std::make_unique<MovePairCommand>(pane, vnum, fromX, fromY, toX, toY);
 }
 std::unique_ptr<EditCommand> MakeMorphTypeCommand(int type) { return std::make_unique<MorphTypeCommand>(type); }
+std::unique_ptr<EditCommand> MakeMeshEditCommand(std::string name,
+                                                 std::function<CommandResult(MorphProject&)> apply) {
+  return std::make_unique<MeshEditCommand>(std::move(name), std::move(apply));
+}
 
 // ---------------------------------------------------------------- history
 

@@ -4,6 +4,7 @@
 // triangles as they were), a move keeps the unrounded coordinates of both ends.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,6 +30,10 @@ std::unique_ptr<EditCommand> MakeDeletePairCommand(int vnum);
 std::unique_ptr<EditCommand> MakeMovePairCommand(int pane, int vnum, double fromX, double fromY, double toX,
                                                  double toY);
 std::unique_ptr<EditCommand> MakeMorphTypeCommand(int type);
+// A batch change of the pairs made by `apply` (proposed pairs, say): one step whose undo and
+// redo restore the whole mesh. A failed `apply` must leave the mesh as it found it.
+std::unique_ptr<EditCommand> MakeMeshEditCommand(std::string name,
+                                                 std::function<CommandResult(MorphProject&)> apply);
 
 class CommandHistory {
  public:

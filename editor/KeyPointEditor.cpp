@@ -63,6 +63,7 @@ EditOutcome KeyPointEditor::LeftDown(const EditPanes& panes, int x, int y) {
         out.szMessage = r.message;
         return out;
       }
+      m_proposals.Deleted(hit.vnum);
       out.repaint = EditOutcome::Repaint::PointsOnly;
       out.bInvalidatePane = {true, true};
       out.bDrawPreview = true;
@@ -131,6 +132,7 @@ void KeyPointEditor::EndDrag(EditOutcome* pOut) {
     if (const MeshVertex* v = m_project.FindPoint(hit)) {
       if (v->x != m_fromX || v->y != m_fromY) {
         m_history.Record(MakeMovePairCommand(hit.pane, hit.vnum, m_fromX, m_fromY, v->x, v->y));
+        m_proposals.Touched(hit.vnum);
         pOut->bHistoryChanged = true;
       }
     }
@@ -227,14 +229,35 @@ EditOutcome KeyPointEditor::ChooseMorphType(int type) {
 EditOutcome KeyPointEditor::Undo() {
   EditOutcome out;
   if (IsDragging()) EndDrag(&out);  // the drag becomes the step undone
-  if (m_history.Undo(m_project)) AfterHistoryStep(&out);
+  if (m_history.Undo(m_project)) {
+    m_proposals.Clear();
+    AfterHistoryStep(&out);
+  }
   return out;
 }
 
 EditOutcome KeyPointEditor::Redo() {
   EditOutcome out;
   if (IsDragging()) EndDrag(&out);
-  if (m_history.Redo(m_project)) AfterHistoryStep(&out);
+  if (m_history.Redo(m_project)) {
+    m_proposals.Clear();
+    AfterHistoryStep(&out);
+  }
+  return out;
+}
+
+EditOutcome KeyPointEditor::AddProposals(std::unique_ptr<EditCommand> command) {
+  EditOutcome out;
+  if (IsDragging()) EndDrag(&out);
+  const int before = m_project.m_mesh.m_nPoints;
+  const CommandResult r = m_history.Execute(std::move(command), m_project);
+  if (!r) {
+    out.szMessage = r.message;
+    return out;
+  }
+  // The project appends new pairs (deletions among them keep the rest at the end).
+  m_proposals.Mark(before, m_project.m_mesh.m_nPoints - before);
+  AfterHistoryStep(&out);
   return out;
 }
 
@@ -246,6 +269,7 @@ EditOutcome KeyPointEditor::ProjectReplaced(bool bSaved) {
     out.bReleaseMouse = true;
   }
   m_blink.Reset(&out.blinkTimer, &out.blinkEndTimer);
+  m_proposals.Clear();
   m_history.Clear(bSaved);
   out.bHistoryChanged = true;
   return out;
@@ -264,6 +288,7 @@ std::vector<MarkerPlacement> KeyPointEditor::Markers(int pane, int originX, int 
     m.rect = {static_cast<int>(zoom * pt.x + originX - 3), static_cast<int>(zoom * pt.y + originY - 3), kMarkerSize,
               kMarkerSize};
     m.bHot = i == hot;
+    m.bProposed = m_proposals.IsMarked(i);
     out.push_back(m);
   }
   return out;

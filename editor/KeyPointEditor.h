@@ -13,6 +13,7 @@
 #include "editor/EditHistory.h"
 #include "editor/EditTools.h"
 #include "editor/HoverBlink.h"
+#include "editor/ProposalMarks.h"
 
 namespace editor {
 
@@ -66,6 +67,7 @@ struct EditOutcome {
 struct MarkerPlacement {
   PixelRect rect;
   bool bHot = false;
+  bool bProposed = false;  // placed by the automatic command, not touched since
 };
 struct EdgeLine {
   int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
@@ -101,6 +103,9 @@ class KeyPointEditor {
   EditOutcome ChooseMorphType(int type);
   EditOutcome Undo();
   EditOutcome Redo();
+  // A batch of proposed pairs as one undo step; the pairs it appends are marked as proposals
+  // until the user moves or deletes them (an undo or redo forgets the marks).
+  EditOutcome AddProposals(std::unique_ptr<EditCommand> command);
   // A project opened or closed, or a picture replaced: drag and hover end, the history goes.
   // `bSaved`: the project is as its file holds it (opened, or nothing left to save).
   EditOutcome ProjectReplaced(bool bSaved);
@@ -111,6 +116,7 @@ class KeyPointEditor {
   // Edges with a triangle on both sides, in the pane bitmap's pixels.
   std::vector<EdgeLine> TriangleEdges(int pane, const EditPane& view) const;
   const HoverBlink& Blink() const { return m_blink; }
+  const ProposalMarks& Proposals() const { return m_proposals; }
 
   // Integer picture position of a client position in a pane (truncated toward zero).
   static void WindowToImage(const EditPane& pane, int x, int y, int* pIx, int* pIy);
@@ -126,6 +132,7 @@ class KeyPointEditor {
   MorphProject& m_project;
   CommandHistory& m_history;
   HoverBlink m_blink;
+  ProposalMarks m_proposals;
   int m_nDragPane = 0;  // 1 or 2 while dragging
   bool m_bPointMoved = false;
   double m_fromX = 0, m_fromY = 0;  // the dragged point where the drag began

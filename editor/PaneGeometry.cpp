@@ -66,6 +66,7 @@ WindowLayout ComputeLayout(int cw, int ch) {
 
   const int s = ch > 680 ? 40 : 38;
   for (int i = 0; i < 6; ++i) l.toolButtons[i] = {cw / 2 - 19, ch / 15 + i * s, 38, 38};
+  l.autoKeyButton = {cw / 2 - 19, ch / 15 + 6 * s, 38, 38};
 
   const int cx = cw / 8 - 19, cy = ch * 8 / 11 - 16;
   l.playPause = {cx, cy, 38, 32};

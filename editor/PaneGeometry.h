@@ -67,6 +67,7 @@ struct WindowLayout {
   std::array<ImageInfoBar, 2> info;
   PreviewInfoBar previewInfo;
   std::array<Rect, 6> toolButtons;  // 1007..1012, top to bottom
+  Rect autoKeyButton;               // 1057, below them
   // Playback cross: centre 1003, above 1013, below 1014, left 1001, right 1.
   Rect playPause, lastFrame, firstFrame, prevFrame, nextFrame;
   std::array<Rect, 6> outputButtons;  // 1018, 1040, 1035, 1036, 1037, 1038

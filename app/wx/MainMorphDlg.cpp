@@ -11,6 +11,7 @@
 #include <wx/iconbndl.h>
 #include <wx/mstream.h>
 #include <wx/region.h>
+#include <wx/textctrl.h>
 
 #ifdef KESTRELLE_HAVE_ART
 #include "art/Artwork.h"
@@ -21,6 +22,7 @@
 #include "app/CommandIdMap.h"
 #include "app/CommandIds.h"
 #include "app/OutputSizeCommands.h"
+#include "app/wx/MainWindowCommands.h"
 #include "app/wx/UiHooks.h"
 #include "core/ProjectFile.h"
 #include "render/ProjectFrame.h"
@@ -33,16 +35,10 @@ namespace {
 static_assert(cmdmap::kWxBase > wxID_HIGHEST, "menu ids must not meet the toolkit's own");
 static_assert(ids::kFrameCountEdit < cmdmap::kWxBase, "control ids stay below the menu ids");
 
-// Toolkit id of a menu command.
-constexpr int W(int nCommand) { return cmdmap::ToWx(nCommand); }
-
-// The program's command id of a menu event; controls keep their own ids.
-int CommandOf(const wxCommandEvent& event) {
-  const int nCommand = cmdmap::FromWx(event.GetId());
-  return nCommand >= 0 ? nCommand : event.GetId();
-}
-
-wxString U8(const char* text) { return wxString::FromUTF8(text); }
+using mainwin::CommandOf;
+using mainwin::SetArtFaces;
+using mainwin::U8;
+using mainwin::W;
 
 constexpr int kScrollIds[6] = {ids::kHScroll1, ids::kVScroll1, ids::kHScroll2,
                                ids::kVScroll2, ids::kHScroll3, ids::kVScroll3};
@@ -74,13 +70,6 @@ wxIconBundle AppIcons() {
   }
 #endif
   return bundle;
-}
-
-// Faces of a button drawn from the artwork: base, base + 1 (hover, pressed, selected),
-// base + 2 (disabled, for every state).
-void SetArtFaces(CSkinButton* button, int nBase, bool bEnabled) {
-  if (bEnabled) button->SetFaces(nBase + kArtHotOffset, 0, nBase, nBase + kArtHotOffset);
-  else button->SetFaces(nBase + kArtDisabledOffset, 0, nBase + kArtDisabledOffset, nBase + kArtDisabledOffset);
 }
 
 }  // namespace
@@ -128,6 +117,14 @@ wxBEGIN_EVENT_TABLE(CMainMorphDlg, wxFrame)
   EVT_BUTTON(ids::kMoreFrames, CMainMorphDlg::OnPlayback)
   EVT_BUTTON(ids::kFewerFrames, CMainMorphDlg::OnPlayback)
   EVT_BUTTON(ids::kFrameCountReadout, CMainMorphDlg::OnPlayback)
+  EVT_MENU(W(ids::kAutoKeyPoints), CMainMorphDlg::OnAutoKey)
+  EVT_BUTTON(ids::kAutoKeyButton, CMainMorphDlg::OnAutoKey)
+  EVT_MENU(W(ids::kUndo), CMainMorphDlg::OnUndo)
+  EVT_MENU(W(ids::kRedo), CMainMorphDlg::OnRedo)
+  EVT_COMMAND_SCROLL(ids::kFrameSlider, CMainMorphDlg::OnScroll)
+  EVT_TIMER(ids::kTimerPlay, CMainMorphDlg::OnTimerPlay)
+  EVT_TIMER(editor::HoverBlink::kBlinkTimerId, CMainMorphDlg::OnTimerBlink)
+  EVT_TIMER(editor::HoverBlink::kEndTimerId, CMainMorphDlg::OnTimerBlinkEnd)
   EVT_MENU(W(ids::kHelp), CMainMorphDlg::OnHelp)
   EVT_MENU(W(ids::kAbout), CMainMorphDlg::OnAbout)
   EVT_COMMAND_SCROLL(ids::kHScroll1, CMainMorphDlg::OnScroll)
@@ -147,7 +144,10 @@ CMainMorphDlg::CMainMorphDlg(const MainWindowOptions& options)
       m_options(options),
       m_timerRedraw(this, ids::kTimerRedraw),
       m_timerOpenSetup(this, ids::kTimerOpenSetup),
-      m_timerLoadSetup(this, ids::kTimerLoadSetup) {
+      m_timerLoadSetup(this, ids::kTimerLoadSetup),
+      m_timerPlay(this, ids::kTimerPlay),
+      m_timerBlink(this, editor::HoverBlink::kBlinkTimerId),
+      m_timerBlinkEnd(this, editor::HoverBlink::kEndTimerId) {
   SetMinSize(wxSize(800, 600));
   for (int id = kFirstSkin; id < kFirstSkin + 16; ++id) {
     const wxImage image = LoadResourceImage(id);
@@ -157,11 +157,9 @@ CMainMorphDlg::CMainMorphDlg(const MainWindowOptions& options)
                            wxFULL_REPAINT_ON_RESIZE | wxBORDER_NONE);
   m_pCanvas->SetBackgroundStyle(wxBG_STYLE_PAINT);
   m_pCanvas->Bind(wxEVT_PAINT, &CMainMorphDlg::OnCanvasPaint, this);
-  m_pCanvas->Bind(wxEVT_LEFT_DOWN, &CMainMorphDlg::OnCanvasLeftDown, this);
-  m_pCanvas->Bind(wxEVT_LEFT_UP, &CMainMorphDlg::OnCanvasMouse, this);
-  m_pCanvas->Bind(wxEVT_MOTION, &CMainMorphDlg::OnCanvasMouse, this);
   CreateMenus();
   CreateControls();
+  CreateEditControls();
   m_layout = pane::ComputeLayout(0, 0);
 }
 
@@ -169,6 +167,12 @@ CMainMorphDlg::~CMainMorphDlg() {
   m_timerRedraw.Stop();
   m_timerOpenSetup.Stop();
   m_timerLoadSetup.Stop();
+  m_timerPlay.Stop();
+  m_timerBlink.Stop();
+  m_timerBlinkEnd.Stop();
+  // The engine touches no window; its result is dropped with the window's pending calls.
+  if (m_autoKeyThread.joinable()) m_autoKeyThread.join();
+  if (m_bAutoKeyRunning) wxEndBusyCursor();
 }
 
 // ---------------------------------------------------------------- construction
@@ -212,6 +216,8 @@ void CMainMorphDlg::CreateMenus() {
   edit->Append(W(ids::kCut), U8("剪切\tCtrl+X"));
   edit->Append(W(ids::kCopy), U8("拷贝\tCtrl+C"));
   edit->Append(W(ids::kPaste), U8("粘贴\tCtrl+V"));
+  edit->AppendSeparator();
+  edit->Append(W(ids::kAutoKeyPoints), U8("自动关键点"));
 
   auto* show = new wxMenu;
   show->AppendCheckItem(W(ids::kShowTriangles), U8("显示三角形边界"));
@@ -256,7 +262,7 @@ void CMainMorphDlg::CreateMenus() {
   bar->Append(play, U8("播放"));
   bar->Append(help, U8("帮助"));
   SetMenuBar(bar);
-  for (int id : {ids::kRedo, ids::kCut, ids::kCopy, ids::kPaste}) bar->Enable(W(id), false);
+  for (int id : {ids::kUndo, ids::kRedo, ids::kCut, ids::kCopy, ids::kPaste}) bar->Enable(W(id), false);
   EnableProjectCommands(false);
 }
 
@@ -362,6 +368,14 @@ void CMainMorphDlg::OnCharHook(wxKeyEvent& event) {
     Destroy();  // Esc ends the program at once, without the question
     return;
   }
+  if (event.GetKeyCode() == WXK_RETURN || event.GetKeyCode() == WXK_NUMPAD_ENTER) {
+    PlaybackUpdate update;
+    const std::string text = m_editFrameCount ? m_editFrameCount->GetValue().utf8_string() : std::string();
+    if (m_playback.ReturnPressed(text, &update)) {
+      ApplyPlayback(update);
+      return;
+    }
+  }
   event.Skip();
 }
 
@@ -412,6 +426,7 @@ void CMainMorphDlg::ComposeBackdrop() {
 void CMainMorphDlg::PlaceButtonGroups() {
   auto place = [](wxWindow* w, const pane::Rect& r) { w->SetSize(r.x, r.y, r.w, r.h); };
   for (int i = 0; i < 6; ++i) place(m_btnTool[i], m_layout.toolButtons[i]);
+  place(m_btnAutoKey, m_layout.autoKeyButton);
   place(m_btnPlay[0], m_layout.playPause);
   place(m_btnPlay[1], m_layout.lastFrame);
   place(m_btnPlay[2], m_layout.firstFrame);
@@ -434,7 +449,8 @@ void CMainMorphDlg::LayoutInfoBars() {
     if (pic) {
       m_btnZoom[i]->SetLabel(wxString::Format("%2.1f%%", m_view[i].fZoom * 100.0));
       m_btnSize[i]->SetLabel(wxString::Format("%dx%d", pic->GetWidth(), pic->GetHeight()));
-      m_btnPosition[i]->SetLabel("0,0");
+      // The pointer's last position stays shown across repaints; a new picture starts at 0,0.
+      if (m_btnPosition[i]->GetLabel().Trim().empty()) m_btnPosition[i]->SetLabel("0,0");
       m_btnPath[i]->SetLabel(wxString::FromUTF8(m_project.GetImagePath(i + 1)));
     } else {
       for (CSkinButton* b : {m_btnZoom[i], m_btnSize[i], m_btnPosition[i], m_btnPath[i]}) b->SetLabel(" ");
@@ -446,6 +462,9 @@ void CMainMorphDlg::LayoutInfoBars() {
   place(m_sliderFrame, pi.frameSlider);
   place(m_btnCurFrame, pi.curFrameReadout);
   place(m_btnFrameCount, pi.frameCountReadout);
+  // The entry takes the read-out's place while it is open: the entry's own 20 x 12 pixels
+  // leave no room for the digits inside a toolkit entry.
+  place(m_editFrameCount, pi.frameCountReadout);
   place(m_btnMoreFrames, pi.moreFrames);
   place(m_btnFewerFrames, pi.fewerFrames);
   const bool image2 = m_project.GetImage(2) != nullptr;
@@ -527,9 +546,9 @@ void CMainMorphDlg::PaintImagePane(wxDC& dc, int nPane) {
   if (b.IsEmpty()) return;
   PaneImage& image = m_paneImage[nPane];
   ComposeImagePane(*pic, b, m_view[nPane], image);
-  if (m_overlay) m_overlay(nPane, image, m_view[nPane]);
-  const wxBitmap bmp = PixelsToBitmap(image.pixels.data(), image.nWidth, image.nHeight, image.nWidth * 4);
+  wxBitmap bmp = PixelsToBitmap(image.pixels.data(), image.nWidth, image.nHeight, image.nWidth * 4);
   if (!bmp.IsOk()) return;
+  DrawPaneOverlay(nPane, bmp);
   const pane::Rect& p = m_layout.pane[nPane];
   dc.SetClippingRegion(p.x, p.y, p.w, p.h);
   dc.DrawBitmap(bmp, b.left, b.top, false);
@@ -689,26 +708,6 @@ void CMainMorphDlg::ScrollPane(int nBarId, int nCode, int nThumb) {
   }
 }
 
-int CMainMorphDlg::PaneOfPoint(int x, int y) const {
-  for (int i = 0; i < 2; ++i)
-    if (m_rcImage[i].Contains(x, y)) return i;
-  return -1;
-}
-
-void CMainMorphDlg::OnCanvasLeftDown(wxMouseEvent& event) {
-  const int nPane = PaneOfPoint(event.GetX(), event.GetY());
-  if (nPane >= 0 && (m_project.m_nToolMode == ToolZoomIn || m_project.m_nToolMode == ToolZoomOut)) {
-    ZoomStepAt(nPane, m_project.m_nToolMode == ToolZoomIn);
-    return;
-  }
-  if (!m_mouseHandler || !m_mouseHandler(event, nPane)) event.Skip();
-}
-
-void CMainMorphDlg::OnCanvasMouse(wxMouseEvent& event) {
-  const int nPane = PaneOfPoint(event.GetX(), event.GetY());
-  if (!m_mouseHandler || !m_mouseHandler(event, nPane)) event.Skip();
-}
-
 // ---------------------------------------------------------------- project flow
 
 void CMainMorphDlg::ShowResult(const CommandResult& result) {
@@ -717,6 +716,7 @@ void CMainMorphDlg::ShowResult(const CommandResult& result) {
 
 bool CMainMorphDlg::LoadImageFile(int slot, const std::string& path) {
   const CommandResult r = m_project.LoadImage(slot, path);
+  if (r) AfterProjectReplaced(false);
   if (!m_project.GetImage(slot)) m_rcImage[slot - 1] = {};
   if (m_project.GetImage(slot)) FitLoadedPane(slot - 1);
   m_bRedrawImages = m_bFullRepaint = true;
@@ -735,9 +735,11 @@ bool CMainMorphDlg::OpenProjectFile(const std::string& path) {
     m_pCanvas->Refresh(false);
     return false;
   }
+  m_szProjectPath = path;
+  AfterProjectReplaced(true);
   FitLoadedPane(0);
   FitLoadedPane(1);
-  m_sliderFrame->SetRange(0, m_project.m_nFrameCount);
+  ApplyPlayback(m_playback.ProjectLoaded());
   EnterReadyState(ids::kTimerOpenSetup);
   m_pCanvas->Refresh(false);
   return true;
@@ -750,9 +752,12 @@ bool CMainMorphDlg::OpenSample(int nCommand) {
     m_pCanvas->Refresh(false);
     return false;
   }
+  const SampleProject* sample = FindSampleProject(nCommand);
+  m_szProjectPath = sample ? SamplesFolder() + "/" + sample->szFileName : std::string();
+  AfterProjectReplaced(true);
   FitLoadedPane(0);
   FitLoadedPane(1);
-  m_sliderFrame->SetRange(0, m_project.m_nFrameCount);
+  ApplyPlayback(m_playback.ProjectLoaded());
   EnterReadyState(ids::kTimerOpenSetup);
   m_pCanvas->Refresh(false);
   return true;
@@ -761,11 +766,19 @@ bool CMainMorphDlg::OpenSample(int nCommand) {
 bool CMainMorphDlg::SaveProjectFile(const std::string& path) {
   const CommandResult r = SaveProject(m_project, path);
   ShowResult(r);
+  if (r) {
+    m_szProjectPath = path;
+    m_history.MarkSaved();
+    UpdateEditMenu();
+  }
   return r.ok;
 }
 
 void CMainMorphDlg::CloseProject() {
   m_project.CloseProject();
+  if (m_playback.IsPlaying()) ApplyPlayback(m_playback.PlayPause());
+  m_szProjectPath.clear();
+  AfterProjectReplaced(true);
   m_rcImage = {};
   for (int i = 0; i < 4; ++i) m_scroll[i]->Hide();
   if (m_viewMorph) m_viewMorph->Hide();  // nothing left to preview
@@ -793,7 +806,7 @@ void CMainMorphDlg::EnterReadyState(int nTimerId) {
 
 void CMainMorphDlg::PreviewSetup(bool bDrawNow) {
   if (!m_project.IsReady()) return;
-  m_project.FinishPreviewSetup();
+  const PlaybackUpdate update = m_playback.PreviewSetupDone();
   m_view[pane::Preview].fZoom = m_view[0].fZoom;
   m_view[pane::Preview].nScrollX = m_view[pane::Preview].nScrollY = 0;
   if (m_viewMorph) {
@@ -803,8 +816,7 @@ void CMainMorphDlg::PreviewSetup(bool bDrawNow) {
     m_viewMorph->UploadTextures(m_project.GetImage(1), m_project.GetImage(2));
     m_viewMorph->SetOutputSize(m_project.m_nOutputWidth, m_project.m_nOutputHeight);
   }
-  m_sliderFrame->SetRange(0, m_project.m_nFrameCount);
-  m_sliderFrame->SetPos(m_project.m_nCurFrame);
+  ApplyPlayback(update, false);
   UpdatePreviewPane();
   EnableButtonGroups(true);
   SelectTool(ToolSelect);
@@ -842,6 +854,7 @@ void CMainMorphDlg::EnableProjectCommands(bool bEnable) {
                                ids::kLastFrame, ids::kNextFrame, ids::kPrevFrame};
   wxMenuBar* bar = GetMenuBar();
   for (int id : kItems) bar->Enable(W(id), bEnable);
+  EnableAutoKey();
 }
 
 void CMainMorphDlg::EnableButtonGroups(bool bEnable) {
@@ -858,6 +871,7 @@ void CMainMorphDlg::EnableButtonGroups(bool bEnable) {
     else m_btnTool[i]->SetFaces(kFaces[i][3], 0, kFaces[i][3], kFaces[i][3]);
     m_btnTool[i]->Enable(bEnable);
   }
+  EnableAutoKey();
   static const int kPlayFaces[5] = {kArtPlay, kArtLastFrame, kArtFirstFrame, kArtPrevFrame, kArtNextFrame};
   static const int kOutputFaces[6] = {kArtOutputFrame, kArtOutputSequence, kArtOutputGif,
                                       kArtOutputFlash, kArtOutputHtml, kArtOutputVideo};
@@ -873,7 +887,8 @@ void CMainMorphDlg::EnableButtonGroups(bool bEnable) {
 
 void CMainMorphDlg::SelectTool(int nTool) {
   m_project.m_nToolMode = nTool;
-  for (int i = 0; i < 6; ++i) m_btnTool[i]->SetSelected(i == nTool);
+  const int selected = editor::SelectedToolButton(nTool);
+  for (int i = 0; i < 6; ++i) m_btnTool[i]->SetSelected(ids::kToolFirst + i == selected);
 }
 
 void CMainMorphDlg::UpdateCheckMarks() {
@@ -949,14 +964,6 @@ void CMainMorphDlg::OnLoadImage2(wxCommandEvent&) {
   LoadImageFile(2, path.utf8_string());
 }
 
-void CMainMorphDlg::OnShowTriangles(wxCommandEvent&) {
-  m_project.m_bShowTriangles = m_project.m_bShowTriangles ? 0 : 1;
-  GetMenuBar()->Check(W(ids::kShowTriangles), m_project.m_bShowTriangles != 0);
-  if (m_viewMorph) m_viewMorph->SetShowEdges(m_project.m_bShowTriangles != 0);
-  InvalidatePane(1);
-  InvalidatePane(0);
-}
-
 void CMainMorphDlg::OnOutputSize(wxCommandEvent& event) {
   const CPicture* a = m_project.GetImage(1);
   const CPicture* b = m_project.GetImage(2);
@@ -964,13 +971,6 @@ void CMainMorphDlg::OnOutputSize(wxCommandEvent& event) {
                                                        b ? b->GetWidth() : 0, b ? b->GetHeight() : 0);
   if (c.kind == OutputSizeKind::Custom) CommandNotYetAvailable(U8("自定义大小..."));
   else if (c.kind == OutputSizeKind::Fixed) ApplyOutputSize(c.nWidth, c.nHeight);
-}
-
-void CMainMorphDlg::OnMorphType(wxCommandEvent& event) {
-  const CommandResult r = m_project.ChooseMorphType(CommandOf(event) - ids::kMorphType1 + 1);
-  ShowResult(r);
-  UpdateCheckMarks();
-  RedrawPreview();
 }
 
 void CMainMorphDlg::OnZoomMenu(wxCommandEvent& event) {
@@ -983,29 +983,10 @@ void CMainMorphDlg::OnZoomMenu(wxCommandEvent& event) {
       }
 }
 
-void CMainMorphDlg::OnTool(wxCommandEvent& event) { SelectTool(event.GetId() - ids::kToolFirst); }
-
 void CMainMorphDlg::OnLaterDialog(wxCommandEvent& event) {
   wxString what;
   if (wxMenuItem* item = GetMenuBar()->FindItem(event.GetId())) what = item->GetItemLabelText();
   CommandNotYetAvailable(what.empty() ? U8("输出") : what);
-}
-
-void CMainMorphDlg::OnPlayback(wxCommandEvent& event) {
-  switch (CommandOf(event)) {
-    case ids::kLoopPlay:
-      m_project.m_bLoopPlay = m_project.m_bLoopPlay ? 0 : 1;
-      UpdateCheckMarks();
-      return;
-    case ids::kLoopBack:
-      m_project.m_bLoopBack = m_project.m_bLoopBack ? 0 : 1;
-      UpdateCheckMarks();
-      return;
-    default:
-      // Play, frame steps and the frame count come with the playback controls.
-      if (m_playbackHandler && m_playbackHandler(CommandOf(event))) return;
-      CommandNotYetAvailable(U8("播放"));
-  }
 }
 
 void CMainMorphDlg::OnHelp(wxCommandEvent&) {
@@ -1033,7 +1014,8 @@ void CMainMorphDlg::OnScroll(wxScrollEvent& event) {
   else if (t == wxEVT_SCROLL_THUMBRELEASE) code = pane::ScrollThumbPosition;
   else if (t == wxEVT_SCROLL_TOP) code = pane::ScrollTop;
   else if (t == wxEVT_SCROLL_BOTTOM) code = pane::ScrollBottom;
-  ScrollPane(event.GetId(), code, event.GetPosition());
+  if (event.GetId() == ids::kFrameSlider) ApplyPlayback(m_playback.SliderScrolled(code, event.GetPosition()));
+  else ScrollPane(event.GetId(), code, event.GetPosition());
 }
 
 void CMainMorphDlg::OnTimerRedraw(wxTimerEvent&) { RedrawPreview(); }

@@ -5,11 +5,13 @@
 #pragma once
 
 #include <array>
-#include <functional>
+#include <map>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include <wx/bitmap.h>
+#include <wx/cursor.h>
 #include <wx/frame.h>
 #include <wx/menu.h>
 #include <wx/scrolbar.h>
@@ -19,13 +21,20 @@
 #include "app/wx/UiHooks.h"
 #include "core/AppFolders.h"
 #include "core/MorphProject.h"
+#include "editor/EditHistory.h"
+#include "editor/KeyPointEditor.h"
 #include "editor/PaneComposer.h"
 #include "editor/PaneGeometry.h"
+#include "editor/Playback.h"
 #include "ui/wx/SkinButton.h"
 #include "ui/wx/SkinSlider.h"
 
 class CGLView;
 class wxDC;
+class wxTextCtrl;
+namespace autokey {
+struct AutoKeyOutcome;
+}
 
 struct MainWindowOptions {
   AppFolderInputs folders;  // where config.ini, samples/ and help/ are looked up
@@ -78,12 +87,12 @@ class CMainMorphDlg : public wxFrame, public ISkinBackground {
   }
   void RunPreviewRedraw() { RedrawPreview(); }
 
-  // Key-point editing attaches here: the overlay is drawn into a pane's composed picture
-  // before the blit, the mouse handler gets clicks the zoom tools do not take.
-  std::function<void(int nPane, PaneImage& image, const pane::PaneView& view)> m_overlay;
-  std::function<bool(wxMouseEvent& event, int nPane)> m_mouseHandler;
-  // Playback attaches here: play, frame steps and frame-count commands (true: handled).
-  std::function<bool(int nCommand)> m_playbackHandler;
+  const CommandHistory& History() const { return m_history; }
+  const editor::KeyPointEditor& Editor() const { return m_editor; }
+  const PlaybackController& Playback() const { return m_playback; }
+  wxTextCtrl* FrameCountEdit() const { return m_editFrameCount; }
+  const std::string& ProjectPath() const { return m_szProjectPath; }
+  bool AutoKeyRunning() const { return m_bAutoKeyRunning; }
 
   // ISkinBackground
   wxBitmap CaptureBackground(const wxRect& rect) override;
@@ -96,18 +105,16 @@ class CMainMorphDlg : public wxFrame, public ISkinBackground {
 
   // Layout and painting.
   void OnCanvasPaint(wxPaintEvent& event);
-  void OnCanvasLeftDown(wxMouseEvent& event);
-  void OnCanvasMouse(wxMouseEvent& event);
   void LayoutPass();
   void ComposeBackdrop();
   void PlaceButtonGroups();
   void LayoutInfoBars();
   void PaintImagePane(wxDC& dc, int nPane);
+  void DrawPaneOverlay(int nPane, wxBitmap& bmp);
   void UpdateImagePane(int nPane);
   void UpdatePreviewPane();
   void PlaceScrollBar(int nBarId, const pane::Rect& rc, int pos, int page, int max);
   void InvalidatePane(int nPane);
-  int PaneOfPoint(int x, int y) const;
 
   // Project flow.
   void FitLoadedPane(int nPane);
@@ -153,11 +160,40 @@ class CMainMorphDlg : public wxFrame, public ISkinBackground {
   void ApplyWizardFrameCount(int n);
   static uihooks::FileRequest OpenImageRequest();
 
+  // Key-point editing, undo and playback (MainMorphEdit.cpp): each event becomes one call of
+  // the editor, the history or the playback controller, and the window applies the outcome.
+  void CreateEditControls();
+  editor::EditPanes CurrentEditPanes() const;
+  void ApplyEdit(const editor::EditOutcome& outcome);
+  void ApplyPlayback(const PlaybackUpdate& update, bool bDrawNow = true);
+  void AfterProjectReplaced(bool bSaved);
+  void UpdateEditMenu();
+  const wxCursor& ProjectCursor(int nPictureId);
+  void OnCanvasLeftDown(wxMouseEvent& event);
+  void OnCanvasMotion(wxMouseEvent& event);
+  void OnCanvasLeftUp(wxMouseEvent& event);
+  void OnCanvasCaptureLost(wxMouseCaptureLostEvent& event);
+  void OnCanvasSetCursor(wxSetCursorEvent& event);
+  void OnFrameCountKillFocus(wxFocusEvent& event);
+  void OnUndo(wxCommandEvent& event);
+  void OnRedo(wxCommandEvent& event);
+  void OnTimerPlay(wxTimerEvent& event);
+  void OnTimerBlink(wxTimerEvent& event);
+  void OnTimerBlinkEnd(wxTimerEvent& event);
+  // Automatic key points: the engine runs on a worker thread, the result comes back here.
+  void OnAutoKey(wxCommandEvent& event);
+  void AutoKeyDone(const autokey::AutoKeyOutcome& outcome);
+  void EnableAutoKey();
+
   MainWindowOptions m_options;
   StartupConfig m_config;
   bool m_bWizardRequested = false;
 
   MorphProject m_project;
+  CommandHistory m_history;
+  editor::KeyPointEditor m_editor{m_project, m_history};
+  PlaybackController m_playback{m_project};
+  std::string m_szProjectPath;  // the file the project was opened from or saved to
   std::array<pane::PaneView, 3> m_view;
   pane::WindowLayout m_layout;
   std::array<pane::Bounds, 2> m_rcImage;
@@ -187,7 +223,16 @@ class CMainMorphDlg : public wxFrame, public ISkinBackground {
   CSkinSlider* m_sliderFrame = nullptr;
   std::array<wxScrollBar*, 6> m_scroll{};  // 1015, 1016, 1033, 1021, 1034, 1022
 
+  wxTextCtrl* m_editFrameCount = nullptr;  // 1056, shown over the frame-count read-out
+  std::array<wxBitmap, 3> m_bmpMarker;      // normal, hot, proposed; 6 x 6
+  std::map<int, wxCursor> m_cursors;        // project cursors by picture id, made on first use
+  CSkinPicButton* m_btnAutoKey = nullptr;
+  std::thread m_autoKeyThread;
+  bool m_bAutoKeyRunning = false;
+  int m_nToolBeforeAutoKey = ToolSelect;
+
   wxTimer m_timerRedraw, m_timerOpenSetup, m_timerLoadSetup;
+  wxTimer m_timerPlay, m_timerBlink, m_timerBlinkEnd;
 
   wxDECLARE_EVENT_TABLE();
 };

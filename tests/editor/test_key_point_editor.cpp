@@ -270,3 +270,55 @@ TEST(EditHistory, DirtyStateAndTitle) {
   EXPECT_EQ(ProjectTitleText("Kestrelle", "", true, true), "*Untitled - Kestrelle");
   EXPECT_EQ(ProjectTitleText("Kestrelle", "", false, false), "Kestrelle");
 }
+
+TEST_F(KeyPointEditing, ProposalsAreOneStepAndStayMarkedUntilTouched) {
+  project.m_nToolMode = ToolAddPoint;
+  Click(1, 300, 200);  // a pair of the user's own, kept through everything below
+  const int before = project.m_mesh.m_nPoints;
+  const std::array<double, 4> own = Pair(before - 1);
+  EditOutcome o = editor.AddProposals(MakeMeshEditCommand("automatic key points", [](MorphProject& p) {
+    for (int x : {60, 120, 180}) {
+      CommandResult r = p.AddPairAt(1, x, 70);
+      if (!r) return r;
+    }
+    return CommandResult::Ok();
+  }));
+  ASSERT_TRUE(o.szMessage.empty()) << o.szMessage;
+  EXPECT_TRUE(o.bHistoryChanged);
+  ASSERT_EQ(project.m_mesh.m_nPoints, before + 3);
+  for (int v = 0; v < project.m_mesh.m_nPoints; ++v) EXPECT_EQ(editor.Proposals().IsMarked(v), v >= before) << v;
+  const auto proposed = [&] {
+    int n = 0;
+    for (const MarkerPlacement& m : editor.Markers(1, 0, 0, 1.0)) n += m.bProposed;
+    return n;
+  };
+  EXPECT_EQ(proposed(), 3);
+
+  // Dragging one makes it the user's; deleting another renumbers the marks after it.
+  project.m_nToolMode = ToolSelect;
+  editor.LeftDown(panes, X(1, 120), Y(1, 70));
+  editor.PointerMoved(panes, X(1, 125), Y(1, 75));
+  editor.LeftUp();
+  EXPECT_FALSE(editor.Proposals().IsMarked(before + 1));
+  project.m_nToolMode = ToolDeletePoint;
+  Click(1, 60, 70);
+  ASSERT_EQ(project.m_mesh.m_nPoints, before + 2);
+  EXPECT_FALSE(editor.Proposals().IsMarked(before));      // the dragged pair, moved down
+  EXPECT_TRUE(editor.Proposals().IsMarked(before + 1));   // x = 180, moved down
+  EXPECT_EQ(proposed(), 1);
+
+  // Undo of the three edits leaves the pairs as before the proposals, exactly.
+  editor.Undo();
+  editor.Undo();
+  editor.Undo();
+  EXPECT_EQ(project.m_mesh.m_nPoints, before);
+  EXPECT_EQ(Pair(before - 1), own);
+  EXPECT_TRUE(editor.Proposals().IsEmpty());
+  // A batch that fails changes nothing and is no step.
+  o = editor.AddProposals(MakeMeshEditCommand("automatic key points", [](MorphProject&) {
+    return CommandResult::Fail("nothing reliable found");
+  }));
+  EXPECT_EQ(o.szMessage, "nothing reliable found");
+  EXPECT_EQ(project.m_mesh.m_nPoints, before);
+  EXPECT_EQ(history.UndoName(), "add pair");
+}
