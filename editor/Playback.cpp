@@ -223,3 +223,15 @@ PlaybackUpdate PlaybackController::PreviewSetupDone() {
   u.nFrameCount = m_project.m_nFrameCount;
   return u;
 }
+
+int PlaybackBeat::Start(long long nowMs) {
+  m_nDueMs = nowMs + m_nPeriodMs;
+  return m_nPeriodMs;
+}
+
+int PlaybackBeat::Next(long long nowMs) {
+  m_nDueMs += m_nPeriodMs;
+  if (m_nDueMs <= nowMs) return Start(nowMs);
+  return static_cast<int>(m_nDueMs - nowMs);
+}
+

@@ -90,3 +90,21 @@ class PlaybackController {
   bool m_bBackward = false;
   bool m_bEditOpen = false;
 };
+
+// The play timer's beat: each tick is scheduled against start + k periods rather than a
+// period after the last tick ran, so dispatch and drawing delays do not add up over a film.
+// A tick that ran after its successor was due (a stall) starts a fresh beat instead of
+// rushing to catch up.
+class PlaybackBeat {
+ public:
+  explicit PlaybackBeat(int nPeriodMs = PlaybackController::kTimerPeriodMs) : m_nPeriodMs(nPeriodMs) {}
+  // Playing starts at nowMs; returns the delay until the first tick.
+  int Start(long long nowMs);
+  // A tick ran at nowMs; returns the delay until the next one (at least 1 ms).
+  int Next(long long nowMs);
+
+ private:
+  int m_nPeriodMs;
+  long long m_nDueMs = 0;
+};
+

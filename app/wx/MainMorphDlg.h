@@ -233,6 +233,7 @@ class CMainMorphDlg : public wxFrame, public ISkinBackground {
 
   wxTimer m_timerRedraw, m_timerOpenSetup, m_timerLoadSetup;
   wxTimer m_timerPlay, m_timerBlink, m_timerBlinkEnd;
+  PlaybackBeat m_playBeat;  // the play timer runs one-shot, on this beat
 
   wxDECLARE_EVENT_TABLE();
 };

@@ -11,6 +11,7 @@
 #include "art/Artwork.h"
 #endif
 
+#include <chrono>
 #include <memory>
 #include <thread>
 
@@ -29,6 +30,11 @@ using mainwin::W;
 namespace {
 
 constexpr const char* kProductName = "Kestrelle";
+
+long long NowMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
 
 void ApplyTimer(wxTimer& timer, const editor::TimerChange& change, int periodMs, bool bOnce) {
   if (change.bStop) timer.Stop();
@@ -113,7 +119,7 @@ void CMainMorphDlg::ApplyEdit(const editor::EditOutcome& o) {
 }
 
 void CMainMorphDlg::ApplyPlayback(const PlaybackUpdate& u, bool bDrawNow) {
-  if (u.timer == PlaybackUpdate::Timer::Start) m_timerPlay.Start(PlaybackController::kTimerPeriodMs);
+  if (u.timer == PlaybackUpdate::Timer::Start) m_timerPlay.StartOnce(m_playBeat.Start(NowMs()));
   else if (u.timer == PlaybackUpdate::Timer::Stop) m_timerPlay.Stop();
   if (u.bFaceChanged) mainwin::SetArtFaces(m_btnPlay[0], u.bPlaying ? kArtPause : kArtPlay, m_btnPlay[0]->IsEnabled());
   if (u.bFrameCountShown) {
@@ -244,7 +250,10 @@ void CMainMorphDlg::OnTimerBlink(wxTimerEvent&) { ApplyEdit(m_editor.BlinkTimer(
 
 void CMainMorphDlg::OnTimerBlinkEnd(wxTimerEvent&) { ApplyEdit(m_editor.BlinkEndTimer(CurrentEditPanes())); }
 
-void CMainMorphDlg::OnTimerPlay(wxTimerEvent&) { ApplyPlayback(m_playback.Tick()); }
+void CMainMorphDlg::OnTimerPlay(wxTimerEvent&) {
+  ApplyPlayback(m_playback.Tick());
+  if (m_playback.IsPlaying() && !m_timerPlay.IsRunning()) m_timerPlay.StartOnce(m_playBeat.Next(NowMs()));
+}
 
 // ---------------------------------------------------------------- commands
 

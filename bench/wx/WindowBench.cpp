@@ -8,11 +8,17 @@
 //   BM_PreviewRedraw     the preview's redraw of one frame, finished (glFinish)
 //   BM_PreviewSwap       the preview's buffer swap alone
 //   BM_OffscreenFrame    the same frame rendered off screen and read back
+//   BM_DragStep          one pointer move of a drag on the image2 pane with a full key-point
+//                        table: the editor's move, the preview redraw it does at once, the
+//                        pane's repaint (finished)
+//   BM_PlaybackDrift     100 frames played on the 75 ms timer at a 1024 x 768 output size;
+//                        drift_pct is how much longer than 100 x 75 ms they took
 // Wall-clock time: the X server and llvmpipe do part of the work on their own threads.
 #include <benchmark/benchmark.h>
 
 #include <GL/gl.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -24,14 +30,17 @@
 #include <wx/init.h>
 #include <wx/region.h>
 #include <wx/stopwatch.h>
+#include <wx/textctrl.h>
 #include <wx/utils.h>
 
 #include "BenchInputs.h"
+#include "app/CommandIdMap.h"
 #include "app/CommandIds.h"
 #include "app/wx/MainMorphDlg.h"
 #include "app/wx/MorphApp.h"
 #include "app/wx/UiHooks.h"
 #include "editor/PaneGeometry.h"
+#include "editor/Playback.h"
 #include "render/OffscreenRenderer.h"
 #include "render/ProjectFrame.h"
 #include "render/wx/GLView.h"
@@ -145,11 +154,94 @@ void BM_OffscreenFrame(benchmark::State& state) {
                                   renderer.GetRendererName()).utf8_string());
 }
 
+// A mouse event on the canvas at client position `at`, the left button held unless released.
+void SendMouse(wxEventType type, wxPoint at) {
+  wxMouseEvent event(type);
+  event.SetPosition(at);
+  event.SetLeftDown(type != wxEVT_LEFT_UP);
+  event.SetEventObject(g_window->Canvas());
+  g_window->Canvas()->GetEventHandler()->ProcessEvent(event);
+}
+
+// Client position of picture position (x, y) in pane 2.
+wxPoint Pane2ClientOf(double x, double y) {
+  const pane::Bounds& r = g_window->ImageRect(1);
+  const pane::PaneView& v = g_window->View(1);
+  return wxPoint(static_cast<int>(std::lround(r.left - v.nScrollX + x * v.fZoom)),
+                 static_cast<int>(std::lround(r.top - v.nScrollY + y * v.fZoom)));
+}
+
+void SendCommand(int nId) {
+  wxCommandEvent event(wxEVT_MENU, cmdmap::ToWx(nId));
+  g_window->GetEventHandler()->ProcessEvent(event);
+}
+
+void BM_DragStep(benchmark::State& state) {
+  CMainMorphDlg* w = g_window;
+  CKeyPointMesh& mesh = w->Project().m_mesh;
+  // The last pair of the full table is dragged back and forth by a few image pixels.
+  const MeshVertex* v = mesh.FindVertex(2, mesh.m_nPoints - 1);
+  if (!v) {
+    state.SkipWithError("no pair to drag");
+    return;
+  }
+  const double x0 = v->x, y0 = v->y;
+  SendCommand(ids::kShowTriangles);  // the edges are drawn too, the costlier case
+  w->Button(ids::kToolFirst)->Click();
+  SendMouse(wxEVT_LEFT_DOWN, Pane2ClientOf(x0, y0));
+  if (!w->Editor().IsDragging()) {
+    state.SkipWithError("the click did not start a drag");
+    SendMouse(wxEVT_LEFT_UP, Pane2ClientOf(x0, y0));
+    return;
+  }
+  const int paintsBefore = w->PaintCount();
+  bool right = true;
+  for (auto _ : state) {
+    SendMouse(wxEVT_MOTION, Pane2ClientOf(x0 + (right ? 6 : 0), y0 + 2));
+    right = !right;
+    w->Canvas()->Update();
+    glFinish();
+  }
+  SendMouse(wxEVT_LEFT_UP, Pane2ClientOf(x0, y0));
+  SendCommand(ids::kShowTriangles);
+  state.counters["paints_per_move"] =
+      static_cast<double>(w->PaintCount() - paintsBefore) / static_cast<double>(state.iterations());
+  state.SetLabel(wxString::Format("%d points, pane 2 at %.0f%%", mesh.m_nPoints, w->View(1).fZoom * 100.0)
+                     .utf8_string());
+}
+
+void BM_PlaybackDrift(benchmark::State& state) {
+  constexpr int kFrames = 100;
+  CMainMorphDlg* w = g_window;
+  for (auto _ : state) {
+    SendCommand(ids::kFirstFrame);
+    SendCommand(ids::kPlayPause);
+    int shown = 0, last = w->PreviewView()->m_nCurFrame;
+    wxStopWatch clock;
+    RunLoopUntil([&] {
+      const int k = w->PreviewView()->m_nCurFrame;
+      if (k != last) ++shown;
+      last = k;
+      return shown >= kFrames;
+    }, 60000);
+    const double elapsed = clock.TimeInMicro().ToDouble() / 1000.0;
+    SendCommand(ids::kPlayPause);
+    state.SetIterationTime(elapsed / 1000.0);
+    const double planned = kFrames * PlaybackController::kTimerPeriodMs;
+    state.counters["frames"] = shown;
+    state.counters["drift_pct"] = 100.0 * (elapsed - planned) / planned;
+  }
+  state.SetLabel(wxString::Format("output %dx%d", w->Project().m_nOutputWidth, w->Project().m_nOutputHeight)
+                     .utf8_string());
+}
+
 BENCHMARK(BM_ScrollStep)->ArgName("preview")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LayoutPass)->ArgName("recompose")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_PreviewRedraw)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_PreviewSwap)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_OffscreenFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DragStep)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PlaybackDrift)->Iterations(1)->Unit(benchmark::kMillisecond)->UseManualTime();
 
 // A program folder with its settings and two photographs; returns its path.
 std::string MakeFolder() {
@@ -185,6 +277,20 @@ bool SetUpWindow(const std::string& dir) {
     return false;
   if (!RunLoopUntil([] { return g_window->PreviewView() && g_window->PreviewView()->GetDrawCount() > 0; }, 5000))
     return false;
+  // A full key-point table for the drag, and a film longer than the drift run at the
+  // benchmark's output size.
+  CKeyPointMesh& mesh = g_window->Project().m_mesh;
+  for (const bench::BenchPair& p :
+       bench::MakePairs(CKeyPointMesh::kMaxPoints - mesh.m_nPoints, kPictureWidth, kPictureHeight))
+    mesh.AddPointPair(p.x1, p.y1, p.x2, p.y2);
+  if (!mesh.RebuildTriangulation()) return false;
+  g_window->ApplyOutputSize(kPictureWidth, kPictureHeight);
+  g_window->Button(ids::kFrameCountReadout)->Click();
+  g_window->FrameCountEdit()->ChangeValue("120");
+  wxKeyEvent enter(wxEVT_CHAR_HOOK);
+  enter.m_keyCode = WXK_RETURN;
+  g_window->GetEventHandler()->ProcessEvent(enter);
+  if (g_window->Project().m_nFrameCount != 120) return false;
   g_window->SetPaneZoomCommand(0, 2.0f);
   RunLoopUntil([] { return false; }, 200);
   return g_window->View(0).bHScroll;

@@ -183,3 +183,25 @@ TEST_F(Playback, FrameCountButtonsAndTypedCount) {
   EXPECT_TRUE(playback.ReturnPressed("77", &u));
   EXPECT_EQ(project.m_nFrameCount, 40);
 }
+
+TEST(PlaybackBeat, LateTicksDoNotAddUpAndAStallStartsAfresh) {
+  PlaybackBeat beat(75);
+  long long now = 1000;
+  EXPECT_EQ(beat.Start(now), 75);
+  // Every tick runs 6 ms late: the next delay makes up for it, so tick k stays at 75 k + 6.
+  long long due = now + 75;
+  for (int k = 1; k <= 100; ++k) {
+    now = due + 6;
+    const int delay = beat.Next(now);
+    EXPECT_EQ(delay, 69) << k;
+    due = now + delay;
+  }
+  EXPECT_EQ(due, 1000 + 101 * 75);
+  // Late by almost a period: the shortest wait. Later than the next tick's time: a fresh beat.
+  now = due + 74;
+  EXPECT_EQ(beat.Next(now), 1);
+  due = now + 1;
+  now = due + 75;
+  EXPECT_EQ(beat.Next(now), 75);
+}
+
