@@ -110,12 +110,13 @@ wxBEGIN_EVENT_TABLE(CMainMorphDlg, wxFrame)
   EVT_MENU_RANGE(W(ids::kZoomFirst), W(ids::kZoomLast), CMainMorphDlg::OnZoomMenu)
   EVT_COMMAND_RANGE(ids::kToolFirst, ids::kToolFirst + 5, wxEVT_BUTTON, CMainMorphDlg::OnTool)
   EVT_MENU(W(ids::kNewWizard), CMainMorphDlg::OnLaterDialog)
-  EVT_MENU(W(ids::kOutputSingleFrame), CMainMorphDlg::OnLaterDialog)
-  EVT_MENU(W(ids::kOutputAviMenu), CMainMorphDlg::OnLaterDialog)
-  EVT_MENU(W(ids::kOutputSettings), CMainMorphDlg::OnLaterDialog)
-  EVT_BUTTON(ids::kSingleFrameButton, CMainMorphDlg::OnLaterDialog)
-  EVT_BUTTON(ids::kOutputSequence, CMainMorphDlg::OnLaterDialog)
-  EVT_COMMAND_RANGE(ids::kOutputGif, ids::kOutputAvi, wxEVT_BUTTON, CMainMorphDlg::OnLaterDialog)
+  EVT_MENU(W(ids::kOutputSingleFrame), CMainMorphDlg::OnOutputFrameImage)
+  EVT_MENU(W(ids::kOutputAviMenu), CMainMorphDlg::OnOutputCommand)
+  EVT_MENU(W(ids::kOutputSettings), CMainMorphDlg::OnOutputSettings)
+  EVT_BUTTON(ids::kSingleFrameButton, CMainMorphDlg::OnOutputFrameImage)
+  EVT_BUTTON(ids::kOutputSequence, CMainMorphDlg::OnOutputCommand)
+  EVT_COMMAND_RANGE(ids::kOutputGif, ids::kOutputAvi, wxEVT_BUTTON, CMainMorphDlg::OnOutputCommand)
+  EVT_BUTTON(ids::kOutputSizeButton, CMainMorphDlg::OnSizeButton)
   EVT_MENU(W(ids::kPlayPause), CMainMorphDlg::OnPlayback)
   EVT_MENU(W(ids::kLoopPlay), CMainMorphDlg::OnPlayback)
   EVT_MENU(W(ids::kLoopBack), CMainMorphDlg::OnPlayback)
@@ -972,8 +973,7 @@ void CMainMorphDlg::OnOutputSize(wxCommandEvent& event) {
   const CPicture* b = m_project.GetImage(2);
   const OutputSizeCommand c = ResolveOutputSizeCommand(CommandOf(event), a ? a->GetWidth() : 0, a ? a->GetHeight() : 0,
                                                        b ? b->GetWidth() : 0, b ? b->GetHeight() : 0);
-  if (c.kind == OutputSizeKind::Custom) CommandNotYetAvailable(U8("自定义大小..."));
-  else if (c.kind == OutputSizeKind::Fixed) ApplyOutputSize(c.nWidth, c.nHeight);
+  ChooseOutputSize(c);
 }
 
 void CMainMorphDlg::OnMorphType(wxCommandEvent& event) {

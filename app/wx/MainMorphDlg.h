@@ -20,11 +20,16 @@
 #include "core/MorphProject.h"
 #include "editor/PaneComposer.h"
 #include "editor/PaneGeometry.h"
+#include "output/OutputRun.h"
+#include "output/OutputSettings.h"
 #include "ui/wx/SkinButton.h"
 #include "ui/wx/SkinSlider.h"
 
 class CGLView;
 class wxDC;
+class COUTPUTDlg;
+class CDLGSCALE;
+struct OutputSizeCommand;
 
 struct MainWindowOptions {
   AppFolderInputs folders;  // where config.ini, samples/ and help/ are looked up
@@ -74,6 +79,13 @@ class CMainMorphDlg : public wxFrame, public ISkinBackground {
   std::function<bool(wxMouseEvent& event, int nPane)> m_mouseHandler;
   // Playback attaches here: play, frame steps and frame-count commands (true: handled).
   std::function<bool(int nCommand)> m_playbackHandler;
+
+  // Exporting: the settings records, the running flag and the last run's result.
+  OutputSettingsTable& OutputSettingsRecords() { return m_aOutputSettings; }
+  int OutputFormat() const { return m_nOutputFormat; }
+  int OutputSpeed() const { return m_nOutputSpeed; }
+  bool OutputRunBusy() const { return m_bOutputRunBusy; }
+  const OutputRunResult& LastOutputRun() const { return m_lastOutputRun; }
 
   // ISkinBackground
   wxBitmap CaptureBackground(const wxRect& rect) override;
@@ -137,6 +149,19 @@ class CMainMorphDlg : public wxFrame, public ISkinBackground {
   void OnTimerOpenSetup(wxTimerEvent& event);
   void OnTimerLoadSetup(wxTimerEvent& event);
 
+  // Exporting (MainMorphOutput.cpp).
+  void OnOutputCommand(wxCommandEvent& event);
+  void OnOutputFrameImage(wxCommandEvent& event);
+  void OnOutputSettings(wxCommandEvent& event);
+  void OnSizeButton(wxCommandEvent& event);
+  void ChooseOutputSize(const OutputSizeCommand& command);
+  void OnSizeCustom();
+  void OnOutputRun();
+  COUTPUTDlg* OutputDialog();
+  OutputRunCallbacks MakeRunCallbacks();
+  OutputRunResult RunExport(const OutputRunCallbacks& callbacks);  // m_nOutputFormat to m_szOutputPath
+  std::string TemplateFolder() const;
+
   MainWindowOptions m_options;
   StartupConfig m_config;
   bool m_bWizardRequested = false;
@@ -172,6 +197,16 @@ class CMainMorphDlg : public wxFrame, public ISkinBackground {
   std::array<wxScrollBar*, 6> m_scroll{};  // 1015, 1016, 1033, 1021, 1034, 1022
 
   wxTimer m_timerRedraw, m_timerOpenSetup, m_timerLoadSetup;
+
+  OutputSettingsTable m_aOutputSettings = DefaultOutputSettings();
+  int m_nOutputFormat = ImageSequence;
+  int m_nOutputSpeed = kDefaultOutputSpeed;
+  std::string m_szOutputPath;
+  bool m_bOutputRunning = false;  // set when a file is picked, cleared by Cancel / Close
+  bool m_bOutputRunBusy = false;  // a run is going: no second one starts
+  OutputRunResult m_lastOutputRun;
+  COUTPUTDlg* m_dlgOutput = nullptr;  // children of the window, shown modally each time
+  CDLGSCALE* m_dlgScale = nullptr;
 
   wxDECLARE_EVENT_TABLE();
 };
