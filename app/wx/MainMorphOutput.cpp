@@ -131,6 +131,7 @@ OutputRunCallbacks CMainMorphDlg::MakeRunCallbacks() {
     if (!m_viewMorph) return;
     m_viewMorph->m_nCurFrame = nFrame;
     RedrawPreview();
+    CGLView::ReleaseCurrent();  // the off-screen context must be the only one current
   };
   callbacks.onReportFrame = [this](int nFrame) {
     m_sliderFrame->SetPos(nFrame);
@@ -139,8 +140,12 @@ OutputRunCallbacks CMainMorphDlg::MakeRunCallbacks() {
     m_btnCurFrame->Update();
   };
   // The window and the output dialog stay alive between frames: repaints, timers and the
-  // dialog's Cancel all get through here.
-  callbacks.pump = [] { wxYieldIfNeeded(); };
+  // dialog's Cancel all get through here. A preview redraw in between leaves its context
+  // current, which the next off-screen frame cannot share the thread with.
+  callbacks.pump = [] {
+    wxYieldIfNeeded();
+    CGLView::ReleaseCurrent();
+  };
   callbacks.isRunning = [this] { return m_bOutputRunning; };
   callbacks.chooseCodec = [this](const std::vector<AviCodecEntry>& entries) {
     wxBusyCursorSuspender normal;
@@ -163,6 +168,7 @@ OutputRunResult CMainMorphDlg::RunExport(const OutputRunCallbacks& callbacks) {
     if (!checked) {
       result.szError = checked.FullText();
     } else {
+      CGLView::ReleaseCurrent();
       COutputRun run;
       result = run.Run(request, callbacks);
     }

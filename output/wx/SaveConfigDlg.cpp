@@ -48,7 +48,7 @@ CDLGSAVECONFIG::CDLGSAVECONFIG(wxWindow* parent, OutputSettingsTable& records, i
   const int gx = x0 + kFormatsWidth + kMargin;
   m_pSettingsGroup = new wxStaticBox(this, kGroupSettings, U8("格式设置"), wxPoint(gx, y0),
                                      wxSize(kSettingsWidth, kGroupHeight));
-  m_nRowTop = 20;
+  m_nRowTop = 18;
   m_pSpeedLabel = new wxStaticText(this, kSpeedLabel, "Flash (frames/s)", wxPoint(gx + 14, 0),
                                    wxSize(kLabelWidth, -1));
   m_pSpeed = new CNumEdit(this, kSpeedEdit, wxString(), wxPoint(gx + 14 + kLabelWidth + 8, 0),
