@@ -9,11 +9,13 @@
 #include <wx/listbox.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
+#include <wx/uiaction.h>
 
 #include "app/CommandIds.h"
 #include "image/Picture.h"
 #include "output/AviCodecs.h"
 #include "output/wx/DialogHooks.h"
+#include "output/wx/NumEdit.h"
 #include "output/wx/OutputDlg.h"
 #include "output/wx/SaveConfigDlg.h"
 #include "output/wx/ScaleDlg.h"
@@ -72,6 +74,8 @@ class ExportDriver {
   ~ExportDriver() { dlghooks::g_event = nullptr; }
 
   int nCancelAtPercent = -1;
+  int nSecondCommandAt = -1;  // progress event at which the user tries another output command
+  int nOutputDialogsShown = 0;
   bool bCancelCodec = false;
   std::string szScreenshot;
 
@@ -102,6 +106,7 @@ class ExportDriver {
     if (!out) return;
     m_pDialog = out;
     if (what == "shown") {
+      ++nOutputDialogsShown;
       format = out->StaticText(COUTPUTDlg::kFormatStatic);
       frames = out->StaticText(COUTPUTDlg::kFramesStatic);
       speed = out->StaticText(COUTPUTDlg::kSpeedStatic);
@@ -110,6 +115,12 @@ class ExportDriver {
     } else if (what == "progress") {
       progress.push_back(out->ProgressPos());
       previewFrames.push_back(m_f->PreviewView()->m_nCurFrame);
+      if (static_cast<int>(progress.size()) == nSecondCommandAt) {
+        for (int id : {ids::kOutputAvi, ids::kSingleFrameButton}) {
+          m_f.m_szNextFile = "/nonexistent/second.png";
+          wxQueueEvent(m_f->GetEventHandler(), new wxCommandEvent(wxEVT_BUTTON, id));
+        }
+      }
       if (nCancelAtPercent >= 0 && nProgressAtCancel < 0 && out->ProgressPos() >= nCancelAtPercent) {
         nProgressAtCancel = static_cast<int>(progress.size());
         // Queued like a real click: only the run's pump can deliver it.
@@ -186,6 +197,7 @@ TEST(OutputWindow, GifCancelInMidRunStopsWithinAFrameAndLeavesNoFile) {
   f.m_szNextFile = out.File("cut.gif");
   ExportDriver driver(f);
   driver.nCancelAtPercent = 50;
+  driver.nSecondCommandAt = 2;
   driver.Run(ids::kOutputGif);
 
   ASSERT_FALSE(driver.m_bWatchdog);
@@ -198,6 +210,29 @@ TEST(OutputWindow, GifCancelInMidRunStopsWithinAFrameAndLeavesNoFile) {
   EXPECT_FALSE(driver.bFinished);
   EXPECT_TRUE(FolderEntries(out.Path()).empty());
   EXPECT_FALSE(f->OutputRunBusy());
+  // The output and single-frame commands that reached the window during the run did nothing.
+  EXPECT_EQ(driver.nOutputDialogsShown, 1);
+  EXPECT_EQ(f.m_szNextFile, "/nonexistent/second.png");  // no save dialog was asked for
+  EXPECT_TRUE(f.m_messages.empty());
+}
+
+TEST(OutputWindow, NumEditTakesOnlyDigitsAndBackspace) {
+  MainWindowFixture f;
+  wxDialog dialog(f.Get(), wxID_ANY, "num");
+  auto* edit = new CNumEdit(&dialog, wxID_ANY, "", wxPoint(10, 10), wxSize(120, -1));
+  dialog.SetClientSize(200, 60);
+  dialog.Show();
+  edit->SetFocus();
+  guitest::Pump(200);
+  wxUIActionSimulator sim;
+  sim.Text("4a-2x");
+  sim.Char(WXK_BACK);
+  sim.Text("7");
+  guitest::PumpUntil([edit] { return edit->GetValue() == "47"; }, 2000);
+  EXPECT_EQ(edit->GetValue(), "47");
+  // Pasted (programmatic) text is not filtered.
+  edit->WriteText("-9");
+  EXPECT_EQ(edit->GetValue(), "47-9");
 }
 
 TEST(OutputWindow, AviExportThroughTheCompressorChoice) {
