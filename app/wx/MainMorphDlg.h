@@ -155,7 +155,7 @@ class CMainMorphDlg : public wxFrame, public ISkinBackground {
   void OnOutputSettings(wxCommandEvent& event);
   void OnSizeButton(wxCommandEvent& event);
   void ChooseOutputSize(const OutputSizeCommand& command);
-  void OnSizeCustom();
+  bool OnSizeCustom(int& w, int& h);  // false when the dialog was cancelled
   void OnOutputRun();
   COUTPUTDlg* OutputDialog();
   OutputRunCallbacks MakeRunCallbacks();

@@ -45,22 +45,26 @@ void ShowError(const std::string& text) { uihooks::ShowMessage(U8(text), "Kestre
 // ---------------------------------------------------------------- sizes
 
 void CMainMorphDlg::ChooseOutputSize(const OutputSizeCommand& command) {
-  if (command.kind == OutputSizeKind::Custom) OnSizeCustom();
-  else if (command.kind == OutputSizeKind::Fixed) ApplyOutputSize(command.nWidth, command.nHeight);
-}
-
-void CMainMorphDlg::OnSizeCustom() {
-  if (!m_dlgScale) m_dlgScale = new CDLGSCALE(this);
-  m_dlgScale->Prepare(m_project.m_nOutputWidth, m_project.m_nOutputHeight);
-  if (dlghooks::ShowModal(*m_dlgScale) != wxID_OK) return;
-  const int w = m_dlgScale->GetWidth(), h = m_dlgScale->GetHeight();
-  // A size no run could render is refused here rather than failing at the first frame.
+  int w = command.nWidth, h = command.nHeight;
+  if (command.kind == OutputSizeKind::None) return;
+  if (command.kind == OutputSizeKind::Custom && !OnSizeCustom(w, h)) return;
+  // A size no run could render (a huge picture, a typed 0) is refused here rather than
+  // failing at the first frame.
   const CommandResult checked = CheckOutputSizeChoice(w, h);
   if (!checked) {
     uihooks::ShowMessage(U8(checked.message), "Kestrelle", wxOK | wxICON_WARNING);
     return;
   }
   ApplyOutputSize(w, h);
+}
+
+bool CMainMorphDlg::OnSizeCustom(int& w, int& h) {
+  if (!m_dlgScale) m_dlgScale = new CDLGSCALE(this);
+  m_dlgScale->Prepare(m_project.m_nOutputWidth, m_project.m_nOutputHeight);
+  if (dlghooks::ShowModal(*m_dlgScale) != wxID_OK) return false;
+  w = m_dlgScale->GetWidth();
+  h = m_dlgScale->GetHeight();
+  return true;
 }
 
 void CMainMorphDlg::OnSizeButton(wxCommandEvent&) {
@@ -135,9 +139,7 @@ OutputRunCallbacks CMainMorphDlg::MakeRunCallbacks() {
   };
   callbacks.onReportFrame = [this](int nFrame) {
     m_sliderFrame->SetPos(nFrame);
-    m_sliderFrame->Update();
     m_btnCurFrame->SetLabel(wxString::Format("%d", nFrame));
-    m_btnCurFrame->Update();
   };
   // The window and the output dialog stay alive between frames: repaints, timers and the
   // dialog's Cancel all get through here. A preview redraw in between leaves its context
