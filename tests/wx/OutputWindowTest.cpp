@@ -385,3 +385,40 @@ TEST(OutputWindow, CustomSizeKeepsTheRatioAndRefusesImpossibleSizes) {
   EXPECT_EQ(f->Project().m_nOutputWidth, 360);  // left as it was
   EXPECT_EQ(f->Project().m_nOutputHeight, 288);
 }
+
+TEST(OutputWindow, HtmlExportWritesTheMovieBesideAndKeepsAnExistingPage) {
+  MainWindowFixture f;
+  // The page template beside the program, as the build and the package ship it.
+  const std::vector<uint8_t> page = ReadFileBytes(BinDir() + "/exsample.html");
+  ASSERT_FALSE(page.empty());
+  WriteFileBytes(f.Folder().File("exsample.html"), page);
+  OpenSmallSample(f);
+  TempDir out;
+  f.m_szNextFile = out.File("page.html");
+  {
+    ExportDriver driver(f);
+    driver.Run(ids::kOutputHtml);
+    ASSERT_TRUE(driver.bFinished) << (f.m_messages.empty() ? "" : f.m_messages[0].szText);
+    EXPECT_EQ(driver.format, "Html Page");
+    EXPECT_EQ(driver.progress.size(), static_cast<size_t>(2 * (kN + 1)));
+  }
+  EXPECT_EQ(ReadFileBytes(out.File("page.html")), page);
+  const std::vector<uint8_t> swf = ReadFileBytes(out.File("output.swf"));
+  ASSERT_GT(swf.size(), 8u);
+  EXPECT_EQ(swf[1], 'W');
+  EXPECT_TRUE(f.m_messages.empty());
+
+  // A second run to the same page keeps the page (and says so) but writes the movie again.
+  WriteFileBytes(out.File("page.html"), {'m', 'i', 'n', 'e'});
+  WriteFileBytes(out.File("output.swf"), {'x'});
+  f.m_szNextFile = out.File("page.html");
+  {
+    ExportDriver driver(f);
+    driver.Run(ids::kOutputHtml);
+    EXPECT_TRUE(driver.bFinished);
+  }
+  EXPECT_EQ(ReadFileBytes(out.File("page.html")), (std::vector<uint8_t>{'m', 'i', 'n', 'e'}));
+  EXPECT_GT(ReadFileBytes(out.File("output.swf")).size(), 8u);
+  ASSERT_EQ(f.m_messages.size(), 1u);
+  EXPECT_NE(f.m_messages[0].szText.find("page.html"), std::string::npos);
+}
