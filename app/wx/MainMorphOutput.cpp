@@ -144,8 +144,11 @@ OutputRunCallbacks CMainMorphDlg::MakeRunCallbacks() {
   // The window and the output dialog stay alive between frames: repaints, timers and the
   // dialog's Cancel all get through here. A preview redraw in between leaves its context
   // current, which the next off-screen frame cannot share the thread with.
-  callbacks.pump = [] {
+  callbacks.pump = [this] {
     wxYieldIfNeeded();
+    // A repaint of the canvas asks for a preview redraw; during a run every frame draws the
+    // preview anyway.
+    m_timerRedraw.Stop();
     CGLView::ReleaseCurrent();
   };
   callbacks.isRunning = [this] { return m_bOutputRunning; };
