@@ -190,30 +190,36 @@ TEST(OutputWindow, GifExportFromTheDialogFollowsThePreviewAndDecodes) {
   EXPECT_EQ(gif.frames.size(), static_cast<size_t>(kN + 1));
 }
 
-TEST(OutputWindow, GifCancelInMidRunStopsWithinAFrameAndLeavesNoFile) {
+TEST(OutputWindow, GifCancelAtFirstMiddleAndLastFrameStopsWithinAFrameAndLeavesNoFile) {
   MainWindowFixture f;
   OpenSmallSample(f);
-  TempDir out;
-  f.m_szNextFile = out.File("cut.gif");
-  ExportDriver driver(f);
-  driver.nCancelAtPercent = 50;
-  driver.nSecondCommandAt = 2;
-  driver.Run(ids::kOutputGif);
+  // Clicked after frame 0, after the middle frame, and after frame N - 1 (so it lands while
+  // the last frame is being written).
+  for (int nPercent : {0, 50, 100 * (kN - 1) / kN}) {
+    SCOPED_TRACE(nPercent);
+    TempDir out;
+    f.m_szNextFile = out.File("cut.gif");
+    ExportDriver driver(f);
+    driver.nCancelAtPercent = nPercent;
+    driver.nSecondCommandAt = nPercent == 50 ? 2 : -1;
+    driver.Run(ids::kOutputGif);
 
-  ASSERT_FALSE(driver.m_bWatchdog);
-  ASSERT_GT(driver.nProgressAtCancel, 0);
-  const OutputRunResult& r = f->LastOutputRun();
-  EXPECT_EQ(r.status, OutputRunStatus::Cancelled);
-  // The click arrives at the next pump: the frame then in progress is the last one.
-  EXPECT_LE(r.nFramesRendered, driver.nProgressAtCancel + 1);
-  EXPECT_LT(r.nFramesRendered, kN + 1);
-  EXPECT_FALSE(driver.bFinished);
-  EXPECT_TRUE(FolderEntries(out.Path()).empty());
-  EXPECT_FALSE(f->OutputRunBusy());
-  // The output and single-frame commands that reached the window during the run did nothing.
-  EXPECT_EQ(driver.nOutputDialogsShown, 1);
-  EXPECT_EQ(f.m_szNextFile, "/nonexistent/second.png");  // no save dialog was asked for
-  EXPECT_TRUE(f.m_messages.empty());
+    ASSERT_FALSE(driver.m_bWatchdog);
+    ASSERT_GT(driver.nProgressAtCancel, 0);
+    const OutputRunResult& r = f->LastOutputRun();
+    EXPECT_EQ(r.status, OutputRunStatus::Cancelled);
+    // The click arrives at the next pump: the frame then in progress is the last one.
+    EXPECT_LE(r.nFramesRendered, driver.nProgressAtCancel + 1);
+    EXPECT_FALSE(driver.bFinished);
+    EXPECT_TRUE(FolderEntries(out.Path()).empty());
+    EXPECT_FALSE(f->OutputRunBusy());
+    // The output and single-frame commands that reached the window during the run did nothing.
+    EXPECT_EQ(driver.nOutputDialogsShown, 1);
+    if (nPercent == 50) {
+      EXPECT_EQ(f.m_szNextFile, "/nonexistent/second.png");  // no save dialog was asked for
+    }
+    EXPECT_TRUE(f.m_messages.empty());
+  }
 }
 
 TEST(OutputWindow, NumEditTakesOnlyDigitsAndBackspace) {
