@@ -324,6 +324,17 @@ TEST(OutputWindow, SingleFrameCommandWritesTheCurrentFrame) {
   EXPECT_EQ(picture.GetWidth(), kW);
   EXPECT_EQ(picture.GetHeight(), kH);
   EXPECT_EQ(f->OutputFormat(), SingleFrame);
+  EXPECT_TRUE(f.m_messages.empty());
+
+  // A name without a picture type, and a folder that does not exist: a message each, no file.
+  for (const std::string& bad : {out.File("frame.xyz"), out.File("missing/frame.png")}) {
+    f.m_messages.clear();
+    f.m_szNextFile = bad;
+    Click(f, ids::kSingleFrameButton);
+    EXPECT_FALSE(f->LastOutputRun().Ok()) << bad;
+    EXPECT_EQ(f.m_messages.size(), 1u) << bad;
+    EXPECT_TRUE(ReadFileBytes(bad).empty()) << bad;
+  }
 }
 
 TEST(OutputWindow, SettingsPagesAndScreenshot) {
