@@ -98,12 +98,13 @@ wxBEGIN_EVENT_TABLE(CMainMorphDlg, wxFrame)
   EVT_MENU_RANGE(W(ids::kZoomFirst), W(ids::kZoomLast), CMainMorphDlg::OnZoomMenu)
   EVT_COMMAND_RANGE(ids::kToolFirst, ids::kToolFirst + 5, wxEVT_BUTTON, CMainMorphDlg::OnTool)
   EVT_MENU(W(ids::kNewWizard), CMainMorphDlg::OnNewWizard)
-  EVT_MENU(W(ids::kOutputSingleFrame), CMainMorphDlg::OnLaterDialog)
-  EVT_MENU(W(ids::kOutputAviMenu), CMainMorphDlg::OnLaterDialog)
-  EVT_MENU(W(ids::kOutputSettings), CMainMorphDlg::OnLaterDialog)
-  EVT_BUTTON(ids::kSingleFrameButton, CMainMorphDlg::OnLaterDialog)
-  EVT_BUTTON(ids::kOutputSequence, CMainMorphDlg::OnLaterDialog)
-  EVT_COMMAND_RANGE(ids::kOutputGif, ids::kOutputAvi, wxEVT_BUTTON, CMainMorphDlg::OnLaterDialog)
+  EVT_MENU(W(ids::kOutputSingleFrame), CMainMorphDlg::OnOutputFrameImage)
+  EVT_MENU(W(ids::kOutputAviMenu), CMainMorphDlg::OnOutputCommand)
+  EVT_MENU(W(ids::kOutputSettings), CMainMorphDlg::OnOutputSettings)
+  EVT_BUTTON(ids::kSingleFrameButton, CMainMorphDlg::OnOutputFrameImage)
+  EVT_BUTTON(ids::kOutputSequence, CMainMorphDlg::OnOutputCommand)
+  EVT_COMMAND_RANGE(ids::kOutputGif, ids::kOutputAvi, wxEVT_BUTTON, CMainMorphDlg::OnOutputCommand)
+  EVT_BUTTON(ids::kOutputSizeButton, CMainMorphDlg::OnSizeButton)
   EVT_MENU(W(ids::kPlayPause), CMainMorphDlg::OnPlayback)
   EVT_MENU(W(ids::kLoopPlay), CMainMorphDlg::OnPlayback)
   EVT_MENU(W(ids::kLoopBack), CMainMorphDlg::OnPlayback)
@@ -907,11 +908,6 @@ std::string CMainMorphDlg::SamplesFolder() const {
 
 std::string CMainMorphDlg::HelpPage() const { return FindDataPath("help/index.html", m_options.folders); }
 
-void CMainMorphDlg::CommandNotYetAvailable(const wxString& what) {
-  uihooks::ShowMessage(what + "\n\nThis command is not available in this version yet.", "Kestrelle",
-                       wxOK | wxICON_INFORMATION);
-}
-
 // ---------------------------------------------------------------- command handlers
 
 void CMainMorphDlg::OnOpenProject(wxCommandEvent&) {
@@ -969,8 +965,7 @@ void CMainMorphDlg::OnOutputSize(wxCommandEvent& event) {
   const CPicture* b = m_project.GetImage(2);
   const OutputSizeCommand c = ResolveOutputSizeCommand(CommandOf(event), a ? a->GetWidth() : 0, a ? a->GetHeight() : 0,
                                                        b ? b->GetWidth() : 0, b ? b->GetHeight() : 0);
-  if (c.kind == OutputSizeKind::Custom) CommandNotYetAvailable(U8("自定义大小..."));
-  else if (c.kind == OutputSizeKind::Fixed) ApplyOutputSize(c.nWidth, c.nHeight);
+  ChooseOutputSize(c);
 }
 
 void CMainMorphDlg::OnZoomMenu(wxCommandEvent& event) {
@@ -981,12 +976,6 @@ void CMainMorphDlg::OnZoomMenu(wxCommandEvent& event) {
         SetPaneZoomCommand(p, menus[p][i].fZoom);
         return;
       }
-}
-
-void CMainMorphDlg::OnLaterDialog(wxCommandEvent& event) {
-  wxString what;
-  if (wxMenuItem* item = GetMenuBar()->FindItem(event.GetId())) what = item->GetItemLabelText();
-  CommandNotYetAvailable(what.empty() ? U8("输出") : what);
 }
 
 void CMainMorphDlg::OnHelp(wxCommandEvent&) {

@@ -26,6 +26,8 @@
 #include "editor/PaneComposer.h"
 #include "editor/PaneGeometry.h"
 #include "editor/Playback.h"
+#include "output/OutputRun.h"
+#include "output/OutputSettings.h"
 #include "ui/wx/SkinButton.h"
 #include "ui/wx/SkinSlider.h"
 
@@ -35,6 +37,9 @@ class wxTextCtrl;
 namespace autokey {
 struct AutoKeyOutcome;
 }
+class COUTPUTDlg;
+class CDLGSCALE;
+struct OutputSizeCommand;
 
 struct MainWindowOptions {
   AppFolderInputs folders;  // where config.ini, samples/ and help/ are looked up
@@ -94,6 +99,13 @@ class CMainMorphDlg : public wxFrame, public ISkinBackground {
   const std::string& ProjectPath() const { return m_szProjectPath; }
   bool AutoKeyRunning() const { return m_bAutoKeyRunning; }
 
+  // Exporting: the settings records, the running flag and the last run's result.
+  OutputSettingsTable& OutputSettingsRecords() { return m_aOutputSettings; }
+  int OutputFormat() const { return m_nOutputFormat; }
+  int OutputSpeed() const { return m_nOutputSpeed; }
+  bool OutputRunBusy() const { return m_bOutputRunBusy; }
+  const OutputRunResult& LastOutputRun() const { return m_lastOutputRun; }
+
   // ISkinBackground
   wxBitmap CaptureBackground(const wxRect& rect) override;
 
@@ -126,7 +138,6 @@ class CMainMorphDlg : public wxFrame, public ISkinBackground {
   void PreviewSetup(bool bDrawNow);
   void RedrawPreview();
   void ShowResult(const CommandResult& result);
-  void CommandNotYetAvailable(const wxString& what);
   std::string SamplesFolder() const;
   std::string HelpPage() const;
 
@@ -145,7 +156,6 @@ class CMainMorphDlg : public wxFrame, public ISkinBackground {
   void OnMorphType(wxCommandEvent& event);
   void OnZoomMenu(wxCommandEvent& event);
   void OnTool(wxCommandEvent& event);
-  void OnLaterDialog(wxCommandEvent& event);
   void OnPlayback(wxCommandEvent& event);
   void OnHelp(wxCommandEvent& event);
   void OnAbout(wxCommandEvent& event);
@@ -184,6 +194,19 @@ class CMainMorphDlg : public wxFrame, public ISkinBackground {
   void OnAutoKey(wxCommandEvent& event);
   void AutoKeyDone(const autokey::AutoKeyOutcome& outcome);
   void EnableAutoKey();
+
+  // Exporting (MainMorphOutput.cpp).
+  void OnOutputCommand(wxCommandEvent& event);
+  void OnOutputFrameImage(wxCommandEvent& event);
+  void OnOutputSettings(wxCommandEvent& event);
+  void OnSizeButton(wxCommandEvent& event);
+  void ChooseOutputSize(const OutputSizeCommand& command);
+  bool OnSizeCustom(int& w, int& h);  // false when the dialog was cancelled
+  void OnOutputRun();
+  COUTPUTDlg* OutputDialog();
+  OutputRunCallbacks MakeRunCallbacks();
+  OutputRunResult RunExport(const OutputRunCallbacks& callbacks);  // m_nOutputFormat to m_szOutputPath
+  std::string TemplateFolder() const;
 
   MainWindowOptions m_options;
   StartupConfig m_config;
@@ -234,6 +257,16 @@ class CMainMorphDlg : public wxFrame, public ISkinBackground {
   wxTimer m_timerRedraw, m_timerOpenSetup, m_timerLoadSetup;
   wxTimer m_timerPlay, m_timerBlink, m_timerBlinkEnd;
   PlaybackBeat m_playBeat;  // the play timer runs one-shot, on this beat
+
+  OutputSettingsTable m_aOutputSettings = DefaultOutputSettings();
+  int m_nOutputFormat = ImageSequence;
+  int m_nOutputSpeed = kDefaultOutputSpeed;
+  std::string m_szOutputPath;
+  bool m_bOutputRunning = false;  // set when a file is picked, cleared by Cancel / Close
+  bool m_bOutputRunBusy = false;  // a run is going: no second one starts
+  OutputRunResult m_lastOutputRun;
+  COUTPUTDlg* m_dlgOutput = nullptr;  // children of the window, shown modally each time
+  CDLGSCALE* m_dlgScale = nullptr;
 
   wxDECLARE_EVENT_TABLE();
 };

@@ -1,0 +1,179 @@
+// The window's export against the same export without a window (as kestrelle-cli render runs
+// it): two 800 x 600 photographs, N = 30, a 31-frame GIF and a 62-frame uncompressed AVI.
+// The window's time runs from the output button to the closed dialog with the preview
+// following every frame; the target is at most 10 % more than the run alone. "paints" and
+// "draws" count the main window's canvas repaints and preview draws of the last window run.
+//
+// Usage: kestrelle-bench-window [--runs N]   (own private Xvfb; median of N runs, default 3)
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <wx/app.h>
+#include <wx/choicdlg.h>
+#include <wx/init.h>
+#include <wx/timer.h>
+
+#include "BenchInputs.h"
+#include "app/CommandIds.h"
+#include "app/wx/MainMorphDlg.h"
+#include "app/wx/MorphApp.h"
+#include "app/wx/UiHooks.h"
+#include "base/TempFolder.h"
+#include "output/OutputRequest.h"
+#include "output/wx/DialogHooks.h"
+#include "output/wx/OutputDlg.h"
+#include "render/ProjectFrame.h"
+#include "render/wx/GLView.h"
+#include "tests/wx/PrivateXServer.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// What the window drew during its last export.
+int g_nCanvasPaints = 0, g_nPreviewDraws = 0;
+
+double Seconds(Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); }
+
+void Pump(int ms) {
+  const Clock::time_point start = Clock::now();
+  while (Seconds(start) * 1000 < ms) {
+    wxTheApp->Yield(true);
+    wxMilliSleep(5);
+  }
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+// The run alone, as the command-line tool drives it.
+double RunAlone(CMainMorphDlg& window, int nFormat, const std::string& path) {
+  const MorphTriangles triangles = ProjectTriangles(window.Project());
+  OutputRunRequest request = MakeOutputRunRequest(window.Project(), triangles, nFormat, path);
+  OutputRunCallbacks callbacks;
+  callbacks.chooseCodec = AviCodecChooserByName("raw");
+  CGLView::ReleaseCurrent();
+  const Clock::time_point start = Clock::now();
+  COutputRun run;
+  const OutputRunResult result = run.Run(request, callbacks);
+  const double s = Seconds(start);
+  if (!result.Ok()) std::fprintf(stderr, "run alone failed: %s\n", result.szError.c_str());
+  return s;
+}
+
+// The same export from the output button, the dialog driven through its own events.
+double RunFromWindow(CMainMorphDlg& window, int nButton, const std::string& path) {
+  uihooks::g_file = [path](const uihooks::FileRequest&) { return wxString::FromUTF8(path); };
+  wxTimer closer;
+  COUTPUTDlg* pDialog = nullptr;
+  closer.Bind(wxEVT_TIMER, [&pDialog](wxTimerEvent&) {
+    if (pDialog) dlghooks::QueueClick(*pDialog, wxID_CANCEL);
+  });
+  dlghooks::g_event = [&](wxDialog& d, const std::string& what) {
+    if (auto* codec = dynamic_cast<wxSingleChoiceDialog*>(&d)) {
+      if (what == "shown") codec->EndModal(wxID_OK);  // uncompressed, the first entry
+      return;
+    }
+    auto* out = dynamic_cast<COUTPUTDlg*>(&d);
+    if (!out) return;
+    pDialog = out;
+    if (what == "shown") dlghooks::QueueClick(d, COUTPUTDlg::kOutputButton);
+    if (what == "finished" || what == "failed") closer.StartOnce(1);
+  };
+  const int nPaints = window.PaintCount();
+  const int nDraws = window.PreviewView()->GetDrawCount();
+  const Clock::time_point start = Clock::now();
+  wxCommandEvent click(wxEVT_BUTTON, nButton);
+  window.GetEventHandler()->ProcessEvent(click);
+  const double s = Seconds(start);
+  g_nCanvasPaints = window.PaintCount() - nPaints;
+  g_nPreviewDraws = window.PreviewView()->GetDrawCount() - nDraws;
+  dlghooks::g_event = nullptr;
+  uihooks::g_file = nullptr;
+  if (!window.LastOutputRun().Ok()) std::fprintf(stderr, "window run failed: %s\n", window.LastOutputRun().szError.c_str());
+  return s;
+}
+
+int Bench(int nRuns) {
+  CTempFolder dir("kestrelle-bench-window");
+  const std::string a = dir.File("a.bmp"), b = dir.File("b.bmp");
+  if (!bench::MakePhotoPicture(800, 600, 0).Save(a, PICTURE_BMP) || !bench::MakePhotoPicture(800, 600, 1).Save(b, PICTURE_BMP)) {
+    std::fprintf(stderr, "cannot write the pictures\n");
+    return 1;
+  }
+  uihooks::g_message = [](const wxString& text, const wxString&, long) {
+    std::fprintf(stderr, "message: %s\n", text.utf8_str().data());
+    return wxOK;
+  };
+  MainWindowOptions options;
+  options.folders.szExeFolder = dir.Path();
+  options.bMaximise = false;
+  auto* window = new CMainMorphDlg(options);
+  window->SetClientSize(1016, 700);
+  window->InitDialog();
+  window->LoadImageFile(1, a);
+  window->LoadImageFile(2, b);
+  Pump(1500);
+  if (!window->Project().IsReady()) {
+    std::fprintf(stderr, "the project did not become ready\n");
+    return 1;
+  }
+  struct Case {
+    const char* szName;
+    int nFormat, nButton;
+    const char* szFile;
+  };
+  const Case cases[] = {{"GIF, 31 frames 800x600", AnimatedGif, ids::kOutputGif, "anim.gif"},
+                        {"AVI, 62 frames 800x600, uncompressed", AviMovie, ids::kOutputAvi, "movie.avi"}};
+  std::printf("%-40s %10s %10s %8s %8s %8s\n", "export (N = 30)", "alone s", "window s", "ratio", "paints", "draws");
+  for (const Case& c : cases) {
+    std::vector<double> alone, windowed;
+    for (int i = 0; i < nRuns; ++i) {
+      alone.push_back(RunAlone(*window, c.nFormat, dir.File(std::string("alone-") + c.szFile)));
+      windowed.push_back(RunFromWindow(*window, c.nButton, dir.File(std::string("window-") + c.szFile)));
+      Pump(100);
+    }
+    const double s1 = Median(alone), s2 = Median(windowed);
+    std::printf("%-40s %10.3f %10.3f %8.3f %8d %8d\n", c.szName, s1, s2, s2 / s1, g_nCanvasPaints, g_nPreviewDraws);
+  }
+  window->Destroy();
+  Pump(100);
+  return 0;
+}
+
+class CBenchApp : public wxApp {
+ public:
+  bool OnInit() override {
+    InitialiseWindowSystem();
+    return true;
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int nRuns = 3;
+  for (int i = 1; i + 1 < argc; ++i)
+    if (std::strcmp(argv[i], "--runs") == 0) nRuns = std::max(1, std::atoi(argv[i + 1]));
+  CPrivateXServer server;
+  if (!server.IsRunning()) {
+    std::fprintf(stderr, "cannot start Xvfb\n");
+    return 1;
+  }
+  wxApp::SetInstance(new CBenchApp);
+  int wxArgc = 1;
+  char* wxArgv[] = {argv[0], nullptr};
+  int rc = 1;
+  if (wxEntryStart(wxArgc, wxArgv) && wxTheApp->CallOnInit()) {
+    rc = Bench(nRuns);
+    wxTheApp->OnExit();
+  }
+  wxEntryCleanup();
+  return rc;
+}

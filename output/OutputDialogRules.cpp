@@ -1,0 +1,180 @@
+#include "output/OutputDialogRules.h"
+
+#include <climits>
+#include <cstdio>
+
+#include "output/OutputRun.h"
+
+int LeadingNumber(const std::string& text, int nLimit) {
+  long long n = 0;
+  for (int i = 0; i < nLimit && i < static_cast<int>(text.size()); ++i) {
+    const char c = text[static_cast<size_t>(i)];
+    if (c < '0' || c > '9') break;
+    n = n * 10 + (c - '0');
+  }
+  return n > INT_MAX ? INT_MAX : static_cast<int>(n);
+}
+
+// ---------------------------------------------------------------- output dialog
+
+std::string OutputFormatName(int nFormat) {
+  switch (nFormat) {
+    case ImageSequence: return "JPG Pictrue";
+    case AnimatedGif: return "Animated GIF";
+    case FlashMovie: return "Flash Movie";
+    case HtmlPage: return "Html Page";
+    case AviMovie: return "AVI Movie";
+    default: return std::string();
+  }
+}
+
+std::string OutputSpeedText(int nSpeed) { return std::to_string(nSpeed) + " frames/s"; }
+
+std::string OutputLengthText(int nFrames, int nSpeed) {
+  if (nSpeed <= 0) return "-- seconds";
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%5.2f seconds", static_cast<double>(nFrames) / nSpeed);
+  return buf;
+}
+
+OutputDialogTexts MakeOutputDialogTexts(int nFormat, int nSpeed, int nFrames) {
+  OutputDialogTexts t;
+  t.szFormat = OutputFormatName(nFormat);
+  t.szFrames = std::to_string(nFrames) + " frames";
+  t.bSpeedShown = nFormat != ImageSequence;
+  if (t.bSpeedShown) {
+    t.szSpeed = OutputSpeedText(nSpeed);
+    t.szLength = OutputLengthText(nFrames, nSpeed);
+  }
+  return t;
+}
+
+int OutputProgressStep(int nFrames) {
+  const int step = nFrames > 0 ? 100 / nFrames : 100;
+  return step > 0 ? step : 1;
+}
+
+std::string OutputFileChoice::Wildcard() const {
+  std::string s;
+  for (const OutputFileFilter& f : filters) {
+    if (!s.empty()) s += '|';
+    s += f.szLabel + '|' + f.szPattern;
+  }
+  return s;
+}
+
+OutputFileChoice OutputFileChoiceFor(int nFormat) {
+  OutputFileChoice c;
+  c.bValid = true;
+  switch (nFormat) {
+    case ImageSequence:
+    case SingleFrame:
+      c.szDefaultExt = "bmp";
+      c.filters = {{"BMP (*.bmp)", "*.bmp"}, {"PNG (*.png)", "*.png"}, {"JPG (*.jpg)", "*.jpg"},
+                   {"GIF (*.gif)", "*.gif"}, {"TIF (*.tif ;*.tiff)", "*.tif;*.tiff"},
+                   {"TGA (*.tga)", "*.tga"}, {"PCX (*.pcx)", "*.pcx"}};
+      break;
+    case AnimatedGif:
+      c.szDefaultExt = "gif";
+      c.filters = {{"GIF (*.gif)", "*.gif"}};
+      break;
+    case FlashMovie:
+      c.szDefaultExt = "swf";
+      c.filters = {{"FLASH (*.swf)", "*.swf"}};
+      break;
+    case HtmlPage:
+      c.szDefaultExt = "html";
+      c.filters = {{"HTML (*.html)", "*.html"}};
+      break;
+    case AviMovie:
+      c.szDefaultExt = "avi";
+      c.filters = {{"AVI (*.avi)", "*.avi"}};
+      break;
+    default:
+      return OutputFileChoice{};
+  }
+  c.szDefaultName = "sample." + c.szDefaultExt;
+  return c;
+}
+
+// ---------------------------------------------------------------- sizes
+
+CommandResult CheckOutputSizeChoice(int nWidth, int nHeight) {
+  if (nWidth <= 0 || nHeight <= 0 || nWidth > kMaxOutputSide || nHeight > kMaxOutputSide)
+    return CommandResult::Fail("The output size " + std::to_string(nWidth) + "x" + std::to_string(nHeight) +
+                               " cannot be used: width and height must be 1 to " + std::to_string(kMaxOutputSide) +
+                               " pixels");
+  return CommandResult::Ok();
+}
+
+bool CScaleSync::Sync(const std::string& text, int nFrom, int nTo, std::string& szOut) {
+  if (m_bSyncing) {
+    m_bSyncing = false;  // the change came from the other edit
+    return false;
+  }
+  if (!m_bKeepRatio || nFrom <= 0 || nTo <= 0) return false;
+  const long long n = static_cast<long long>(nTo) * LeadingNumber(text) / nFrom;
+  m_bSyncing = true;
+  szOut = std::to_string(n > INT_MAX ? INT_MAX : n);
+  return true;
+}
+
+bool CScaleSync::OnWidthChanged(const std::string& text, std::string& szHeight) {
+  return Sync(text, m_nWidth, m_nHeight, szHeight);
+}
+
+bool CScaleSync::OnHeightChanged(const std::string& text, std::string& szWidth) {
+  return Sync(text, m_nHeight, m_nWidth, szWidth);
+}
+
+// ---------------------------------------------------------------- settings pages
+
+SettingsPageLayout SettingsLayoutFor(int nFormat) {
+  SettingsPageLayout l;
+  switch (nFormat) {
+    case AnimatedGif:
+    case AviMovie:
+      l.szSpeedLabel = nFormat == AnimatedGif ? "GIF (frames/s)" : "AVI (frames/s)";
+      l.bSpeedShown = l.bLoopShown = true;
+      l.nLoopTop = 52;
+      break;
+    case FlashMovie:
+    case HtmlPage:
+      l.szSpeedLabel = "Flash (frames/s)";
+      l.bSpeedShown = l.bQualityShown = l.bLoopShown = true;
+      l.nLoopTop = 80;
+      break;
+    default:
+      l.bQualityShown = l.bQualityInSpeedRow = true;
+      break;
+  }
+  return l;
+}
+
+int CSettingsPages::FirstPage(int nOutputFormat) {
+  return nOutputFormat >= AnimatedGif && nOutputFormat <= AviMovie ? nOutputFormat : ImageSequence;
+}
+
+void CSettingsPages::Save(const SettingsPageValues& shown) {
+  OutputSettings& r = m_records[static_cast<size_t>(m_nShownFormat)];
+  r.nSpeed = LeadingNumber(shown.szSpeed);
+  r.bLoop = shown.bLoop ? 1 : 0;
+  r.nQuality = LeadingNumber(shown.szQuality);
+}
+
+SettingsPageValues CSettingsPages::Select(int nFormat, const SettingsPageValues& shown) {
+  if (nFormat < 0 || nFormat >= kOutputSettingsCount) nFormat = ImageSequence;
+  if (m_bPageShown) Save(shown);
+  m_bPageShown = true;
+  m_nShownFormat = nFormat;
+  const OutputSettings& r = m_records[static_cast<size_t>(nFormat)];
+  SettingsPageValues v;
+  v.szSpeed = std::to_string(r.nSpeed);
+  v.szQuality = std::to_string(r.nQuality);
+  v.bLoop = r.bLoop != 0;
+  return v;
+}
+
+void CSettingsPages::Accept(const SettingsPageValues& shown) {
+  if (m_bPageShown) Save(shown);
+}

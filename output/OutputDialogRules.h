@@ -1,0 +1,117 @@
+// The rules of the export dialogs that need no window: what the output dialog shows for a
+// format, what its save dialog offers, how the settings dialog saves and shows its pages, and
+// how the custom-size dialog keeps the aspect ratio. The wx dialogs only copy these into their
+// controls.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/MorphProject.h"
+#include "output/OutputSettings.h"
+
+// The number at the start of a text, read from at most `nLimit` characters; 0 without
+// leading digits (a minus sign counts as no digit, so negative input reads 0).
+int LeadingNumber(const std::string& text, int nLimit = 7);
+
+// ---- the output dialog
+
+struct OutputDialogTexts {
+  std::string szFormat;  // empty: the template's own text stays
+  std::string szFrames;  // "%d frames" of N
+  bool bSpeedShown = false;  // speed and length statics enabled (not for picture sequences)
+  std::string szSpeed;   // "%d frames/s"
+  std::string szLength;  // "%5.2f seconds" of N / speed
+};
+// Format name of an output format: "JPG Pictrue", "Animated GIF", ... ; empty for others.
+std::string OutputFormatName(int nFormat);
+// "%d frames/s" and the length of N frames at `nSpeed`; a speed of 0 or below has no length,
+// so the length reads "-- seconds" instead of dividing by it.
+std::string OutputSpeedText(int nSpeed);
+std::string OutputLengthText(int nFrames, int nSpeed);
+OutputDialogTexts MakeOutputDialogTexts(int nFormat, int nSpeed, int nFrames);
+// Progress step of N frames: 100 / N (integer), at least 1.
+int OutputProgressStep(int nFrames);
+
+struct OutputFileFilter {
+  std::string szLabel;    // "GIF (*.gif)"
+  std::string szPattern;  // "*.gif"
+};
+struct OutputFileChoice {
+  bool bValid = false;  // false: the format has no file to ask for
+  std::string szDefaultExt;
+  std::string szDefaultName;
+  std::vector<OutputFileFilter> filters;
+  // "label|pattern|label|pattern..." as the toolkit's file dialog takes it.
+  std::string Wildcard() const;
+};
+// The save dialog of the output dialog (formats 0..4) and of the single-frame command (5).
+OutputFileChoice OutputFileChoiceFor(int nFormat);
+
+// ---- output sizes
+
+// Ok, or the message explaining why a size cannot be used: 0 or below, or larger than an
+// output run renders.
+CommandResult CheckOutputSizeChoice(int nWidth, int nHeight);
+
+// The custom-size dialog's keep-ratio rule. The ratio is that of the size the dialog opened
+// with; rewriting one edit from the other raises a guard so the change it causes in the
+// other edit is not synced back.
+class CScaleSync {
+ public:
+  CScaleSync(int nWidth, int nHeight, bool bKeepRatio) : m_nWidth(nWidth), m_nHeight(nHeight), m_bKeepRatio(bKeepRatio) {}
+  void ToggleKeepRatio() { m_bKeepRatio = !m_bKeepRatio; }
+  bool KeepRatio() const { return m_bKeepRatio; }
+  // The width edit now reads `text`: true with the height text to write into the other edit.
+  bool OnWidthChanged(const std::string& text, std::string& szHeight);
+  bool OnHeightChanged(const std::string& text, std::string& szWidth);
+
+ private:
+  bool Sync(const std::string& text, int nFrom, int nTo, std::string& szOut);
+  int m_nWidth, m_nHeight;
+  bool m_bKeepRatio;
+  bool m_bSyncing = false;
+};
+
+// ---- the settings dialog
+
+// Where the controls of a settings page go. Offsets are in dialog pixels from the top of the
+// "格式设置" group.
+struct SettingsPageLayout {
+  std::string szSpeedLabel;   // label 1051; empty when hidden
+  bool bSpeedShown = false;   // label 1051 and edit 1048
+  bool bQualityShown = false; // label 1052 and edit 1049
+  bool bQualityInSpeedRow = false;  // the quality row takes the place of the speed row
+  bool bLoopShown = false;
+  int nLoopTop = 0;           // top of the loop check box below the group's top
+};
+SettingsPageLayout SettingsLayoutFor(int nFormat);
+// Quality row offset below the speed row on pages that show both.
+constexpr int kSettingsQualityRowOffset = 30;
+
+// The values one page shows: the edits' texts and the check box.
+struct SettingsPageValues {
+  std::string szSpeed, szQuality;
+  bool bLoop = false;
+};
+
+// The page switching of the settings dialog over the main window's records: a switch first
+// saves what the shown page holds, then shows the chosen record. Cancel keeps what earlier
+// switches saved.
+class CSettingsPages {
+ public:
+  explicit CSettingsPages(OutputSettingsTable& records) : m_records(records) {}
+  // The format whose page opens first for the dialog's format (anything else: the sequence).
+  static int FirstPage(int nOutputFormat);
+  // Switches to format f's page; `shown` is what the controls hold now.
+  SettingsPageValues Select(int nFormat, const SettingsPageValues& shown);
+  // OK: the shown values go into the shown record.
+  void Accept(const SettingsPageValues& shown);
+  int ShownFormat() const { return m_nShownFormat; }
+
+ private:
+  void Save(const SettingsPageValues& shown);
+  OutputSettingsTable& m_records;
+  int m_nShownFormat = 0;
+  bool m_bPageShown = false;
+};

@@ -1,0 +1,171 @@
+#include "output/wx/OutputDlg.h"
+
+#include <array>
+
+#include <wx/sizer.h>
+#include <wx/statbox.h>
+
+#include "base/PathParts.h"
+#include "output/wx/DialogHooks.h"
+#include "output/wx/SaveConfigDlg.h"
+#include "ui/wx/TextProgress.h"
+
+namespace {
+
+wxString U8(const char* text) { return wxString::FromUTF8(text); }
+wxString U8(const std::string& text) { return wxString::FromUTF8(text); }
+
+constexpr int kValueWidth = 240;
+
+// A group of label / value rows.
+wxStaticBoxSizer* MakeGroup(wxWindow* parent, const char* szTitle, const std::array<const char*, 4>& labels,
+                            const std::array<int, 4>& ids, const std::array<const char*, 4>& initial) {
+  auto* box = new wxStaticBoxSizer(wxVERTICAL, parent, U8(szTitle));
+  auto* grid = new wxFlexGridSizer(2, 6, 12);
+  grid->AddGrowableCol(1);
+  for (size_t i = 0; i < labels.size(); ++i) {
+    grid->Add(new wxStaticText(box->GetStaticBox(), wxID_ANY, U8(labels[i])), 0, wxALIGN_CENTER_VERTICAL);
+    grid->Add(new wxStaticText(box->GetStaticBox(), ids[i], U8(initial[i]), wxDefaultPosition,
+                               wxSize(kValueWidth, -1), wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_MIDDLE),
+              1, wxEXPAND | wxALIGN_CENTER_VERTICAL);
+  }
+  box->Add(grid, 1, wxALL | wxEXPAND, 8);
+  return box;
+}
+
+}  // namespace
+
+COUTPUTDlg::COUTPUTDlg(wxWindow* parent, OutputSettingsTable& records)
+    : wxDialog(parent, wxID_ANY, U8("动画输出")), m_records(records), m_timer(this, 0) {
+  auto* top = new wxBoxSizer(wxVERTICAL);
+  top->Add(MakeGroup(this, "当前设置", {"输出格式:", "总共帧数:", "动画速度:", "动画长度:"},
+                     {kFormatStatic, kFramesStatic, kSpeedStatic, kLengthStatic},
+                     {"Animated GIF", "30 frames", "30 frames/s", " 1.00 seconds"}),
+           0, wxALL | wxEXPAND, 10);
+  top->Add(MakeGroup(this, "输出信息", {"实际输出帧数:", "实际输出时间:", "实际输出速度:", "输出文件路径:"},
+                     {kResultFrames, kResultTime, kResultSpeed, kResultFile}, {"", "", "", ""}),
+           0, wxLEFT | wxRIGHT | wxEXPAND, 10);
+  m_progress = new CTextProgress(this, kProgress, wxDefaultPosition, wxSize(-1, 22));
+  m_progress->SetMinSize(wxSize(-1, 22));
+  top->Add(m_progress, 0, wxALL | wxEXPAND, 10);
+
+  auto* buttons = new wxBoxSizer(wxHORIZONTAL);
+  m_pHelp = new wxButton(this, kHelpButton, U8("帮助"));
+  m_pSettings = new wxButton(this, kSettingsButton, U8("设置..."));
+  m_pOutput = new wxButton(this, kOutputButton, U8("输出..."));
+  m_pCancel = new wxButton(this, wxID_CANCEL, U8("取消"));
+  buttons->Add(m_pHelp, 0, wxRIGHT, 8);
+  buttons->Add(m_pSettings, 0, wxRIGHT, 8);
+  buttons->AddStretchSpacer();
+  buttons->Add(m_pOutput, 0, wxRIGHT, 8);
+  buttons->Add(m_pCancel);
+  top->Add(buttons, 0, wxLEFT | wxRIGHT | wxBOTTOM | wxEXPAND, 10);
+  SetSizerAndFit(top);
+  SetEscapeId(wxID_CANCEL);
+
+  Bind(wxEVT_BUTTON, &COUTPUTDlg::OnOutput, this, kOutputButton);
+  Bind(wxEVT_BUTTON, &COUTPUTDlg::OnSettings, this, kSettingsButton);
+  Bind(wxEVT_BUTTON, &COUTPUTDlg::OnCancel, this, wxID_CANCEL);
+  Bind(wxEVT_BUTTON, &COUTPUTDlg::OnHelp, this, kHelpButton);
+  Bind(wxEVT_TIMER, &COUTPUTDlg::OnTimer, this, 0);
+}
+
+void COUTPUTDlg::SetStatic(int nId, const wxString& text) {
+  if (wxWindow* w = FindWindow(nId)) w->SetLabel(text);
+}
+
+wxString COUTPUTDlg::StaticText(int nId) const {
+  const wxWindow* w = FindWindow(nId);
+  return w ? w->GetLabel() : wxString();
+}
+
+int COUTPUTDlg::ProgressPos() const { return m_progress->Model().GetPos(); }
+
+int COUTPUTDlg::Open(int nFormat, int nSpeed, int nFrames) {
+  m_nFormat = nFormat;
+  m_nSpeed = nSpeed;
+  m_nFrames = nFrames;
+  m_bArmed = false;
+  m_szFileTitle.clear();
+  m_szFilePath.clear();
+
+  // OnInitDialog.
+  m_progress->SetBarColour(wxColour(0, 255, 128));  // 0x0080FF00
+  for (int id : {kResultFrames, kResultTime, kResultSpeed, kResultFile}) SetStatic(id, wxString());
+  const OutputDialogTexts t = MakeOutputDialogTexts(nFormat, nSpeed, nFrames);
+  if (!t.szFormat.empty()) SetStatic(kFormatStatic, U8(t.szFormat));
+  SetStatic(kFramesStatic, U8(t.szFrames));
+  FindWindow(kSpeedStatic)->Enable(t.bSpeedShown);
+  FindWindow(kLengthStatic)->Enable(t.bSpeedShown);
+  if (t.bSpeedShown) {
+    SetStatic(kSpeedStatic, U8(t.szSpeed));
+    SetStatic(kLengthStatic, U8(t.szLength));
+  }
+  m_progress->SetRange(0, 100);
+  m_progress->Model().SetStep(OutputProgressStep(nFrames));
+  m_progress->SetPos(0);
+  for (wxButton* b : {m_pOutput, m_pSettings, m_pHelp}) b->Enable();
+  m_pCancel->SetLabel(U8("取消"));
+  Layout();
+  CentreOnParent();
+  return dlghooks::ShowModal(*this);
+}
+
+void COUTPUTDlg::OnOutput(wxCommandEvent&) {
+  if (m_bArmed) return;  // one run per opening
+  const OutputFileChoice choice = OutputFileChoiceFor(m_nFormat);
+  if (!choice.bValid || m_nFormat == SingleFrame || !chooseFile) return;
+  const std::string path = chooseFile(choice);
+  if (path.empty()) return;
+  for (wxButton* b : {m_pOutput, m_pSettings, m_pHelp}) b->Disable();
+  m_szFilePath = path;
+  m_szFileTitle = PathFileName(path);
+  m_bArmed = true;
+  if (onArmed) onArmed(path);
+  m_timer.StartOnce(1);
+  dlghooks::Notify(*this, "armed");
+}
+
+void COUTPUTDlg::OnTimer(wxTimerEvent&) {
+  // After the save dialog has gone and this dialog has repainted, the run starts once.
+  m_timer.Stop();
+  if (onStartRun) onStartRun();
+}
+
+void COUTPUTDlg::OnSettings(wxCommandEvent&) {
+  CDLGSAVECONFIG dialog(this, m_records, m_nFormat);
+  if (dlghooks::ShowModal(dialog) != wxID_OK || m_nFormat == ImageSequence) return;
+  if (m_nFormat < 0 || m_nFormat >= kOutputSettingsCount) return;
+  const int s = m_records[static_cast<size_t>(m_nFormat)].nSpeed;
+  SetStatic(kSpeedStatic, U8(OutputSpeedText(s)));
+  SetStatic(kLengthStatic, U8(OutputLengthText(m_nFrames, s)));
+}
+
+void COUTPUTDlg::OnCancel(wxCommandEvent&) {
+  m_timer.Stop();
+  if (onCancel) onCancel();
+  if (IsModal()) EndModal(wxID_CANCEL);
+  else Hide();
+}
+
+void COUTPUTDlg::OnHelp(wxCommandEvent&) {
+  if (onHelp) onHelp();
+}
+
+void COUTPUTDlg::SetProgress(int nPercent) {
+  m_progress->SetPos(nPercent);
+  dlghooks::Notify(*this, "progress");
+}
+
+void COUTPUTDlg::ShowResults(const OutputStatistics& stats) {
+  m_progress->SetPos(100);
+  SetStatic(kResultFrames, U8(stats.FramesText()));
+  SetStatic(kResultTime, U8(stats.SecondsText()));
+  SetStatic(kResultSpeed, U8(stats.SpeedText()));
+  SetStatic(kResultFile, U8(m_szFileTitle));
+  m_pCancel->SetLabel("&Close");
+  Layout();
+  dlghooks::Notify(*this, "finished");
+}
+
+void COUTPUTDlg::ShowFailed() { dlghooks::Notify(*this, "failed"); }

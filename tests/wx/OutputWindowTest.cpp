@@ -1,0 +1,441 @@
+// Exports from the real window: the output dialog opened by the output buttons, driven through
+// its own button events (the file is chosen through the test hook), the run it starts, Cancel
+// in mid-run, the settings and custom-size dialogs, and the single-frame picture.
+#include <gtest/gtest.h>
+#include <dirent.h>
+#include <stdlib.h>
+
+#include <wx/choicdlg.h>
+#include <wx/listbox.h>
+#include <wx/textctrl.h>
+#include <wx/timer.h>
+#include <wx/uiaction.h>
+
+#include "app/CommandIds.h"
+#include "image/Picture.h"
+#include "output/AviCodecs.h"
+#include "output/wx/DialogHooks.h"
+#include "output/wx/NumEdit.h"
+#include "output/wx/OutputDlg.h"
+#include "output/wx/SaveConfigDlg.h"
+#include "output/wx/ScaleDlg.h"
+#include "render/wx/GLView.h"
+#include "support/AviProbe.h"
+#include "support/GifReference.h"
+#include "tests/wx/GuiTestSupport.h"
+
+using guitest::MainWindowFixture;
+
+namespace {
+
+constexpr int kN = 8;  // N of the exported animations
+constexpr int kW = 64, kH = 48;
+
+void Click(MainWindowFixture& f, int nId) {
+  wxCommandEvent event(wxEVT_BUTTON, nId);
+  f->GetEventHandler()->ProcessEvent(event);
+}
+
+// A sample open at a small output size and N = kN.
+void OpenSmallSample(MainWindowFixture& f) {
+  f.Command(ids::kSampleFirst);
+  ASSERT_TRUE(f.WaitReady());
+  // As the frame-count commands do: the preview follows N and its frame stays inside it.
+  f->Project().SetFrameCount(kN);
+  f->PreviewView()->m_nFrameCount = kN;
+  f->PreviewView()->m_nCurFrame = kN / 2;
+  f->ApplyOutputSize(kW, kH);
+}
+
+std::vector<std::string> FolderEntries(const std::string& dir) {
+  std::vector<std::string> names;
+  if (DIR* d = opendir(dir.c_str())) {
+    while (dirent* e = readdir(d))
+      if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
+    closedir(d);
+  }
+  return names;
+}
+
+// Plays the user at the output dialog: presses "输出..." once it is up, answers the compressor
+// choice, optionally presses Cancel once the progress reaches a percentage, and closes the
+// dialog after the results (saving a screenshot first when asked).
+class ExportDriver {
+ public:
+  explicit ExportDriver(MainWindowFixture& f) : m_f(f) {
+    dlghooks::g_event = [this](wxDialog& d, const std::string& what) { OnEvent(d, what); };
+    m_closer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { CloseNow(); });
+    // However a run goes wrong, the dialog closes and the test goes on.
+    m_watchdog.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
+      m_bWatchdog = true;
+      CloseNow();
+    });
+  }
+  ~ExportDriver() { dlghooks::g_event = nullptr; }
+
+  int nCancelAtPercent = -1;
+  int nSecondCommandAt = -1;  // progress event at which the user tries another output command
+  int nOutputDialogsShown = 0;
+  bool bCancelCodec = false;
+  std::string szScreenshot;
+
+  std::vector<int> progress, previewFrames;
+  std::vector<std::string> codecLabels;
+  int nProgressAtCancel = -1;
+  bool bFinished = false, bFailed = false, m_bWatchdog = false;
+  wxString format, frames, speed, length, resultFrames, resultTime, resultSpeed, resultFile, cancelLabel;
+
+  void Run(int nButton) {
+    m_watchdog.StartOnce(60000);
+    Click(m_f, nButton);
+    m_watchdog.Stop();
+  }
+
+ private:
+  void OnEvent(wxDialog& d, const std::string& what) {
+    if (auto* codec = dynamic_cast<wxSingleChoiceDialog*>(&d)) {
+      if (what != "shown") return;
+      for (wxWindow* child : codec->GetChildren())
+        if (auto* list = wxDynamicCast(child, wxListBox))
+          for (unsigned i = 0; i < list->GetCount(); ++i) codecLabels.push_back(list->GetString(i).utf8_string());
+      if (bCancelCodec) codec->EndModal(wxID_CANCEL);
+      else codec->EndModal(wxID_OK);
+      return;
+    }
+    auto* out = dynamic_cast<COUTPUTDlg*>(&d);
+    if (!out) return;
+    m_pDialog = out;
+    if (what == "shown") {
+      ++nOutputDialogsShown;
+      format = out->StaticText(COUTPUTDlg::kFormatStatic);
+      frames = out->StaticText(COUTPUTDlg::kFramesStatic);
+      speed = out->StaticText(COUTPUTDlg::kSpeedStatic);
+      length = out->StaticText(COUTPUTDlg::kLengthStatic);
+      dlghooks::QueueClick(d, COUTPUTDlg::kOutputButton);
+    } else if (what == "progress") {
+      progress.push_back(out->ProgressPos());
+      previewFrames.push_back(m_f->PreviewView()->m_nCurFrame);
+      if (static_cast<int>(progress.size()) == nSecondCommandAt) {
+        for (int id : {ids::kOutputAvi, ids::kSingleFrameButton}) {
+          m_f.m_szNextFile = "/nonexistent/second.png";
+          wxQueueEvent(m_f->GetEventHandler(), new wxCommandEvent(wxEVT_BUTTON, id));
+        }
+      }
+      if (nCancelAtPercent >= 0 && nProgressAtCancel < 0 && out->ProgressPos() >= nCancelAtPercent) {
+        nProgressAtCancel = static_cast<int>(progress.size());
+        // Queued like a real click: only the run's pump can deliver it.
+        dlghooks::QueueClick(d, wxID_CANCEL);
+      }
+    } else if (what == "finished" || what == "failed") {
+      bFinished = what == "finished";
+      bFailed = what == "failed";
+      resultFrames = out->StaticText(COUTPUTDlg::kResultFrames);
+      resultTime = out->StaticText(COUTPUTDlg::kResultTime);
+      resultSpeed = out->StaticText(COUTPUTDlg::kResultSpeed);
+      resultFile = out->StaticText(COUTPUTDlg::kResultFile);
+      cancelLabel = out->FindWindow(wxID_CANCEL)->GetLabel();
+      m_closer.StartOnce(szScreenshot.empty() ? 1 : 400);
+    }
+  }
+
+  void CloseNow() {
+    if (!m_pDialog || !m_pDialog->IsModal()) return;
+    if (!szScreenshot.empty()) {
+      const wxImage screen = guitest::GrabScreen();
+      const wxRect r = m_pDialog->GetRect().Intersect(wxRect(0, 0, screen.GetWidth(), screen.GetHeight()));
+      if (screen.IsOk() && !r.IsEmpty()) screen.GetSubImage(r).SaveFile(wxString::FromUTF8(szScreenshot), wxBITMAP_TYPE_PNG);
+    }
+    dlghooks::QueueClick(*m_pDialog, wxID_CANCEL);
+  }
+
+  MainWindowFixture& m_f;
+  COUTPUTDlg* m_pDialog = nullptr;
+  wxTimer m_closer, m_watchdog;
+};
+
+}  // namespace
+
+TEST(OutputWindow, GifExportFromTheDialogFollowsThePreviewAndDecodes) {
+  MainWindowFixture f;
+  OpenSmallSample(f);
+  TempDir out;
+  f.m_szNextFile = out.File("anim.gif");
+  ExportDriver driver(f);
+  driver.szScreenshot = BinDir() + "/../screenshot-output.png";
+  driver.Run(ids::kOutputGif);
+
+  ASSERT_FALSE(driver.m_bWatchdog);
+  ASSERT_TRUE(driver.bFinished) << (f.m_messages.empty() ? "" : f.m_messages[0].szText);
+  EXPECT_EQ(driver.format, "Animated GIF");
+  EXPECT_EQ(driver.frames, wxString::Format("%d frames", kN));
+  EXPECT_EQ(driver.speed, "30 frames/s");
+  EXPECT_EQ(driver.length, wxString::Format("%5.2f seconds", kN / 30.0));
+  // One progress step per frame, 100 * i / N, with the preview on the frame being written.
+  ASSERT_EQ(driver.progress.size(), static_cast<size_t>(kN + 1));
+  for (int i = 0; i <= kN; ++i) {
+    EXPECT_EQ(driver.progress[i], 100 * i / kN);
+    EXPECT_EQ(driver.previewFrames[i], i);
+  }
+  EXPECT_EQ(driver.resultFrames, wxString::Format("%d frames", kN));
+  EXPECT_TRUE(driver.resultSpeed.EndsWith("  frame/s")) << driver.resultSpeed;
+  EXPECT_EQ(driver.resultFile, "anim.gif");
+  EXPECT_EQ(driver.cancelLabel, "&Close");
+  EXPECT_EQ(f->Button(ids::kCurFrameReadout)->GetLabel(), wxString::Format("%d", kN));
+
+  GifRefFile gif;
+  std::string why;
+  ASSERT_TRUE(DecodeGifReference(ReadFileBytes(out.File("anim.gif")), gif, why)) << why;
+  EXPECT_EQ(gif.nWidth, kW);
+  EXPECT_EQ(gif.nHeight, kH);
+  EXPECT_EQ(gif.frames.size(), static_cast<size_t>(kN + 1));
+}
+
+TEST(OutputWindow, GifCancelAtFirstMiddleAndLastFrameStopsWithinAFrameAndLeavesNoFile) {
+  MainWindowFixture f;
+  OpenSmallSample(f);
+  // Clicked after frame 0, after the middle frame, and after frame N - 1 (so it lands while
+  // the last frame is being written).
+  for (int nPercent : {0, 50, 100 * (kN - 1) / kN}) {
+    SCOPED_TRACE(nPercent);
+    TempDir out;
+    f.m_szNextFile = out.File("cut.gif");
+    ExportDriver driver(f);
+    driver.nCancelAtPercent = nPercent;
+    driver.nSecondCommandAt = nPercent == 50 ? 2 : -1;
+    driver.Run(ids::kOutputGif);
+
+    ASSERT_FALSE(driver.m_bWatchdog);
+    ASSERT_GT(driver.nProgressAtCancel, 0);
+    const OutputRunResult& r = f->LastOutputRun();
+    EXPECT_EQ(r.status, OutputRunStatus::Cancelled);
+    // The click arrives at the next pump: the frame then in progress is the last one.
+    EXPECT_LE(r.nFramesRendered, driver.nProgressAtCancel + 1);
+    EXPECT_FALSE(driver.bFinished);
+    EXPECT_TRUE(FolderEntries(out.Path()).empty());
+    EXPECT_FALSE(f->OutputRunBusy());
+    // The output and single-frame commands that reached the window during the run did nothing.
+    EXPECT_EQ(driver.nOutputDialogsShown, 1);
+    if (nPercent == 50) {
+      EXPECT_EQ(f.m_szNextFile, "/nonexistent/second.png");  // no save dialog was asked for
+    }
+    EXPECT_TRUE(f.m_messages.empty());
+  }
+}
+
+TEST(OutputWindow, NumEditTakesOnlyDigitsAndBackspace) {
+  MainWindowFixture f;
+  wxDialog dialog(f.Get(), wxID_ANY, "num");
+  auto* edit = new CNumEdit(&dialog, wxID_ANY, "", wxPoint(10, 10), wxSize(120, -1));
+  dialog.SetClientSize(200, 60);
+  dialog.Show();
+  edit->SetFocus();
+  guitest::Pump(200);
+  wxUIActionSimulator sim;
+  sim.Text("4a-2x");
+  sim.Char(WXK_BACK);
+  sim.Text("7");
+  guitest::PumpUntil([edit] { return edit->GetValue() == "47"; }, 2000);
+  EXPECT_EQ(edit->GetValue(), "47");
+  // Pasted (programmatic) text is not filtered.
+  edit->WriteText("-9");
+  EXPECT_EQ(edit->GetValue(), "47-9");
+}
+
+TEST(OutputWindow, AviExportThroughTheCompressorChoice) {
+  MainWindowFixture f;
+  OpenSmallSample(f);
+  TempDir out;
+  f.m_szNextFile = out.File("movie.avi");
+  ExportDriver driver(f);
+  driver.Run(ids::kOutputAvi);
+
+  ASSERT_TRUE(driver.bFinished) << (f.m_messages.empty() ? "" : f.m_messages[0].szText);
+  // Every encoder this FFmpeg offers, uncompressed frames first.
+  const std::vector<AviCodecEntry> entries = AvailableAviCodecs();
+  ASSERT_EQ(driver.codecLabels.size(), entries.size());
+  for (size_t i = 0; i < entries.size(); ++i) EXPECT_EQ(driver.codecLabels[i], entries[i].szLabel);
+  EXPECT_EQ(AvailableAviCodecs().front().szName, "raw");
+  EXPECT_EQ(driver.format, "AVI Movie");
+  // Forward pass to 50 %, backward pass to 100 %.
+  ASSERT_EQ(driver.progress.size(), static_cast<size_t>(2 * (kN + 1)));
+  EXPECT_EQ(driver.progress[kN], 50);
+  EXPECT_EQ(driver.progress.back(), 100);
+  EXPECT_EQ(driver.previewFrames.back(), 0);
+  const AviProbe probe = ProbeAvi(out.File("movie.avi"));
+  ASSERT_TRUE(probe.bOpened);
+  EXPECT_EQ(probe.szCodec, "rawvideo");
+  EXPECT_EQ(probe.nWidth, kW);
+  EXPECT_EQ(probe.nHeight, kH);
+  EXPECT_EQ(probe.nPackets, 2 * (kN + 1));
+}
+
+TEST(OutputWindow, CancelledCompressorChoiceReportsAndWritesNothing) {
+  MainWindowFixture f;
+  OpenSmallSample(f);
+  TempDir out;
+  f.m_szNextFile = out.File("none.avi");
+  ExportDriver driver(f);
+  driver.bCancelCodec = true;
+  driver.Run(ids::kOutputAvi);
+
+  EXPECT_TRUE(driver.bFailed);
+  ASSERT_EQ(f.m_messages.size(), 1u);
+  EXPECT_EQ(f.m_messages[0].szText, "Avi Output Error!");
+  EXPECT_TRUE(driver.progress.empty());
+  EXPECT_TRUE(FolderEntries(out.Path()).empty());
+}
+
+TEST(OutputWindow, SwfCancelKeepsTheMovieAndNoTemporaryJpegs) {
+  TempDir tmp;
+  const char* old = getenv("TMPDIR");
+  const std::string saved = old ? old : "";
+  setenv("TMPDIR", tmp.Path().c_str(), 1);
+  {
+    MainWindowFixture f;
+    OpenSmallSample(f);
+    TempDir out;
+    f.m_szNextFile = out.File("cut.swf");
+    ExportDriver driver(f);
+    driver.nCancelAtPercent = 25;
+    driver.Run(ids::kOutputSwf);
+    EXPECT_EQ(f->LastOutputRun().status, OutputRunStatus::Cancelled);
+    // The movie holds the frames done so far.
+    const std::vector<uint8_t> swf = ReadFileBytes(out.File("cut.swf"));
+    ASSERT_GT(swf.size(), 8u);
+    EXPECT_TRUE(swf[0] == 'F' || swf[0] == 'C');
+    EXPECT_EQ(swf[1], 'W');
+    EXPECT_EQ(swf[2], 'S');
+    for (const std::string& name : FolderEntries(tmp.Path()))
+      EXPECT_NE(name.find("kestrelle-frames"), 0u) << name << " left behind";
+  }
+  if (old) setenv("TMPDIR", saved.c_str(), 1);
+  else unsetenv("TMPDIR");
+}
+
+TEST(OutputWindow, SingleFrameCommandWritesTheCurrentFrame) {
+  MainWindowFixture f;
+  OpenSmallSample(f);
+  TempDir out;
+  f.m_szNextFile = out.File("frame.png");
+  Click(f, ids::kSingleFrameButton);
+  ASSERT_TRUE(f->LastOutputRun().Ok()) << f->LastOutputRun().szError;
+  CPicture picture;
+  ASSERT_TRUE(picture.Load(out.File("frame.png"), PICTURE_PNG));
+  EXPECT_EQ(picture.GetWidth(), kW);
+  EXPECT_EQ(picture.GetHeight(), kH);
+  EXPECT_EQ(f->OutputFormat(), SingleFrame);
+  EXPECT_TRUE(f.m_messages.empty());
+
+  // A name without a picture type, and a folder that does not exist: a message each, no file.
+  for (const std::string& bad : {out.File("frame.xyz"), out.File("missing/frame.png")}) {
+    f.m_messages.clear();
+    f.m_szNextFile = bad;
+    Click(f, ids::kSingleFrameButton);
+    EXPECT_FALSE(f->LastOutputRun().Ok()) << bad;
+    EXPECT_EQ(f.m_messages.size(), 1u) << bad;
+    EXPECT_TRUE(ReadFileBytes(bad).empty()) << bad;
+  }
+}
+
+TEST(OutputWindow, SettingsPagesAndScreenshot) {
+  MainWindowFixture f;
+  OpenSmallSample(f);
+  wxTimer shot;
+  std::string avi, gif, label;
+  bool bShown = false;
+  dlghooks::g_event = [&](wxDialog& d, const std::string& what) {
+    auto* s = dynamic_cast<CDLGSAVECONFIG*>(&d);
+    if (!s || what != "shown") return;
+    bShown = true;
+    auto* speed = static_cast<wxTextCtrl*>(s->FindWindow(CDLGSAVECONFIG::kSpeedEdit));
+    s->SelectPage(AviMovie);
+    speed->SetValue("12");
+    s->SelectPage(AnimatedGif);
+    gif = speed->GetValue().utf8_string();
+    s->SelectPage(AviMovie);
+    avi = speed->GetValue().utf8_string();
+    s->SelectPage(HtmlPage);
+    label = s->FindWindow(CDLGSAVECONFIG::kSpeedLabel)->GetLabel().utf8_string();
+    shot.Bind(wxEVT_TIMER, [s](wxTimerEvent&) {
+      const wxImage screen = guitest::GrabScreen();
+      const wxRect r = s->GetRect().Intersect(wxRect(0, 0, screen.GetWidth(), screen.GetHeight()));
+      if (screen.IsOk() && !r.IsEmpty())
+        screen.GetSubImage(r).SaveFile(wxString::FromUTF8(BinDir() + "/../screenshot-settings.png"), wxBITMAP_TYPE_PNG);
+      dlghooks::QueueClick(*s, wxID_OK);
+    });
+    shot.StartOnce(400);
+  };
+  f.Command(ids::kOutputSettings);
+  dlghooks::g_event = nullptr;
+  ASSERT_TRUE(bShown);
+  EXPECT_EQ(gif, "30");
+  EXPECT_EQ(avi, "12");  // the AVI edit survived the switch to GIF and back
+  EXPECT_EQ(label, "Flash (frames/s)");
+  EXPECT_EQ(f->OutputSettingsRecords()[AviMovie].nSpeed, 12);
+}
+
+TEST(OutputWindow, CustomSizeKeepsTheRatioAndRefusesImpossibleSizes) {
+  MainWindowFixture f;
+  OpenSmallSample(f);
+  f.Command(ids::kSizeDvdPal);
+  ASSERT_EQ(f->Project().m_nOutputWidth, 720);
+  std::string synced;
+  std::string typedWidth = "360";
+  dlghooks::g_event = [&](wxDialog& d, const std::string& what) {
+    auto* s = dynamic_cast<CDLGSCALE*>(&d);
+    if (!s || what != "shown") return;
+    s->WidthEdit()->SetValue(wxString::FromUTF8(typedWidth));  // as typing raises the change
+    synced = s->HeightEdit()->GetValue().utf8_string();
+    dlghooks::QueueClick(*s, wxID_OK);
+  };
+  f.Command(ids::kSizeCustom);
+  EXPECT_EQ(synced, "288");
+  EXPECT_EQ(f->Project().m_nOutputWidth, 360);
+  EXPECT_EQ(f->Project().m_nOutputHeight, 288);
+  EXPECT_TRUE(f.m_messages.empty());
+
+  typedWidth = "0";
+  f.Command(ids::kSizeCustom);
+  dlghooks::g_event = nullptr;
+  ASSERT_EQ(f.m_messages.size(), 1u);
+  EXPECT_NE(f.m_messages[0].szText.find("0x0"), std::string::npos) << f.m_messages[0].szText;
+  EXPECT_EQ(f->Project().m_nOutputWidth, 360);  // left as it was
+  EXPECT_EQ(f->Project().m_nOutputHeight, 288);
+}
+
+TEST(OutputWindow, HtmlExportWritesTheMovieBesideAndKeepsAnExistingPage) {
+  MainWindowFixture f;
+  // The page template beside the program, as the build and the package ship it.
+  const std::vector<uint8_t> page = ReadFileBytes(BinDir() + "/exsample.html");
+  ASSERT_FALSE(page.empty());
+  WriteFileBytes(f.Folder().File("exsample.html"), page);
+  OpenSmallSample(f);
+  TempDir out;
+  f.m_szNextFile = out.File("page.html");
+  {
+    ExportDriver driver(f);
+    driver.Run(ids::kOutputHtml);
+    ASSERT_TRUE(driver.bFinished) << (f.m_messages.empty() ? "" : f.m_messages[0].szText);
+    EXPECT_EQ(driver.format, "Html Page");
+    EXPECT_EQ(driver.progress.size(), static_cast<size_t>(2 * (kN + 1)));
+  }
+  EXPECT_EQ(ReadFileBytes(out.File("page.html")), page);
+  const std::vector<uint8_t> swf = ReadFileBytes(out.File("output.swf"));
+  ASSERT_GT(swf.size(), 8u);
+  EXPECT_EQ(swf[1], 'W');
+  EXPECT_TRUE(f.m_messages.empty());
+
+  // A second run to the same page keeps the page (and says so) but writes the movie again.
+  WriteFileBytes(out.File("page.html"), {'m', 'i', 'n', 'e'});
+  WriteFileBytes(out.File("output.swf"), {'x'});
+  f.m_szNextFile = out.File("page.html");
+  {
+    ExportDriver driver(f);
+    driver.Run(ids::kOutputHtml);
+    EXPECT_TRUE(driver.bFinished);
+  }
+  EXPECT_EQ(ReadFileBytes(out.File("page.html")), (std::vector<uint8_t>{'m', 'i', 'n', 'e'}));
+  EXPECT_GT(ReadFileBytes(out.File("output.swf")).size(), 8u);
+  ASSERT_EQ(f.m_messages.size(), 1u);
+  EXPECT_NE(f.m_messages[0].szText.find("page.html"), std::string::npos);
+}
