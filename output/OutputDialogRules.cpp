@@ -178,3 +178,14 @@ SettingsPageValues CSettingsPages::Select(int nFormat, const SettingsPageValues&
 void CSettingsPages::Accept(const SettingsPageValues& shown) {
   if (m_bPageShown) Save(shown);
 }
+
+void CPreviewFollowBudget::Start(double fNow) {
+  m_fStart = fNow;
+  m_fDrawn = 0.0;
+}
+
+bool CPreviewFollowBudget::ShouldDraw(double fNow) const {
+  // The first frame is always shown; after it the draws keep within their share.
+  return m_fDrawn <= 0.0 || m_fDrawn <= m_fShare * (fNow - m_fStart);
+}
+

@@ -115,3 +115,25 @@ class CSettingsPages {
   int m_nShownFormat = 0;
   bool m_bPageShown = false;
 };
+
+// How often the preview follows an export's frames. Drawing the preview costs a frame's
+// rendering a second time, which on a software renderer is a large share of the run; the
+// preview draws a frame only while its draws so far have taken at most `fShare` of the
+// run's time, so an export from the window stays within a tenth of the run alone however
+// slow the renderer. A fast renderer still shows every frame.
+class CPreviewFollowBudget {
+ public:
+  explicit CPreviewFollowBudget(double fShare = 0.08) : m_fShare(fShare) {}
+  // The run starts at fNow (seconds on any steady clock).
+  void Start(double fNow);
+  // Whether the frame reached at fNow is drawn in the preview.
+  bool ShouldDraw(double fNow) const;
+  // A preview draw took fSeconds.
+  void Drew(double fSeconds) { m_fDrawn += fSeconds; }
+
+ private:
+  double m_fShare;
+  double m_fStart = 0.0;
+  double m_fDrawn = 0.0;
+};
+

@@ -531,10 +531,17 @@ void CMainMorphDlg::OnCanvasPaint(wxPaintEvent&) {
     }
   }
   m_bRedrawImages = true;
-  if (m_project.GetImage(1)) PaintImagePane(dc, 0);
+  // Only what was damaged is composed again: a slider or read-out update during playback or
+  // an export must not recompose both pictures and redraw the preview a second time.
+  const wxRegion& damaged = m_pCanvas->GetUpdateRegion();
+  auto hit = [this, &damaged](int nPane) {
+    const pane::Rect& p = m_layout.pane[nPane];
+    return damaged.Contains(wxRect(p.x, p.y, p.w, p.h)) != wxOutRegion;
+  };
+  if (m_project.GetImage(1) && hit(0)) PaintImagePane(dc, 0);
   if (m_project.GetImage(2)) {
-    PaintImagePane(dc, 1);
-    m_timerRedraw.StartOnce(1);
+    if (hit(1)) PaintImagePane(dc, 1);
+    if (hit(pane::Preview)) m_timerRedraw.StartOnce(1);
   }
 }
 

@@ -26,6 +26,7 @@
 #include "editor/PaneComposer.h"
 #include "editor/PaneGeometry.h"
 #include "editor/Playback.h"
+#include "output/OutputDialogRules.h"
 #include "output/OutputRun.h"
 #include "output/OutputSettings.h"
 #include "ui/wx/SkinButton.h"
@@ -267,6 +268,7 @@ class CMainMorphDlg : public wxFrame, public ISkinBackground {
   OutputRunResult m_lastOutputRun;
   COUTPUTDlg* m_dlgOutput = nullptr;  // children of the window, shown modally each time
   CDLGSCALE* m_dlgScale = nullptr;
+  CPreviewFollowBudget m_previewBudget;  // how often the preview follows a run
 
   wxDECLARE_EVENT_TABLE();
 };

@@ -1,5 +1,7 @@
 // The main window's export commands: output sizes and the custom-size dialog, the settings
 // dialog, the output dialog and the run it starts, and the single-frame picture.
+#include <chrono>
+
 #include <wx/menu.h>
 #include <wx/utils.h>
 
@@ -21,6 +23,11 @@
 #include "render/wx/GLView.h"
 
 namespace {
+
+double NowSeconds() {
+  using namespace std::chrono;
+  return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
 
 wxString U8(const std::string& text) { return wxString::FromUTF8(text); }
 
@@ -134,8 +141,11 @@ OutputRunCallbacks CMainMorphDlg::MakeRunCallbacks() {
     m_project.m_nCurFrame = nFrame;
     if (!m_viewMorph) return;
     m_viewMorph->m_nCurFrame = nFrame;
+    const double fNow = NowSeconds();
+    if (!m_previewBudget.ShouldDraw(fNow)) return;
     RedrawPreview();
     CGLView::ReleaseCurrent();  // the off-screen context must be the only one current
+    m_previewBudget.Drew(NowSeconds() - fNow);
   };
   callbacks.onReportFrame = [this](int nFrame) {
     m_sliderFrame->SetPos(nFrame);
@@ -175,7 +185,10 @@ OutputRunResult CMainMorphDlg::RunExport(const OutputRunCallbacks& callbacks) {
     } else {
       CGLView::ReleaseCurrent();
       COutputRun run;
+      m_previewBudget.Start(NowSeconds());
       result = run.Run(request, callbacks);
+      // The preview ends on the frame the run ended on, drawn or not on the way.
+      if (callbacks.onShowFrame) RedrawPreview();
     }
   }
   m_lastOutputRun = result;

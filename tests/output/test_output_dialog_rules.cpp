@@ -157,3 +157,29 @@ TEST(OutputDialogRules, SettingsLayoutPerFormat) {
     EXPECT_EQ(l.nLoopTop, 80);
   }
 }
+
+TEST(PreviewFollowBudget, SlowPreviewDrawsAreSpacedOutAndFastOnesAllShown) {
+  // Frames every 30 ms; a slow preview draw costs 10 ms, a fast one 1 ms.
+  for (const double cost : {0.010, 0.001}) {
+    CPreviewFollowBudget budget(0.08);
+    budget.Start(0.0);
+    double now = 0.0, drawn = 0.0;
+    int nDraws = 0;
+    for (int frame = 0; frame < 100; ++frame) {
+      now += 0.030;
+      if (budget.ShouldDraw(now)) {
+        budget.Drew(cost);
+        drawn += cost;
+        now += cost;
+        ++nDraws;
+      }
+    }
+    if (cost > 0.005) {
+      EXPECT_LE(drawn, 0.08 * now + cost) << "the preview's share of the run";
+      EXPECT_GE(nDraws, 20) << "the preview still follows";
+    } else {
+      EXPECT_EQ(nDraws, 100);
+    }
+  }
+}
+
