@@ -221,9 +221,9 @@ const wxCursor& CMainMorphDlg::ProjectCursor(int nPictureId) {
   wxCursor cursor(wxCURSOR_CROSS);
   if (image.IsOk()) {
 #ifdef KESTRELLE_HAVE_ART
-    if (const CursorSpec* spec = FindCursorSpec(nPictureId)) {
-      image.SetOption(wxIMAGE_OPTION_CUR_HOTSPOT_X, spec->hotX);
-      image.SetOption(wxIMAGE_OPTION_CUR_HOTSPOT_Y, spec->hotY);
+    if (const CursorSpec* hot = FindCursorSpec(nPictureId)) {
+      image.SetOption(wxIMAGE_OPTION_CUR_HOTSPOT_X, hot->hotX);
+      image.SetOption(wxIMAGE_OPTION_CUR_HOTSPOT_Y, hot->hotY);
     }
 #endif
     cursor = wxCursor(image);
