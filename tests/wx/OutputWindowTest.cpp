@@ -96,7 +96,7 @@ class ExportDriver {
     if (auto* codec = dynamic_cast<wxSingleChoiceDialog*>(&d)) {
       if (what != "shown") return;
       for (wxWindow* child : codec->GetChildren())
-        if (auto* list = wxDynamicCast(child, wxListBox))
+        if (auto* list = dynamic_cast<wxListBox*>(child))
           for (unsigned i = 0; i < list->GetCount(); ++i) codecLabels.push_back(list->GetString(i).utf8_string());
       if (bCancelCodec) codec->EndModal(wxID_CANCEL);
       else codec->EndModal(wxID_OK);
