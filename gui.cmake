@@ -5,17 +5,18 @@
 
 find_package(wxWidgets REQUIRED COMPONENTS gl core base)
 find_package(OpenGL REQUIRED COMPONENTS OpenGL GLX)
+find_package(X11 REQUIRED)
 
 add_library(kwx INTERFACE)
 target_include_directories(kwx SYSTEM INTERFACE ${wxWidgets_INCLUDE_DIRS})
 target_compile_definitions(kwx INTERFACE ${wxWidgets_DEFINITIONS})
 target_compile_options(kwx INTERFACE ${wxWidgets_CXX_FLAGS})
-target_link_libraries(kwx INTERFACE ${wxWidgets_LIBRARIES} OpenGL::GLX OpenGL::OpenGL PkgConfig::GLU)
+target_link_libraries(kwx INTERFACE ${wxWidgets_LIBRARIES} OpenGL::GLX OpenGL::OpenGL PkgConfig::GLU X11::X11)
 
 # GUI-free window logic.
 kestrelle_library(kui ui)
 kestrelle_library(kappcore app)
-kestrelle_link(kappcore kcore)
+kestrelle_link(kappcore keditor koutput kcore)
 kestrelle_library(kwizard wizard)
 kestrelle_link(kwizard koutput)
 

@@ -118,6 +118,7 @@ inline constexpr int kTimerRedraw = 0;
 inline constexpr int kTimerOpenSetup = 2;
 inline constexpr int kTimerPlay = 3;
 inline constexpr int kTimerLoadSetup = 8;
+inline constexpr int kTimerStartup = 9;  // waits for the window to stand at its final size
 inline constexpr int kPlayPeriodMs = 75;
 
 }  // namespace ids

@@ -9,6 +9,7 @@
 
 #include "base/PathParts.h"
 #include "image/Picture.h"
+#include "output/FrameWriters.h"
 #include "render/ProjectFrame.h"
 
 OutputRunRequest MakeOutputRunRequest(const MorphProject& project, const MorphTriangles& triangles,
@@ -18,7 +19,19 @@ OutputRunRequest MakeOutputRunRequest(const MorphProject& project, const MorphTr
   request.nFormat = nFormat;
   request.szOutputPath = szOutputPath;
   request.movieContainer = MovieContainerForPath(szOutputPath);
+  for (int slot = 1; slot <= 2; ++slot)
+    if (!project.GetImagePath(slot).empty()) request.inputFiles.push_back(project.GetImagePath(slot));
   return request;
+}
+
+std::vector<std::string> OutputRunFiles(const OutputRunRequest& request) {
+  const std::string& out = request.szOutputPath;
+  std::vector<std::string> files{out};
+  if (request.nFormat == ImageSequence)
+    for (int i = 0; i <= request.nFrameCount; ++i) files.push_back(SequenceFrameName(out, i));
+  if (request.nFormat == HtmlPage) files.push_back(PathFolder(out) + "/" + kHtmlMovieName);
+  if (request.nFormat == AviMovie) files.push_back(out + "." + MovieContainerExtension(request.movieContainer));
+  return files;
 }
 
 CommandResult CheckOutputRunRequest(const OutputRunRequest& request) {
@@ -63,6 +76,10 @@ CommandResult CheckOutputRunRequest(const OutputRunRequest& request) {
     if (k > N) return fail("The frame " + std::to_string(k) + " is past the last frame " + std::to_string(N));
   }
   if (request.szOutputPath.empty()) return fail("No output file was given");
+  for (const std::string& szFile : OutputRunFiles(request))
+    for (const std::string& szInput : request.inputFiles)
+      if (!szInput.empty() && IsSameFile(szFile, szInput))
+        return fail(szFile + " is an input of the project (" + szInput + "); choose another output");
   const std::string szKind = NonRegularKind(request.szOutputPath);
   if (!szKind.empty()) return fail("Cannot write " + request.szOutputPath + ": it is " + szKind + ", not a file");
   // A folder that cannot take the files fails now rather than after every frame is rendered.

@@ -16,6 +16,10 @@ OutputRunRequest MakeOutputRunRequest(const MorphProject& project, const MorphTr
                                       int nFormat, const std::string& szOutputPath);
 
 // Ok when the run can start; otherwise the message to show. Checks both pictures, the
-// triangles, N, the output size, a SingleFrame run's frame, the output path and that its
-// folder can take files (AVI movies report their own file errors). Nothing is written.
+// triangles, N, the output size, a SingleFrame run's frame, the output path, that its
+// folder can take files (AVI movies report their own file errors) and that no file the run
+// writes is one of the request's inputs. Nothing is written.
 CommandResult CheckOutputRunRequest(const OutputRunRequest& request);
+// Every file a run of the request may write: the output, a sequence's frames, an HTML page's
+// movie, a movie's name with its container's extension added.
+std::vector<std::string> OutputRunFiles(const OutputRunRequest& request);

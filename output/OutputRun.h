@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "output/AviCodecs.h"
 #include "output/OutputSettings.h"
@@ -25,6 +26,8 @@ struct OutputRunRequest : MorphFrameRequest {
   int nLoops = -1;     // plays of a GIF (0 endless) or SWF (0 endless, 1 once); -1: the format's own
   std::string szOutputPath;
   std::string szTemplateDir; // folder holding "exsample.html"; empty: the executable's folder
+  // The project file and its pictures: a run never writes over one of them.
+  std::vector<std::string> inputFiles;
 };
 
 struct OutputRunCallbacks {

@@ -274,31 +274,6 @@ int RenderAnimation(const OutputRunRequest& request, const AviCodecChooser& choo
   return 0;
 }
 
-// The files a run would write: the output, a sequence's frames, an HTML page's movie.
-std::vector<std::string> OutputFiles(const MorphProject& project, const RenderOptions& o, const std::string& szFormat) {
-  std::vector<std::string> files{o.szOutput};
-  if (szFormat == "sequence")
-    for (int i = 0; i <= project.m_nFrameCount; ++i) files.push_back(SequenceFrameName(o.szOutput, i));
-  if (szFormat == "html") files.push_back(PathFolder(o.szOutput) + "/" + kHtmlMovieName);
-  if (IsMovieFormat(szFormat)) files.push_back(o.szOutput + "." + szFormat);
-  return files;
-}
-
-// A run never writes over the project file or one of its pictures.
-bool RefuseOutputOverInputs(const MorphProject& project, const RenderOptions& o, const std::string& szFormat,
-                            std::string& szError) {
-  const std::string inputs[] = {o.szProject, project.GetImagePath(1), project.GetImagePath(2)};
-  for (const std::string& szFile : OutputFiles(project, o, szFormat)) {
-    for (const std::string& szInput : inputs) {
-      if (!szInput.empty() && IsSameFile(szFile, szInput)) {
-        szError = "render: " + szFile + " is an input of the project (" + szInput + "); choose another output";
-        return false;
-      }
-    }
-  }
-  return true;
-}
-
 int RunRender(const RenderOptions& o) {
   std::string szFormat, szError;
   if (!ChooseFormat(o, szFormat, szError)) return Fail(szError);
@@ -306,13 +281,13 @@ int RunRender(const RenderOptions& o) {
   if (IsMovieFormat(szFormat) && !MakeCodecChooser(o, ContainerOf(szFormat), chooser, szError)) return Fail(szError);
   MorphProject project;
   if (!PrepareProject(o, project, szError)) return Fail(szError);
-  if (!RefuseOutputOverInputs(project, o, szFormat, szError)) return Fail(szError);
   const MorphTriangles triangles = ProjectTriangles(project);
   OutputRunRequest request = MakeOutputRunRequest(project, triangles, FormatCode(szFormat), o.szOutput);
   request.nCurFrame = o.nFrame < 0 ? request.nFrameCount / 2 : o.nFrame;
   request.movieContainer = ContainerOf(szFormat);
   request.nFrameRate = o.nFps;
   request.nLoops = o.nLoop;
+  request.inputFiles.push_back(o.szProject);
   const CommandResult checked = CheckOutputRunRequest(request);
   if (!checked) return Fail("render: " + checked.message);
   if (request.nFormat == SingleFrame) return RenderSingleFrame(request);

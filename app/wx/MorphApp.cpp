@@ -7,7 +7,7 @@
 #include <wx/utils.h>
 
 #include "app/wx/MainMorphDlg.h"
-#include "app/wx/UiHooks.h"
+#include "ui/wx/UserInteraction.h"
 #include "core/AppFolders.h"
 #include "core/ProjectFile.h"
 
@@ -16,9 +16,9 @@
 #define KESTRELLE_REGISTER_ART 1
 #endif
 
-bool AcquireSingleInstance(wxSingleInstanceChecker& checker, const wxString& name) {
+bool AcquireSingleInstance(wxSingleInstanceChecker& checker, const wxString& name, IUserInteraction& ui) {
   if (!checker.Create(name) || checker.IsAnotherRunning()) {
-    uihooks::ShowMessage("Application already has run!", "Warning", wxOK | wxICON_WARNING);
+    ui.Message(nullptr, "Application already has run!", "Warning", wxOK | wxICON_WARNING);
     return false;
   }
   return true;
@@ -40,15 +40,13 @@ std::string CMorphApp::s_szOpenFile;
 bool CMorphApp::OnInit() {
   InitialiseWindowSystem();
   m_pChecker = std::make_unique<wxSingleInstanceChecker>();
-  if (!AcquireSingleInstance(*m_pChecker, InstanceName())) return false;
+  if (!AcquireSingleInstance(*m_pChecker, InstanceName(), CDesktopInteraction::Instance())) return false;
   MainWindowOptions options;
   options.folders = CurrentAppFolders();
   options.szOpenFile = s_szOpenFile;
   auto* frame = new CMainMorphDlg(options);
   SetTopWindow(frame);
   frame->InitDialog();
-  // The wizard opens over the window once the event loop runs and the window is laid out.
-  if (frame->WizardRequested()) frame->CallAfter([frame] { frame->RunWizard(true); });
   return true;
 }
 

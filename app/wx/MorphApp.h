@@ -8,9 +8,10 @@
 #include <wx/snglinst.h>
 
 class CMainMorphDlg;
+class IUserInteraction;
 
 // False (after telling the user) when another instance holding `name` runs.
-bool AcquireSingleInstance(wxSingleInstanceChecker& checker, const wxString& name);
+bool AcquireSingleInstance(wxSingleInstanceChecker& checker, const wxString& name, IUserInteraction& ui);
 // Name of the instance lock of this user.
 wxString InstanceName();
 // Start-up common to the program and its window tests: locale, image handlers, artwork.

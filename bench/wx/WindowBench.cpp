@@ -38,8 +38,9 @@
 #include "app/CommandIds.h"
 #include "app/wx/MainMorphDlg.h"
 #include "app/wx/MorphApp.h"
-#include "app/wx/UiHooks.h"
-#include "editor/PaneGeometry.h"
+#include "app/wx/PaneCanvas.h"
+#include "ui/wx/UserInteraction.h"
+#include "app/PaneGeometry.h"
 #include "editor/Playback.h"
 #include "render/OffscreenRenderer.h"
 #include "render/ProjectFrame.h"
@@ -52,6 +53,16 @@ constexpr int kClientWidth = 1280, kClientHeight = 800;
 constexpr int kPictureWidth = 1024, kPictureHeight = 768;
 
 CMainMorphDlg* g_window = nullptr;
+
+// Messages go to the error stream: nothing modal may wait during a benchmark.
+class CBenchUser : public CDesktopInteraction {
+ public:
+  int Message(wxWindow*, const wxString& text, const wxString&, long) override {
+    std::fprintf(stderr, "window message: %s\n", text.utf8_string().c_str());
+    return wxOK;
+  }
+};
+CBenchUser g_user;
 
 // Runs the event loop until `done` holds or `ms` pass.
 template <typename Done>
@@ -86,33 +97,37 @@ void BM_ScrollStep(benchmark::State& state) {
     event.Skip();
   };
   canvas->Bind(wxEVT_PAINT, spy);
-  const int paintsBefore = w->PaintCount();
+  const int paintsBefore = w->Canvas()->PaintCount();
   const bool withPreview = state.range(0) != 0;
   bool down = true;
   for (auto _ : state) {
     // Back and forth, so the offset stays inside the bar's range.
-    w->ScrollPane(ids::kHScroll1, down ? pane::ScrollLineDown : pane::ScrollLineUp, 0);
+    w->Apply(w->Session().Scroll(ids::kHScroll1, down ? pane::ScrollLineDown : pane::ScrollLineUp, 0));
     down = !down;
     canvas->Update();
     if (withPreview) {  // the redraw that the pane's paint asks for on its 1 ms timer
-      w->RunPreviewRedraw();
+      w->Canvas()->DrawPreview();
       glFinish();
     }
   }
   canvas->Unbind(wxEVT_PAINT, spy);
-  const pane::Rect& p = w->Layout().pane[0];
+  const pane::Rect& p = w->Session().Panes().Layout().pane[0];
   state.counters["paints_per_step"] =
-      static_cast<double>(w->PaintCount() - paintsBefore) / static_cast<double>(state.iterations());
+      static_cast<double>(w->Canvas()->PaintCount() - paintsBefore) / static_cast<double>(state.iterations());
   state.counters["repaint_px"] = static_cast<double>(damaged.width) * damaged.height;
   state.counters["pane_px"] = static_cast<double>(p.w) * p.h;
   state.counters["client_px"] = static_cast<double>(kClientWidth) * kClientHeight;
-  state.SetLabel(wxString::Format("zoom %.0f%%, damaged %dx%d at %d,%d", w->View(0).fZoom * 100.0, damaged.width,
+  state.SetLabel(wxString::Format("zoom %.0f%%, damaged %dx%d at %d,%d", w->Session().Panes().View(0).fZoom * 100.0, damaged.width,
                                   damaged.height, damaged.x, damaged.y).utf8_string());
 }
 
 void BM_LayoutPass(benchmark::State& state) {
   const bool recompose = state.range(0) != 0;
-  for (auto _ : state) g_window->RunLayoutPass(recompose);
+  // A layout pass as a resize or a zoom asks for it; the recomposed one draws the backdrop too.
+  SessionChange change = g_window->Session().Redraw();
+  change.bBackdrop = recompose;
+  change.bPreview = false;
+  for (auto _ : state) g_window->Apply(change);
   RunLoopUntil([] { return false; }, 50);  // let the controls repaint before the next run
 }
 
@@ -120,7 +135,7 @@ void BM_PreviewRedraw(benchmark::State& state) {
   CGLView* view = g_window->PreviewView();
   const int before = view->GetDrawCount();
   for (auto _ : state) {
-    g_window->RunPreviewRedraw();
+    g_window->Canvas()->DrawPreview();
     glFinish();
   }
   if (view->GetDrawCount() == before) state.SkipWithError("the preview did not draw");
@@ -129,7 +144,7 @@ void BM_PreviewRedraw(benchmark::State& state) {
 
 void BM_PreviewSwap(benchmark::State& state) {
   CGLView* view = g_window->PreviewView();
-  g_window->RunPreviewRedraw();  // leaves the view's context current
+  g_window->Canvas()->DrawPreview();  // leaves the view's context current
   for (auto _ : state) {
     view->SwapBuffers();
     glFinish();
@@ -137,10 +152,10 @@ void BM_PreviewSwap(benchmark::State& state) {
 }
 
 void BM_OffscreenFrame(benchmark::State& state) {
-  MorphProject& project = g_window->Project();
+  const MorphProject& project = g_window->Project();
   const MorphTriangles triangles = ProjectTriangles(project);
   const MorphFrameRequest request =
-      MakeProjectFrameRequest(project, triangles, g_window->PreviewView()->m_nCurFrame);
+      MakeProjectFrameRequest(project, triangles, g_window->Session().Frame());
   COffscreenRenderer renderer;
   FrameBitmap bitmap;
   for (auto _ : state) {
@@ -165,8 +180,9 @@ void SendMouse(wxEventType type, wxPoint at) {
 
 // Client position of picture position (x, y) in pane 2.
 wxPoint Pane2ClientOf(double x, double y) {
-  const pane::Bounds& r = g_window->ImageRect(1);
-  const pane::PaneView& v = g_window->View(1);
+  const ProjectSession& session = g_window->Session();
+  const pane::Bounds r = session.Panes().VisibleRect(1, session.Sizes());
+  const pane::PaneView& v = session.Panes().View(1);
   return wxPoint(static_cast<int>(std::lround(r.left - v.nScrollX + x * v.fZoom)),
                  static_cast<int>(std::lround(r.top - v.nScrollY + y * v.fZoom)));
 }
@@ -178,7 +194,7 @@ void SendCommand(int nId) {
 
 void BM_DragStep(benchmark::State& state) {
   CMainMorphDlg* w = g_window;
-  CKeyPointMesh& mesh = w->Project().m_mesh;
+  const CKeyPointMesh& mesh = w->Project().m_mesh;
   // The last pair of the full table is dragged back and forth by a few image pixels.
   const MeshVertex* v = mesh.FindVertex(2, mesh.m_nPoints - 1);
   if (!v) {
@@ -189,12 +205,12 @@ void BM_DragStep(benchmark::State& state) {
   SendCommand(ids::kShowTriangles);  // the edges are drawn too, the costlier case
   w->Button(ids::kToolFirst)->Click();
   SendMouse(wxEVT_LEFT_DOWN, Pane2ClientOf(x0, y0));
-  if (!w->Editor().IsDragging()) {
+  if (!w->Session().Editor().IsDragging()) {
     state.SkipWithError("the click did not start a drag");
     SendMouse(wxEVT_LEFT_UP, Pane2ClientOf(x0, y0));
     return;
   }
-  const int paintsBefore = w->PaintCount();
+  const int paintsBefore = w->Canvas()->PaintCount();
   bool right = true;
   for (auto _ : state) {
     SendMouse(wxEVT_MOTION, Pane2ClientOf(x0 + (right ? 6 : 0), y0 + 2));
@@ -205,8 +221,8 @@ void BM_DragStep(benchmark::State& state) {
   SendMouse(wxEVT_LEFT_UP, Pane2ClientOf(x0, y0));
   SendCommand(ids::kShowTriangles);
   state.counters["paints_per_move"] =
-      static_cast<double>(w->PaintCount() - paintsBefore) / static_cast<double>(state.iterations());
-  state.SetLabel(wxString::Format("%d points, pane 2 at %.0f%%", mesh.m_nPoints, w->View(1).fZoom * 100.0)
+      static_cast<double>(w->Canvas()->PaintCount() - paintsBefore) / static_cast<double>(state.iterations());
+  state.SetLabel(wxString::Format("%d points, pane 2 at %.0f%%", mesh.m_nPoints, w->Session().Panes().View(1).fZoom * 100.0)
                      .utf8_string());
 }
 
@@ -216,10 +232,10 @@ void BM_PlaybackDrift(benchmark::State& state) {
   for (auto _ : state) {
     SendCommand(ids::kFirstFrame);
     SendCommand(ids::kPlayPause);
-    int shown = 0, last = w->PreviewView()->m_nCurFrame;
+    int shown = 0, last = w->PreviewView()->GetDrawnFrame().nCurFrame;
     wxStopWatch clock;
     RunLoopUntil([&] {
-      const int k = w->PreviewView()->m_nCurFrame;
+      const int k = w->PreviewView()->GetDrawnFrame().nCurFrame;
       if (k != last) ++shown;
       last = k;
       return shown >= kFrames;
@@ -258,13 +274,10 @@ std::string MakeFolder() {
 
 // The window at its benchmark size with both photographs, image1 at 200 %, preview drawn.
 bool SetUpWindow(const std::string& dir) {
-  uihooks::g_message = [](const wxString& text, const wxString&, long) {
-    std::fprintf(stderr, "window message: %s\n", text.utf8_string().c_str());
-    return wxOK;
-  };
   MainWindowOptions options;
   options.folders.szExeFolder = dir;
   options.bMaximise = false;
+  options.pUser = &g_user;
   g_window = new CMainMorphDlg(options);
   g_window->SetPosition(wxPoint(0, 0));
   g_window->SetClientSize(kClientWidth, kClientHeight);
@@ -273,27 +286,30 @@ bool SetUpWindow(const std::string& dir) {
   wxWindow* canvas = g_window->Canvas();
   if (!RunLoopUntil([canvas] { return canvas->GetClientSize() == wxSize(kClientWidth, kClientHeight); }, 3000))
     return false;
-  if (!g_window->LoadImageFile(1, dir + "/photo1.bmp") || !g_window->LoadImageFile(2, dir + "/photo2.bmp"))
-    return false;
+  for (int slot = 1; slot <= 2; ++slot) {
+    const SessionChange change = g_window->Session().LoadPicture(slot, dir + "/photo" + std::to_string(slot) + ".bmp");
+    g_window->Apply(change);
+    if (change.bRefused) return false;
+  }
   if (!RunLoopUntil([] { return g_window->PreviewView() && g_window->PreviewView()->GetDrawCount() > 0; }, 5000))
     return false;
   // A full key-point table for the drag, and a film longer than the drift run at the
   // benchmark's output size.
-  CKeyPointMesh& mesh = g_window->Project().m_mesh;
+  CKeyPointMesh& mesh = g_window->Session().MutableProject().m_mesh;
   for (const bench::BenchPair& p :
        bench::MakePairs(CKeyPointMesh::kMaxPoints - mesh.m_nPoints, kPictureWidth, kPictureHeight))
     mesh.AddPointPair(p.x1, p.y1, p.x2, p.y2);
   if (!mesh.RebuildTriangulation()) return false;
-  g_window->ApplyOutputSize(kPictureWidth, kPictureHeight);
+  g_window->Apply(g_window->Session().ApplyOutputSize(kPictureWidth, kPictureHeight));
   g_window->Button(ids::kFrameCountReadout)->Click();
   g_window->FrameCountEdit()->ChangeValue("120");
   wxKeyEvent enter(wxEVT_CHAR_HOOK);
   enter.m_keyCode = WXK_RETURN;
   g_window->GetEventHandler()->ProcessEvent(enter);
   if (g_window->Project().m_nFrameCount != 120) return false;
-  g_window->SetPaneZoomCommand(0, 2.0f);
+  g_window->Apply(g_window->Session().SetPaneZoom(0, 2.0f));
   RunLoopUntil([] { return false; }, 200);
-  return g_window->View(0).bHScroll;
+  return g_window->Session().Panes().View(0).bHScroll;
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,14 +23,15 @@
 #include "app/CommandIds.h"
 #include "app/wx/MainMorphDlg.h"
 #include "app/wx/MorphApp.h"
-#include "app/wx/UiHooks.h"
+#include "app/wx/ExportCommands.h"
+#include "app/wx/PaneCanvas.h"
 #include "base/TempFolder.h"
 #include "output/OutputRequest.h"
-#include "output/wx/DialogHooks.h"
 #include "output/wx/OutputDlg.h"
 #include "render/ProjectFrame.h"
 #include "render/wx/GLView.h"
 #include "tests/wx/PrivateXServer.h"
+#include "ui/wx/UserInteraction.h"
 
 namespace {
 
@@ -47,6 +49,34 @@ void Pump(int ms) {
     wxTheApp->Yield(true);
     wxMilliSleep(5);
   }
+}
+
+// The user at the dialogs: the chosen file, messages to the error stream, the dialogs driven
+// through their own events.
+class CBenchUser : public CDesktopInteraction {
+ public:
+  int Message(wxWindow*, const wxString& text, const wxString&, long) override {
+    std::fprintf(stderr, "message: %s\n", text.utf8_str().data());
+    return wxOK;
+  }
+  wxString ChooseFile(wxWindow*, const FileRequest&) override { return wxString::FromUTF8(szFile); }
+  int ShowModal(wxDialog& dialog) override {
+    if (onDialog) dialog.CallAfter([this, &dialog] { onDialog(dialog, "shown"); });
+    return dialog.ShowModal();
+  }
+  void DialogEvent(wxDialog& dialog, const std::string& szWhat) override {
+    if (onDialog) onDialog(dialog, szWhat);
+  }
+  std::string szFile;
+  std::function<void(wxDialog&, const std::string&)> onDialog;
+};
+CBenchUser g_user;
+
+void QueueClick(wxDialog& dialog, int nId) {
+  wxWindow* button = dialog.FindWindow(nId);
+  auto* event = new wxCommandEvent(wxEVT_BUTTON, nId);
+  event->SetEventObject(button ? button : &dialog);
+  wxQueueEvent(button ? button->GetEventHandler() : dialog.GetEventHandler(), event);
 }
 
 double Median(std::vector<double> v) {
@@ -71,13 +101,13 @@ double RunAlone(CMainMorphDlg& window, int nFormat, const std::string& path) {
 
 // The same export from the output button, the dialog driven through its own events.
 double RunFromWindow(CMainMorphDlg& window, int nButton, const std::string& path) {
-  uihooks::g_file = [path](const uihooks::FileRequest&) { return wxString::FromUTF8(path); };
+  g_user.szFile = path;
   wxTimer closer;
   COUTPUTDlg* pDialog = nullptr;
   closer.Bind(wxEVT_TIMER, [&pDialog](wxTimerEvent&) {
-    if (pDialog) dlghooks::QueueClick(*pDialog, wxID_CANCEL);
+    if (pDialog) QueueClick(*pDialog, wxID_CANCEL);
   });
-  dlghooks::g_event = [&](wxDialog& d, const std::string& what) {
+  g_user.onDialog = [&](wxDialog& d, const std::string& what) {
     if (auto* codec = dynamic_cast<wxSingleChoiceDialog*>(&d)) {
       if (what == "shown") codec->EndModal(wxID_OK);  // uncompressed, the first entry
       return;
@@ -85,21 +115,20 @@ double RunFromWindow(CMainMorphDlg& window, int nButton, const std::string& path
     auto* out = dynamic_cast<COUTPUTDlg*>(&d);
     if (!out) return;
     pDialog = out;
-    if (what == "shown") dlghooks::QueueClick(d, COUTPUTDlg::kOutputButton);
+    if (what == "shown") QueueClick(d, COUTPUTDlg::kOutputButton);
     if (what == "finished" || what == "failed") closer.StartOnce(1);
   };
-  const int nPaints = window.PaintCount();
+  const int nPaints = window.Canvas()->PaintCount();
   const int nDraws = window.PreviewView()->GetDrawCount();
   const Clock::time_point start = Clock::now();
   wxCommandEvent click(wxEVT_BUTTON, nButton);
   window.GetEventHandler()->ProcessEvent(click);
   const double s = Seconds(start);
-  g_nCanvasPaints = window.PaintCount() - nPaints;
+  g_nCanvasPaints = window.Canvas()->PaintCount() - nPaints;
   g_nPreviewDraws = window.PreviewView()->GetDrawCount() - nDraws;
-  g_fRunSeconds = window.LastOutputRun().stats.nElapsedMs / 1000.0;
-  dlghooks::g_event = nullptr;
-  uihooks::g_file = nullptr;
-  if (!window.LastOutputRun().Ok()) std::fprintf(stderr, "window run failed: %s\n", window.LastOutputRun().szError.c_str());
+  g_fRunSeconds = window.Export().LastRun().stats.nElapsedMs / 1000.0;
+  g_user.onDialog = nullptr;
+  if (!window.Export().LastRun().Ok()) std::fprintf(stderr, "window run failed: %s\n", window.Export().LastRun().szError.c_str());
   return s;
 }
 
@@ -110,18 +139,15 @@ int Bench(int nRuns) {
     std::fprintf(stderr, "cannot write the pictures\n");
     return 1;
   }
-  uihooks::g_message = [](const wxString& text, const wxString&, long) {
-    std::fprintf(stderr, "message: %s\n", text.utf8_str().data());
-    return wxOK;
-  };
   MainWindowOptions options;
   options.folders.szExeFolder = dir.Path();
   options.bMaximise = false;
+  options.pUser = &g_user;
   auto* window = new CMainMorphDlg(options);
   window->SetClientSize(1016, 700);
   window->InitDialog();
-  window->LoadImageFile(1, a);
-  window->LoadImageFile(2, b);
+  window->Apply(window->Session().LoadPicture(1, a));
+  window->Apply(window->Session().LoadPicture(2, b));
   Pump(1500);
   if (!window->Project().IsReady()) {
     std::fprintf(stderr, "the project did not become ready\n");

@@ -3,15 +3,15 @@
 #include <wx/arrstr.h>
 #include <wx/choicdlg.h>
 
-#include "output/wx/DialogHooks.h"
+#include "ui/wx/UserInteraction.h"
 
-int ChooseAviCodec(wxWindow* parent, const std::vector<AviCodecEntry>& entries) {
+int ChooseAviCodec(wxWindow* parent, const std::vector<AviCodecEntry>& entries, IUserInteraction& ui) {
   if (entries.empty()) return kAviCodecCancelled;
   wxArrayString labels;
   for (const AviCodecEntry& e : entries) labels.Add(wxString::FromUTF8(e.szLabel));
   wxSingleChoiceDialog dialog(parent, wxString::FromUTF8("压缩程序:"), wxString::FromUTF8("视频压缩"), labels);
   dialog.SetSelection(0);
-  if (dlghooks::ShowModal(dialog) != wxID_OK) return kAviCodecCancelled;
+  if (ui.ShowModal(dialog) != wxID_OK) return kAviCodecCancelled;
   const int n = dialog.GetSelection();
   return n >= 0 && n < static_cast<int>(entries.size()) ? n : kAviCodecCancelled;
 }

@@ -6,7 +6,8 @@
 
 #include "output/AviCodecs.h"
 
+class IUserInteraction;
 class wxWindow;
 
 // The chosen index, or kAviCodecCancelled.
-int ChooseAviCodec(wxWindow* parent, const std::vector<AviCodecEntry>& entries);
+int ChooseAviCodec(wxWindow* parent, const std::vector<AviCodecEntry>& entries, IUserInteraction& ui);

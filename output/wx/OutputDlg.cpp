@@ -6,9 +6,9 @@
 #include <wx/statbox.h>
 
 #include "base/PathParts.h"
-#include "output/wx/DialogHooks.h"
 #include "output/wx/SaveConfigDlg.h"
 #include "ui/wx/TextProgress.h"
+#include "ui/wx/UserInteraction.h"
 
 namespace {
 
@@ -35,8 +35,8 @@ wxStaticBoxSizer* MakeGroup(wxWindow* parent, const char* szTitle, const std::ar
 
 }  // namespace
 
-COUTPUTDlg::COUTPUTDlg(wxWindow* parent, OutputSettingsTable& records)
-    : wxDialog(parent, wxID_ANY, U8("动画输出")), m_records(records), m_timer(this, 0) {
+COUTPUTDlg::COUTPUTDlg(wxWindow* parent, OutputSettingsTable& records, IUserInteraction& ui)
+    : wxDialog(parent, wxID_ANY, U8("动画输出")), m_records(records), m_ui(ui), m_timer(this, 0) {
   auto* top = new wxBoxSizer(wxVERTICAL);
   top->Add(MakeGroup(this, "当前设置", {"输出格式:", "总共帧数:", "动画速度:", "动画长度:"},
                      {kFormatStatic, kFramesStatic, kSpeedStatic, kLengthStatic},
@@ -108,7 +108,7 @@ int COUTPUTDlg::Open(int nFormat, int nSpeed, int nFrames) {
   m_pCancel->SetLabel(U8("取消"));
   Layout();
   CentreOnParent();
-  return dlghooks::ShowModal(*this);
+  return m_ui.ShowModal(*this);
 }
 
 void COUTPUTDlg::OnOutput(wxCommandEvent&) {
@@ -123,7 +123,7 @@ void COUTPUTDlg::OnOutput(wxCommandEvent&) {
   m_bArmed = true;
   if (onArmed) onArmed(path);
   m_timer.StartOnce(1);
-  dlghooks::Notify(*this, "armed");
+  m_ui.DialogEvent(*this, "armed");
 }
 
 void COUTPUTDlg::OnTimer(wxTimerEvent&) {
@@ -134,7 +134,7 @@ void COUTPUTDlg::OnTimer(wxTimerEvent&) {
 
 void COUTPUTDlg::OnSettings(wxCommandEvent&) {
   CDLGSAVECONFIG dialog(this, m_records, m_nFormat);
-  if (dlghooks::ShowModal(dialog) != wxID_OK || m_nFormat == ImageSequence) return;
+  if (m_ui.ShowModal(dialog) != wxID_OK || m_nFormat == ImageSequence) return;
   if (m_nFormat < 0 || m_nFormat >= kOutputSettingsCount) return;
   const int s = m_records[static_cast<size_t>(m_nFormat)].nSpeed;
   SetStatic(kSpeedStatic, U8(OutputSpeedText(s)));
@@ -154,7 +154,7 @@ void COUTPUTDlg::OnHelp(wxCommandEvent&) {
 
 void COUTPUTDlg::SetProgress(int nPercent) {
   m_progress->SetPos(nPercent);
-  dlghooks::Notify(*this, "progress");
+  m_ui.DialogEvent(*this, "progress");
 }
 
 void COUTPUTDlg::ShowResults(const OutputStatistics& stats) {
@@ -165,7 +165,7 @@ void COUTPUTDlg::ShowResults(const OutputStatistics& stats) {
   SetStatic(kResultFile, U8(m_szFileTitle));
   m_pCancel->SetLabel("&Close");
   Layout();
-  dlghooks::Notify(*this, "finished");
+  m_ui.DialogEvent(*this, "finished");
 }
 
-void COUTPUTDlg::ShowFailed() { dlghooks::Notify(*this, "failed"); }
+void COUTPUTDlg::ShowFailed() { m_ui.DialogEvent(*this, "failed"); }

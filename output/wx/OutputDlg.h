@@ -15,6 +15,7 @@
 #include "output/OutputRun.h"
 
 class CTextProgress;
+class IUserInteraction;
 
 class COUTPUTDlg : public wxDialog {
  public:
@@ -23,7 +24,7 @@ class COUTPUTDlg : public wxDialog {
     kLengthStatic = 1085, kResultFrames = 1038, kResultTime = 1039, kResultSpeed = 1040, kResultFile = 1041,
     kSettingsButton = 3, kHelpButton = 4,
   };
-  COUTPUTDlg(wxWindow* parent, OutputSettingsTable& records);
+  COUTPUTDlg(wxWindow* parent, OutputSettingsTable& records, IUserInteraction& ui);
 
   // What the window supplies. chooseFile returns the chosen path ("" when cancelled).
   std::function<std::string(const OutputFileChoice& choice)> chooseFile;
@@ -55,6 +56,7 @@ class COUTPUTDlg : public wxDialog {
   void SetStatic(int nId, const wxString& text);
 
   OutputSettingsTable& m_records;
+  IUserInteraction& m_ui;
   int m_nFormat = 0, m_nSpeed = 0, m_nFrames = 0;
   bool m_bArmed = false;
   CTextProgress* m_progress = nullptr;

@@ -9,7 +9,6 @@ CGLView::CGLView(wxWindow* parent, const wxGLAttributes& attrs, const wxRect& re
                  "OpenGL") {
   SetBackgroundStyle(wxBG_STYLE_PAINT);
   Bind(wxEVT_PAINT, &CGLView::OnPaint, this);
-  Bind(wxEVT_SIZE, &CGLView::OnSize, this);
   m_pContext = std::make_unique<wxGLContext>(this);
   if (!m_pContext->IsOK()) {
     m_pContext.reset();
@@ -33,9 +32,11 @@ CGLView* CGLView::CreateView(const wxRect& rect, wxWindow* parent) {
 void CGLView::ReleaseGL() {
   if (m_pContext) {
     if (m_drawer.HasTextures() && MakeCurrent()) m_drawer.ReleaseTextures();
+    else m_drawer.ForgetTextures();
     ReleaseCurrent();
     m_pContext.reset();
   }
+  m_bTexturesKnown = false;
   m_bReady = 0;
 }
 
@@ -48,50 +49,31 @@ bool CGLView::MakeCurrent() {
   return SetCurrent(*m_pContext);
 }
 
-void CGLView::SetView(float fZoom, int nPanX, int nPanY) {
-  m_view.fZoom = fZoom;
-  m_view.nPanX = nPanX;
-  m_view.nPanY = nPanY;
-}
-
-void CGLView::SetOutputSize(int w, int h) {
-  m_nOutputWidth = w;
-  m_nOutputHeight = h;
-}
-
-bool CGLView::UploadTextures(const CPicture* pImage1, const CPicture* pImage2) {
-  if (!m_bReady || !MakeCurrent()) return false;
-  CMorphFrameDrawer::InitGLState();
-  return m_drawer.UploadTextures(pImage1, pImage2);
-}
-
-void CGLView::DrawFrame(const MorphTriangles& triangles) {
-  if (&triangles != &m_lastTriangles) m_lastTriangles = triangles;
-  m_bHasFrame = true;
-  if (!m_bReady || !m_drawer.HasTextures() || !MakeCurrent()) return;
+bool CGLView::DrawFrame(const MorphFrameRequest& request, const MorphViewParams& view, uint64_t nPictureKey) {
+  if (!m_bReady || !request.pTriangles || !MakeCurrent()) return false;
+  if (!m_bTexturesKnown || nPictureKey != m_nTextureKey || !m_drawer.HasTextures()) {
+    CMorphFrameDrawer::InitGLState();
+    if (!m_drawer.UploadTextures(request.pImage1, request.pImage2)) return false;
+    m_nTextureKey = nPictureKey;
+    m_bTexturesKnown = true;
+  }
   const wxSize sz = GetClientSize() * GetContentScaleFactor();
   CMorphFrameDrawer::SetupProjection(sz.x, sz.y);
   MorphFrameParams frame;
-  frame.nMorphType = m_nMorphType;
-  frame.nCurFrame = m_nCurFrame;
-  frame.nFrameCount = m_nFrameCount;
-  frame.nOutputWidth = m_nOutputWidth;
-  frame.nOutputHeight = m_nOutputHeight;
-  m_view.bShowEdges = m_bShowEdges != 0;
-  m_drawer.DrawFrame(m_lastTriangles, frame, m_view);
+  frame.nMorphType = request.nMorphType;
+  frame.nCurFrame = request.nCurFrame;
+  frame.nFrameCount = request.nFrameCount;
+  frame.nOutputWidth = request.nOutputWidth;
+  frame.nOutputHeight = request.nOutputHeight;
+  m_drawer.DrawFrame(*request.pTriangles, frame, view);
   SwapBuffers();
+  m_drawnFrame = frame;
+  m_drawnView = view;
   ++m_nDrawCount;
+  return true;
 }
 
 void CGLView::OnPaint(wxPaintEvent&) {
   wxPaintDC dc(this);
-  // The frame comes from explicit draws; an exposed view shows the last one again.
-  if (m_bHasFrame) DrawFrame(m_lastTriangles);
-}
-
-void CGLView::OnSize(wxSizeEvent& event) {
-  event.Skip();
-  if (!MakeCurrent()) return;
-  const wxSize sz = GetClientSize() * GetContentScaleFactor();
-  CMorphFrameDrawer::SetupProjection(sz.x, sz.y);
+  if (onExpose) onExpose();
 }

@@ -42,8 +42,8 @@ void ChooseTool(MainWindowFixture& f, int tool) {
 
 // Client position of a picture position in pane 1 or 2.
 wxPoint ClientOf(const MainWindowFixture& f, int pane, double x, double y) {
-  const pane::Bounds& r = f->ImageRect(pane - 1);
-  const pane::PaneView& v = f->View(pane - 1);
+  const pane::Bounds& r = f.ImageRect(pane - 1);
+  const pane::PaneView& v = f.View(pane - 1);
   return wxPoint(static_cast<int>(std::lround(r.left - v.nScrollX + x * v.fZoom)),
                  static_cast<int>(std::lround(r.top - v.nScrollY + y * v.fZoom)));
 }
@@ -76,7 +76,7 @@ void OpenSample(MainWindowFixture& f) {
 TEST(EditWindowMouse, AddDragUndoAndDeleteThroughTheCanvas) {
   MainWindowFixture f;
   OpenSample(f);
-  MorphProject& project = f->Project();
+  const MorphProject& project = f->Project();
   const int before = project.m_mesh.m_nPoints;
   EXPECT_FALSE(UndoEnabled(f));
   EXPECT_EQ(f->GetTitle().utf8_string().rfind("*", 0), std::string::npos);
@@ -92,7 +92,7 @@ TEST(EditWindowMouse, AddDragUndoAndDeleteThroughTheCanvas) {
   EXPECT_NEAR(project.m_mesh.Point1(vnum).y, spot.y, 1);
   const double relX = static_cast<double>(spot.x) / project.GetImage(1)->GetWidth();
   EXPECT_NEAR(project.m_mesh.Point2(vnum).x, relX * project.GetImage(2)->GetWidth(), 1.5);
-  EXPECT_EQ(f->Editor().Markers(2, 0, 0, 1.0).size(), static_cast<size_t>(before + 1 - 4));
+  EXPECT_EQ(f->Session().Editor().Markers(2, 0, 0, 1.0).size(), static_cast<size_t>(before + 1 - 4));
   EXPECT_TRUE(UndoEnabled(f));
   EXPECT_EQ(f->GetTitle().utf8_string().rfind("*", 0), 0u) << f->GetTitle().utf8_string();
   // The read-out follows the pointer in picture pixels.
@@ -109,13 +109,13 @@ TEST(EditWindowMouse, AddDragUndoAndDeleteThroughTheCanvas) {
   const double fromX = v2->x, fromY = v2->y;
   const wxPoint down = ClientOf(f, 2, fromX + 0.5, fromY + 0.5);
   Mouse(f, wxEVT_LEFT_DOWN, down);
-  EXPECT_TRUE(f->Editor().IsDragging());
+  EXPECT_TRUE(f->Session().Editor().IsDragging());
   EXPECT_TRUE(f->Canvas()->HasCapture());
   Mouse(f, wxEVT_MOTION, down + wxPoint(6, 3));
   Mouse(f, wxEVT_MOTION, down + wxPoint(13, 7));
   Mouse(f, wxEVT_LEFT_UP, down + wxPoint(13, 7));
   EXPECT_FALSE(f->Canvas()->HasCapture());
-  const double zoom2 = f->View(1).fZoom;
+  const double zoom2 = f.View(1).fZoom;
   v2 = project.FindPoint({2, vnum});
   EXPECT_NEAR(v2->x, fromX + 0.5 + 13 / zoom2, 1.0 / zoom2);
   EXPECT_NEAR(v2->y, fromY + 0.5 + 7 / zoom2, 1.0 / zoom2);
@@ -142,14 +142,14 @@ TEST(EditWindowMouse, AddDragUndoAndDeleteThroughTheCanvas) {
   // A drag whose capture is taken away ends there and is still one step.
   const wxPoint again = ClientOf(f, 2, project.FindPoint({2, vnum})->x, project.FindPoint({2, vnum})->y);
   Mouse(f, wxEVT_LEFT_DOWN, again);
-  ASSERT_TRUE(f->Editor().IsDragging());
+  ASSERT_TRUE(f->Session().Editor().IsDragging());
   Mouse(f, wxEVT_MOTION, again + wxPoint(-9, 0));
   wxMouseCaptureLostEvent lost(f->Canvas()->GetId());
   lost.SetEventObject(f->Canvas());
   if (f->Canvas()->HasCapture()) f->Canvas()->ReleaseMouse();
   f->Canvas()->GetEventHandler()->ProcessEvent(lost);
-  EXPECT_FALSE(f->Editor().IsDragging());
-  EXPECT_EQ(f->History().UndoName(), "move pair");
+  EXPECT_FALSE(f->Session().Editor().IsDragging());
+  EXPECT_EQ(f->Session().History().UndoName(), "move pair");
   f.Command(ids::kUndo);
   EXPECT_NEAR(project.FindPoint({2, vnum})->x, fromX + 0.5 + 13 / zoom2, 1.0 / zoom2);
 
@@ -171,7 +171,7 @@ TEST(EditWindowMouse, AddDragUndoAndDeleteThroughTheCanvas) {
 TEST(EditWindowMouse, ZoomClicksCursorsAndHoverBlink) {
   MainWindowFixture f;
   OpenSample(f);
-  const pane::Bounds r = f->ImageRect(0);
+  const pane::Bounds r = f.ImageRect(0);
   const wxPoint centre((r.left + r.right) / 2, (r.top + r.bottom) / 2);
   // Every tool puts a cursor over a pane; outside the panes the window system chooses.
   for (int tool = 0; tool < 6; ++tool) {
@@ -186,44 +186,44 @@ TEST(EditWindowMouse, ZoomClicksCursorsAndHoverBlink) {
   }
   // The zoom tools step the clicked pane's zoom.
   ChooseTool(f, ToolZoomIn);
-  const float zoom = f->View(0).fZoom;
+  const float zoom = f.View(0).fZoom;
   Click(f, centre);
-  const float zoomedIn = f->View(0).fZoom;
+  const float zoomedIn = f.View(0).fZoom;
   EXPECT_GT(zoomedIn, zoom);
-  EXPECT_FLOAT_EQ(f->View(1).fZoom, zoom);  // only the clicked pane
+  EXPECT_FLOAT_EQ(f.View(1).fZoom, zoom);  // only the clicked pane
   ChooseTool(f, ToolZoomOut);
   Pump(50);
-  Click(f, wxPoint((f->ImageRect(0).left + f->ImageRect(0).right) / 2,
-                   (f->ImageRect(0).top + f->ImageRect(0).bottom) / 2));
-  EXPECT_LT(f->View(0).fZoom, zoomedIn);
+  Click(f, wxPoint((f.ImageRect(0).left + f.ImageRect(0).right) / 2,
+                   (f.ImageRect(0).top + f.ImageRect(0).bottom) / 2));
+  EXPECT_LT(f.View(0).fZoom, zoomedIn);
   Pump(100);  // the pane is laid out again at its new zoom
   // At either end of the ladder a further click changes nothing.
-  const pane::Rect& p2 = f->Layout().pane[1];
+  const pane::Rect& p2 = f.Layout().pane[1];
   const wxPoint middle2(p2.x + p2.w / 2, p2.y + p2.h / 2);
   for (int tool : {ToolZoomIn, ToolZoomOut}) {
     ChooseTool(f, tool);
     float last = -1;
     int clicks = 0;
-    while (f->View(1).fZoom != last && clicks < 20) {
-      last = f->View(1).fZoom;
+    while (f.View(1).fZoom != last && clicks < 20) {
+      last = f.View(1).fZoom;
       Click(f, middle2);
       ++clicks;
     }
     EXPECT_LT(clicks, 20);
-    EXPECT_EQ(f->View(1).fZoom, last);
+    EXPECT_EQ(f.View(1).fZoom, last);
     EXPECT_EQ(f->Button(ids::kZoomButton2)->GetLabel(), wxString::Format("%2.1f%%", last * 100.0));
     Pump(50);
   }
-  EXPECT_LT(f->View(1).fZoom, zoom);
+  EXPECT_LT(f.View(1).fZoom, zoom);
 
   // Hovering a pair blinks its markers; the blink goes on for as long as the pointer stays.
   ChooseTool(f, ToolSelect);
   const MeshPoint& pt = f->Project().m_mesh.Point1(4);
   Mouse(f, wxEVT_MOTION, ClientOf(f, 1, pt.x + 0.5, pt.y + 0.5));
-  EXPECT_TRUE(f->Editor().Blink().IsActive());
+  EXPECT_TRUE(f->Session().Editor().Blink().IsActive());
   bool sawHot = false, sawNormal = false;
   PumpUntil([&] {
-    (f->Editor().Blink().ShowsHot() ? sawHot : sawNormal) = true;
+    (f->Session().Editor().Blink().ShowsHot() ? sawHot : sawNormal) = true;
     return false;
   }, 1100);
   EXPECT_TRUE(sawHot);
@@ -232,15 +232,15 @@ TEST(EditWindowMouse, ZoomClicksCursorsAndHoverBlink) {
   const wxPoint empty = FreeSpot(f);
   ASSERT_GE(empty.x, 0);
   Mouse(f, wxEVT_MOTION, ClientOf(f, 1, empty.x, empty.y));
-  EXPECT_FALSE(f->Editor().Blink().IsActive());
+  EXPECT_FALSE(f->Session().Editor().Blink().IsActive());
   Pump(50);
-  EXPECT_FALSE(f->Editor().Blink().ShowsHot());
+  EXPECT_FALSE(f->Session().Editor().Blink().ShowsHot());
 }
 
 TEST(EditWindowPlayback, TimerTicksStepTheFramesInEveryLoopMode) {
   MainWindowFixture f;
   OpenSample(f);
-  MorphProject& project = f->Project();
+  const MorphProject& project = f->Project();
   wxMenuBar* bar = f->GetMenuBar();
   EXPECT_TRUE(bar->IsChecked(cmdmap::ToWx(ids::kLoopPlay)));
   EXPECT_TRUE(bar->IsChecked(cmdmap::ToWx(ids::kLoopBack)));
@@ -262,13 +262,13 @@ TEST(EditWindowPlayback, TimerTicksStepTheFramesInEveryLoopMode) {
   EXPECT_FALSE(bar->IsChecked(cmdmap::ToWx(ids::kLoopBack)));
   f.Command(ids::kFirstFrame);
   f.Command(ids::kPlayPause);
-  EXPECT_TRUE(f->Playback().IsPlaying());
+  EXPECT_TRUE(f->Session().Playback().IsPlaying());
   int highest = 0, shown = 0;
   EXPECT_TRUE(PumpUntil([&] {
-    const int k = f->PreviewView()->m_nCurFrame;
+    const int k = f.DrawnFrame();
     if (k != highest) ++shown;
     highest = std::max(highest, k);
-    return !f->Playback().IsPlaying();
+    return !f->Session().Playback().IsPlaying();
   }, 3000));
   // Each tick draws k and then steps: the pass draws 0..N-1 and ends with k = N.
   EXPECT_EQ(project.m_nCurFrame, 6);
@@ -282,7 +282,7 @@ TEST(EditWindowPlayback, TimerTicksStepTheFramesInEveryLoopMode) {
   highest = 0;
   EXPECT_TRUE(PumpUntil([&] {
     highest = std::max(highest, project.m_nCurFrame);
-    return !f->Playback().IsPlaying();
+    return !f->Session().Playback().IsPlaying();
   }, 4000));
   EXPECT_EQ(highest, 6);
   EXPECT_EQ(project.m_nCurFrame, 0);
@@ -291,11 +291,11 @@ TEST(EditWindowPlayback, TimerTicksStepTheFramesInEveryLoopMode) {
   f.Command(ids::kLoopPlay);
   f.Command(ids::kPlayPause);
   Pump(75 * 16);
-  EXPECT_TRUE(f->Playback().IsPlaying());
+  EXPECT_TRUE(f->Session().Playback().IsPlaying());
   f.Command(ids::kPlayPause);
   const int held = project.m_nCurFrame;
   Pump(250);
-  EXPECT_FALSE(f->Playback().IsPlaying());
+  EXPECT_FALSE(f->Session().Playback().IsPlaying());
   EXPECT_EQ(project.m_nCurFrame, held);
 
   // Frame commands and the slider.
@@ -306,7 +306,7 @@ TEST(EditWindowPlayback, TimerTicksStepTheFramesInEveryLoopMode) {
   f.Command(ids::kFirstFrame);
   f.Command(ids::kNextFrame);
   EXPECT_EQ(project.m_nCurFrame, 1);
-  EXPECT_EQ(f->PreviewView()->m_nCurFrame, 1);
+  EXPECT_EQ(f.DrawnFrame(), 1);
   auto* slider = dynamic_cast<CSkinSlider*>(f->Canvas()->FindWindow(ids::kFrameSlider));
   ASSERT_NE(slider, nullptr);
   EXPECT_EQ(slider->GetPos(), 1);
@@ -314,7 +314,7 @@ TEST(EditWindowPlayback, TimerTicksStepTheFramesInEveryLoopMode) {
   track.SetEventObject(slider);
   slider->GetEventHandler()->ProcessEvent(track);
   EXPECT_EQ(project.m_nCurFrame, 4);
-  EXPECT_EQ(f->PreviewView()->m_nCurFrame, 4);
+  EXPECT_EQ(f.DrawnFrame(), 4);
   // A typed count an output run cannot make is refused with a message.
   f->Button(ids::kFrameCountReadout)->Click();
   f->FrameCountEdit()->ChangeValue("99999999");
@@ -346,7 +346,7 @@ TEST(EditWindowScreenshot, ProjectMidEditWithEdgesShown) {
   const wxPoint origin = f->Canvas()->GetScreenPosition();
   // The edges show in both panes in their colour.
   for (int p = 0; p < 2; ++p) {
-    const pane::Bounds r = f->ImageRect(p);
+    const pane::Bounds r = f.ImageRect(p);
     int edge = 0;
     for (int y = r.top; y < r.bottom; ++y)
       for (int x = r.left; x < r.right; ++x) {
@@ -363,16 +363,16 @@ TEST(EditWindowScreenshot, ProjectMidEditWithEdgesShown) {
   ASSERT_TRUE(window.SaveFile(wxString::FromUTF8(path), wxBITMAP_TYPE_PNG));
   std::printf("screenshot: %s\n", path.c_str());
   Mouse(f, wxEVT_LEFT_UP, down + wxPoint(15, -10));
-  EXPECT_TRUE(f->History().CanUndo());
+  EXPECT_TRUE(f->Session().History().CanUndo());
 }
 
 TEST(EditWindowAutoKey, ProposalsComeInOneUndoStepWithTheWindowResponsive) {
   MainWindowFixture f;
   const std::string samples = BinDir() + "/samples/";
-  ASSERT_TRUE(f->LoadImageFile(1, samples + "girl.png"));
-  ASSERT_TRUE(f->LoadImageFile(2, samples + "boy.png"));
+  ASSERT_TRUE(f.Load(1, samples + "girl.png"));
+  ASSERT_TRUE(f.Load(2, samples + "boy.png"));
   ASSERT_TRUE(f.WaitReady());
-  MorphProject& project = f->Project();
+  const MorphProject& project = f->Project();
   const int before = project.m_mesh.m_nPoints;
   std::vector<std::array<double, 4>> pairs;
   for (int v = 0; v < before; ++v) {
@@ -385,22 +385,22 @@ TEST(EditWindowAutoKey, ProposalsComeInOneUndoStepWithTheWindowResponsive) {
   EXPECT_EQ(bar->GetLabel(cmdmap::ToWx(ids::kAutoKeyPoints)).utf8_string(), "自动关键点");
 
   f->Button(ids::kAutoKeyButton)->Click();
-  ASSERT_TRUE(f->AutoKeyRunning());
+  ASSERT_TRUE(f->Session().AutoKeyRunning());
   EXPECT_EQ(project.m_nToolMode, ToolBusy);
   EXPECT_FALSE(bar->IsEnabled(cmdmap::ToWx(ids::kAutoKeyPoints)));
   // The event loop keeps running: paints go on while the engine works.
-  const int paints = f->PaintCount();
+  const int paints = f->Canvas()->PaintCount();
   f->Canvas()->Refresh();
-  ASSERT_TRUE(PumpUntil([&] { return !f->AutoKeyRunning(); }, 60000));
-  EXPECT_GT(f->PaintCount(), paints);
+  ASSERT_TRUE(PumpUntil([&] { return !f->Session().AutoKeyRunning(); }, 60000));
+  EXPECT_GT(f->Canvas()->PaintCount(), paints);
   EXPECT_EQ(project.m_nToolMode, ToolSelect);
   ASSERT_EQ(f.m_messages.size(), 1u);
   const int added = project.m_mesh.m_nPoints - before;
   ASSERT_GT(added, 20) << f.m_messages[0].szText;
   int proposed = 0;
-  for (const editor::MarkerPlacement& m : f->Editor().Markers(1, 0, 0, 1.0)) proposed += m.bProposed;
+  for (const editor::MarkerPlacement& m : f->Session().Editor().Markers(1, 0, 0, 1.0)) proposed += m.bProposed;
   EXPECT_EQ(proposed, added);
-  EXPECT_EQ(f->History().UndoName(), "automatic key points");
+  EXPECT_EQ(f->Session().History().UndoName(), "automatic key points");
 
   // One undo takes every proposal back and leaves the pairs exactly as they were.
   f.Command(ids::kUndo);
@@ -410,7 +410,7 @@ TEST(EditWindowAutoKey, ProposalsComeInOneUndoStepWithTheWindowResponsive) {
     const MeshVertex* b = project.FindPoint({2, v});
     EXPECT_EQ((std::array<double, 4>{a->x, a->y, b->x, b->y}), pairs[static_cast<size_t>(v)]) << v;
   }
-  EXPECT_FALSE(f->History().CanUndo());
+  EXPECT_FALSE(f->Session().History().CanUndo());
   f.Command(ids::kRedo);
   EXPECT_EQ(project.m_mesh.m_nPoints, before + added);
 }

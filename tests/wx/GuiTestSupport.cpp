@@ -17,7 +17,8 @@
 #include <wx/utils.h>
 
 #include "app/CommandIdMap.h"
-#include "app/wx/UiHooks.h"
+#include "app/wx/PaneCanvas.h"
+#include "wizard/wx/Wizard.h"
 #include "render/wx/GLView.h"
 
 namespace guitest {
@@ -89,6 +90,13 @@ void ClickControl(wxWindow* root, int id) {
   control->GetEventHandler()->ProcessEvent(event);
 }
 
+void QueueClick(wxDialog& dialog, int nId) {
+  wxWindow* button = dialog.FindWindow(nId);
+  wxCommandEvent* event = new wxCommandEvent(wxEVT_BUTTON, nId);
+  event->SetEventObject(button ? button : &dialog);
+  wxQueueEvent(button ? button->GetEventHandler() : dialog.GetEventHandler(), event);
+}
+
 void ChooseComboItem(wxWindow* root, int id, int index) {
   auto* combo = dynamic_cast<wxComboBox*>(root->FindWindow(id));
   if (!combo || index < 0 || index >= static_cast<int>(combo->GetCount())) {
@@ -107,22 +115,11 @@ MainWindowFixture::MainWindowFixture(const std::string& configText, int cw, int 
   if (!configText.empty()) std::ofstream(m_folder.File("config.ini")) << configText;
   const std::string samples = BinDir() + "/samples";
   if (symlink(samples.c_str(), m_folder.File("samples").c_str()) != 0) ADD_FAILURE() << "no samples link";
-  uihooks::g_message = [this](const wxString& text, const wxString& caption, long style) {
-    m_messages.push_back({text.utf8_string(), caption.utf8_string()});
-    return (style & wxYES_NO) ? m_nAnswer : wxOK;
-  };
-  uihooks::g_file = [this](const uihooks::FileRequest&) {
-    const std::string path = m_szNextFile;
-    m_szNextFile.clear();
-    return wxString::FromUTF8(path);
-  };
-  uihooks::g_launch = [this](const wxString& url) {
-    m_launched.push_back(url.utf8_string());
-    return true;
-  };
   MainWindowOptions options;
   options.folders.szExeFolder = m_folder.Path();  // nothing installed, no user folder
   options.bMaximise = false;
+  options.bStartupWizard = false;
+  options.pUser = &m_user;
   auto* window = new CMainMorphDlg(options);
   m_pWindow = window;
   window->SetPosition(wxPoint(0, 0));
@@ -135,9 +132,6 @@ MainWindowFixture::MainWindowFixture(const std::string& configText, int cw, int 
 MainWindowFixture::~MainWindowFixture() {
   if (m_pWindow) m_pWindow->Destroy();
   Pump(30);
-  uihooks::g_message = nullptr;
-  uihooks::g_file = nullptr;
-  uihooks::g_launch = nullptr;
 }
 
 void MainWindowFixture::Command(int id) {
@@ -149,8 +143,69 @@ bool MainWindowFixture::WaitReady() {
   return PumpUntil([this] {
     CMainMorphDlg* w = m_pWindow.get();
     return w && w->Project().IsReady() && w->PreviewView() && w->PreviewView()->GetDrawCount() > 0 &&
-           !w->ImageRect(0).IsEmpty() && !w->ImageRect(1).IsEmpty();
+           w->Project().m_nToolMode != ToolBusy && !ImageRect(0).IsEmpty() && !ImageRect(1).IsEmpty();
   }, 5000);
+}
+
+bool MainWindowFixture::Load(int nSlot, const std::string& path) {
+  const SessionChange change = m_pWindow->Session().LoadPicture(nSlot, path);
+  m_pWindow->Apply(change);
+  return !change.bRefused;
+}
+
+const pane::PaneView& MainWindowFixture::View(int nPane) const { return m_pWindow->Session().Panes().View(nPane); }
+
+const pane::WindowLayout& MainWindowFixture::Layout() const { return m_pWindow->Session().Panes().Layout(); }
+
+pane::Bounds MainWindowFixture::ImageRect(int nPane) const {
+  const ProjectSession& s = m_pWindow->Session();
+  return s.Panes().VisibleRect(nPane, s.Sizes());
+}
+
+const pane::Bounds& MainWindowFixture::PreviewRect() const { return m_pWindow->Session().Panes().PreviewRect(); }
+
+int MainWindowFixture::DrawnFrame() const {
+  const CGLView* view = m_pWindow->PreviewView();
+  return view && view->GetDrawCount() > 0 ? view->GetDrawnFrame().nCurFrame : -1;
+}
+
+// ---------------------------------------------------------------- the scripted user
+
+int CScriptedUser::Message(wxWindow*, const wxString& text, const wxString& caption, long style) {
+  m_messages.push_back({text.utf8_string(), caption.utf8_string()});
+  return (style & wxYES_NO) ? m_nAnswer : wxOK;
+}
+
+wxString CScriptedUser::ChooseFile(wxWindow*, const FileRequest& request) {
+  m_fileRequests.push_back(request);
+  const std::string path = m_szNextFile;
+  m_szNextFile.clear();
+  return wxString::FromUTF8(path);
+}
+
+bool CScriptedUser::OpenUrl(const wxString& url) {
+  m_launched.push_back(url.utf8_string());
+  return true;
+}
+
+int CScriptedUser::ShowModal(wxDialog& dialog) {
+  if (auto* wizard = dynamic_cast<CWizard*>(&dialog); wizard && wizardScript) {
+    wizard->Show();
+    Pump(150);
+    wizardScript(*wizard);
+    wizard->Hide();
+    return wizard->GetReturnCode();
+  }
+  if (onDialog) dialog.CallAfter([this, &dialog] { DialogEvent(dialog, "shown"); });
+  return dialog.ShowModal();
+}
+
+void CScriptedUser::DialogEvent(wxDialog& dialog, const std::string& szWhat) {
+  if (onDialog) onDialog(dialog, szWhat);
+}
+
+int CScriptedUser::PopupMenu(wxWindow*, wxMenu& menu, const wxPoint&) {
+  return menuChooser ? menuChooser(menu) : wxID_NONE;
 }
 
 std::string WritePicture(const TempDir& dir, const std::string& name, int w, int h, int seed) {

@@ -10,8 +10,15 @@
 #include <wx/image.h>
 #include <wx/weakref.h>
 
+#include "app/PaneGeometry.h"
+#include "app/wx/ExportCommands.h"
 #include "app/wx/MainMorphDlg.h"
+#include "app/wx/PaneCanvas.h"
+#include "ui/wx/SkinButton.h"
 #include "support/TestSupport.h"
+#include "ui/wx/UserInteraction.h"
+
+class CWizard;
 
 namespace guitest {
 
@@ -30,8 +37,35 @@ void ClickControl(wxWindow* root, int id);
 // Chooses item `index` of combo box `id` below `root`, as the user's pick from its list.
 void ChooseComboItem(wxWindow* root, int id, int index);
 
+// Sends a click of the dialog's button `nId` through the event queue, as a user's click
+// arrives.
+void QueueClick(wxDialog& dialog, int nId);
+
 struct Message {
   std::string szText, szCaption;
+};
+
+// The user as a script: every question, chooser, modal dialog and popup the window raises is
+// answered here, so nothing modal ever waits.
+class CScriptedUser : public CDesktopInteraction {
+ public:
+  int Message(wxWindow* parent, const wxString& text, const wxString& caption, long style) override;
+  wxString ChooseFile(wxWindow* parent, const FileRequest& request) override;
+  bool OpenUrl(const wxString& url) override;
+  // A wizard runs `wizardScript` without its modal loop when one is set; other dialogs run
+  // modally and `onDialog` hears "shown" once they are up.
+  int ShowModal(wxDialog& dialog) override;
+  void DialogEvent(wxDialog& dialog, const std::string& szWhat) override;
+  int PopupMenu(wxWindow* owner, wxMenu& menu, const wxPoint& pos) override;
+
+  std::vector<guitest::Message> m_messages;
+  int m_nAnswer = wxNO;      // answer to Yes/No questions
+  std::string m_szNextFile;  // what the file chooser returns next
+  std::vector<FileRequest> m_fileRequests;
+  std::vector<std::string> m_launched;
+  std::function<void(wxDialog&, const std::string&)> onDialog;
+  std::function<void(CWizard&)> wizardScript;
+  std::function<int(wxMenu&)> menuChooser;  // the chosen item's id; none: the popup is dismissed
 };
 
 // A main window of 1016 x 700 client pixels at the screen's top-left corner, in a program
@@ -40,6 +74,8 @@ class MainWindowFixture {
  public:
   explicit MainWindowFixture(const std::string& configText = "[Config]\nShowWiz=0\n", int cw = 1016,
                              int ch = 700);
+  MainWindowFixture(const MainWindowFixture&) = delete;
+  MainWindowFixture& operator=(const MainWindowFixture&) = delete;
   ~MainWindowFixture();
 
   CMainMorphDlg* operator->() const { return m_pWindow.get(); }
@@ -49,12 +85,24 @@ class MainWindowFixture {
   void Command(int id);
   // Waits until both panes are painted and the preview set-up has run.
   bool WaitReady();
+  // A picture loaded into slot 1 or 2 as the load command does once the file is chosen.
+  bool Load(int nSlot, const std::string& path);
+
+  // What the window's session holds.
+  const pane::PaneView& View(int nPane) const;
+  const pane::WindowLayout& Layout() const;
+  pane::Bounds ImageRect(int nPane) const;
+  const pane::Bounds& PreviewRect() const;
+  // The frame the preview last drew (-1 before any draw).
+  int DrawnFrame() const;
 
   const TempDir& Folder() const { return m_folder; }
-  std::vector<Message> m_messages;
-  int m_nAnswer = wxNO;           // answer to Yes/No questions
-  std::string m_szNextFile;       // what the file dialog returns next
-  std::vector<std::string> m_launched;
+  CScriptedUser& User() { return m_user; }
+  CScriptedUser m_user;
+  std::vector<Message>& m_messages = m_user.m_messages;
+  int& m_nAnswer = m_user.m_nAnswer;
+  std::string& m_szNextFile = m_user.m_szNextFile;
+  std::vector<std::string>& m_launched = m_user.m_launched;
 
  private:
   TempDir m_folder;

@@ -13,7 +13,6 @@
 #include "app/CommandIdMap.h"
 #include "app/CommandIds.h"
 #include "app/wx/MorphApp.h"
-#include "app/wx/UiHooks.h"
 #include "core/ProjectFile.h"
 #include "render/OffscreenRenderer.h"
 #include "render/ProjectFrame.h"
@@ -64,23 +63,17 @@ TEST(MainWindowStartup, SecondInstanceIsRefused) {
   char c = 0;
   ASSERT_EQ(read(ready[0], &c, 1), 1);
   ASSERT_EQ(c, '1');
-  std::vector<std::string> texts, captions;
-  uihooks::g_message = [&](const wxString& text, const wxString& caption, long) {
-    texts.push_back(text.utf8_string());
-    captions.push_back(caption.utf8_string());
-    return wxOK;
-  };
+  guitest::CScriptedUser user;
   wxSingleInstanceChecker second;
-  EXPECT_FALSE(AcquireSingleInstance(second, name));
+  EXPECT_FALSE(AcquireSingleInstance(second, name, user));
   kill(holder, SIGTERM);
   waitpid(holder, nullptr, 0);
-  ASSERT_EQ(texts.size(), 1u);
-  EXPECT_EQ(texts[0], "Application already has run!");
-  EXPECT_EQ(captions[0], "Warning");
+  ASSERT_EQ(user.m_messages.size(), 1u);
+  EXPECT_EQ(user.m_messages[0].szText, "Application already has run!");
+  EXPECT_EQ(user.m_messages[0].szCaption, "Warning");
   // Once the first instance has gone, a new one starts.
   wxSingleInstanceChecker third;
-  EXPECT_TRUE(AcquireSingleInstance(third, name));
-  uihooks::g_message = nullptr;
+  EXPECT_TRUE(AcquireSingleInstance(third, name, user));
 }
 
 TEST(MainWindowStartup, ConfigIniCases) {
@@ -170,15 +163,15 @@ TEST(MainWindowPictures, TwoPicturesOfDifferentSizes) {
   ASSERT_TRUE(f.WaitReady());
   EXPECT_TRUE(f.m_messages.empty());
   // A small picture shows at 100 %, centred; a large one is fitted into its pane.
-  EXPECT_EQ(f->View(0).fZoom, 1.0f);
-  EXPECT_EQ(f->ImageRect(0), (pane::Bounds{154, 125, 353, 224}));
-  EXPECT_NEAR(f->View(1).fZoom, 268.0f / 768.0f, 1e-6);
+  EXPECT_EQ(f.View(0).fZoom, 1.0f);
+  EXPECT_EQ(f.ImageRect(0), (pane::Bounds{154, 125, 353, 224}));
+  EXPECT_NEAR(f.View(1).fZoom, 268.0f / 768.0f, 1e-6);
   EXPECT_EQ(Label(f, ids::kZoomButton1), "100.0%");
   EXPECT_EQ(Label(f, ids::kSizeReadout1), "200x100");
   EXPECT_EQ(Label(f, ids::kSizeReadout2), "1024x768");
   EXPECT_EQ(Label(f, ids::kPathReadout2), large);
   // The preview set-up: middle frame, output size of image1, select tool, menus enabled.
-  EXPECT_EQ(f->PreviewView()->m_nCurFrame, 15);
+  EXPECT_EQ(f.DrawnFrame(), 15);
   EXPECT_EQ(f->Project().m_nOutputWidth, 200);
   EXPECT_EQ(Label(f, ids::kOutputSizeButton), "200x100");
   EXPECT_EQ(Label(f, ids::kCurFrameReadout), "15");
@@ -198,7 +191,7 @@ TEST(MainWindowZoom, EveryZoomCommandOfEveryPane) {
   f.m_szNextFile = guitest::WritePicture(f.Folder(), "b.bmp", 640, 480, 4);
   f.Command(ids::kLoadImage2);
   ASSERT_TRUE(f.WaitReady());
-  const int pw = f->Layout().pw, ph = f->Layout().ph;
+  const int pw = f.Layout().pw, ph = f.Layout().ph;
   const ids::ZoomItem* menus[3] = {ids::kZoomMenu1, ids::kZoomMenu2, ids::kZoomMenu3};
   const int zoomButtons[3] = {ids::kZoomButton1, ids::kZoomButton2, ids::kZoomButton3};
   const int sizes[3][2] = {{600, 400}, {640, 480}, {600, 400}};
@@ -207,30 +200,30 @@ TEST(MainWindowZoom, EveryZoomCommandOfEveryPane) {
       f.Command(menus[p][i].nId);
       const float expected = menus[p][i].fZoom > 0 ? menus[p][i].fZoom
                                                    : pane::BestFitZoom(sizes[p][0], sizes[p][1], pw, ph);
-      EXPECT_FLOAT_EQ(f->View(p).fZoom, expected) << "pane " << p << " item " << menus[p][i].nId;
+      EXPECT_FLOAT_EQ(f.View(p).fZoom, expected) << "pane " << p << " item " << menus[p][i].nId;
       EXPECT_EQ(Label(f, zoomButtons[p]), wxString::Format("%2.1f%%", expected * 100.0).utf8_string());
     }
   }
   f.Command(32908);  // the image2 pane's "25%"
   EXPECT_EQ(Label(f, ids::kZoomButton2), "30.0%");
   // The zoom button's popup posts the chosen command to the window.
-  CSkinButton::s_menuChooser = [](CSkinButton&, wxMenu& menu) { return menu.FindItemByPosition(2)->GetId(); };
+  f.User().menuChooser = [](wxMenu& menu) { return menu.FindItemByPosition(2)->GetId(); };
   f->Button(ids::kZoomButton1)->Click();
-  CSkinButton::s_menuChooser = nullptr;
+  f.User().menuChooser = nullptr;
   Pump(50);
-  EXPECT_EQ(f->View(0).fZoom, 2.0f);
+  EXPECT_EQ(f.View(0).fZoom, 2.0f);
   // The zoom-in tool steps along the ladder from a click in the pane.
   f.Command(32904);
   f->Button(ids::kToolFirst + 4)->Click();
   EXPECT_EQ(f->Project().m_nToolMode, ToolZoomIn);
   Pump(100);
-  const pane::Bounds r = f->ImageRect(0);
+  const pane::Bounds r = f.ImageRect(0);
   wxMouseEvent click(wxEVT_LEFT_DOWN);
   click.m_x = (r.left + r.right) / 2;
   click.m_y = (r.top + r.bottom) / 2;
-  const float before = f->View(0).fZoom;
+  const float before = f.View(0).fZoom;
   f->Canvas()->GetEventHandler()->ProcessEvent(click);
-  EXPECT_EQ(f->View(0).fZoom, pane::NextZoomStep(before, true));
+  EXPECT_EQ(f.View(0).fZoom, pane::NextZoomStep(before, true));
 }
 
 TEST(MainWindowScroll, BarsAndMessagesOfAZoomedPicture) {
@@ -242,40 +235,40 @@ TEST(MainWindowScroll, BarsAndMessagesOfAZoomedPicture) {
   ASSERT_TRUE(f.WaitReady());
   f.Command(32900);  // image1 200 %
   Pump(100);
-  const pane::WindowLayout& l = f->Layout();
-  ASSERT_TRUE(f->View(0).bHScroll && f->View(0).bVScroll);
+  const pane::WindowLayout& l = f.Layout();
+  ASSERT_TRUE(f.View(0).bHScroll && f.View(0).bVScroll);
   wxScrollBar* h = f->ScrollBar(ids::kHScroll1);
   ASSERT_TRUE(h->IsShown());
   const pane::Rect hr = l.HorizontalBar(pane::Image1, true);
   EXPECT_EQ(h->GetRect(), wxRect(hr.x, hr.y, hr.w, hr.h));
-  EXPECT_EQ(f->ImageRect(0), (pane::Bounds{41, 41, 41 + l.pw - 17, l.ph + 24}));
+  EXPECT_EQ(f.ImageRect(0), (pane::Bounds{41, 41, 41 + l.pw - 17, l.ph + 24}));
   SendScroll(f, wxEVT_SCROLL_LINEUP, ids::kHScroll1);
-  EXPECT_EQ(f->View(0).nScrollX, -2);  // unclamped
+  EXPECT_EQ(f.View(0).nScrollX, -2);  // unclamped
   SendScroll(f, wxEVT_SCROLL_PAGEDOWN, ids::kHScroll1);
-  EXPECT_EQ(f->View(0).nScrollX, 4);
+  EXPECT_EQ(f.View(0).nScrollX, 4);
   SendScroll(f, wxEVT_SCROLL_BOTTOM, ids::kHScroll1);
-  EXPECT_EQ(f->View(0).nScrollX, 1200 - (l.pw - 16));
+  EXPECT_EQ(f.View(0).nScrollX, 1200 - (l.pw - 16));
   SendScroll(f, wxEVT_SCROLL_THUMBTRACK, ids::kHScroll1, 87);
-  EXPECT_EQ(f->View(0).nScrollX, 87);
+  EXPECT_EQ(f.View(0).nScrollX, 87);
   SendScroll(f, wxEVT_SCROLL_THUMBTRACK, ids::kVScroll1, 1);
   SendScroll(f, wxEVT_SCROLL_LINEUP, ids::kVScroll1);
-  EXPECT_EQ(f->View(0).nScrollY, 1);  // the up arrow keeps 1
+  EXPECT_EQ(f.View(0).nScrollY, 1);  // the up arrow keeps 1
   // Scrolling repaints only the pane's content; the next paint lays out again.
-  const int paints = f->PaintCount();
+  const int paints = f->Canvas()->PaintCount();
   Pump(100);
-  EXPECT_GT(f->PaintCount(), paints);
+  EXPECT_GT(f->Canvas()->PaintCount(), paints);
   // Down to 50 %: 300 x 200 fits the 426 x 268 pane, so both bars go and the offsets reset.
   f.Command(32902);
   Pump(50);
-  EXPECT_FALSE(f->View(0).bVScroll);
-  EXPECT_FALSE(f->View(0).bHScroll);
-  EXPECT_EQ(f->View(0).nScrollX, 0);
-  EXPECT_EQ(f->View(0).nScrollY, 0);
+  EXPECT_FALSE(f.View(0).bVScroll);
+  EXPECT_FALSE(f.View(0).bHScroll);
+  EXPECT_EQ(f.View(0).nScrollX, 0);
+  EXPECT_EQ(f.View(0).nScrollY, 0);
   EXPECT_FALSE(f->ScrollBar(ids::kVScroll1)->IsShown());
   // Preview bars move the GL view's pan.
   f.Command(32911);  // preview 800 %
   Pump(50);
-  ASSERT_TRUE(f->View(2).bHScroll);
+  ASSERT_TRUE(f.View(2).bHScroll);
   SendScroll(f, wxEVT_SCROLL_THUMBTRACK, ids::kHScroll3, 40);
   EXPECT_EQ(f->PreviewView()->GetViewParams().nPanX, 40);
 }
@@ -290,12 +283,12 @@ TEST(MainWindowSample, OpenSampleShowsBothPicturesAndMiddleFrame) {
   const wxPoint origin = f->Canvas()->GetScreenPosition();
   // The panes on screen hold the pictures drawn at their zoom where the arithmetic puts them.
   for (int p = 0; p < 2; ++p) {
-    const pane::Bounds r = f->ImageRect(p);
+    const pane::Bounds r = f.ImageRect(p);
     const CPicture* pic = f->Project().GetImage(p + 1);
     PaneImage expected;
-    ComposeImagePane(*pic, r, f->View(p), expected);
+    ComposeImagePane(*pic, r, f.View(p), expected);
     // The key-point markers lie over the picture.
-    const auto markers = f->Editor().Markers(p + 1, -f->View(p).nScrollX, -f->View(p).nScrollY, f->View(p).fZoom);
+    const auto markers = f->Session().Editor().Markers(p + 1, -f.View(p).nScrollX, -f.View(p).nScrollY, f.View(p).fZoom);
     const auto underMarker = [&markers](int x, int y) {
       for (const editor::MarkerPlacement& m : markers)
         if (x >= m.rect.x && x < m.rect.x + m.rect.w && y >= m.rect.y && y < m.rect.y + m.rect.h) return true;
@@ -320,8 +313,8 @@ TEST(MainWindowSample, OpenSampleShowsBothPicturesAndMiddleFrame) {
     EXPECT_EQ(mismatches, 0) << "pane " << p;
   }
   // The preview shows frame N/2 inside its rectangle: not the canvas's black, not uniform.
-  EXPECT_EQ(f->PreviewView()->m_nCurFrame, f->Project().m_nFrameCount / 2);
-  const pane::Bounds pr = f->PreviewRect();
+  EXPECT_EQ(f.DrawnFrame(), f->Project().m_nFrameCount / 2);
+  const pane::Bounds pr = f.PreviewRect();
   ASSERT_FALSE(pr.IsEmpty());
   long sum = 0, dark = 0, n = 0;
   for (int y = pr.top + 2; y < pr.bottom - 2; y += 5)
@@ -344,7 +337,7 @@ TEST(MainWindowBadInput, MessagesAndNothingHalfChanged) {
   ASSERT_EQ(f.m_messages.size(), 1u);
   EXPECT_FALSE(f.m_messages[0].szText.empty());
   EXPECT_EQ(f->Project().GetImage(1), nullptr);
-  EXPECT_TRUE(f->ImageRect(0).IsEmpty());
+  EXPECT_TRUE(f.ImageRect(0).IsEmpty());
   f.m_messages.clear();
   f.m_szNextFile = f.Folder().File("noextension");
   f.Command(ids::kLoadImage2);

@@ -14,7 +14,6 @@
 #include "app/CommandIds.h"
 #include "image/Picture.h"
 #include "output/AviCodecs.h"
-#include "output/wx/DialogHooks.h"
 #include "output/wx/NumEdit.h"
 #include "output/wx/OutputDlg.h"
 #include "output/wx/SaveConfigDlg.h"
@@ -41,10 +40,9 @@ void OpenSmallSample(MainWindowFixture& f) {
   f.Command(ids::kSampleFirst);
   ASSERT_TRUE(f.WaitReady());
   // As the frame-count commands do: the preview follows N and its frame stays inside it.
-  f->Project().SetFrameCount(kN);
-  f->PreviewView()->m_nFrameCount = kN;
-  f->PreviewView()->m_nCurFrame = kN / 2;
-  f->ApplyOutputSize(kW, kH);
+  f->Apply(f->Session().SetFrameCount(kN));
+  f->Apply(f->Session().SliderScrolled(pane::ScrollThumbTrack, kN / 2));
+  f->Apply(f->Session().ApplyOutputSize(kW, kH));
 }
 
 std::vector<std::string> FolderEntries(const std::string& dir) {
@@ -63,7 +61,7 @@ std::vector<std::string> FolderEntries(const std::string& dir) {
 class ExportDriver {
  public:
   explicit ExportDriver(MainWindowFixture& f) : m_f(f) {
-    dlghooks::g_event = [this](wxDialog& d, const std::string& what) { OnEvent(d, what); };
+    f.User().onDialog = [this](wxDialog& d, const std::string& what) { OnEvent(d, what); };
     m_closer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { CloseNow(); });
     // However a run goes wrong, the dialog closes and the test goes on.
     m_watchdog.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
@@ -71,7 +69,7 @@ class ExportDriver {
       CloseNow();
     });
   }
-  ~ExportDriver() { dlghooks::g_event = nullptr; }
+  ~ExportDriver() { m_f.User().onDialog = nullptr; }
 
   int nCancelAtPercent = -1;
   int nSecondCommandAt = -1;  // progress event at which the user tries another output command
@@ -111,10 +109,10 @@ class ExportDriver {
       frames = out->StaticText(COUTPUTDlg::kFramesStatic);
       speed = out->StaticText(COUTPUTDlg::kSpeedStatic);
       length = out->StaticText(COUTPUTDlg::kLengthStatic);
-      dlghooks::QueueClick(d, COUTPUTDlg::kOutputButton);
+      guitest::QueueClick(d, COUTPUTDlg::kOutputButton);
     } else if (what == "progress") {
       progress.push_back(out->ProgressPos());
-      previewFrames.push_back(m_f->PreviewView()->m_nCurFrame);
+      previewFrames.push_back(m_f->Session().Frame());
       if (static_cast<int>(progress.size()) == nSecondCommandAt) {
         for (int id : {ids::kOutputAvi, ids::kSingleFrameButton}) {
           m_f.m_szNextFile = "/nonexistent/second.png";
@@ -124,7 +122,7 @@ class ExportDriver {
       if (nCancelAtPercent >= 0 && nProgressAtCancel < 0 && out->ProgressPos() >= nCancelAtPercent) {
         nProgressAtCancel = static_cast<int>(progress.size());
         // Queued like a real click: only the run's pump can deliver it.
-        dlghooks::QueueClick(d, wxID_CANCEL);
+        guitest::QueueClick(d, wxID_CANCEL);
       }
     } else if (what == "finished" || what == "failed") {
       bFinished = what == "finished";
@@ -145,7 +143,7 @@ class ExportDriver {
       const wxRect r = m_pDialog->GetRect().Intersect(wxRect(0, 0, screen.GetWidth(), screen.GetHeight()));
       if (screen.IsOk() && !r.IsEmpty()) screen.GetSubImage(r).SaveFile(wxString::FromUTF8(szScreenshot), wxBITMAP_TYPE_PNG);
     }
-    dlghooks::QueueClick(*m_pDialog, wxID_CANCEL);
+    guitest::QueueClick(*m_pDialog, wxID_CANCEL);
   }
 
   MainWindowFixture& m_f;
@@ -206,13 +204,13 @@ TEST(OutputWindow, GifCancelAtFirstMiddleAndLastFrameStopsWithinAFrameAndLeavesN
 
     ASSERT_FALSE(driver.m_bWatchdog);
     ASSERT_GT(driver.nProgressAtCancel, 0);
-    const OutputRunResult& r = f->LastOutputRun();
+    const OutputRunResult& r = f->Export().LastRun();
     EXPECT_EQ(r.status, OutputRunStatus::Cancelled);
     // The click arrives at the next pump: the frame then in progress is the last one.
     EXPECT_LE(r.nFramesRendered, driver.nProgressAtCancel + 1);
     EXPECT_FALSE(driver.bFinished);
     EXPECT_TRUE(FolderEntries(out.Path()).empty());
-    EXPECT_FALSE(f->OutputRunBusy());
+    EXPECT_FALSE(f->Export().RunBusy());
     // The output and single-frame commands that reached the window during the run did nothing.
     EXPECT_EQ(driver.nOutputDialogsShown, 1);
     if (nPercent == 50) {
@@ -298,7 +296,7 @@ TEST(OutputWindow, SwfCancelKeepsTheMovieAndNoTemporaryJpegs) {
     ExportDriver driver(f);
     driver.nCancelAtPercent = 25;
     driver.Run(ids::kOutputSwf);
-    EXPECT_EQ(f->LastOutputRun().status, OutputRunStatus::Cancelled);
+    EXPECT_EQ(f->Export().LastRun().status, OutputRunStatus::Cancelled);
     // The movie holds the frames done so far.
     const std::vector<uint8_t> swf = ReadFileBytes(out.File("cut.swf"));
     ASSERT_GT(swf.size(), 8u);
@@ -318,12 +316,12 @@ TEST(OutputWindow, SingleFrameCommandWritesTheCurrentFrame) {
   TempDir out;
   f.m_szNextFile = out.File("frame.png");
   Click(f, ids::kSingleFrameButton);
-  ASSERT_TRUE(f->LastOutputRun().Ok()) << f->LastOutputRun().szError;
+  ASSERT_TRUE(f->Export().LastRun().Ok()) << f->Export().LastRun().szError;
   CPicture picture;
   ASSERT_TRUE(picture.Load(out.File("frame.png"), PICTURE_PNG));
   EXPECT_EQ(picture.GetWidth(), kW);
   EXPECT_EQ(picture.GetHeight(), kH);
-  EXPECT_EQ(f->OutputFormat(), SingleFrame);
+  EXPECT_EQ(f->Session().m_nOutputFormat, SingleFrame);
   EXPECT_TRUE(f.m_messages.empty());
 
   // A name without a picture type, and a folder that does not exist: a message each, no file.
@@ -331,7 +329,7 @@ TEST(OutputWindow, SingleFrameCommandWritesTheCurrentFrame) {
     f.m_messages.clear();
     f.m_szNextFile = bad;
     Click(f, ids::kSingleFrameButton);
-    EXPECT_FALSE(f->LastOutputRun().Ok()) << bad;
+    EXPECT_FALSE(f->Export().LastRun().Ok()) << bad;
     EXPECT_EQ(f.m_messages.size(), 1u) << bad;
     EXPECT_TRUE(ReadFileBytes(bad).empty()) << bad;
   }
@@ -343,7 +341,7 @@ TEST(OutputWindow, SettingsPagesAndScreenshot) {
   wxTimer shot;
   std::string avi, gif, label;
   bool bShown = false;
-  dlghooks::g_event = [&](wxDialog& d, const std::string& what) {
+  f.User().onDialog = [&](wxDialog& d, const std::string& what) {
     auto* s = dynamic_cast<CDLGSAVECONFIG*>(&d);
     if (!s || what != "shown") return;
     bShown = true;
@@ -361,17 +359,17 @@ TEST(OutputWindow, SettingsPagesAndScreenshot) {
       const wxRect r = s->GetRect().Intersect(wxRect(0, 0, screen.GetWidth(), screen.GetHeight()));
       if (screen.IsOk() && !r.IsEmpty())
         screen.GetSubImage(r).SaveFile(wxString::FromUTF8(BinDir() + "/../screenshot-settings.png"), wxBITMAP_TYPE_PNG);
-      dlghooks::QueueClick(*s, wxID_OK);
+      guitest::QueueClick(*s, wxID_OK);
     });
     shot.StartOnce(400);
   };
   f.Command(ids::kOutputSettings);
-  dlghooks::g_event = nullptr;
+  f.User().onDialog = nullptr;
   ASSERT_TRUE(bShown);
   EXPECT_EQ(gif, "30");
   EXPECT_EQ(avi, "12");  // the AVI edit survived the switch to GIF and back
   EXPECT_EQ(label, "Flash (frames/s)");
-  EXPECT_EQ(f->OutputSettingsRecords()[AviMovie].nSpeed, 12);
+  EXPECT_EQ(f->Session().OutputSettingsRecords()[AviMovie].nSpeed, 12);
 }
 
 TEST(OutputWindow, CustomSizeKeepsTheRatioAndRefusesImpossibleSizes) {
@@ -381,12 +379,12 @@ TEST(OutputWindow, CustomSizeKeepsTheRatioAndRefusesImpossibleSizes) {
   ASSERT_EQ(f->Project().m_nOutputWidth, 720);
   std::string synced;
   std::string typedWidth = "360";
-  dlghooks::g_event = [&](wxDialog& d, const std::string& what) {
+  f.User().onDialog = [&](wxDialog& d, const std::string& what) {
     auto* s = dynamic_cast<CDLGSCALE*>(&d);
     if (!s || what != "shown") return;
     s->WidthEdit()->SetValue(wxString::FromUTF8(typedWidth));  // as typing raises the change
     synced = s->HeightEdit()->GetValue().utf8_string();
-    dlghooks::QueueClick(*s, wxID_OK);
+    guitest::QueueClick(*s, wxID_OK);
   };
   f.Command(ids::kSizeCustom);
   EXPECT_EQ(synced, "288");
@@ -396,7 +394,7 @@ TEST(OutputWindow, CustomSizeKeepsTheRatioAndRefusesImpossibleSizes) {
 
   typedWidth = "0";
   f.Command(ids::kSizeCustom);
-  dlghooks::g_event = nullptr;
+  f.User().onDialog = nullptr;
   ASSERT_EQ(f.m_messages.size(), 1u);
   EXPECT_NE(f.m_messages[0].szText.find("0x0"), std::string::npos) << f.m_messages[0].szText;
   EXPECT_EQ(f->Project().m_nOutputWidth, 360);  // left as it was

@@ -11,12 +11,12 @@ using guitest::MainWindowFixture;
 TEST(MainWindowSkin, FramesShowTheSkinPicturesWhereTheGeometryPutsThem) {
   // Wide enough that the 500-pixel edges are repeated along the panes.
   MainWindowFixture f("[Config]\nShowWiz=0\n", 1280, 760);
-  const wxImage client = f->RenderClientForTest().ConvertToImage();
+  const wxImage client = f->Canvas()->RenderClient().ConvertToImage();
   ASSERT_TRUE(client.IsOk());
-  ASSERT_GT(f->Layout().pw, 500);
+  ASSERT_GT(f.Layout().pw, 500);
   int compared = 0;
   for (int i = 0; i < 3; ++i) {
-    const pane::Rect& p = f->Layout().pane[i];
+    const pane::Rect& p = f.Layout().pane[i];
     const skin::FrameStyle style = i == pane::Preview ? skin::FrameStyle::Preview : skin::FrameStyle::ImagePane;
     for (const skin::FramePiece& piece : skin::FramePieces(style, {p.x, p.y, p.w, p.h})) {
       if (piece.bStretch) continue;

@@ -26,16 +26,13 @@ namespace {
 // Runs `script` on each wizard the window opens instead of its modal loop.
 class ScriptedWizard {
  public:
-  explicit ScriptedWizard(std::function<void(CWizard&)> script) {
-    CWizard::s_runHook = [script](CWizard& wizard) {
-      wizard.Show();
-      Pump(150);
-      script(wizard);
-      wizard.Hide();
-      return wizard.GetReturnCode();
-    };
+  ScriptedWizard(MainWindowFixture& f, std::function<void(CWizard&)> script) : m_f(f) {
+    f.User().wizardScript = std::move(script);
   }
-  ~ScriptedWizard() { CWizard::s_runHook = nullptr; }
+  ~ScriptedWizard() { m_f.User().wizardScript = nullptr; }
+
+ private:
+  MainWindowFixture& m_f;
 };
 
 std::string NextLabel(CWizard& w) { return w.FrameButton(wizid::kNext)->GetLabel().utf8_string(); }
@@ -57,7 +54,7 @@ TEST(Wizard, TwoPicturesToAReadyProject) {
   const std::string a = guitest::WritePicture(f.Folder(), "a.bmp", 640, 480, 1);
   const std::string b = guitest::WritePicture(f.Folder(), "b.bmp", 800, 600, 2);
   int nComboItems = 0;
-  ScriptedWizard script([&](CWizard& w) {
+  ScriptedWizard script(f, [&](CWizard& w) {
     EXPECT_EQ(w.GetTitle().utf8_string(), "项目向导");
     EXPECT_FALSE(w.FrameButton(wizid::kBack)->IsEnabled());
     EXPECT_EQ(NextLabel(w), "下一步 >");
@@ -115,12 +112,12 @@ TEST(Wizard, TwoPicturesToAReadyProject) {
   EXPECT_EQ(nComboItems, 6);
   ASSERT_EQ(f.m_messages.size(), 1u);
   EXPECT_EQ(f.m_messages[0].szText, WizardText::kFrameLengthRefused);
-  MorphProject& p = f->Project();
+  const MorphProject& p = f->Project();
   ASSERT_TRUE(p.IsReady());
   EXPECT_EQ(p.GetImagePath(1), a);
   EXPECT_EQ(p.GetImagePath(2), b);
   EXPECT_EQ(p.m_nFrameCount, 60);
-  EXPECT_EQ(f->PreviewView()->m_nFrameCount, 60);
+  EXPECT_EQ(f->Session().FrameCount(), 60);
   EXPECT_EQ(p.m_nOutputWidth, 800);  // the size chosen on page 5 is the output size
   EXPECT_EQ(p.m_nMorphType, 1);
   EXPECT_TRUE(Checked(f, ids::kMorphType1));
@@ -131,7 +128,7 @@ TEST(Wizard, OnePictureWarpWithTheStartupSwitch) {
   MainWindowFixture f("[Config]\nShowWiz=1\n");
   EXPECT_TRUE(f->WizardRequested());
   const std::string pic = guitest::WritePicture(f.Folder(), "w.bmp", 320, 240, 3);
-  ScriptedWizard script([&](CWizard& w) {
+  ScriptedWizard script(f, [&](CWizard& w) {
     // Checking the box writes the switch at once, cancelling later or not.
     ClickControl(&w, wizid::kNoWizardAtStart);
     EXPECT_FALSE(ReadStartupConfigFile(f.Folder().File("config.ini")).bShowWizard);
@@ -157,7 +154,7 @@ TEST(Wizard, OnePictureWarpWithTheStartupSwitch) {
   });
   f->RunWizard(true);
   EXPECT_TRUE(f.m_messages.empty());
-  MorphProject& p = f->Project();
+  const MorphProject& p = f->Project();
   ASSERT_TRUE(p.IsReady());
   EXPECT_EQ(p.GetImagePath(1), pic);
   EXPECT_EQ(p.GetImagePath(2), pic);
@@ -166,7 +163,7 @@ TEST(Wizard, OnePictureWarpWithTheStartupSwitch) {
   EXPECT_TRUE(Checked(f, ids::kMorphType2));
   EXPECT_FALSE(Checked(f, ids::kMorphType1));
   // Unchecking writes it back.
-  ScriptedWizard again([&](CWizard& w) {
+  ScriptedWizard again(f, [&](CWizard& w) {
     ClickControl(&w, wizid::kNoWizardAtStart);
     ClickControl(&w, wizid::kNoWizardAtStart);
     ClickControl(&w, wizid::kCancel);
@@ -179,7 +176,7 @@ TEST(Wizard, OnePictureWarpWithTheStartupSwitch) {
 TEST(Wizard, OpenExistingAndTheStartupCancel) {
   MainWindowFixture f;
   const std::string project = f.Folder().File("samples/boytobill.fmph");
-  ScriptedWizard open([&](CWizard& w) {
+  ScriptedWizard open(f, [&](CWizard& w) {
     // Help does what the window's Help command does (here: no help pages beside the program).
     ClickControl(&w, wizid::kHelp);
     EXPECT_EQ(f.m_messages.size() + f.m_launched.size(), 1u);
@@ -192,7 +189,7 @@ TEST(Wizard, OpenExistingAndTheStartupCancel) {
 
   // At start-up, Cancel after a load leaves an empty project with morph type 1.
   const std::string pic = guitest::WritePicture(f.Folder(), "w.bmp", 200, 160, 4);
-  ScriptedWizard cancel([&](CWizard& w) {
+  ScriptedWizard cancel(f, [&](CWizard& w) {
     ClickControl(&w, wizid::kCreateNew);
     ClickControl(&w, wizid::kNext);
     ClickControl(&w, wizid::kOnePicture);

@@ -7,8 +7,6 @@
 
 #include "ui/wx/PictureBitmap.h"
 
-std::function<int(CSkinButton&, wxMenu&)> CSkinButton::s_menuChooser;
-
 wxFont SkinCaptionFont() {
   static const wxFont font(wxFontInfo(wxSize(0, 12)).FaceName("Arial"));
   return font;
@@ -70,6 +68,7 @@ bool CSkinButton::SetFaces(int hoverId, unsigned long transparentColour, int nor
 }
 
 void CSkinButton::SetSelected(bool bSelected) {
+  if (bSelected == m_bSelected) return;
   m_bSelected = bSelected;
   Refresh();
 }
@@ -80,10 +79,10 @@ void CSkinButton::SetCheck(int value) {
   Refresh();
 }
 
-void CSkinButton::AttachMenu(wxMenu* pMenu, wxWindow* owner, bool bRepaint) {
-  m_pMenu.reset(pMenu);
-  m_pMenuOwner = owner;
-  if (bRepaint) Refresh();
+void CSkinButton::SetMenuOpen(bool bOpen) {
+  if (bOpen == m_bMenuOpen) return;
+  m_bMenuOpen = bOpen;
+  Refresh();
 }
 
 void CSkinButton::UseParentBackground(ISkinBackground* pSource, bool bRepaint) {
@@ -102,7 +101,7 @@ void CSkinButton::SetLabel(const wxString& label) {
 bool CSkinButton::Enable(bool bEnable) {
   if (!bEnable) ClearHover();
   const bool changed = wxControl::Enable(bEnable);
-  Refresh();
+  if (changed) Refresh();
   return changed;
 }
 
@@ -252,17 +251,6 @@ void CSkinButton::Click() {
   if (m_bCheckMode) {
     m_bChecked = !m_bChecked;
     Refresh();
-  } else if (m_pMenu) {
-    m_bMenuOpen = true;
-    Refresh();
-    int chosen = wxID_NONE;
-    if (s_menuChooser) chosen = s_menuChooser(*this, *m_pMenu);
-    else chosen = GetPopupMenuSelectionFromUser(*m_pMenu, wxPoint(0, GetClientSize().y));
-    m_bMenuOpen = false;
-    Refresh();
-    if (chosen != wxID_NONE && m_pMenuOwner)
-      wxQueueEvent(m_pMenuOwner, new wxCommandEvent(wxEVT_MENU, chosen));
-    return;
   } else if (!m_szLink.empty()) {
     wxLaunchDefaultBrowser(m_szLink);
   }

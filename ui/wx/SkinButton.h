@@ -2,12 +2,8 @@
 // and/or a white caption, never the toolkit's theme. CSkinPicButton ignores the pointer.
 #pragma once
 
-#include <functional>
-#include <memory>
-
 #include <wx/bitmap.h>
 #include <wx/control.h>
-#include <wx/menu.h>
 
 #include "ui/SkinRules.h"
 
@@ -34,9 +30,8 @@ class CSkinButton : public wxControl {
   void SetCheck(int value);
   int GetCheck() const { return m_bChecked ? 1 : 0; }
   void SetFlat(bool bFlat) { m_bFlat = bFlat; }
-  // Popup shown on click; its choice goes to `owner` as a menu command. Null detaches.
-  void AttachMenu(wxMenu* pMenu, wxWindow* owner, bool bRepaint);
-  wxMenu* GetAttachedMenu() const { return m_pMenu.get(); }
+  // Pressed look while a popup the button opened is up.
+  void SetMenuOpen(bool bOpen);
   void SetLink(const wxString& link) { m_szLink = link; }
   // Paint the provider's pixels behind the content; the capture is taken at the next paint.
   void UseParentBackground(ISkinBackground* pSource, bool bRepaint);
@@ -55,9 +50,6 @@ class CSkinButton : public wxControl {
 
   // Runs the button's click (what a press and release over it does).
   void Click();
-
-  // Tests choose from attached menus through this instead of a modal popup.
-  static std::function<int(CSkinButton&, wxMenu&)> s_menuChooser;
 
  protected:
   virtual bool TracksHover() const { return true; }
@@ -90,8 +82,6 @@ class CSkinButton : public wxControl {
   unsigned long m_transparentColour = 0;  // stored only
   wxString m_szLink;
   wxString m_szFallback;
-  std::unique_ptr<wxMenu> m_pMenu;
-  wxWindow* m_pMenuOwner = nullptr;
 };
 
 // Picture buttons: the hover face shows only while pressed or selected.

@@ -8,6 +8,7 @@
 
 #include "art/ArtworkIds.h"
 #include "ui/wx/PictureBitmap.h"
+#include "ui/wx/UserInteraction.h"
 #include "wizard/wx/WizardPages.h"
 
 namespace {
@@ -31,12 +32,11 @@ wxBitmap SidePicture() {
 
 }  // namespace
 
-std::function<int(CWizard&)> CWizard::s_runHook;
-
-CWizard::CWizard(wxWindow* parent, IWizardHost& host)
+CWizard::CWizard(wxWindow* parent, IWizardHost& host, IUserInteraction& ui)
     : wxDialog(parent, wxID_ANY, U8(WizardText::kCaption), wxDefaultPosition, wxDefaultSize,
                wxCAPTION | wxCLOSE_BOX | wxSYSTEM_MENU),
       m_host(host),
+      m_ui(ui),
       m_controller(host) {
   AddPage(new CStep1(this, m_controller));
   AddPage(new CStep2(this, m_controller));
@@ -78,12 +78,25 @@ CWizard::CWizard(wxWindow* parent, IWizardHost& host)
     event.Skip();
     CallAfter(&CWizard::PlacePages);
   });
-  CentreOnParent();
+  // A window manager may stack a dialog mapped while its parent was still being placed
+  // below it: once shown, the wizard raises itself and takes the focus.
+  Bind(wxEVT_SHOW, [this](wxShowEvent& event) {
+    event.Skip();
+    if (event.IsShown()) CallAfter([this] {
+        Raise();
+        FrameButton(wizid::kNext)->SetFocus();
+      });
+  });
 }
 
 CWizard::~CWizard() = default;
 
-int CWizard::Run() { return s_runHook ? s_runHook(*this) : ShowModal(); }
+int CWizard::Run() {
+  // Centred on the window as it stands now (it may have been maximised since the wizard was
+  // made).
+  CentreOnParent();
+  return m_ui.ShowModal(*this);
+}
 
 void CWizard::AddPage(wxWindow* pPage) {
   pPage->Hide();

@@ -3,7 +3,6 @@
 // over the page area, one of them shown at a time.
 #pragma once
 
-#include <functional>
 #include <vector>
 
 #include <wx/dialog.h>
@@ -11,15 +10,16 @@
 #include "wizard/WizardFlow.h"
 
 class CStep5;
+class IUserInteraction;
 class wxButton;
 class wxSizerItem;
 
 class CWizard : public wxDialog {
  public:
-  CWizard(wxWindow* parent, IWizardHost& host);
+  CWizard(wxWindow* parent, IWizardHost& host, IUserInteraction& ui);
   ~CWizard() override;
 
-  // Runs the wizard modally (or through the test hook); wxID_OK or wxID_CANCEL.
+  // Runs the wizard modally, centred over its parent; wxID_OK or wxID_CANCEL.
   int Run();
   const wizard::Result& GetResult() const { return m_controller.GetResult(); }
 
@@ -28,9 +28,6 @@ class CWizard : public wxDialog {
   int CurPage() const { return m_controller.CurPage(); }
   wxButton* FrameButton(int nId) const;
   wxRect PageRect() const { return m_rcPage; }
-
-  // Replaces ShowModal in tests: receives the wizard built and not yet shown.
-  static std::function<int(CWizard&)> s_runHook;
 
  private:
   struct PageNode {
@@ -50,6 +47,7 @@ class CWizard : public wxDialog {
   void OnClose(wxCloseEvent& event);
 
   IWizardHost& m_host;
+  IUserInteraction& m_ui;
   wizard::WizardController m_controller;
   wxRect m_rcPage;
   wxSizerItem* m_pPageArea = nullptr;

@@ -1,4 +1,4 @@
-#include "editor/PaneComposer.h"
+#include "app/PaneComposer.h"
 
 #include <cstring>
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "editor/PaneGeometry.h"
+#include "app/PaneGeometry.h"
 #include "image/Picture.h"
 
 struct PaneImage {

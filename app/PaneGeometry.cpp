@@ -1,4 +1,4 @@
-#include "editor/PaneGeometry.h"
+#include "app/PaneGeometry.h"
 
 #include <cstdio>
 

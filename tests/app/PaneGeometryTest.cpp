@@ -3,8 +3,8 @@
 
 #include <cmath>
 
-#include "editor/PaneComposer.h"
-#include "editor/PaneGeometry.h"
+#include "app/PaneComposer.h"
+#include "app/PaneGeometry.h"
 #include "support/TestSupport.h"
 
 using namespace pane;

@@ -1,0 +1,37 @@
+#include "ui/wx/UserInteraction.h"
+
+#include <wx/dialog.h>
+#include <wx/filedlg.h>
+#include <wx/menu.h>
+#include <wx/msgdlg.h>
+#include <wx/utils.h>
+#include <wx/window.h>
+
+int CDesktopInteraction::Message(wxWindow* parent, const wxString& text, const wxString& caption, long style) {
+  return wxMessageBox(text, caption, style, parent);
+}
+
+wxString CDesktopInteraction::ChooseFile(wxWindow* parent, const FileRequest& request) {
+  const long style = request.bSave ? (wxFD_SAVE | wxFD_OVERWRITE_PROMPT) : (wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+  wxString name = request.szDefaultName;
+  if (name.StartsWith("*")) name.clear();  // a pattern is no file name on this desktop
+  wxFileDialog dialog(parent, wxString(), wxString(), name, request.szWildcard, style);
+  if (dialog.ShowModal() != wxID_OK) return wxString();
+  wxString path = dialog.GetPath();
+  if (request.bSave && !request.szDefaultExt.empty() && path.AfterLast('/').Find('.') == wxNOT_FOUND)
+    path += "." + request.szDefaultExt;
+  return path;
+}
+
+bool CDesktopInteraction::OpenUrl(const wxString& url) { return wxLaunchDefaultBrowser(url); }
+
+int CDesktopInteraction::ShowModal(wxDialog& dialog) { return dialog.ShowModal(); }
+
+int CDesktopInteraction::PopupMenu(wxWindow* owner, wxMenu& menu, const wxPoint& pos) {
+  return owner->GetPopupMenuSelectionFromUser(menu, pos);
+}
+
+IUserInteraction& CDesktopInteraction::Instance() {
+  static CDesktopInteraction desktop;
+  return desktop;
+}
