@@ -90,6 +90,8 @@ EditOutcome KeyPointEditor::LeftDown(const EditPanes& panes, int x, int y) {
   }
   out.repaint = EditOutcome::Repaint::PointsOnly;
   out.bInvalidatePane = {true, true};
+  // The new mesh shows in the preview at once, not only after the panes' repaint.
+  out.bDrawPreview = true;
   out.bHistoryChanged = true;
   return out;
 }
