@@ -29,7 +29,7 @@ function(kestrelle_wx_library name dir)
   target_link_libraries(${name} PUBLIC ${ARGN} kwx)
 endfunction()
 
-kestrelle_wx_library(kui_wx ui/wx kui kimage)
+kestrelle_wx_library(kui_wx ui/wx kui kimage kbase)
 kestrelle_wx_library(krender_wx render/wx krender)
 kestrelle_wx_library(kwizard_wx wizard/wx kwizard kui_wx)
 kestrelle_wx_library(koutput_wx output/wx kui_wx koutput)

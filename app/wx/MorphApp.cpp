@@ -1,6 +1,7 @@
 #include "app/wx/MorphApp.h"
 
 #include <clocale>
+#include <cstdlib>
 
 #include <wx/image.h>
 #include <wx/uilocale.h>
@@ -8,6 +9,7 @@
 
 #include "app/wx/MainMorphDlg.h"
 #include "ui/wx/UserInteraction.h"
+#include "ui/wx/WindowReport.h"
 #include "core/AppFolders.h"
 #include "core/ProjectFile.h"
 
@@ -47,6 +49,8 @@ bool CMorphApp::OnInit() {
   auto* frame = new CMainMorphDlg(options);
   SetTopWindow(frame);
   frame->InitDialog();
+  // Tools that drive the program from outside read its windows from this report.
+  if (const char* report = std::getenv("KESTRELLE_WINDOW_REPORT")) StartWindowReport(report);
   return true;
 }
 
