@@ -125,5 +125,11 @@ std::string ConfigPathForRead(const AppFolderInputs& in) {
   const std::string second = bBesideFirst ? user : beside;
   if (Readable(first)) return first;
   if (Readable(second)) return second;
+  // Nothing saved yet: the settings the program ships with (an installed program's first
+  // start shows the wizard).
+  for (const std::string& folder : DataFolders(in)) {
+    const std::string shipped = Join(folder, kConfigFileName);
+    if (Readable(shipped)) return shipped;
+  }
   return std::string();
 }

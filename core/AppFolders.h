@@ -39,6 +39,7 @@ std::string UserConfigFolder(const AppFolderInputs& in);
 std::string ConfigPathForWrite(const AppFolderInputs& in, std::string* pError = nullptr);
 
 // Where config.ini is read: the place writes go to when it holds the file, else the other
-// place. Reading the write place first means a switch saved there is the one read back, even
-// when an older file lies in the other place. "" when neither holds a readable file.
+// place, else the one shipped in the data folders. Reading the write place first means a
+// switch saved there is the one read back, even when an older file lies in the other place.
+// "" when none holds a readable file.
 std::string ConfigPathForRead(const AppFolderInputs& in);

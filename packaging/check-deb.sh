@@ -10,7 +10,7 @@ fail() { echo "check-deb: $*" >&2; exit 1; }
 listing=$(dpkg-deb -c "$deb")
 for f in ./usr/bin/kestrelle ./usr/bin/kestrelle-cli ./usr/share/applications/kestrelle.desktop \
          ./usr/share/mime/packages/kestrelle.xml ./usr/share/icons/hicolor/48x48/apps/kestrelle.png \
-         ./usr/share/icons/hicolor/scalable/apps/kestrelle.svg ./usr/share/kestrelle/exsample.html \
+         ./usr/share/icons/hicolor/scalable/apps/kestrelle.svg ./usr/share/kestrelle/exsample.html ./usr/share/kestrelle/config.ini \
          ./usr/share/kestrelle/samples/girl.fmph ./usr/share/man/man1/kestrelle-cli.1.gz ./usr/share/man/man1/kestrelle.1.gz; do
   grep -q " $f\$" <<<"$listing" || fail "$f is missing"
 done

@@ -70,6 +70,10 @@ TEST(AppFolders, ConfigFallsBackToTheUserFolderWhenTheProgramFolderCannotTakeIt)
   const std::string user = ConfigPathForWrite(in);
   EXPECT_EQ(user, tree.root.File("xdg/kestrelle/config.ini"));
   EXPECT_EQ(ConfigPathForRead(in), "");
+  // The installed default is read until the user's own file exists.
+  in.szInstalledData = tree.data;
+  Touch(tree.data + "/config.ini");
+  EXPECT_EQ(ConfigPathForRead(in), tree.data + "/config.ini");
   Touch(user);
   EXPECT_EQ(ConfigPathForRead(in), user);
 }

@@ -67,7 +67,7 @@ TEST(Install, StagedTreeHoldsEverythingAndFindsItsData) {
   const std::string usr = stage.File("usr");
   for (const char* rel :
        {"bin/kestrelle-cli", "share/kestrelle/samples/girl.fmph", "share/kestrelle/samples/girl.png",
-        "share/kestrelle/exsample.html", "share/applications/kestrelle.desktop", "share/mime/packages/kestrelle.xml",
+        "share/kestrelle/exsample.html", "share/kestrelle/config.ini", "share/applications/kestrelle.desktop", "share/mime/packages/kestrelle.xml",
         "share/icons/hicolor/16x16/apps/kestrelle.png", "share/icons/hicolor/48x48/apps/kestrelle.png",
         "share/icons/hicolor/256x256/apps/kestrelle.png", "share/icons/hicolor/scalable/apps/kestrelle.svg",
         "share/man/man1/kestrelle.1.gz", "share/man/man1/kestrelle-cli.1.gz"})

@@ -323,7 +323,7 @@ TEST(EditWindowPlayback, TimerTicksStepTheFramesInEveryLoopMode) {
   ASSERT_EQ(f.m_messages.size(), 1u);
 }
 
-TEST(EditWindowScreenshot, ProjectMidEditWithEdgesShown) {
+TEST(EditWindowOverlay, EdgesShowInBothPanesMidDrag) {
   MainWindowFixture f("[Config]\nShowWiz=0\n", 1280, 800 - 40);
   OpenSample(f);
   ChooseTool(f, ToolAddPoint);
@@ -357,11 +357,6 @@ TEST(EditWindowScreenshot, ProjectMidEditWithEdgesShown) {
       }
     EXPECT_GT(edge, 200) << "pane " << p;
   }
-  const wxRect frame = f->GetRect();
-  const wxImage window = screen.GetSubImage(frame.Intersect(wxRect(0, 0, screen.GetWidth(), screen.GetHeight())));
-  const std::string path = BinDir() + "/../screenshot-edit.png";
-  ASSERT_TRUE(window.SaveFile(wxString::FromUTF8(path), wxBITMAP_TYPE_PNG));
-  std::printf("screenshot: %s\n", path.c_str());
   Mouse(f, wxEVT_LEFT_UP, down + wxPoint(15, -10));
   EXPECT_TRUE(f->Session().History().CanUndo());
 }
@@ -413,4 +408,37 @@ TEST(EditWindowAutoKey, ProposalsComeInOneUndoStepWithTheWindowResponsive) {
   EXPECT_FALSE(f->Session().History().CanUndo());
   f.Command(ids::kRedo);
   EXPECT_EQ(project.m_mesh.m_nPoints, before + added);
+}
+
+// Whatever an edit or a frame command does, the preview, the slider and the read-out show the
+// same frame afterwards: an added pair is drawn at once, a delete shows the last frame in all
+// three, and fewer frames at the last frame never draws past the end.
+TEST(EditWindowFrame, PreviewSliderAndReadoutAgreeAfterEveryEdit) {
+  MainWindowFixture f;
+  OpenSample(f);
+  auto* slider = dynamic_cast<CSkinSlider*>(f->Canvas()->FindWindow(ids::kFrameSlider));
+  ASSERT_NE(slider, nullptr);
+  const auto agree = [&](int k) {
+    EXPECT_EQ(f.DrawnFrame(), k);
+    EXPECT_EQ(f->PreviewView()->GetDrawnFrame().nFrameCount, f->Project().m_nFrameCount);
+    EXPECT_EQ(slider->GetPos(), k);
+    EXPECT_EQ(f->Button(ids::kCurFrameReadout)->GetLabel().utf8_string(), std::to_string(k));
+  };
+  agree(15);
+  ChooseTool(f, ToolAddPoint);
+  const wxPoint spot = FreeSpot(f);
+  ASSERT_GE(spot.x, 0);
+  const int draws = f->PreviewView()->GetDrawCount();
+  Click(f, ClientOf(f, 1, spot.x, spot.y));
+  const int added = f->Project().m_mesh.m_nPoints - 1;
+  EXPECT_GT(f->PreviewView()->GetDrawCount(), draws);
+  agree(15);
+  ChooseTool(f, ToolDeletePoint);
+  const MeshPoint p = f->Project().m_mesh.Point1(added);
+  Click(f, ClientOf(f, 1, p.x, p.y));
+  ASSERT_EQ(f->Project().m_mesh.m_nPoints, added);
+  agree(f->Project().m_nFrameCount);
+  f->Button(ids::kFewerFrames)->Click();
+  agree(f->Project().m_nFrameCount);
+  EXPECT_EQ(f->Project().m_nFrameCount, 29);
 }

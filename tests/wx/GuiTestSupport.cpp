@@ -57,19 +57,6 @@ wxImage GrabScreen() {
   return image;
 }
 
-bool SaveWindowShot(wxWindow* window, const std::string& name) {
-  window->Raise();
-  Pump(200);
-  const wxImage screen = GrabScreen();
-  if (!screen.IsOk()) return false;
-  const wxRect area = window->GetScreenRect().Intersect(wxRect(0, 0, screen.GetWidth(), screen.GetHeight()));
-  if (area.IsEmpty()) return false;
-  const std::string path = BinDir() + "/../screenshot-" + name + ".png";
-  if (!screen.GetSubImage(area).SaveFile(wxString::FromUTF8(path), wxBITMAP_TYPE_PNG)) return false;
-  std::printf("screenshot: %s\n", path.c_str());
-  return true;
-}
-
 void ClickControl(wxWindow* root, int id) {
   wxWindow* control = root->FindWindow(id);
   if (!control) {

@@ -28,9 +28,6 @@ void Pump(int ms);
 bool PumpUntil(const std::function<bool()>& done, int ms);
 // The whole X screen as the server shows it.
 wxImage GrabScreen();
-// The part of the screen that `window` covers, saved as build/screenshot-NAME.png (the
-// build folder, above bin/); false when it could not be grabbed or written.
-bool SaveWindowShot(wxWindow* window, const std::string& name);
 // A click on control `id` below `root` as the control sends it: a button press, a radio
 // button chosen, a check box toggled.
 void ClickControl(wxWindow* root, int id);

@@ -44,8 +44,6 @@ std::string EditText(CWizard& w, int id) {
 
 bool Checked(const MainWindowFixture& f, int id) { return f->GetMenuBar()->IsChecked(cmdmap::ToWx(id)); }
 
-// Shows the wizard's current page in the screenshot of that number.
-void Shot(CWizard& w, int n) { EXPECT_TRUE(guitest::SaveWindowShot(&w, "wizard-" + std::to_string(n))); }
 
 }  // namespace
 
@@ -58,13 +56,11 @@ TEST(Wizard, TwoPicturesToAReadyProject) {
     EXPECT_EQ(w.GetTitle().utf8_string(), "项目向导");
     EXPECT_FALSE(w.FrameButton(wizid::kBack)->IsEnabled());
     EXPECT_EQ(NextLabel(w), "下一步 >");
-    Shot(w, 1);
     ClickControl(&w, wizid::kCreateNew);
     ClickControl(&w, wizid::kNext);
     ASSERT_EQ(w.CurPage(), 2);
     EXPECT_TRUE(w.Page(2)->IsShown());
     EXPECT_FALSE(w.Page(1)->IsShown());
-    Shot(w, 2);
     ClickControl(&w, wizid::kNext);
     ASSERT_EQ(w.CurPage(), 3);
     ClickControl(&w, wizid::kNext);  // no pictures yet: stays, silently
@@ -79,7 +75,6 @@ TEST(Wizard, TwoPicturesToAReadyProject) {
     EXPECT_EQ(EditText(w, wizid::kImage2Edit), b);
     // The pair is a ready project while the wizard is still open.
     ASSERT_TRUE(f.WaitReady());
-    Shot(w, 3);
     ClickControl(&w, wizid::kNext);
     ASSERT_EQ(w.CurPage(), 5);
     EXPECT_EQ(NextLabel(w), "Finish");
@@ -105,7 +100,6 @@ TEST(Wizard, TwoPicturesToAReadyProject) {
     EXPECT_EQ(w.CurPage(), 5);
     EXPECT_EQ(f.m_messages.size(), 1u);
     length->SetValue("60");
-    Shot(w, 5);
     ClickControl(&w, wizid::kNext);
   });
   f.Command(ids::kNewWizard);
@@ -144,7 +138,6 @@ TEST(Wizard, OnePictureWarpWithTheStartupSwitch) {
     ClickControl(&w, wizid::kWarpBrowse);
     EXPECT_EQ(EditText(w, wizid::kWarpEdit), pic);
     ASSERT_TRUE(f.WaitReady());
-    Shot(w, 4);
     ClickControl(&w, wizid::kNext);
     ASSERT_EQ(w.CurPage(), 5);
     ClickControl(&w, wizid::kBack);
