@@ -67,7 +67,7 @@ SessionChange ProjectSession::Apply(const editor::EditOutcome& o) {
   c.blinkEndTimer = o.blinkEndTimer;
   if (o.nZoomPane == 1 || o.nZoomPane == 2) {
     m_panes.ZoomStep(o.nZoomPane - 1, o.bZoomIn, Sizes());
-    c.bLayout = true;
+    LaidOut(c);
     c.bPane[o.nZoomPane - 1] = true;
   }
   c.bMenus = o.bHistoryChanged;
@@ -95,9 +95,19 @@ SessionChange ProjectSession::Apply(const PlaybackUpdate& u) {
   return c;
 }
 
+void ProjectSession::LaidOut(SessionChange& c) {
+  c.bLayout = true;
+  // Every info-bar layout shows the position read-outs of loaded pictures at 0,0 again.
+  for (int i = 0; i < 2; ++i) {
+    if (!m_project.GetImage(i + 1)) continue;
+    m_szPosition[i] = kNoPosition;
+    c.bPosition[i] = true;
+  }
+}
+
 SessionChange ProjectSession::Layout() {
   SessionChange c;
-  c.bLayout = true;
+  LaidOut(c);
   c.bPane = {true, true};
   c.bMenus = true;
   c.bFrameCount = true;
@@ -118,10 +128,7 @@ SessionChange ProjectSession::ProjectOpened(const std::string& path) {
   ++m_nPictureGeneration;
   SessionChange c = Apply(m_editor.ProjectReplaced(true));
   const PaneSizes sizes = Sizes();
-  for (int i = 0; i < 2; ++i) {
-    m_panes.FitLoaded(i, sizes);
-    m_szPosition[i] = kNoPosition;
-  }
+  for (int i = 0; i < 2; ++i) m_panes.FitLoaded(i, sizes);
   m_panes.PlaceAll(sizes);
   c |= Apply(m_playback.ProjectLoaded());
   c |= Layout();
@@ -148,7 +155,6 @@ SessionChange ProjectSession::PictureLoaded(int nSlot) {
   const PaneSizes sizes = Sizes();
   m_panes.FitLoaded(nSlot - 1, sizes);
   m_panes.PlaceAll(sizes);
-  m_szPosition[nSlot - 1] = kNoPosition;
   c |= Layout();
   return c;
 }
@@ -207,7 +213,8 @@ SessionChange ProjectSession::PreviewSetup() {
   SessionChange c = Apply(m_playback.PreviewSetupDone());
   m_panes.PreviewTakesImage1Zoom(Sizes());
   m_bButtonsEnabled = true;
-  c.bLayout = c.bControls = c.bMenus = true;
+  LaidOut(c);
+  c.bControls = c.bMenus = true;
   c.bPreview = c.bFrame = c.bFrameCount = true;
   return c;
 }
@@ -239,7 +246,7 @@ SessionChange ProjectSession::SetPaneZoom(int nPane, float fZoom) {
   if (nPane < 0 || nPane > 2 || !sizes.Has(nPane)) return {};
   m_panes.SetZoom(nPane, fZoom, sizes);
   SessionChange c;
-  c.bLayout = true;
+  LaidOut(c);
   if (nPane == pane::Preview) c.bPreview = true;
   else c.bPane[nPane] = true;
   return c;
@@ -249,7 +256,7 @@ SessionChange ProjectSession::Scroll(int nBarId, int nCode, int nThumb) {
   const int slot = CPaneViews::SlotOfBar(nBarId);
   if (!m_panes.Scroll(slot, nCode, nThumb, Sizes())) return {};
   SessionChange c;
-  c.bLayout = true;  // the bar's thumb follows the offset
+  c.bScrollBars = true;  // the bar's thumb follows the offset
   if (slot / 2 == pane::Preview) c.bPreview = true;
   else c.bPane[slot / 2] = true;
   return c;
@@ -400,6 +407,7 @@ SessionChange ProjectSession::ApplyOutputSize(int nWidth, int nHeight) {
   m_project.m_nOutputHeight = nHeight;
   m_panes.SetZoom(pane::Preview, 0, Sizes());
   SessionChange c;
-  c.bLayout = c.bPreview = true;
+  LaidOut(c);
+  c.bPreview = true;
   return c;
 }

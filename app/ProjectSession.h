@@ -132,6 +132,7 @@ class ProjectSession {
   void ShowCurrentFrame(SessionChange& change);
   void FollowFrame(SessionChange& change, int nFrameBefore);
   SessionChange Layout();
+  void LaidOut(SessionChange& change);
 
   MorphProject m_project;
   CommandHistory m_history;

@@ -11,7 +11,7 @@ void Merge(editor::TimerChange& into, const editor::TimerChange& from) {
 }  // namespace
 
 bool SessionChange::Empty() const {
-  return !bBackdrop && !bLayout && !bPane[0] && !bPane[1] && rects.empty() && !bPreview && !bFrame &&
+  return !bBackdrop && !bLayout && !bScrollBars && !bPane[0] && !bPane[1] && rects.empty() && !bPreview && !bFrame &&
          !bFrameCount && !bPosition[0] && !bPosition[1] && !bMenus && !bControls && !playTimer.bStart &&
          !playTimer.bStop && !blinkTimer.bStart && !blinkTimer.bStop && !blinkEndTimer.bStart &&
          !blinkEndTimer.bStop && nSetupTimer == 0 && !bCaptureMouse && !bReleaseMouse && entry == Entry::Keep &&
@@ -21,6 +21,7 @@ bool SessionChange::Empty() const {
 SessionChange& SessionChange::operator|=(const SessionChange& o) {
   bBackdrop |= o.bBackdrop;
   bLayout |= o.bLayout;
+  bScrollBars |= o.bScrollBars;
   for (int i = 0; i < 2; ++i) {
     bPane[i] = bPane[i] || o.bPane[i];
     bPosition[i] = bPosition[i] || o.bPosition[i];

@@ -16,6 +16,7 @@ struct SessionChange {
   bool bBackdrop = false;
   // Info bars placed and labelled again, scroll bars and the preview view placed again.
   bool bLayout = false;
+  bool bScrollBars = false;  // only the scroll bars and the preview view placed again
   std::array<bool, 2> bPane{};               // image1 / image2 pane contents composed again
   std::vector<editor::PixelRect> rects;       // small areas painted again (a blinking marker)
   bool bPreview = false;                      // draw the preview at the session's frame now

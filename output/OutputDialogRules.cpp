@@ -1,18 +1,20 @@
 #include "output/OutputDialogRules.h"
 
+#include <algorithm>
+
 #include <climits>
 #include <cstdio>
 
 #include "output/OutputRun.h"
 
 int LeadingNumber(const std::string& text, int nLimit) {
-  long long n = 0;
-  for (int i = 0; i < nLimit && i < static_cast<int>(text.size()); ++i) {
-    const char c = text[static_cast<size_t>(i)];
-    if (c < '0' || c > '9') break;
-    n = n * 10 + (c - '0');
-  }
-  return n > INT_MAX ? INT_MAX : static_cast<int>(n);
+  const int n = std::min(nLimit, static_cast<int>(text.size()));
+  int i = 0;
+  const bool negative = n > 0 && (text[0] == '-' || text[0] == '+') ? text[i++] == '-' : false;
+  long long value = 0;
+  for (; i < n && text[static_cast<size_t>(i)] >= '0' && text[static_cast<size_t>(i)] <= '9'; ++i)
+    value = std::min<long long>(value * 10 + (text[static_cast<size_t>(i)] - '0'), INT_MAX);
+  return static_cast<int>(negative ? -value : value);
 }
 
 // ---------------------------------------------------------------- output dialog

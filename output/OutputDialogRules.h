@@ -10,8 +10,9 @@
 #include "core/MorphProject.h"
 #include "output/OutputSettings.h"
 
-// The number at the start of a text, read from at most `nLimit` characters; 0 without
-// leading digits (a minus sign counts as no digit, so negative input reads 0).
+// The number at the start of a text, read from at most `nLimit` characters (a sign counts
+// as one): "360abc" is 360, "-5" is -5 (pasted text is not filtered, and what is typed is
+// stored as it is), text without leading digits is 0. Saturated at the int range.
 int LeadingNumber(const std::string& text, int nLimit = 7);
 
 // ---- the output dialog

@@ -10,6 +10,7 @@
 #include "app/ProjectSession.h"
 #include "art/ArtworkIds.h"
 #include "editor/EditTools.h"
+#include "ui/wx/NumEdit.h"
 #include "ui/wx/SkinButton.h"
 #include "ui/wx/SkinSlider.h"
 
@@ -41,7 +42,7 @@ constexpr int kOutputFaces[6] = {kArtOutputFrame, kArtOutputSequence, kArtOutput
 
 }  // namespace
 
-CControlPanel::CControlPanel(wxWindow* c) : m_parent(c) {
+CControlPanel::CControlPanel(wxWindow* c, IUserInteraction& ui) : m_parent(c) {
   static const char* const kToolLabels[6] = {"选择", "加点", "删点", "移动", "放大", "缩小"};
   for (int i = 0; i < 6; ++i) {
     m_tool[i] = new CSkinPicButton(c, ids::kToolFirst + i, wxDefaultPosition, wxSize(38, 38));
@@ -81,6 +82,7 @@ CControlPanel::CControlPanel(wxWindow* c) : m_parent(c) {
   m_zoom3 = new CSkinButton(c, ids::kZoomButton3);
   for (CSkinButton* b : {m_size3, m_zoom3}) b->SetFaces(kArtPreviewMenuHot, 0, kArtPreviewMenu, 0);
   m_slider = new CSkinSlider(c, ids::kFrameSlider);
+  m_slider->SetUser(ui);
   m_slider->SetThumbPicture(kArtSliderThumb);
   m_slider->SetChannelPicture(kArtSliderChannel);
   m_curFrame = new CSkinButton(c, ids::kCurFrameReadout);
@@ -91,7 +93,11 @@ CControlPanel::CControlPanel(wxWindow* c) : m_parent(c) {
   m_fewerFrames->SetFallbackLabel(U8("\xE2\x96\xBE"));
   m_moreFrames->SetFaces(kArtFrameCountUpHot, 0, kArtFrameCountUp, 0);
   m_fewerFrames->SetFaces(kArtFrameCountDownHot, 0, kArtFrameCountDown, 0);
-  m_entry = new wxTextCtrl(c, ids::kFrameCountEdit, wxEmptyString, wxDefaultPosition, wxDefaultSize, wxBORDER_NONE);
+  // Digits only, at most three of them, in the narrow caption font; hidden until opened.
+  m_entry = new CNumEdit(c, ids::kFrameCountEdit, wxEmptyString, wxDefaultPosition, wxDefaultSize, wxBORDER_NONE);
+  m_entry->SetFont(wxFont(wxFontInfo(wxSize(4, 12)).FaceName("Arial")));
+  m_entry->SetMaxLength(3);
+  m_entry->ChangeValue("50");
   m_entry->Hide();
   // The pointer over the open entry is the hand; the entry is a window of its own, so the
   // canvas never sees the pointer there.

@@ -11,6 +11,7 @@ class CSkinButton;
 class CSkinPicButton;
 class CSkinSlider;
 class ISkinBackground;
+class IUserInteraction;
 class ProjectSession;
 class wxTextCtrl;
 class wxWindow;
@@ -20,8 +21,9 @@ struct WindowLayout;
 
 class CControlPanel {
  public:
-  // Makes every control as a child of `parent`, hidden where the Part keeps it hidden.
-  explicit CControlPanel(wxWindow* parent);
+  // Makes every control as a child of `parent`; the frame-count entry starts hidden. `ui`
+  // hears of artwork that failed to load.
+  CControlPanel(wxWindow* parent, IUserInteraction& ui);
 
   // The tool column, the playback cross and the output column at their places.
   void PlaceGroups(const pane::WindowLayout& layout);

@@ -1,8 +1,11 @@
 #include "app/wx/ExportCommands.h"
 
+#include <algorithm>
 #include <chrono>
 
+#include <wx/dcclient.h>
 #include <wx/menu.h>
+#include <wx/settings.h>
 #include <wx/utils.h>
 
 #include "app/CommandIdMap.h"
@@ -84,11 +87,19 @@ void CExportCommands::SizePopup() {
   CSkinButton* button = m_window.Button(ids::kOutputSizeButton);
   if (items.empty() || !button) return;
   wxMenu menu;
-  for (const menus::MenuItem& item : items) menu.Append(cmdmap::ToWx(item.nId), U8(item.szText));
-  // Below the button, centred on it as far as the menu's width is known before it opens.
+  int nTextWidth = 0;
+  wxClientDC dc(button);
+  dc.SetFont(wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT));
+  for (const menus::MenuItem& item : items) {
+    menu.Append(cmdmap::ToWx(item.nId), U8(item.szText));
+    nTextWidth = std::max(nTextWidth, dc.GetTextExtent(U8(item.szText)).x);
+  }
+  // Below the button and centred on it. The menu's width is known only once it shows: it
+  // is its widest text and the margins a desktop menu keeps around its items.
+  constexpr int kMenuMargins = 60;
   const wxSize size = button->GetSize();
   button->SetMenuOpen(true);
-  const int chosen = m_ui.PopupMenu(button, menu, wxPoint(size.x / 2 - 60, size.y));
+  const int chosen = m_ui.PopupMenu(button, menu, wxPoint((size.x - nTextWidth - kMenuMargins) / 2, size.y));
   button->SetMenuOpen(false);
   if (chosen != wxID_NONE) RunSizeCommand(cmdmap::FromWx(chosen));
 }

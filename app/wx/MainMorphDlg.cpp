@@ -97,7 +97,7 @@ CMainMorphDlg::CMainMorphDlg(const MainWindowOptions& options)
       m_timerStartup(this, ids::kTimerStartup) {
   SetMinSize(wxSize(800, 600));
   m_pCanvas = new CPaneCanvas(this, m_session, [this](const SessionChange& c) { Apply(c); });
-  m_pPanel = std::make_unique<CControlPanel>(m_pCanvas);
+  m_pPanel = std::make_unique<CControlPanel>(m_pCanvas, m_user);
   m_pPanel->onEntryLostFocus = [this] {
     // Hiding the entry from a handler that runs inside the focus change is left to the loop.
     CallAfter([this] { Apply(m_session.FrameCountEntryLostFocus()); });
@@ -182,8 +182,8 @@ void CMainMorphDlg::Apply(const SessionChange& c) {
     m_pPanel->PlaceGroups(m_session.Panes().Layout());
     m_pPanel->UseBackground(m_pCanvas);
   }
-  if (c.bLayout) {
-    m_pPanel->LayoutInfoBars(m_session);
+  if (c.bLayout) m_pPanel->LayoutInfoBars(m_session);
+  if (c.bLayout || c.bScrollBars) {
     m_pCanvas->PlaceScrollBars();
     m_pCanvas->PlacePreview();
   }

@@ -17,6 +17,10 @@ wxString U8(const std::string& text) { return wxString::FromUTF8(text); }
 
 constexpr int kValueWidth = 240;
 
+// What the dialog's template shows before a format fills it in: every opening starts from
+// these, so a format that keeps a text shows the template's, not the last run's.
+constexpr std::array<const char*, 4> kTemplateTexts = {"Animated GIF", "30 frames", "30 frames/s", " 1.00 seconds"};
+
 // A group of label / value rows.
 wxStaticBoxSizer* MakeGroup(wxWindow* parent, const char* szTitle, const std::array<const char*, 4>& labels,
                             const std::array<int, 4>& ids, const std::array<const char*, 4>& initial) {
@@ -40,7 +44,7 @@ COUTPUTDlg::COUTPUTDlg(wxWindow* parent, OutputSettingsTable& records, IUserInte
   auto* top = new wxBoxSizer(wxVERTICAL);
   top->Add(MakeGroup(this, "当前设置", {"输出格式:", "总共帧数:", "动画速度:", "动画长度:"},
                      {kFormatStatic, kFramesStatic, kSpeedStatic, kLengthStatic},
-                     {"Animated GIF", "30 frames", "30 frames/s", " 1.00 seconds"}),
+                     kTemplateTexts),
            0, wxALL | wxEXPAND, 10);
   top->Add(MakeGroup(this, "输出信息", {"实际输出帧数:", "实际输出时间:", "实际输出速度:", "输出文件路径:"},
                      {kResultFrames, kResultTime, kResultSpeed, kResultFile}, {"", "", "", ""}),
@@ -92,6 +96,8 @@ int COUTPUTDlg::Open(int nFormat, int nSpeed, int nFrames) {
   // OnInitDialog.
   m_progress->SetBarColour(wxColour(0, 255, 128));  // 0x0080FF00
   for (int id : {kResultFrames, kResultTime, kResultSpeed, kResultFile}) SetStatic(id, wxString());
+  const int settingIds[4] = {kFormatStatic, kFramesStatic, kSpeedStatic, kLengthStatic};
+  for (int i = 0; i < 4; ++i) SetStatic(settingIds[i], U8(kTemplateTexts[static_cast<size_t>(i)]));
   const OutputDialogTexts t = MakeOutputDialogTexts(nFormat, nSpeed, nFrames);
   if (!t.szFormat.empty()) SetStatic(kFormatStatic, U8(t.szFormat));
   SetStatic(kFramesStatic, U8(t.szFrames));

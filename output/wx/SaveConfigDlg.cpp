@@ -4,7 +4,7 @@
 
 #include <wx/button.h>
 
-#include "output/wx/NumEdit.h"
+#include "ui/wx/NumEdit.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 
-#include "output/wx/NumEdit.h"
+#include "ui/wx/NumEdit.h"
 
 namespace {
 wxString U8(const char* text) { return wxString::FromUTF8(text); }

@@ -181,6 +181,60 @@ TEST(PanePreview, PlacementAndPanFollowTheBars) {
   EXPECT_EQ(view.nScrollY, 0);
 }
 
+// Where the preview's placement leaves the printed arithmetic, because that arithmetic puts
+// the frame where the user cannot see it. In a 1016 x 700 client the preview pane spans
+// y 411..679 with its horizontal bar at 663..679, above it the frame's top edge (395..411)
+// and the info bar (368..390).
+TEST(PanePreview, PlacementKeepsTheWholeFrameReachableInsideItsPane) {
+  const WindowLayout& l = Layout1016();
+  const int m = l.ch / 2, paneTop = m + 61, barTop = l.ph + m + 45;
+  // Only the horizontal bar (a 640 x 264 frame at 100 %): the printed vertical origin of 41
+  // puts the view's top at 393, above the pane, over its frame and the info bar's edge.
+  PaneView view;
+  PreviewPlacement p = PlacePreview(l, view, 640, 264);
+  ASSERT_TRUE(view.bHScroll && !view.bVScroll);
+  const int printedTop = static_cast<int>(m + (l.ph - 264) * 0.5 + 41);
+  EXPECT_LT(printedTop, paneTop - 16);
+  // Here the view stays inside the pane, above its bar.
+  EXPECT_GE(p.rcPreview.top, paneTop);
+  EXPECT_LE(p.rcPreview.bottom, barTop);
+  // A frame that fits above the bar is centred there.
+  view = PaneView{};
+  p = PlacePreview(l, view, 640, 200);
+  ASSERT_TRUE(view.bHScroll && !view.bVScroll);
+  EXPECT_NEAR((p.rcPreview.top + p.rcPreview.bottom) / 2.0, (paneTop + m + 61 + l.ph) / 2.0, 1.0);
+
+  // Both bars: the view is ph - 16 high and draws frame row y (counted from the bottom) at
+  // z * y - panY. At offset 0 the frame's top row must be the view's top row and at the
+  // bar's end its bottom row the view's bottom row. The printed offset (h - 1) * z - ph - sy
+  // leaves the top 16 + z rows above the view at offset 0, where no scrolling reaches them.
+  view = PaneView{};
+  view.fZoom = 4.0f;
+  p = PlacePreview(l, view, 200, 100);
+  ASSERT_TRUE(view.bHScroll && view.bVScroll);
+  const int viewHeight = p.rcPreview.Height();
+  EXPECT_EQ(viewHeight, l.ph - 16);
+  const auto topAt = [&](int panY) { return 4.0f * 100 - panY; };
+  EXPECT_FLOAT_EQ(topAt(p.nPanY), static_cast<float>(viewHeight));
+  const int printedPanY = static_cast<int>((100 - 1) * 4.0f - l.ph - view.nScrollY);
+  EXPECT_GE(topAt(printedPanY) - viewHeight, 16.0f);
+  const int limit = ScrollLimit(p.scroll.nVMax, p.scroll.nVPage);
+  view.nScrollY = VerticalScroll(view.nScrollY, ScrollBottom, 0, 4.0f * 100, l.ph, true, limit);
+  int panX = 0, panY = 0;
+  PreviewPan(l, view, 100, &panX, &panY);
+  EXPECT_FLOAT_EQ(4.0f * 0 - panY, 0.0f);  // the bottom row at the view's bottom
+
+  // The bars' ends come from the frame's own size (the printed handlers measured image2's
+  // width and image1's height, which do not say how large the preview's frame is): with a
+  // 720-pixel-wide output the right end shows the frame's last column.
+  view = PaneView{};
+  view.fZoom = 1.0f;
+  p = PlacePreview(l, view, 720, 200);
+  ASSERT_TRUE(view.bHScroll);
+  view.nScrollX = HorizontalScroll(view.nScrollX, ScrollBottom, 0, 720.0f, l.pw, view.bVScroll);
+  EXPECT_EQ(view.nScrollX + p.rcPreview.Width(), 720);
+}
+
 TEST(PaneOutputSizeMenu, RebuiltFromBothPictureSizes) {
   const auto items = OutputSizeMenu(640, 480, 320, 241);
   EXPECT_EQ(items[0].nId, 9106);

@@ -286,3 +286,85 @@ TEST(ProjectSession, MenuStateFollowsTheProject) {
   EXPECT_TRUE(state(ids::kAutoKeyPoints).bEnabled);
   EXPECT_EQ(r.s.Project().m_nToolMode, ToolSelect);
 }
+
+// The cursor of each tool over each image pane, as the editing Part gives it: over a key
+// point the select and add tools show the move cursor; off a point and with every other tool
+// the tool's own. The busy tool waits everywhere; outside the panes the desktop chooses,
+// except over the open frame-count entry, which shows the hand.
+TEST(ProjectSession, CursorOfEachToolOverEachPane) {
+  ReadySession r(400, 300, 600, 450);
+  using editor::Cursor;
+  struct Row {
+    int tool;
+    Cursor overPoint, offPoint;
+  };
+  const Row table[] = {{ToolSelect, Cursor::MovePoint, Cursor::Arrow},
+                       {ToolAddPoint, Cursor::MovePoint, Cursor::AddPoint},
+                       {ToolDeletePoint, Cursor::DeletePoint, Cursor::DeletePoint},
+                       {ToolHand, Cursor::Hand, Cursor::Hand},
+                       {ToolZoomIn, Cursor::ZoomIn, Cursor::ZoomIn},
+                       {ToolZoomOut, Cursor::ZoomOut, Cursor::ZoomOut}};
+  const MeshPoint centre1 = r.s.Project().m_mesh.Point1(4), centre2 = r.s.Project().m_mesh.Point2(4);
+  for (const Row& row : table) {
+    r.s.SelectToolButton(ids::kToolFirst + row.tool);
+    for (int pane = 0; pane < 2; ++pane) {
+      const MeshPoint& c = pane == 0 ? centre1 : centre2;
+      const auto [px, py] = r.At(pane, c.x, c.y);
+      EXPECT_EQ(r.s.CursorAt(px, py, false), row.overPoint) << "tool " << row.tool << " pane " << pane;
+      const auto [ox, oy] = r.At(pane, c.x / 2, c.y / 2);
+      EXPECT_EQ(r.s.CursorAt(ox, oy, false), row.offPoint) << "tool " << row.tool << " pane " << pane;
+    }
+    EXPECT_EQ(r.s.CursorAt(2, 2, false), Cursor::Default);
+    EXPECT_EQ(r.s.CursorAt(2, 2, true), Cursor::Hand);
+  }
+  r.s.AutoKeyStarted();  // the busy tool
+  const auto [bx, by] = r.At(0, 10, 10);
+  EXPECT_EQ(r.s.CursorAt(bx, by, false), Cursor::Wait);
+  EXPECT_EQ(r.s.CursorAt(2, 2, false), Cursor::Wait);
+}
+
+// Deleting a pair renumbers those after it, every surviving coordinate becomes a whole
+// number, and nothing else moves.
+TEST(ProjectSession, DeletingRenumbersTheRemainingPairs) {
+  ReadySession r;
+  r.s.SelectToolButton(ids::kToolFirst + ToolAddPoint);
+  for (const auto& [x, y] : {std::pair<int, int>{60, 40}, {300, 60}, {120, 230}, {330, 250}}) r.Click(0, x, y);
+  ASSERT_EQ(r.s.Project().m_mesh.m_nPoints, 9);
+  std::vector<std::array<int, 4>> before;
+  for (int i = 0; i < 9; ++i) {
+    const MeshPoint a = r.s.Project().m_mesh.Point1(i), b = r.s.Project().m_mesh.Point2(i);
+    before.push_back({a.x, a.y, b.x, b.y});
+  }
+  r.s.SelectToolButton(ids::kToolFirst + ToolDeletePoint);
+  const MeshPoint gone = r.s.Project().m_mesh.Point1(6);
+  r.Click(0, gone.x, gone.y);
+  const CKeyPointMesh& mesh = r.s.Project().m_mesh;
+  ASSERT_EQ(mesh.m_nPoints, 8);
+  for (int i = 0; i < 8; ++i) {
+    const std::array<int, 4>& was = before[static_cast<size_t>(i < 6 ? i : i + 1)];
+    EXPECT_EQ(mesh.Point1(i).x, was[0]) << i;
+    EXPECT_EQ(mesh.Point1(i).y, was[1]) << i;
+    EXPECT_EQ(mesh.Point2(i).x, was[2]) << i;
+    EXPECT_EQ(mesh.Point2(i).y, was[3]) << i;
+    const MeshVertex* v = r.s.Project().FindPoint({1, i});
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(v->x, static_cast<int>(v->x));
+  }
+}
+
+// The position read-outs show 0,0 for a loaded picture after a load or a replacement and at
+// every layout, and follow the pointer between layouts.
+TEST(ProjectSession, PositionReadoutsStartAtTheOriginAtEveryLayout) {
+  ReadySession r(300, 200, 300, 200);  // at 100 %
+  EXPECT_EQ(r.s.PositionText(0), "0,0");
+  const auto [x, y] = r.At(0, 100, 50);
+  const SessionChange moved = r.s.PointerMoved(x, y);
+  EXPECT_TRUE(moved.bPosition[0]);
+  EXPECT_EQ(r.s.PositionText(0), "100,50");
+  const SessionChange zoomed = r.s.SetPaneZoom(1, 2.0f);
+  EXPECT_TRUE(zoomed.bPosition[0] && zoomed.bPosition[1]);
+  EXPECT_EQ(r.s.PositionText(0), "0,0");
+  r.s.PointerMoved(x, y);
+  r.s.LoadPicture(1, r.p2);  // replaced
+  EXPECT_EQ(r.s.PositionText(0), "0,0");
+}

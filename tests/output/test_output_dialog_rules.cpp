@@ -9,7 +9,8 @@ TEST(OutputDialogRules, LeadingNumberReadsOnlyLeadingDigitsWithinTheLimit) {
   EXPECT_EQ(LeadingNumber("360abc"), 360);
   EXPECT_EQ(LeadingNumber(""), 0);
   EXPECT_EQ(LeadingNumber("x12"), 0);
-  EXPECT_EQ(LeadingNumber("-5"), 0);
+  EXPECT_EQ(LeadingNumber("-5"), -5);  // pasted: stored as typed
+  EXPECT_EQ(LeadingNumber("-"), 0);
   EXPECT_EQ(LeadingNumber("123456789"), 1234567);  // seven characters at most
   EXPECT_EQ(LeadingNumber("99999999999", 11), 2147483647);  // no overflow past int
 }

@@ -9,6 +9,7 @@
 
 #include <wx/menu.h>
 #include <wx/textctrl.h>
+#include <wx/uiaction.h>
 
 #include "app/CommandIdMap.h"
 #include "app/CommandIds.h"
@@ -315,12 +316,63 @@ TEST(EditWindowPlayback, TimerTicksStepTheFramesInEveryLoopMode) {
   slider->GetEventHandler()->ProcessEvent(track);
   EXPECT_EQ(project.m_nCurFrame, 4);
   EXPECT_EQ(f.DrawnFrame(), 4);
-  // A typed count an output run cannot make is refused with a message.
+}
+
+// The frame count's limits: the arrows stop at 5 and 1000; the entry takes at most three
+// digits, applies a typed value above 3 and ignores 3 and below without a word.
+TEST(EditWindowPlayback, FrameCountLimits) {
+  MainWindowFixture f;
+  OpenSample(f);
+  const MorphProject& project = f->Project();
+  wxKeyEvent enter(wxEVT_CHAR_HOOK);
+  enter.m_keyCode = WXK_RETURN;
+  const auto type = [&](const char* text) {
+    f->Button(ids::kFrameCountReadout)->Click();
+    EXPECT_TRUE(f->FrameCountEdit()->IsShown());
+    f->FrameCountEdit()->SetValue(text);
+    f->GetEventHandler()->ProcessEvent(enter);
+    EXPECT_FALSE(f->FrameCountEdit()->IsShown());
+  };
+  type("4");
+  EXPECT_EQ(project.m_nFrameCount, 4);
+  type("3");
+  EXPECT_EQ(project.m_nFrameCount, 4);
+  type("0");
+  EXPECT_EQ(project.m_nFrameCount, 4);
+  // Typed by the keyboard: three digits at most, letters swallowed.
+  wxUIActionSimulator keys;
+  keys.MouseMove(f->Canvas()->ClientToScreen(wxPoint(3, 3)));  // the window takes the keys
+  keys.MouseClick();
+  Pump(100);
   f->Button(ids::kFrameCountReadout)->Click();
-  f->FrameCountEdit()->ChangeValue("99999999");
+  f->FrameCountEdit()->Clear();
+  const wxRect entry = f->FrameCountEdit()->GetScreenRect();
+  keys.MouseMove(entry.GetLeft() + entry.GetWidth() / 2, entry.GetTop() + entry.GetHeight() / 2);
+  Pump(100);
+  keys.Text("1a2345");
+  Pump(200);
+  EXPECT_EQ(f->FrameCountEdit()->GetValue(), "123");
   f->GetEventHandler()->ProcessEvent(enter);
-  EXPECT_EQ(project.m_nFrameCount, 6);
-  ASSERT_EQ(f.m_messages.size(), 1u);
+  EXPECT_EQ(project.m_nFrameCount, 123);
+  EXPECT_TRUE(f.m_messages.empty());
+  f->Apply(f->Session().SetFrameCount(6));
+  f->Button(ids::kFewerFrames)->Click();
+  EXPECT_EQ(project.m_nFrameCount, 5);
+  f->Button(ids::kFewerFrames)->Click();
+  EXPECT_EQ(project.m_nFrameCount, 5);
+  f->Apply(f->Session().SetFrameCount(999));
+  f->Button(ids::kMoreFrames)->Click();
+  EXPECT_EQ(project.m_nFrameCount, 1000);
+  f->Button(ids::kMoreFrames)->Click();
+  EXPECT_EQ(project.m_nFrameCount, 1000);
+  EXPECT_EQ(f->Button(ids::kFrameCountReadout)->GetLabel(), "1000");
+  // Clicking an arrow while the entry is open takes the focus from it, which closes it.
+  f->Button(ids::kFrameCountReadout)->Click();
+  ASSERT_TRUE(f->FrameCountEdit()->IsShown());
+  f->Button(ids::kFewerFrames)->Click();
+  Pump(100);
+  EXPECT_FALSE(f->FrameCountEdit()->IsShown());
+  EXPECT_TRUE(f->Button(ids::kFrameCountReadout)->IsShown());
 }
 
 TEST(EditWindowOverlay, EdgesShowInBothPanesMidDrag) {
@@ -441,4 +493,63 @@ TEST(EditWindowFrame, PreviewSliderAndReadoutAgreeAfterEveryEdit) {
   f->Button(ids::kFewerFrames)->Click();
   agree(f->Project().m_nFrameCount);
   EXPECT_EQ(f->Project().m_nFrameCount, 29);
+}
+
+// "Loop play" alone runs 0..N and starts again at 0, for as long as it plays.
+TEST(EditWindowPlayback, LoopPlayAloneStartsAgainAtZero) {
+  MainWindowFixture f;
+  OpenSample(f);
+  f->Apply(f->Session().SetFrameCount(5));
+  f.Command(ids::kLoopBack);  // both were on after the open: loop play stays
+  ASSERT_TRUE(f->Project().m_bLoopPlay);
+  ASSERT_FALSE(f->Project().m_bLoopBack);
+  f.Command(ids::kPlayPause);
+  std::vector<int> drawn;
+  PumpUntil([&] {
+    const int k = f.DrawnFrame();
+    if (drawn.empty() || drawn.back() != k) drawn.push_back(k);
+    return drawn.size() >= 14;
+  }, 4000);
+  EXPECT_TRUE(f->Session().IsPlaying());
+  f.Command(ids::kPlayPause);
+  ASSERT_GE(drawn.size(), 14u);
+  // From the first 0 on: 0 1 2 3 4 5 0 1 2 ...
+  const auto start = std::find(drawn.begin(), drawn.end(), 0);
+  ASSERT_NE(start, drawn.end());
+  for (auto it = start; it != drawn.end(); ++it)
+    EXPECT_EQ(*it, static_cast<int>((it - start) % 6)) << "step " << (it - start);
+}
+
+// The edges command twice returns to where it started: no edges in either pane, none in the
+// preview, the item unchecked.
+TEST(EditWindowOverlay, EdgesCommandTwiceRestoresTheStart) {
+  MainWindowFixture f;
+  OpenSample(f);
+  const auto edgePixels = [&f]() {
+    f->Raise();
+    Pump(200);
+    const wxImage screen = guitest::GrabScreen();
+    const wxPoint origin = f->Canvas()->GetScreenPosition();
+    int n = 0;
+    for (int p = 0; p < 2; ++p) {
+      const pane::Bounds r = f.ImageRect(p);
+      for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x)
+          n += screen.GetRed(origin.x + x, origin.y + y) >= 250 &&
+               std::abs(screen.GetGreen(origin.x + x, origin.y + y) - 200) <= 6 &&
+               std::abs(screen.GetBlue(origin.x + x, origin.y + y) - 100) <= 6;
+    }
+    return n;
+  };
+  wxMenuBar* bar = f->GetMenuBar();
+  const int plain = edgePixels();
+  EXPECT_FALSE(f->PreviewView()->GetViewParams().bShowEdges);
+  f.Command(ids::kShowTriangles);
+  EXPECT_TRUE(bar->IsChecked(cmdmap::ToWx(ids::kShowTriangles)));
+  EXPECT_TRUE(f->PreviewView()->GetViewParams().bShowEdges);
+  EXPECT_GT(edgePixels(), plain + 400);
+  f.Command(ids::kShowTriangles);
+  EXPECT_FALSE(bar->IsChecked(cmdmap::ToWx(ids::kShowTriangles)));
+  EXPECT_FALSE(f->PreviewView()->GetViewParams().bShowEdges);
+  EXPECT_EQ(edgePixels(), plain);
 }

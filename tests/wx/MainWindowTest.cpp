@@ -19,7 +19,9 @@
 #include "render/wx/GLView.h"
 #include <sys/stat.h>
 #include <wx/snglinst.h>
+#include "art/ArtworkIds.h"
 #include "tests/wx/GuiTestSupport.h"
+#include "ui/wx/SkinSlider.h"
 
 using guitest::MainWindowFixture;
 using guitest::Pump;
@@ -217,15 +219,24 @@ TEST(MainWindowZoom, EveryZoomCommandOfEveryPane) {
   f.Command(ids::kLoadImage2);
   ASSERT_TRUE(f.WaitReady());
   const int pw = f.Layout().pw, ph = f.Layout().ph;
-  const ids::ZoomItem* menus[3] = {ids::kZoomMenu1, ids::kZoomMenu2, ids::kZoomMenu3};
+  // The popup items of menus 176, 178 and 179 with the zoom each sets (0: best fit). The image2
+  // pane's "25%" sets 0.3; its "12.5%" sets 0.125 like the other panes'.
+  struct Item {
+    int nId;
+    float fZoom;
+  };
+  const Item menus[3][8] = {{{32890, 8}, {32889, 4}, {32900, 2}, {32901, 1}, {32902, 0.5f}, {32903, 0.25f}, {32892, 0.125f}, {32904, 0}},
+                            {{32894, 8}, {32893, 4}, {32905, 2}, {32906, 1}, {32907, 0.5f}, {32908, 0.3f}, {32896, 0.125f}, {32909, 0}},
+                            {{32911, 8}, {32910, 4}, {32912, 2}, {32913, 1}, {32914, 0.5f}, {32915, 0.25f}, {32916, 0.125f}, {32917, 0}}};
   const int zoomButtons[3] = {ids::kZoomButton1, ids::kZoomButton2, ids::kZoomButton3};
   const int sizes[3][2] = {{600, 400}, {640, 480}, {600, 400}};
   for (int p = 0; p < 3; ++p) {
-    for (int i = 0; i < 8; ++i) {
-      f.Command(menus[p][i].nId);
-      const float expected = menus[p][i].fZoom > 0 ? menus[p][i].fZoom
-                                                   : pane::BestFitZoom(sizes[p][0], sizes[p][1], pw, ph);
-      EXPECT_FLOAT_EQ(f.View(p).fZoom, expected) << "pane " << p << " item " << menus[p][i].nId;
+    for (const Item& item : menus[p]) {
+      f.Command(item.nId);
+      // Best fit: the pane's height or width bound, whichever the picture meets first.
+      const float fit = sizes[p][0] * ph < pw * sizes[p][1] ? float(ph) / sizes[p][1] : float(pw) / sizes[p][0];
+      const float expected = item.fZoom > 0 ? item.fZoom : fit;
+      EXPECT_FLOAT_EQ(f.View(p).fZoom, expected) << "pane " << p << " item " << item.nId;
       EXPECT_EQ(Label(f, zoomButtons[p]), wxString::Format("%2.1f%%", expected * 100.0).utf8_string());
     }
   }
@@ -433,4 +444,20 @@ TEST(MainWindowPreview, OffscreenRenderDoesNotDisturbTheCanvas) {
   EXPECT_GT(view->GetDrawCount(), before);
   Pump(50);
   EXPECT_TRUE(f.IsAlive());
+}
+
+// A slider picture that cannot be loaded is reported with the image error text; the slider
+// works on without it, and a second load over a held picture is refused quietly.
+TEST(MainWindowControls, SliderPictureThatFailsToLoadIsReported) {
+  MainWindowFixture f;
+  guitest::CScriptedUser user;
+  auto* slider = new CSkinSlider(f->Canvas(), wxID_ANY);
+  slider->SetUser(user);
+  EXPECT_FALSE(slider->SetThumbPicture(99999));
+  ASSERT_EQ(user.m_messages.size(), 1u);
+  EXPECT_FALSE(user.m_messages[0].szText.empty());
+  EXPECT_TRUE(slider->SetChannelPicture(kArtSliderChannel));
+  EXPECT_FALSE(slider->SetChannelPicture(kArtSliderChannel));
+  EXPECT_EQ(user.m_messages.size(), 1u);
+  slider->Destroy();
 }

@@ -14,7 +14,7 @@
 #include "app/CommandIds.h"
 #include "image/Picture.h"
 #include "output/AviCodecs.h"
-#include "output/wx/NumEdit.h"
+#include "ui/wx/NumEdit.h"
 #include "output/wx/OutputDlg.h"
 #include "output/wx/SaveConfigDlg.h"
 #include "output/wx/ScaleDlg.h"
@@ -79,7 +79,7 @@ class ExportDriver {
   std::vector<int> progress, previewFrames;
   std::vector<std::string> codecLabels;
   int nProgressAtCancel = -1;
-  bool bFinished = false, bFailed = false, m_bWatchdog = false;
+  bool bFinished = false, bFailed = false, m_bWatchdog = false, bSpeedEnabled = true;
   wxString format, frames, speed, length, resultFrames, resultTime, resultSpeed, resultFile, cancelLabel;
 
   void Run(int nButton) {
@@ -108,6 +108,7 @@ class ExportDriver {
       frames = out->StaticText(COUTPUTDlg::kFramesStatic);
       speed = out->StaticText(COUTPUTDlg::kSpeedStatic);
       length = out->StaticText(COUTPUTDlg::kLengthStatic);
+      bSpeedEnabled = out->FindWindow(COUTPUTDlg::kSpeedStatic)->IsEnabled();
       guitest::QueueClick(d, COUTPUTDlg::kOutputButton);
     } else if (what == "progress") {
       progress.push_back(out->ProgressPos());
@@ -179,6 +180,28 @@ TEST(OutputWindow, GifExportFromTheDialogFollowsThePreviewAndDecodes) {
   EXPECT_EQ(gif.nWidth, kW);
   EXPECT_EQ(gif.nHeight, kH);
   EXPECT_EQ(gif.frames.size(), static_cast<size_t>(kN + 1));
+}
+
+// The dialog is reused: a picture sequence after a GIF at another speed shows the template's
+// speed and length (disabled), not the GIF's.
+TEST(OutputWindow, AReusedDialogShowsEachFormatsOwnTexts) {
+  MainWindowFixture f;
+  OpenSmallSample(f);
+  TempDir out;
+  f->Session().OutputSettingsRecords()[AnimatedGif].nSpeed = 12;
+  f.m_szNextFile = out.File("anim.gif");
+  ExportDriver gif(f);
+  gif.Run(ids::kOutputGif);
+  ASSERT_TRUE(gif.bFinished);
+  EXPECT_EQ(gif.speed, "12 frames/s");
+  f.m_szNextFile = out.File("frame.bmp");
+  ExportDriver sequence(f);
+  sequence.Run(ids::kOutputSequence);
+  ASSERT_TRUE(sequence.bFinished);
+  EXPECT_EQ(sequence.format, "JPG Pictrue");
+  EXPECT_EQ(sequence.speed, "30 frames/s");
+  EXPECT_EQ(sequence.length, " 1.00 seconds");
+  EXPECT_FALSE(sequence.bSpeedEnabled);
 }
 
 TEST(OutputWindow, GifCancelAtFirstMiddleAndLastFrameStopsWithinAFrameAndLeavesNoFile) {

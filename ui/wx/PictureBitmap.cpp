@@ -28,9 +28,12 @@ wxImage PictureToImage(const CPicture& picture) {
   return image;
 }
 
-wxImage LoadResourceImage(int resourceId) {
+wxImage LoadResourceImage(int resourceId, std::string* pError) {
   CPicture picture;
-  if (!picture.LoadResource(resourceId, kPngType)) return wxImage();
+  if (!picture.LoadResource(resourceId, kPngType)) {
+    if (pError) *pError = picture.GetLastError().empty() ? std::string("error!") : picture.GetLastError();
+    return wxImage();
+  }
   return PictureToImage(picture);
 }
 

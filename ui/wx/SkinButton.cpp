@@ -248,6 +248,7 @@ void CSkinButton::ClearHover() {
 
 void CSkinButton::Click() {
   if (!IsEnabled()) return;
+  SetFocus();
   if (m_bCheckMode) {
     m_bChecked = !m_bChecked;
     Refresh();

@@ -40,7 +40,9 @@ class CSkinButton : public wxControl {
 
   void SetLabel(const wxString& label) override;
   bool Enable(bool bEnable = true) override;
-  bool AcceptsFocus() const override { return false; }
+  // A click takes the focus (so an open entry elsewhere closes); Tab passes the button by.
+  bool AcceptsFocus() const override { return true; }
+  bool AcceptsFocusFromKeyboard() const override { return false; }
 
   bool HasFaces() const { return m_faceHover.IsOk(); }
   skin::Face CurrentFace() const;

@@ -8,6 +8,7 @@
 
 #include "ui/wx/PictureBitmap.h"
 #include "ui/wx/SkinButton.h"
+#include "ui/wx/UserInteraction.h"
 
 namespace {
 constexpr int kThumbWidth = 10;
@@ -15,7 +16,8 @@ constexpr int kThumbHeight = 12;
 }  // namespace
 
 CSkinSlider::CSkinSlider(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size)
-    : wxControl(parent, id, pos, size, wxBORDER_NONE | wxFULL_REPAINT_ON_RESIZE | wxWANTS_CHARS) {
+    : wxControl(parent, id, pos, size, wxBORDER_NONE | wxFULL_REPAINT_ON_RESIZE | wxWANTS_CHARS),
+      m_ui(&CDesktopInteraction::Instance()) {
   SetBackgroundStyle(wxBG_STYLE_PAINT);
   Bind(wxEVT_PAINT, &CSkinSlider::OnPaint, this);
   Bind(wxEVT_LEFT_DOWN, &CSkinSlider::OnLeftDown, this);
@@ -26,13 +28,18 @@ CSkinSlider::CSkinSlider(wxWindow* parent, int id, const wxPoint& pos, const wxS
   Bind(wxEVT_MOUSE_CAPTURE_LOST, &CSkinSlider::OnCaptureLost, this);
 }
 
-static bool LoadOnce(wxBitmap& slot, int resourceId) {
+bool CSkinSlider::LoadOnce(wxBitmap& slot, int resourceId) {
   if (slot.IsOk()) {
     std::fprintf(stderr, "slider picture %d: a picture is already loaded\n", resourceId);
     return false;
   }
-  const wxImage image = LoadResourceImage(resourceId);
-  if (!image.IsOk()) return false;
+  std::string error;
+  const wxImage image = LoadResourceImage(resourceId, &error);
+  if (!image.IsOk()) {
+    // The slider still works without it; the user learns why it looks plain.
+    m_ui->Message(this, wxString::FromUTF8(error), "Kestrelle", wxOK | wxICON_ERROR);
+    return false;
+  }
   slot = wxBitmap(image);
   return true;
 }

@@ -8,6 +8,8 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "ui/wx/NumEdit.h"
+
 namespace {
 
 wxString U8(const char* text) { return wxString::FromUTF8(text); }
@@ -121,7 +123,7 @@ CStep5::CStep5(wxWindow* parent, wizard::WizardController& controller)
   body->Add(sizeRow, 0, wxTOP, 4);
   body->Add(Text(this, "动画长度"), 0, wxTOP, 18);
   auto* lengthRow = new wxBoxSizer(wxHORIZONTAL);
-  m_pLength = new wxTextCtrl(this, wizid::kFrameLength, wxString(), wxDefaultPosition, wxSize(80, -1));
+  m_pLength = new CNumEdit(this, wizid::kFrameLength, wxString(), wxDefaultPosition, wxSize(80, -1));
   lengthRow->Add(m_pLength, 0, wxALIGN_CENTER_VERTICAL);
   lengthRow->Add(Text(this, "帧"), 0, wxLEFT | wxALIGN_CENTER_VERTICAL, 6);
   body->Add(lengthRow, 0, wxTOP, 4);

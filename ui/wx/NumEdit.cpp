@@ -1,4 +1,4 @@
-#include "output/wx/NumEdit.h"
+#include "ui/wx/NumEdit.h"
 
 CNumEdit::CNumEdit(wxWindow* parent, int id, const wxString& value, const wxPoint& pos, const wxSize& size,
                    long style)
