@@ -368,3 +368,43 @@ TEST(ProjectSession, PositionReadoutsStartAtTheOriginAtEveryLayout) {
   r.s.LoadPicture(1, r.p2);  // replaced
   EXPECT_EQ(r.s.PositionText(0), "0,0");
 }
+
+TEST(ProjectSession, SampleSaveRedoStepsAndAWizardCancel) {
+  ProjectSession s;
+  s.Resize(kCw, kCh);
+  const SessionChange sample = s.OpenSample(ids::kSampleFirst, BinDir() + "/samples");
+  ASSERT_FALSE(sample.bRefused) << sample.szMessage;
+  EXPECT_EQ(sample.nSetupTimer, ids::kTimerOpenSetup);
+  EXPECT_NE(s.ProjectPath().find("samples/"), std::string::npos);
+  s.PreviewSetup();
+  // Frame steps show the frame they reach; at the ends they show it again.
+  EXPECT_TRUE(s.LastFrame().bPreview);
+  EXPECT_EQ(s.Frame(), 30);
+  EXPECT_TRUE(s.NextFrame().bFrame);
+  EXPECT_EQ(s.Frame(), 30);
+  s.PreviousFrame();
+  EXPECT_EQ(s.Frame(), 29);
+  s.FirstFrame();
+  s.PreviousFrame();
+  EXPECT_EQ(s.Frame(), 0);
+  s.SliderScrolled(pane::ScrollThumbTrack, 12);
+  EXPECT_EQ(s.Frame(), 12);
+  // An edit, undone and redone, then saved: the title loses its mark.
+  s.ChooseMorphType(2);
+  s.Undo();
+  EXPECT_EQ(s.Project().m_nMorphType, 1);
+  const SessionChange redo = s.Redo();
+  EXPECT_TRUE(redo.bMenus && redo.bPreview);
+  EXPECT_EQ(s.Project().m_nMorphType, 2);
+  TempDir dir;
+  const SessionChange saved = s.SaveProject(dir.File("copy.fmph"));
+  EXPECT_FALSE(saved.bRefused);
+  EXPECT_TRUE(saved.bMenus);
+  EXPECT_EQ(s.Title("Kestrelle"), "copy.fmph - Kestrelle");
+  // A wizard cancelled at start-up: morph type 1 and nothing open.
+  const SessionChange reset = s.ResetProject();
+  EXPECT_TRUE(reset.bMenus && reset.bLayout);
+  EXPECT_EQ(s.Project().m_nMorphType, 1);
+  EXPECT_FALSE(s.IsReady());
+  EXPECT_EQ(s.Title("Kestrelle"), "Kestrelle");
+}
