@@ -63,6 +63,9 @@ wxIconBundle AppIcons() {
   return bundle;
 }
 
+// The window's size when it is not maximised.
+const wxSize kDesignSize(1016, 760);
+
 constexpr int kStartupPollMs = 40;
 constexpr int kStartupWaitMs = 2000;  // a window manager that never maximises
 
@@ -85,7 +88,7 @@ wxEND_EVENT_TABLE()
 // clang-format on
 
 CMainMorphDlg::CMainMorphDlg(const MainWindowOptions& options)
-    : wxFrame(nullptr, wxID_ANY, mainwin::kProductName, wxDefaultPosition, wxSize(1016, 760)),
+    : wxFrame(nullptr, wxID_ANY, mainwin::kProductName, wxDefaultPosition, kDesignSize),
       m_options(options),
       m_user(options.pUser ? *options.pUser : CDesktopInteraction::Instance()),
       m_timerRedraw(this, ids::kTimerRedraw),
@@ -222,7 +225,12 @@ void CMainMorphDlg::ShowMessage(const std::string& text, SessionChange::MessageK
 
 void CMainMorphDlg::InitDialog() {
   SetIcons(AppIcons());
-  if (m_options.bMaximise) Maximize();
+  // The window first stands at its design size, centred; it is maximised once it is on the
+  // screen that way (see OnStartupPoll). A window manager keeps the geometry a window had when
+  // it was maximised as the one a restore returns to: a window maximised before the toolkit
+  // had given it its size would come back at its minimum size, in a corner.
+  SetSize(kDesignSize);
+  CentreOnScreen();
   Show();
   m_config = ReadStartupConfigFile(ConfigPathForRead(m_options.folders));
   // A project named on the command line is what the user asked for instead of the wizard.
@@ -238,8 +246,17 @@ void CMainMorphDlg::OnStartupPoll(wxTimerEvent&) {
   const wxSize size = GetClientSize();
   const bool stable = IsShownOnScreen() && size == m_lastStartupSize;
   m_lastStartupSize = size;
+  const bool timedOut = NowMs() - m_nStartupSince >= kStartupWaitMs;
+  if (m_options.bMaximise && !m_bMaximiseAsked) {
+    if (!timedOut && !(stable && GetSize() == kDesignSize)) return;
+    m_bMaximiseAsked = true;
+    CentreOnScreen();  // where the desktop may have put it elsewhere
+    Maximize();
+    m_nStartupSince = NowMs();
+    return;
+  }
   const bool waitMaximise = m_options.bMaximise && !IsMaximized() && DesktopHasWindowManager();
-  if ((!stable || waitMaximise) && NowMs() - m_nStartupSince < kStartupWaitMs) return;
+  if ((!stable || waitMaximise) && !timedOut) return;
   m_timerStartup.Stop();
   StartWhenPlaced();
 }

@@ -108,6 +108,7 @@ class CMainMorphDlg : public wxFrame {
   PlaybackBeat m_playBeat;  // the play timer runs one-shot, on this beat
   long long m_nStartupSince = 0;
   wxSize m_lastStartupSize;
+  bool m_bMaximiseAsked = false;
 
   wxDECLARE_EVENT_TABLE();
 };

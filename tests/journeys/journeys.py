@@ -21,7 +21,8 @@ from xdesk import SCREEN_SIZE, Desktop, wait_for
 PROJECT = "boytobill.fmph"
 WIZARD_TITLE = "项目向导"
 OUTPUT_TITLE = "动画输出"
-DESIGN_SIZE = (1016, 760)  # the main window's client size when it is not maximised
+WX_ID_CANCEL = 5101  # the toolkit's id of a dialog's cancel button
+DESIGN_SIZE = (1016, 760)  # the main window's size, with its frame, when it is not maximised
 
 
 def check(condition, message):
@@ -58,10 +59,14 @@ def pairs(k):
 
 
 def save(k):
-    before = os.stat(k.project).st_mtime_ns
+    """文件 › 保存项目, which asks for the name: a new one each time (no question about
+    replacing a file). The saved file becomes the project the checks render."""
+    k.saves = getattr(k, "saves", 0) + 1
     k.menu(0, 4)  # 文件 › 保存项目
-    k.wait("the project saved", lambda: os.stat(k.project).st_mtime_ns != before)
-    time.sleep(0.1)
+    k.project = k.path("edited%d.fmph" % k.saves)
+    k.choose_file(k.project)
+    k.wait("the project saved", lambda: os.path.exists(k.project))
+    time.sleep(0.2)
 
 
 def picture_point(k, frac_x, frac_y):
@@ -116,7 +121,7 @@ def journey_command_line(desk, bin_dir):
             x, y, w, h = k.main()["rect"]
             check(w >= SCREEN_SIZE[0] - 10 and h >= SCREEN_SIZE[1] - 60, "not maximised: %r" % k.main()["rect"])
         else:
-            check(tuple(k.main()["client"][2:]) == DESIGN_SIZE, "client size %r" % k.main()["client"])
+            check(tuple(k.main()["rect"][2:]) == DESIGN_SIZE, "window size %r" % k.main()["rect"])
         check(k.quit() == 0, "the program ended with status %s" % k.proc.returncode)
     except Exception:
         k.close(keep=True)
@@ -172,8 +177,9 @@ def journey_edit(desk, bin_dir):
         desk.click(at[0] + 24, at[1] - 18)
         save(k)
         check(sorted(pairs(k)) == sorted(original), "the delete left %d pairs of %d" % (len(pairs(k)), len(original)))
+        # A deletion shows the last frame: preview, slider and read-out alike.
         frame = k.wait_preview_correct(k.project)
-        check(frame == k.frame, "the delete moved the preview from frame %d to %d" % (k.frame, frame))
+        check(frame == k.readout()[1], "after the delete the window shows frame %d, not the last" % frame)
         check(k.quit() == 0, "the program ended with status %s" % k.proc.returncode)
     except Exception:
         k.close(keep=True)
@@ -202,9 +208,9 @@ def journey_play_pause(desk, bin_dir):
     k.close()
 
 
-def _frame_geometry(desk):
-    top, _ = desk.top_level(MAIN_TITLE)
-    return desk.geometry(top)
+def _frame_geometry(desk, k):
+    """The main window's outer rectangle on the screen, with the window manager's frame."""
+    return desk.geometry(k.main_top_level())
 
 
 def journey_maximise_restore_resize(desk, bin_dir):
@@ -213,34 +219,36 @@ def journey_maximise_restore_resize(desk, bin_dir):
     k = start_with_project(desk, bin_dir)
     try:
         def settled(client):
-            k.wait("the client size %r" % (client,),
-                   lambda: client(k.main()["client"]) if callable(client) else k.main()["client"] == client)
+            """Waits for a client rectangle that `client` accepts, then for panes and preview."""
+            k.wait("the new client size", lambda: client(k.main()["client"]))
             k.wait_panes_correct()
             k.wait_preview_correct(k.project)
 
         if desk.wm:
             maximised = k.main()["client"]
-            fx, fy, fw, fh = _frame_geometry(desk)
+            fx, fy, fw, fh = _frame_geometry(desk, k)
             desk.click(fx + fw // 2, fy + 6, count=2)  # a double click on the title bar restores
             k.wait("the window restored", lambda: not k.main()["maximized"])
-            settled(lambda c: tuple(c[2:]) == DESIGN_SIZE)
+            k.wait("the design size again", lambda: tuple(k.main()["rect"][2:]) == DESIGN_SIZE)
+            settled(lambda c: c != maximised)
+            x, y, w, h = k.main()["rect"]
+            check(abs(x + w / 2 - SCREEN_SIZE[0] / 2) <= 40 and abs(y + h / 2 - SCREEN_SIZE[1] / 2) <= 40,
+                  "the restored window stands off centre at %r" % (k.main()["rect"],))
             x, y, w, h = k.main()["client"]
-            cx, cy = x + w / 2, y + h / 2
-            check(abs(cx - SCREEN_SIZE[0] / 2) <= 40 and abs(cy - SCREEN_SIZE[1] / 2) <= 60,
-                  "the restored window stands off centre at %r" % (k.main()["client"],))
             # Alt and the right button drag resize under openbox, as under most desktops.
             desk.drag((x + w - 30, y + h - 30), (x + w + 90, y + h + 70), number=3, modifier="Alt_L")
             settled(lambda c: c[2] > w + 40 and c[3] > h + 30)
-            fx, fy, fw, fh = _frame_geometry(desk)
+            fx, fy, fw, fh = _frame_geometry(desk, k)
             desk.click(fx + fw // 2, fy + 6, count=2)  # and maximises again
             k.wait("the window maximised again", lambda: k.main()["maximized"])
             settled(lambda c: c == maximised)
         else:
-            top, _ = desk.top_level(MAIN_TITLE)
+            top = k.main_top_level()
+            before = k.main()["client"]
             desk.move_resize(top, (0, 0, 1200, 940))
-            settled(lambda c: tuple(c[2:]) == (1200, 940))
+            settled(lambda c: c[2] == 1200 and c[3] > before[3] + 150)
             desk.move_resize(top, (20, 10, 900, 700))
-            settled(lambda c: tuple(c[2:]) == (900, 700))
+            settled(lambda c: c[2] == 900 and c[3] < before[3])
         check(k.quit() == 0, "the program ended with status %s" % k.proc.returncode)
     except Exception:
         k.close(keep=True)
@@ -260,11 +268,10 @@ def journey_export_gif(desk, bin_dir):
         target = k.path("journey.gif")
         k.choose_file(target)
         k.wait("the animation written", lambda: _gif_frames(target) == frames + 1, 120)
-        dialog = k.wait("the output dialog after the run",
-                        lambda: next((w for w in k.windows(OUTPUT_TITLE)
-                                      if k.control(w, text="输出...") and k.control(w, text="输出...")["enabled"]), None),
-                        60)
-        k.click_control(k.control(dialog, text="取消"))
+        # The dialog names the written file once the run has ended; its cancel button closes it.
+        dialog = k.wait("the output dialog's results",
+                        lambda: next((w for w in k.windows(OUTPUT_TITLE) if k.control(w, text="journey.gif")), None), 60)
+        k.click_control(k.control(dialog, WX_ID_CANCEL))
         k.wait("the output dialog to close", lambda: not k.windows(OUTPUT_TITLE))
         with Image.open(target) as gif:
             gif.seek(0)

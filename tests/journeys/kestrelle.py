@@ -124,6 +124,10 @@ class Kestrelle:
                 return w
         return None
 
+    def main_top_level(self):
+        """The root's child holding the main window (its window manager frame, if any)."""
+        return self.desktop.top_level(self.wait("the main window", self.main)["title"])[0]
+
     @staticmethod
     def control(window, cid=None, kind=None, text=None):
         for c in window["controls"]:

@@ -41,7 +41,7 @@ def states(desk, bin_dir, out, mode):
         desk.click(*picture_point(k, 0.12, 0.88))
         desk.move(*picture_point(k, 0.5, 0.5))
         shoot(desk, out, mode, "editing")
-        top, _ = desk.top_level(MAIN_TITLE)
+        top = k.main_top_level()
         if desk.wm:
             fx, fy, fw, fh = desk.geometry(top)
             desk.click(fx + fw // 2, fy + 6, count=2)

@@ -85,6 +85,12 @@ def _load_x():
 
 _X11, _XTST = _load_x()
 
+# Windows come and go while they are looked at: an error about a window that has just gone is
+# no reason to end the journey (Xlib's own handler would exit).
+_ERROR_HANDLER = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)(lambda dpy, event: 0)
+_X11.XSetErrorHandler.argtypes = [ctypes.c_void_p]
+_X11.XSetErrorHandler(ctypes.cast(_ERROR_HANDLER, ctypes.c_void_p))
+
 # Keysym names of the characters typed into entries that are not their own name.
 _CHAR_KEYSYMS = {"/": "slash", ".": "period", "-": "minus", "_": "underscore", " ": "space",
                  ":": "colon", "~": "asciitilde", "+": "plus", "=": "equal", ",": "comma"}
