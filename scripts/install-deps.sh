@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config git
   libwxgtk3.2-dev
-  libx11-dev libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
+  libx11-dev libxtst-dev libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
   libx264-164 libvpx7
   libopenjp2-7-dev libtiff-dev libpng-dev libjpeg-dev zlib1g-dev

@@ -106,7 +106,17 @@ void CExportCommands::SizePopup() {
 
 // ---------------------------------------------------------------- settings, output dialog and run
 
+void CExportCommands::EndForClose() {
+  m_bOutputRunning = false;
+  if (!m_bRunBusy && m_dlgOutput && m_dlgOutput->IsModal()) m_dlgOutput->EndModal(wxID_CANCEL);
+}
+
 bool CExportCommands::RunOutputCommand(int nCommand) {
+  struct Active {
+    int& n;
+    explicit Active(int& count) : n(count) { ++n; }
+    ~Active() { --n; }
+  } active(m_nActive);
   switch (nCommand) {
     case ids::kOutputSettings: Settings(); return true;
     case ids::kOutputSingleFrame:

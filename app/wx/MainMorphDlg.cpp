@@ -1,8 +1,10 @@
 #include "app/wx/MainMorphDlg.h"
 
 #include <chrono>
+#include <ctime>
 
 #include <wx/iconbndl.h>
+#include <wx/intl.h>
 #include <wx/menu.h>
 #include <wx/mstream.h>
 #include <wx/textctrl.h>
@@ -15,6 +17,9 @@
 #include "app/CommandIdMap.h"
 #include "app/CommandIds.h"
 #include "app/MainMenus.h"
+#include "app/RecoveryKeeper.h"
+#include "base/AtomicFile.h"
+#include "base/PathParts.h"
 #include "app/wx/ControlPanel.h"
 #include "app/wx/ExportCommands.h"
 #include "app/wx/MainWizardHost.h"
@@ -84,6 +89,7 @@ wxBEGIN_EVENT_TABLE(CMainMorphDlg, wxFrame)
   EVT_TIMER(editor::HoverBlink::kBlinkTimerId, CMainMorphDlg::OnTimerBlink)
   EVT_TIMER(editor::HoverBlink::kEndTimerId, CMainMorphDlg::OnTimerBlinkEnd)
   EVT_TIMER(ids::kTimerStartup, CMainMorphDlg::OnStartupPoll)
+  EVT_TIMER(ids::kTimerCloseAfterExport, CMainMorphDlg::OnTimerCloseAfterExport)
 wxEND_EVENT_TABLE()
 // clang-format on
 
@@ -97,7 +103,8 @@ CMainMorphDlg::CMainMorphDlg(const MainWindowOptions& options)
       m_timerPlay(this, ids::kTimerPlay),
       m_timerBlink(this, editor::HoverBlink::kBlinkTimerId),
       m_timerBlinkEnd(this, editor::HoverBlink::kEndTimerId),
-      m_timerStartup(this, ids::kTimerStartup) {
+      m_timerStartup(this, ids::kTimerStartup),
+      m_timerCloseAfterExport(this, ids::kTimerCloseAfterExport) {
   SetMinSize(wxSize(800, 600));
   m_pCanvas = new CPaneCanvas(this, m_session, [this](const SessionChange& c) { Apply(c); });
   m_pPanel = std::make_unique<CControlPanel>(m_pCanvas, m_user);
@@ -107,17 +114,23 @@ CMainMorphDlg::CMainMorphDlg(const MainWindowOptions& options)
   };
   m_pCanvas->inEntry = [this](int x, int y) { return m_pPanel->EntryContains(x, y); };
   m_pExport = std::make_unique<CExportCommands>(*this, m_session, m_user);
+  m_szRecoveryFolder = UserStateFolder(options.folders);
+  if (!m_szRecoveryFolder.empty())
+    m_pRecovery = std::make_unique<CRecoveryKeeper>(recovery::OwnCopyPath(m_szRecoveryFolder));
   CreateMenus();
   Apply(m_session.Redraw());
 }
 
 CMainMorphDlg::~CMainMorphDlg() {
   for (wxTimer* t : {&m_timerRedraw, &m_timerOpenSetup, &m_timerLoadSetup, &m_timerPlay, &m_timerBlink,
-                     &m_timerBlinkEnd, &m_timerStartup})
+                     &m_timerBlinkEnd, &m_timerStartup, &m_timerCloseAfterExport})
     t->Stop();
   // The engine touches no window; its result is dropped with the window's pending calls.
   if (m_autoKeyThread.joinable()) m_autoKeyThread.join();
   if (m_session.AutoKeyRunning()) wxEndBusyCursor();
+  // Every way the window ends on purpose (the close question answered, Esc, Exit) drops the
+  // unsaved edits the user was asked about; a signal or a crash never gets here.
+  if (m_pRecovery) m_pRecovery->Remove();
 }
 
 CGLView* CMainMorphDlg::PreviewView() const { return m_pCanvas->PreviewView(); }
@@ -211,6 +224,8 @@ void CMainMorphDlg::Apply(const SessionChange& c) {
   if (c.entry == SessionChange::Entry::Show) m_pPanel->OpenEntry(m_session);
   if (c.entry == SessionChange::Entry::Hide) m_pPanel->CloseEntry();
   if (c.bPreview) m_pCanvas->DrawPreview();
+  // The writer thread takes it from here; the window never waits for the disk.
+  if (m_pRecovery) m_pRecovery->Update(m_session.RecoveryState());
   if (!c.szMessage.empty()) ShowMessage(c.szMessage, c.messageKind);
 }
 
@@ -263,7 +278,62 @@ void CMainMorphDlg::OnStartupPoll(wxTimerEvent&) {
 
 void CMainMorphDlg::StartWhenPlaced() {
   if (!m_config.bConfigFound) m_user.Message(this, AppConfigText::kConfigMissing, mainwin::kProductName, wxOK);
+  if (OfferRecovery()) return;  // the restored project is what the user works on
   if (m_bWizardRequested && m_options.bStartupWizard) RunWizard(true);
+}
+
+namespace {
+
+wxString RecoveryProjectName(const RecoveryCopy& copy) {
+  const std::string name = PathFileName(copy.szProjectPath);
+  return copy.szProjectPath.empty() || name.empty() ? _("未命名项目") : U8(name);
+}
+
+wxString RecoveryTime(const RecoveryCopy& copy) {
+  char text[64] = "";
+  std::tm local{};
+  if (localtime_r(&copy.written, &local)) std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+  return U8(text);
+}
+
+}  // namespace
+
+bool CMainMorphDlg::OfferRecovery() {
+  if (!m_pRecovery) return false;
+  for (const RecoveryCopy& copy : recovery::LeftBehind(m_szRecoveryFolder)) {
+    const wxString question =
+        wxString::Format(_("程序上次结束时，项目“%s”有未保存的修改（%s 自动保存）。\n\n"
+                           "是否恢复这些修改？\n选“是”恢复，选“否”丢弃。"),
+                         RecoveryProjectName(copy), RecoveryTime(copy));
+    const int answer = m_user.Message(this, question, mainwin::kProductName, wxYES_NO | wxICON_QUESTION);
+    if (answer == wxNO) {
+      recovery::RemoveCopy(copy.szPath);
+      continue;
+    }
+    if (answer != wxYES) continue;  // not answered: offered again next time
+    const SessionChange restored = m_session.RestoreRecovery(copy);
+    if (restored.bRefused) {
+      const wxString refused =
+          wxString::Format(_("无法恢复项目“%s”：\n%s\n\n恢复副本已保留，找回图像后下次启动时可再恢复。"),
+                           RecoveryProjectName(copy), U8(restored.szMessage));
+      m_user.Message(this, refused, mainwin::kProductName, wxOK | wxICON_WARNING);
+      continue;
+    }
+    Apply(restored);
+    // The edits live in this process's copy now; the old one would be offered again.
+    m_pRecovery->Flush();
+    recovery::RemoveCopy(copy.szPath);
+    return true;
+  }
+  return false;
+}
+
+void CMainMorphDlg::SaveRecoveryForSignal() {
+  if (m_pRecovery) {
+    m_pRecovery->Update(m_session.RecoveryState());
+    m_pRecovery->Flush();
+  }
+  LiveTemporaries::RemoveAll();
 }
 
 void CMainMorphDlg::OnClose(wxCloseEvent& event) {
@@ -275,9 +345,28 @@ void CMainMorphDlg::OnClose(wxCloseEvent& event) {
       return;
     }
   }
+  if (m_pExport->CommandActive()) {
+    // An export is on the stack below this handler: it stops first, the window goes after.
+    m_pExport->EndForClose();
+    m_timerCloseAfterExport.Start(20);
+    return;
+  }
+  FinishClose();
+}
+
+void CMainMorphDlg::FinishClose() {
   const wxString page = U8(m_config.szHomePage);
   Destroy();
   if (!page.empty()) m_user.OpenUrl(page);
+}
+
+void CMainMorphDlg::OnTimerCloseAfterExport(wxTimerEvent&) {
+  if (m_pExport->CommandActive()) {
+    m_pExport->EndForClose();  // a finished run's dialog waits for its Close
+    return;
+  }
+  m_timerCloseAfterExport.Stop();
+  FinishClose();
 }
 
 void CMainMorphDlg::OnCharHook(wxKeyEvent& event) {

@@ -98,7 +98,7 @@ void ChooseComboItem(wxWindow* root, int id, int index) {
   combo->GetEventHandler()->ProcessEvent(event);
 }
 
-MainWindowFixture::MainWindowFixture(const std::string& configText, int cw, int ch) {
+MainWindowFixture::MainWindowFixture(const std::string& configText, int cw, int ch, const Prepare& prepare) {
   if (!configText.empty()) std::ofstream(m_folder.File("config.ini")) << configText;
   const std::string samples = BinDir() + "/samples";
   if (symlink(samples.c_str(), m_folder.File("samples").c_str()) != 0) ADD_FAILURE() << "no samples link";
@@ -107,6 +107,7 @@ MainWindowFixture::MainWindowFixture(const std::string& configText, int cw, int 
   options.bMaximise = false;
   options.bStartupWizard = false;
   options.pUser = &m_user;
+  if (prepare) prepare(options, m_user);
   auto* window = new CMainMorphDlg(options);
   m_pWindow = window;
   window->SetPosition(wxPoint(0, 0));

@@ -69,8 +69,10 @@ class CScriptedUser : public CDesktopInteraction {
 // folder holding config.ini (`configText`; empty: no file) and the built samples.
 class MainWindowFixture {
  public:
+  // `prepare` may change the window's options and the scripted answers before the window is made.
+  using Prepare = std::function<void(MainWindowOptions&, CScriptedUser&)>;
   explicit MainWindowFixture(const std::string& configText = "[Config]\nShowWiz=0\n", int cw = 1016,
-                             int ch = 700);
+                             int ch = 700, const Prepare& prepare = nullptr);
   MainWindowFixture(const MainWindowFixture&) = delete;
   MainWindowFixture& operator=(const MainWindowFixture&) = delete;
   ~MainWindowFixture();

@@ -3,7 +3,12 @@
 // in mid-run, the settings and custom-size dialogs, and the single-frame picture.
 #include <gtest/gtest.h>
 #include <dirent.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <stdlib.h>
+
+#include <cstdio>
+#include <functional>
 
 #include <wx/choicdlg.h>
 #include <wx/listbox.h>
@@ -72,7 +77,8 @@ class ExportDriver {
   ~ExportDriver() { m_f.User().onDialog = nullptr; }
 
   int nCancelAtPercent = -1;
-  int nSecondCommandAt = -1;  // progress event at which the user tries another output command
+  int nSecondCommandAt = -1;
+  std::function<void(int)> onProgress;  // with the number of progress steps so far  // progress event at which the user tries another output command
   int nOutputDialogsShown = 0;
   bool bCancelCodec = false;
 
@@ -113,6 +119,7 @@ class ExportDriver {
     } else if (what == "progress") {
       progress.push_back(out->ProgressPos());
       previewFrames.push_back(m_f->Session().Frame());
+      if (onProgress) onProgress(static_cast<int>(progress.size()));
       if (static_cast<int>(progress.size()) == nSecondCommandAt) {
         for (int id : {ids::kOutputAvi, ids::kSingleFrameButton}) {
           m_f.m_szNextFile = "/nonexistent/second.png";
@@ -462,4 +469,89 @@ TEST(OutputWindow, HtmlExportWritesTheMovieBesideAndKeepsAnExistingPage) {
   EXPECT_GT(ReadFileBytes(out.File("output.swf")).size(), 8u);
   ASSERT_EQ(f.m_messages.size(), 1u);
   EXPECT_NE(f.m_messages[0].szText.find("page.html"), std::string::npos);
+}
+
+// A disk that fills in mid-export (a file-size limit): the message, the old file intact, no
+// temporary anywhere, and the window exports again once there is room.
+TEST(OutputWindow, AFullDiskInMidExportKeepsTheOldFileAndTheWindowWorks) {
+  MainWindowFixture f;
+  OpenSmallSample(f);
+  TempDir out;
+  const std::string target = out.File("anim.gif");
+  const std::vector<uint8_t> old = {'o', 'l', 'd'};
+  WriteFileBytes(target, old);
+  rlimit limit{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+  const auto handler = signal(SIGXFSZ, SIG_IGN);
+  rlimit low = limit;
+  low.rlim_cur = 4096;  // smaller than the movie
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &low), 0);
+  f.m_szNextFile = target;
+  {
+    ExportDriver driver(f);
+    driver.Run(ids::kOutputGif);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    signal(SIGXFSZ, handler);
+    EXPECT_FALSE(driver.m_bWatchdog);
+    EXPECT_TRUE(driver.bFailed);
+  }
+  ASSERT_EQ(f.m_messages.size(), 1u);
+  EXPECT_NE(f.m_messages[0].szText.find("File too large"), std::string::npos) << f.m_messages[0].szText;
+  EXPECT_EQ(ReadFileBytes(target), old);
+  EXPECT_EQ(FolderEntries(out.Path()), std::vector<std::string>{"anim.gif"});
+  EXPECT_FALSE(f->Export().RunBusy());
+  f.m_messages.clear();
+  f.m_szNextFile = target;
+  ExportDriver again(f);
+  again.Run(ids::kOutputGif);
+  EXPECT_TRUE(again.bFinished);
+  GifRefFile gif;
+  std::string why;
+  EXPECT_TRUE(DecodeGifReference(ReadFileBytes(target), gif, why)) << why;
+}
+
+// Pictures deleted or replaced on disk while their project is open: the export renders from
+// the pictures in memory.
+TEST(OutputWindow, PicturesGoneFromDiskStillExportFromMemory) {
+  MainWindowFixture f;
+  TempDir dir;
+  const std::string a = guitest::WritePicture(dir, "a.bmp", 160, 120, 1);
+  const std::string b = guitest::WritePicture(dir, "b.bmp", 160, 120, 2);
+  ASSERT_TRUE(f.Load(1, a));
+  ASSERT_TRUE(f.Load(2, b));
+  ASSERT_TRUE(f.WaitReady());
+  f->Apply(f->Session().SetFrameCount(kN));
+  f->Apply(f->Session().ApplyOutputSize(kW, kH));
+  std::remove(a.c_str());
+  WriteFileBytes(b, {'x'});
+  TempDir out;
+  f.m_szNextFile = out.File("anim.gif");
+  ExportDriver driver(f);
+  driver.Run(ids::kOutputGif);
+  ASSERT_TRUE(driver.bFinished) << (f.m_messages.empty() ? "" : f.m_messages[0].szText);
+  GifRefFile gif;
+  std::string why;
+  ASSERT_TRUE(DecodeGifReference(ReadFileBytes(out.File("anim.gif")), gif, why)) << why;
+  EXPECT_EQ(gif.frames.size(), static_cast<size_t>(kN + 1));
+}
+
+// The window closed (Yes to the question) while an export runs: the run stops at its next
+// frame and ends cleanly, its dialog closes, and only then does the window go.
+TEST(OutputWindow, ClosingTheWindowInMidExportEndsTheRunFirst) {
+  MainWindowFixture f;
+  OpenSmallSample(f);
+  TempDir out;
+  f.m_szNextFile = out.File("anim.gif");
+  f.m_nAnswer = wxYES;
+  ExportDriver driver(f);
+  CMainMorphDlg* window = f.Get();
+  driver.onProgress = [window](int nSteps) {
+    if (nSteps == 3) window->CallAfter([window] { window->Close(false); });
+  };
+  driver.Run(ids::kOutputGif);
+  EXPECT_FALSE(driver.m_bWatchdog);
+  EXPECT_FALSE(driver.bFinished);
+  EXPECT_LE(driver.progress.size(), 5u);  // stopped within a frame or so of the close
+  EXPECT_TRUE(guitest::PumpUntil([&] { return !f.IsAlive(); }, 3000));
+  EXPECT_TRUE(FolderEntries(out.Path()).empty());
 }
