@@ -47,6 +47,8 @@ class CExportCommands {
   OutputRunCallbacks MakeCallbacks();
   OutputRunResult Run(int nFormat, const OutputRunCallbacks& callbacks);
   std::string TemplateFolder() const;
+  // The save chooser of an output; "" when cancelled.
+  std::string ChooseOutputFile(const OutputFileChoice& choice);
 
   CMainMorphDlg& m_window;
   ProjectSession& m_session;

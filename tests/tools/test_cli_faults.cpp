@@ -72,10 +72,13 @@ TEST_F(CliFaultTest, FullDiskKeepsTheOldOutputOfEveryKind) {
   };
   const std::string seq = m_out.File("s.png"), gif = m_out.File("a.gif"), avi = m_out.File("a.avi"),
                     swf = m_out.File("a.swf"), page = m_out.File("page.html"), frame = m_out.File("f.bmp"),
-                    project = m_out.File("p.fmph"), png = m_out.File("c.png");
+                    project = m_out.File("p.fmph"), png = m_out.File("c.png"), webp = m_out.File("a.webp"),
+                    apng = m_out.File("a.apng");
   const Case cases[] = {
       {"gif", RenderArgs(gif, {"--frames", "20", "--size", "200x150"}), {gif}},
       {"avi", RenderArgs(avi, {"--frames", "20", "--size", "200x150"}), {avi}},
+      {"webp", RenderArgs(webp, {"--frames", "20", "--size", "200x150"}), {webp}},
+      {"apng", RenderArgs(apng, {"--frames", "20", "--size", "200x150"}), {apng}},
       {"swf", RenderArgs(swf, {"--frames", "20", "--size", "200x150"}), {swf}},
       {"html", RenderArgs(page, {"--frames", "20", "--size", "200x150"}), {m_out.File("output.swf")}},
       {"sequence", RenderArgs(seq, {"--frames", "4", "--size", "200x150"}),
@@ -116,6 +119,8 @@ TEST_F(CliFaultTest, SignalsDuringAnExportLeaveNothingBehind) {
   const Case cases[] = {
       {"avi", m_out.File("a.avi"), SIGINT, {m_out.File("a.avi")}},
       {"gif", m_out.File("a.gif"), SIGTERM, {m_out.File("a.gif")}},
+      {"webp", m_out.File("a.webp"), SIGINT, {m_out.File("a.webp")}},
+      {"apng", m_out.File("a.apng"), SIGHUP, {m_out.File("a.apng")}},
       {"swf", m_out.File("a.swf"), SIGHUP, {m_out.File("a.swf")}},
       {"html", m_out.File("page.html"), SIGINT, {m_out.File("output.swf")}},
       {"sequence", m_out.File("s.png"), SIGTERM, {m_out.File("s0.png"), m_out.File("s7.png")}},
@@ -190,6 +195,7 @@ TEST_F(CliFaultTest, OutputsOverInputsAreRefused) {
       {"new", m_szImage1, m_szImage2, "-o", otherSpelling},
       {"render", m_szProject, "-o", m_szImage1, "--frame", "1"},
       {"render", m_szProject, "-o", m_szProject, "--format", "gif"},
+      {"render", m_szProject, "-o", m_szImage1, "--format", "webp"},
   };
   for (const auto& args : runs) {
     SCOPED_TRACE(testing::PrintToString(args));

@@ -164,10 +164,12 @@ int CScriptedUser::Message(wxWindow*, const wxString& text, const wxString& capt
   return (style & wxYES_NO) ? m_nAnswer : wxOK;
 }
 
-wxString CScriptedUser::ChooseFile(wxWindow*, const FileRequest& request) {
+wxString CScriptedUser::ChooseFile(wxWindow*, const FileRequest& request, int* pFilter) {
   m_fileRequests.push_back(request);
   const std::string path = m_szNextFile;
   m_szNextFile.clear();
+  if (pFilter) *pFilter = m_nNextFilter;
+  m_nNextFilter = 0;
   return wxString::FromUTF8(path);
 }
 

@@ -47,7 +47,8 @@ struct Message {
 class CScriptedUser : public CDesktopInteraction {
  public:
   int Message(wxWindow* parent, const wxString& text, const wxString& caption, long style) override;
-  wxString ChooseFile(wxWindow* parent, const FileRequest& request) override;
+  using CDesktopInteraction::ChooseFile;
+  wxString ChooseFile(wxWindow* parent, const FileRequest& request, int* pFilter) override;
   bool OpenUrl(const wxString& url) override;
   // A wizard runs `wizardScript` without its modal loop when one is set; other dialogs run
   // modally and `onDialog` hears "shown" once they are up.
@@ -58,6 +59,7 @@ class CScriptedUser : public CDesktopInteraction {
   std::vector<guitest::Message> m_messages;
   int m_nAnswer = wxNO;      // answer to Yes/No questions
   std::string m_szNextFile;  // what the file chooser returns next
+  int m_nNextFilter = 0;     // the file type it leaves chosen
   std::vector<FileRequest> m_fileRequests;
   std::vector<std::string> m_launched;
   std::function<void(wxDialog&, const std::string&)> onDialog;

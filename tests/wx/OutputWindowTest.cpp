@@ -24,6 +24,7 @@
 #include "output/wx/SaveConfigDlg.h"
 #include "output/wx/ScaleDlg.h"
 #include "render/wx/GLView.h"
+#include "support/AnimationProbe.h"
 #include "support/AviProbe.h"
 #include "support/GifReference.h"
 #include "tests/wx/GuiTestSupport.h"
@@ -87,6 +88,7 @@ class ExportDriver {
   int nProgressAtCancel = -1;
   bool bFinished = false, bFailed = false, m_bWatchdog = false, bSpeedEnabled = true;
   wxString format, frames, speed, length, resultFrames, resultTime, resultSpeed, resultFile, cancelLabel;
+  wxString formatAtEnd;  // the format static once the file was chosen
 
   void Run(int nButton) {
     m_watchdog.StartOnce(60000);
@@ -138,6 +140,7 @@ class ExportDriver {
       resultTime = out->StaticText(COUTPUTDlg::kResultTime);
       resultSpeed = out->StaticText(COUTPUTDlg::kResultSpeed);
       resultFile = out->StaticText(COUTPUTDlg::kResultFile);
+      formatAtEnd = out->StaticText(COUTPUTDlg::kFormatStatic);
       cancelLabel = out->FindWindow(wxID_CANCEL)->GetLabel();
       m_closer.StartOnce(1);
     }
@@ -288,6 +291,54 @@ TEST(OutputWindow, AviExportThroughTheCompressorChoice) {
   EXPECT_EQ(probe.nWidth, kW);
   EXPECT_EQ(probe.nHeight, kH);
   EXPECT_EQ(probe.nPackets, 2 * (kN + 1));
+}
+
+// The movie button's chooser offers AVI, MP4 and WebM, the GIF button's GIF, WebP and APNG;
+// the kind follows the chosen file type (a name without an extension gets the type's), and
+// only an AVI asks for its compressor. Movies go there and back, animations once.
+TEST(OutputWindow, EveryMovieAndAnimationKindFromItsButton) {
+  MainWindowFixture f;
+  OpenSmallSample(f);
+  TempDir out;
+  struct Case {
+    int nButton, nFilter;
+    std::string szName, szFile, szKind;
+  };
+  const Case cases[] = {
+      {ids::kOutputAvi, 1, "clip", "clip.mp4", "MP4 Movie"},
+      {ids::kOutputAvi, 0, "typed.webm", "typed.webm", "WebM Movie"},  // the typed extension wins
+      {ids::kOutputGif, 1, "anim", "anim.webp", "Animated WebP"},
+      {ids::kOutputGif, 2, "anim", "anim.apng", "Animated PNG"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.szFile);
+    f.m_szNextFile = out.File(c.szName);
+    f.User().m_nNextFilter = c.nFilter;
+    ExportDriver driver(f);
+    driver.Run(c.nButton);
+    ASSERT_TRUE(driver.bFinished) << (f.m_messages.empty() ? "" : f.m_messages.back().szText);
+    const std::string wildcard = f.User().m_fileRequests.back().szWildcard.utf8_string();
+    EXPECT_EQ(wildcard, c.nButton == ids::kOutputAvi
+                            ? "AVI (*.avi)|*.avi|MP4 (*.mp4)|*.mp4|WebM (*.webm)|*.webm"
+                            : "GIF (*.gif)|*.gif|WebP (*.webp)|*.webp|APNG (*.apng)|*.apng");
+    EXPECT_TRUE(driver.codecLabels.empty()) << "a compressor was asked for";
+    EXPECT_EQ(driver.formatAtEnd.utf8_string(), c.szKind);
+    EXPECT_EQ(driver.resultFrames, wxString::Format("%d frames", kN));
+    EXPECT_EQ(driver.progress.back(), 100);
+    if (c.nButton == ids::kOutputAvi) {
+      const AviProbe probe = ProbeAvi(out.File(c.szFile));
+      ASSERT_TRUE(probe.bOpened);
+      EXPECT_EQ(probe.szCodec, c.szFile.find("mp4") != std::string::npos ? "h264" : "vp9");
+      EXPECT_EQ(probe.nWidth, kW);
+      EXPECT_EQ(probe.nPackets, 2 * (kN + 1));
+    } else {
+      const AnimationProbe probe = ProbeAnimation(out.File(c.szFile));
+      ASSERT_TRUE(probe.bOpened) << probe.szError;
+      EXPECT_EQ(probe.nWidth, kW);
+      EXPECT_EQ(probe.nFrames, kN + 1);
+    }
+  }
+  EXPECT_EQ(FolderEntries(out.Path()).size(), 4u);
 }
 
 TEST(OutputWindow, CancelledCompressorChoiceReportsAndWritesNothing) {
