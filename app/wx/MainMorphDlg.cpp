@@ -248,7 +248,7 @@ void CMainMorphDlg::OnStartupPoll(wxTimerEvent&) {
   m_lastStartupSize = size;
   const bool timedOut = NowMs() - m_nStartupSince >= kStartupWaitMs;
   if (m_options.bMaximise && !m_bMaximiseAsked) {
-    if (!timedOut && !(stable && GetSize() == kDesignSize)) return;
+    if (!timedOut && !(IsShownOnScreen() && GetSize() == kDesignSize)) return;
     m_bMaximiseAsked = true;
     CentreOnScreen();  // where the desktop may have put it elsewhere
     Maximize();

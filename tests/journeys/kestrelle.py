@@ -333,8 +333,8 @@ class Kestrelle:
         if self.proc.poll() is None:
             main = self.main()
             if main:
-                x, y, w, h = main["client"]
-                self.desktop.move(x + w - 5, y + h - 5)
+                if not self.desktop.wm:
+                    self.desktop.focus(self.main_top_level())  # nobody else gives it the keys
                 self.desktop.key("Escape")
             try:
                 self.proc.wait(timeout * TIME_SCALE)
