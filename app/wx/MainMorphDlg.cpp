@@ -244,8 +244,10 @@ void CMainMorphDlg::InitDialog() {
   // screen that way (see OnStartupPoll). A window manager keeps the geometry a window had when
   // it was maximised as the one a restore returns to: a window maximised before the toolkit
   // had given it its size would come back at its minimum size, in a corner.
-  SetSize(kDesignSize);
-  CentreOnScreen();
+  if (m_options.bMaximise) {
+    SetSize(kDesignSize);
+    CentreOnScreen();
+  }
   Show();
   m_config = ReadStartupConfigFile(ConfigPathForRead(m_options.folders));
   // A project named on the command line is what the user asked for instead of the wizard.
@@ -263,7 +265,7 @@ void CMainMorphDlg::OnStartupPoll(wxTimerEvent&) {
   m_lastStartupSize = size;
   const bool timedOut = NowMs() - m_nStartupSince >= kStartupWaitMs;
   if (m_options.bMaximise && !m_bMaximiseAsked) {
-    if (!timedOut && !(stable && GetSize() == kDesignSize)) return;
+    if (!timedOut && !(IsShownOnScreen() && GetSize() == kDesignSize)) return;
     m_bMaximiseAsked = true;
     CentreOnScreen();  // where the desktop may have put it elsewhere
     Maximize();
