@@ -305,7 +305,7 @@ bool CMainMorphDlg::OfferRecovery() {
   for (const RecoveryCopy& copy : recovery::LeftBehind(m_szRecoveryFolder)) {
     const wxString question =
         wxString::Format(_("程序上次结束时，项目“%s”有未保存的修改（%s 自动保存）。\n\n"
-                           "是否恢复这些修改？\n选“是”恢复，选“否”丢弃。"),
+                           "是否恢复这些修改？不恢复则丢弃它们。"),
                          RecoveryProjectName(copy), RecoveryTime(copy));
     const int answer = m_user.Message(this, question, mainwin::kProductName, wxYES_NO | wxICON_QUESTION);
     if (answer == wxNO) {
