@@ -156,6 +156,11 @@ void CAviWriter::EnsureMovieExtension() {
   if (PathExtension(m_strFileName) != szExtension) m_strFileName += std::string(".") + szExtension;
 }
 
+std::string CAviWriter::WriteStatus() const {
+  // The movies keep the AVI writer's own text; an animated picture says what it is.
+  return m_container == MovieContainer::WebP ? "The animated WebP could not be written:" : kStatusWrite;
+}
+
 int CAviWriter::FailOpen(int nCode, const std::string& szText) {
   m_strStatus = szText;
   return nCode;
@@ -342,7 +347,7 @@ int CAviWriter::AddFrameFrom(const uint8_t* pRows, int nStride, PixelSource sour
   const int w = m_bih.biWidth, h = m_bih.biHeight;
   int e = av_frame_make_writable(m_pFrame);
   if (e < 0) {
-    m_strStatus = std::string(kStatusWrite) + " " + FfmpegErrorText(e);
+    m_strStatus = WriteStatus() + " " + FfmpegErrorText(e);
     ++m_nFrame;
     return e;
   }
@@ -374,7 +379,7 @@ int CAviWriter::AddFrameFrom(const uint8_t* pRows, int nStride, PixelSource sour
       m_pScale = sws_getContext(w, h, srcFormat, w, h, dstFormat, SWS_BICUBIC | SWS_ACCURATE_RND,
                                 nullptr, nullptr, nullptr);
       if (m_pScale == nullptr) {
-        m_strStatus = std::string(kStatusWrite) + " " + FfmpegErrorText(AVERROR(ENOMEM));
+        m_strStatus = WriteStatus() + " " + FfmpegErrorText(AVERROR(ENOMEM));
         ++m_nFrame;
         return AVERROR(ENOMEM);
       }
@@ -438,7 +443,7 @@ int CAviWriter::EncodeAndWrite(AVFrame* pFrame) {
     av_packet_unref(m_pPacket);
   }
   if (e == 0 && m_pFile->pb != nullptr && m_pFile->pb->error < 0) e = m_pFile->pb->error;
-  if (e < 0) m_strStatus = std::string(kStatusWrite) + " " + FfmpegErrorText(e);
+  if (e < 0) m_strStatus = WriteStatus() + " " + FfmpegErrorText(e);
   return e;
 }
 
@@ -463,12 +468,12 @@ int CAviWriter::CloseKeeping(bool bKeep) {
     if (rc == 0 && e < 0) rc = e;
     m_bFileOpened = false;
   }
-  if (rc < 0) m_strStatus = std::string(kStatusWrite) + " " + FfmpegErrorText(rc);
+  if (rc < 0) m_strStatus = WriteStatus() + " " + FfmpegErrorText(rc);
   if (bKeep && bComplete && rc == 0) {
     std::string szError;
     if (!m_file.Commit(&szError)) {
       rc = AVERROR(EIO);
-      m_strStatus = std::string(kStatusWrite) + " " + szError;
+      m_strStatus = WriteStatus() + " " + szError;
     }
   } else {
     m_file.Discard();

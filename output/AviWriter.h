@@ -96,6 +96,7 @@ class CAviWriter {
   int AddFrameFrom(const uint8_t* pRows, int nStride, PixelSource source);
   int EncodeAndWrite(AVFrame* pFrame);
   int FailOpen(int nCode, const std::string& szText);
+  std::string WriteStatus() const;
   int CloseKeeping(bool bKeep);
   bool IsIntraOnly() const { return m_container == MovieContainer::Avi; }
 
