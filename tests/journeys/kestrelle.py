@@ -13,7 +13,7 @@ import time
 import numpy as np
 from PIL import Image
 
-from xdesk import wait_for
+from xdesk import die_with_parent, wait_for
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE = os.path.dirname(os.path.dirname(HERE))
@@ -98,7 +98,8 @@ class Kestrelle:
         self._renders = {}
         self.started = time.monotonic()
         self.proc = subprocess.Popen([os.path.join(self.bin_dir, "kestrelle")] + list(args), cwd=self.work,
-                                     env=env, stdout=subprocess.DEVNULL, stderr=self._stderr)
+                                     env=env, stdout=subprocess.DEVNULL, stderr=self._stderr,
+                                     preexec_fn=die_with_parent)
 
     def path(self, *parts):
         return os.path.join(self.work, *parts)

@@ -96,6 +96,15 @@ _CHAR_KEYSYMS = {"/": "slash", ".": "period", "-": "minus", "_": "underscore", "
                  ":": "colon", "~": "asciitilde", "+": "plus", "=": "equal", ",": "comma"}
 
 
+_LIBC = ctypes.CDLL(None, use_errno=True)
+
+
+def die_with_parent():
+    """For Popen's preexec_fn: the child ends when the harness does, even when the harness is
+    killed (a test's timeout), so no server or program outlives its journey."""
+    _LIBC.prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
+
+
 class Desktop:
     """Xvfb at 1280 x 1024 x 24, with openbox when `wm` is "openbox"."""
 
@@ -106,7 +115,7 @@ class Desktop:
         xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "%dx%dx24" % SCREEN_SIZE,
              "-nolisten", "tcp", "-noreset"],
-            pass_fds=[write_fd], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            pass_fds=[write_fd], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, preexec_fn=die_with_parent)
         os.close(write_fd)
         self._procs.append(xvfb)
         number = b""
@@ -126,8 +135,8 @@ class Desktop:
             raise RuntimeError("cannot open " + self.display)
         self.root = _X11.XDefaultRootWindow(self._dpy)
         if wm:
-            self._procs.append(subprocess.Popen([wm, "--sm-disable"], env=self.env(),
-                                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+            self._procs.append(subprocess.Popen([wm, "--sm-disable"], env=self.env(), stdout=subprocess.DEVNULL,
+                                                stderr=subprocess.DEVNULL, preexec_fn=die_with_parent))
             if not wait_for(lambda: self._window_property(self.root, "_NET_SUPPORTING_WM_CHECK"), 10):
                 self.close()
                 raise RuntimeError("the window manager %s did not start" % wm)
