@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdio>
 
+#include "base/TextMarks.h"
 #include "output/OutputRun.h"
 
 int LeadingNumber(const std::string& text, int nLimit) {
@@ -21,11 +22,11 @@ int LeadingNumber(const std::string& text, int nLimit) {
 
 std::string OutputFormatName(int nFormat) {
   switch (nFormat) {
-    case ImageSequence: return "JPG Pictrue";
-    case AnimatedGif: return "Animated GIF";
-    case FlashMovie: return "Flash Movie";
-    case HtmlPage: return "Html Page";
-    case AviMovie: return "AVI Movie";
+    case ImageSequence: return N_("JPG Pictrue");
+    case AnimatedGif: return N_("Animated GIF");
+    case FlashMovie: return N_("Flash Movie");
+    case HtmlPage: return N_("Html Page");
+    case AviMovie: return N_("AVI Movie");
     default: return std::string();
   }
 }
@@ -136,13 +137,13 @@ SettingsPageLayout SettingsLayoutFor(int nFormat) {
   switch (nFormat) {
     case AnimatedGif:
     case AviMovie:
-      l.szSpeedLabel = nFormat == AnimatedGif ? "GIF (frames/s)" : "AVI (frames/s)";
+      l.szSpeedLabel = nFormat == AnimatedGif ? N_("GIF (frames/s)") : N_("AVI (frames/s)");
       l.bSpeedShown = l.bLoopShown = true;
       l.nLoopTop = 52;
       break;
     case FlashMovie:
     case HtmlPage:
-      l.szSpeedLabel = "Flash (frames/s)";
+      l.szSpeedLabel = N_("Flash (frames/s)");
       l.bSpeedShown = l.bQualityShown = l.bLoopShown = true;
       l.nLoopTop = 80;
       break;
