@@ -53,7 +53,7 @@ CDLGSAVECONFIG::CDLGSAVECONFIG(wxWindow* parent, OutputSettingsTable& records, i
   m_pSettingsGroup = new wxStaticBox(this, kGroupSettings, _("格式设置"), wxPoint(gx, y0),
                                      wxSize(kSettingsWidth, kGroupHeight));
   m_nRowTop = 18;
-  m_pSpeedLabel = new wxStaticText(this, kSpeedLabel, Tr(N_("Flash (frames/s)")), wxPoint(gx + 14, 0));
+  m_pSpeedLabel = new wxStaticText(this, kSpeedLabel, _("Flash (frames/s)"), wxPoint(gx + 14, 0));
   m_pQualityLabel = new wxStaticText(this, kQualityLabel, _("图像质量"), wxPoint(gx + 14, 0));
   // Every speed label a page may show, in this language, fits the label column.
   int nLabelWidth = std::max(kLabelWidth, m_pQualityLabel->GetBestSize().x);

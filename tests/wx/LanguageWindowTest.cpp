@@ -131,8 +131,9 @@ class CTextTour {
   std::set<std::string> m_seen;
 };
 
-// With KESTRELLE_SCREENSHOTS naming a folder, the English tour leaves a picture of each window
-// it shows there (the README's pictures come from docs/, made this way under openbox).
+// With KESTRELLE_SCREENSHOTS naming a folder, the tour leaves a picture of each window it shows
+// there, named NAME-en.png or NAME-zh.png (the README's pictures in docs/ are made this way,
+// under openbox).
 void Snap(wxWindow* w, const std::string& name) {
   const char* dir = std::getenv("KESTRELLE_SCREENSHOTS");
   if (!dir || !*dir || !w) return;
@@ -144,7 +145,8 @@ void Snap(wxWindow* w, const std::string& name) {
   wxRect rect = w->GetScreenRect();  // with the window manager's frame
   rect.Intersect(wxRect(0, 0, screen.GetWidth(), screen.GetHeight()));
   if (screen.IsOk() && !rect.IsEmpty()) {
-    EXPECT_TRUE(screen.GetSubImage(rect).SaveFile(std::string(dir) + "/" + name + ".png", wxBITMAP_TYPE_PNG));
+    const std::string language = Tr("文件") == "File" ? "-en" : "-zh";
+    EXPECT_TRUE(screen.GetSubImage(rect).SaveFile(std::string(dir) + "/" + name + language + ".png", wxBITMAP_TYPE_PNG));
   }
 }
 
@@ -164,7 +166,7 @@ class LanguageSwitch {
 };
 
 // Opens everything the window can show and reads it.
-void RunTour(CTextTour& tour, bool english) {
+void RunTour(CTextTour& tour) {
   MainWindowFixture f("");  // no config.ini: the start-up notice
   tour.Messages(f.m_messages, "start-up");
   wxMenuBar* bar = f->GetMenuBar();
@@ -179,7 +181,7 @@ void RunTour(CTextTour& tour, bool english) {
   ASSERT_TRUE(f.WaitReady());
   for (size_t i = 0; i < bar->GetMenuCount(); ++i) tour.Menu(*bar->GetMenu(i), "menus of a project");
   tour.Window(f.Get(), "main window with a project");
-  if (english) Snap(f.Get(), "main-window-en");
+  Snap(f.Get(), "main-window");
   f.User().menuChooser = [&tour](wxMenu& menu) {
     tour.Menu(menu, "popups");
     return wxID_NONE;
@@ -197,13 +199,13 @@ void RunTour(CTextTour& tour, bool english) {
     for (wxWindow* w : f->GetChildren())
       if (auto* out = dynamic_cast<COUTPUTDlg*>(w); out && out->IsModal()) guitest::QueueClick(*out, wxID_CANCEL);
   });
-  f.User().onDialog = [&tour, &closeOutput, english](wxDialog& d, const std::string& what) {
+  f.User().onDialog = [&tour, &closeOutput](wxDialog& d, const std::string& what) {
     if (what != "shown") return;
     if (auto* settings = dynamic_cast<CDLGSAVECONFIG*>(&d)) {
       for (int page : {ImageSequence, AnimatedGif, AviMovie, FlashMovie, HtmlPage}) {
         settings->SelectPage(page);
         tour.Window(settings, "settings page " + std::to_string(page));
-        if (english && page == AnimatedGif) Snap(settings, "settings-dialog-en");
+        if (page == AnimatedGif) Snap(settings, "settings-dialog");
       }
       guitest::QueueClick(d, wxID_CANCEL);
       // The output dialog below closes once this one has: a click handled while this
@@ -212,12 +214,12 @@ void RunTour(CTextTour& tour, bool english) {
     } else if (auto* out = dynamic_cast<COUTPUTDlg*>(&d)) {
       tour.Window(out, "output dialog");
       const bool bFirst = tour.Seen().count("settings page 0") == 0;
-      if (english && bFirst) Snap(out, "output-dialog-en");
+      if (bFirst) Snap(out, "output-dialog");
       guitest::QueueClick(d, bFirst ? static_cast<int>(COUTPUTDlg::kSettingsButton) : static_cast<int>(wxID_CANCEL));
     } else if (dynamic_cast<CDLGSCALE*>(&d) || dynamic_cast<wxSingleChoiceDialog*>(&d)) {
       const bool scale = dynamic_cast<CDLGSCALE*>(&d) != nullptr;
       tour.Window(&d, scale ? "custom size" : "compressor choice");
-      if (english) Snap(&d, scale ? "custom-size-en" : "compressor-choice-en");
+      Snap(&d, scale ? "custom-size" : "compressor-choice");
       d.EndModal(wxID_CANCEL);
     }
   };
@@ -234,27 +236,27 @@ void RunTour(CTextTour& tour, bool english) {
   const std::string b = guitest::WritePicture(f.Folder(), "b.bmp", 80, 60, 2);
   f.User().wizardScript = [&](CWizard& w) {
     tour.Window(&w, "wizard page 1");
-    if (english) Snap(&w, "wizard-page1-en");
+    Snap(&w, "wizard-page1");
     ClickControl(&w, wizid::kCreateNew);
     ClickControl(&w, wizid::kNext);
     tour.Window(&w, "wizard page 2");
-    if (english) Snap(&w, "wizard-page2-en");
+    Snap(&w, "wizard-page2");
     ClickControl(&w, wizid::kOnePicture);
     ClickControl(&w, wizid::kNext);
     tour.Window(&w, "wizard page 4");
-    if (english) Snap(&w, "wizard-page4-en");
+    Snap(&w, "wizard-page4");
     ClickControl(&w, wizid::kBack);
     ClickControl(&w, wizid::kTwoPictures);
     ClickControl(&w, wizid::kNext);
     tour.Window(&w, "wizard page 3");
-    if (english) Snap(&w, "wizard-page3-en");
+    Snap(&w, "wizard-page3");
     f.m_szNextFile = a;
     ClickControl(&w, wizid::kImage1Browse);
     f.m_szNextFile = b;
     ClickControl(&w, wizid::kImage2Browse);
     ClickControl(&w, wizid::kNext);
     tour.Window(&w, "wizard page 5");
-    if (english) Snap(&w, "wizard-page5-en");
+    Snap(&w, "wizard-page5");
     static_cast<wxTextCtrl*>(w.FindWindow(wizid::kFrameLength))->ChangeValue("2");
     ClickControl(&w, wizid::kNext);
     tour.Messages(f.m_messages, "wizard");
@@ -292,7 +294,7 @@ TEST(LanguageWindow, EnglishLeavesNoChineseAndEveryTextFits) {
   LanguageSwitch english(true);
   EXPECT_EQ(Tr("文件"), "File");
   CTextTour tour(true);
-  RunTour(tour, true);
+  RunTour(tour);
   ExpectFullTour(tour);
   EXPECT_TRUE(tour.Cjk().empty()) << "Chinese texts under LANGUAGE=en:" << Lines(tour.Cjk());
   EXPECT_TRUE(tour.Clipped().empty()) << "texts wider than their controls:" << Lines(tour.Clipped());
@@ -302,7 +304,7 @@ TEST(LanguageWindow, ChineseTextsFitTheirControls) {
   LanguageSwitch chinese(false);
   EXPECT_EQ(Tr("文件"), wxString::FromUTF8("文件"));
   CTextTour tour(false);
-  RunTour(tour, false);
+  RunTour(tour);
   ExpectFullTour(tour);
   EXPECT_TRUE(tour.Clipped().empty()) << "texts wider than their controls:" << Lines(tour.Clipped());
 }
