@@ -167,7 +167,8 @@ class LanguageSwitch {
 
 // Opens everything the window can show and reads it.
 void RunTour(CTextTour& tour) {
-  MainWindowFixture f("");  // no config.ini: the start-up notice
+  MainWindowFixture f("");  // no config.ini: the start-up notice, once the window stands still
+  guitest::PumpUntil([&f] { return !f.m_messages.empty(); }, 3000);
   tour.Messages(f.m_messages, "start-up");
   wxMenuBar* bar = f->GetMenuBar();
   for (size_t i = 0; i < bar->GetMenuCount(); ++i) {
