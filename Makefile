@@ -4,7 +4,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test test-unit test-gl asan fuzz bench bench-compare clean install deb
+.PHONY: all deps build run test test-unit test-gl test-journeys screenshots asan fuzz bench bench-compare clean install deb
 
 all: build
 
@@ -27,6 +27,15 @@ test: build
 
 test-unit: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -L unit
+
+# Journeys only: the built program driven from outside on a private desktop.
+test-journeys: build
+	cd $(BUILD) && ctest --output-on-failure -L journey
+
+# The window in its main states, under openbox and with no window manager, as PNG files in
+# $(BUILD)/screenshots/ (a tool to look at, not a test).
+screenshots: build
+	/usr/bin/python3 tests/journeys/screenshots.py --bin $(BUILD)/bin --out $(BUILD)/screenshots
 
 # The build runs each test program once to list its tests, so it needs the same options.
 SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
@@ -71,6 +80,7 @@ fuzz: deps
 bench: build
 	./$(BUILD)/bin/kestrelle-bench
 	./$(BUILD)/bin/kestrelle-bench-wx
+	/usr/bin/python3 bench/startup_preview.py --bin $(BUILD)/bin
 
 bench-compare: build
 	bash bench/compare.sh $(BUILD)/bin

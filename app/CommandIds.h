@@ -119,6 +119,7 @@ inline constexpr int kTimerOpenSetup = 2;
 inline constexpr int kTimerPlay = 3;
 inline constexpr int kTimerLoadSetup = 8;
 inline constexpr int kTimerStartup = 9;  // waits for the window to stand at its final size
+inline constexpr int kTimerCloseAfterExport = 10;  // a confirmed close waits for an export to end
 inline constexpr int kPlayPeriodMs = 75;
 
 }  // namespace ids

@@ -1,6 +1,8 @@
 #include "app/ProjectSession.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include "app/OutputSizeCommands.h"
 #include "core/ProjectFile.h"
@@ -224,6 +226,40 @@ SessionChange ProjectSession::Redraw() {
   c.bBackdrop = c.bControls = true;
   c.bPreview = m_project.IsReady();
   return c;
+}
+
+SessionChange ProjectSession::RestoreRecovery(const RecoveryCopy& copy) {
+  const CommandResult r = ::OpenProject(m_project, copy.szPath);
+  if (!r) return SessionChange::Refused(r.FullText());
+  m_project.m_nMorphType = copy.nMorphType;
+  SessionChange c = ProjectOpened(copy.szProjectPath);
+  m_history.MarkChanged();  // the edits are still not in the project's file
+  c.bMenus = true;
+  return c;
+}
+
+namespace {
+
+// A path that names the same file from any working folder; the path as it is when the
+// absolute one would not fit a project file.
+std::string AbsolutePath(const std::string& path) {
+  if (path.empty() || path[0] == '/') return path;
+  std::error_code ec;
+  const std::string abs = std::filesystem::absolute(path, ec).lexically_normal().string();
+  return ec || abs.size() > MorphProject::kMaxPathBytes ? path : abs;
+}
+
+}  // namespace
+
+RecoveryContent ProjectSession::RecoveryState() const {
+  RecoveryContent content;
+  if (!m_project.IsReady() || !m_history.IsDirty()) return content;
+  if (!ProjectFileBytes(m_project, content.project, AbsolutePath(m_project.m_szImagePath1),
+                        AbsolutePath(m_project.m_szImagePath2)))
+    content.project.clear();
+  content.szProjectPath = AbsolutePath(m_szProjectPath);
+  content.nMorphType = m_project.m_nMorphType;
+  return content;
 }
 
 SessionChange ProjectSession::ResetProject() {

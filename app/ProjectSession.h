@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/PaneViews.h"
+#include "app/RecoveryCopy.h"
 #include "app/SessionChange.h"
 #include "core/MorphProject.h"
 #include "editor/EditHistory.h"
@@ -41,6 +42,13 @@ class ProjectSession {
   SessionChange PreviewSetup();
   // A cancelled start-up wizard: morph type 1, then the project closed.
   SessionChange ResetProject();
+  // Opens a recovery copy: its pairs and morph type, unsaved, under the project's own file
+  // name so that a save goes where the user expects. Refused (nothing changed) when the copy
+  // or its pictures cannot be read.
+  SessionChange RestoreRecovery(const RecoveryCopy& copy);
+  // What a recovery copy must hold now: the project with absolute picture paths while it has
+  // edits not saved, else nothing.
+  RecoveryContent RecoveryState() const;
 
   // ---- the window ----
   SessionChange Resize(int cw, int ch);

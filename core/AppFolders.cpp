@@ -58,6 +58,7 @@ AppFolderInputs CurrentAppFolders() {
   in.szInstalledData = KESTRELLE_INSTALL_DATADIR;
   in.szDataFromExe = KESTRELLE_DATADIR_FROM_BINDIR;
   in.szXdgConfigHome = EnvOrEmpty("XDG_CONFIG_HOME");
+  in.szXdgStateHome = EnvOrEmpty("XDG_STATE_HOME");
   in.szHome = EnvOrEmpty("HOME");
   return in;
 }
@@ -103,6 +104,12 @@ std::string UserConfigFolder(const AppFolderInputs& in) {
   // Relative values are invalid by the base-directory rules and are ignored.
   if (!in.szXdgConfigHome.empty() && in.szXdgConfigHome[0] == '/') return Join(in.szXdgConfigHome, "kestrelle");
   if (!in.szHome.empty() && in.szHome[0] == '/') return Join(Join(in.szHome, ".config"), "kestrelle");
+  return std::string();
+}
+
+std::string UserStateFolder(const AppFolderInputs& in) {
+  if (!in.szXdgStateHome.empty() && in.szXdgStateHome[0] == '/') return Join(in.szXdgStateHome, "kestrelle");
+  if (!in.szHome.empty() && in.szHome[0] == '/') return Join(Join(Join(in.szHome, ".local"), "state"), "kestrelle");
   return std::string();
 }
 

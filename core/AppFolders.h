@@ -15,6 +15,7 @@ struct AppFolderInputs {
   std::string szInstalledData;     // installed data folder (absolute), e.g. /usr/share/kestrelle
   std::string szDataFromExe;       // the same, relative to the executable's folder ("../share/kestrelle")
   std::string szXdgConfigHome;     // $XDG_CONFIG_HOME as set ("" when unset)
+  std::string szXdgStateHome;      // $XDG_STATE_HOME as set ("" when unset)
   std::string szHome;              // $HOME as set
 };
 
@@ -37,6 +38,10 @@ std::vector<std::string> LocaleFolders(const AppFolderInputs& in);
 // $XDG_CONFIG_HOME/kestrelle, or $HOME/.config/kestrelle when it is unset or not absolute;
 // "" when neither gives an absolute folder.
 std::string UserConfigFolder(const AppFolderInputs& in);
+
+// $XDG_STATE_HOME/kestrelle, or $HOME/.local/state/kestrelle; "" when neither is absolute.
+// Recovery copies of unsaved projects live there.
+std::string UserStateFolder(const AppFolderInputs& in);
 
 // Where config.ini is written: beside the executable when that folder (and the file, if it
 // exists) is writable, else in UserConfigFolder(), which is created when missing. "" with a

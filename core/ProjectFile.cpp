@@ -172,16 +172,16 @@ CommandResult ReadProject(MorphProject& project, const std::string& fileName,
 
 }  // namespace
 
-CommandResult SaveProject(const MorphProject& project, const std::string& fileName) {
+CommandResult ProjectFileBytes(const MorphProject& project, std::vector<uint8_t>& bytes,
+                               const std::string& path1, const std::string& path2) {
   // A longer path does not fit its field; cutting it would name another file.
-  if (project.m_szImagePath1.size() > MorphProject::kMaxPathBytes ||
-      project.m_szImagePath2.size() > MorphProject::kMaxPathBytes)
+  if (path1.size() > MorphProject::kMaxPathBytes || path2.size() > MorphProject::kMaxPathBytes)
     return CommandResult::Fail(ProjectFileText::kSavePathTooLong);
 
   const CKeyPointMesh& mesh = project.m_mesh;
   const int n = std::min(mesh.CountList1(), int(CKeyPointMesh::kMaxPoints));
-  std::vector<uint8_t> bytes(static_cast<size_t>(kProjectHeaderSize) + static_cast<size_t>(n) * kProjectPairSize, 0);
-  const std::string* paths[2] = {&project.m_szImagePath1, &project.m_szImagePath2};
+  bytes.assign(static_cast<size_t>(kProjectHeaderSize) + static_cast<size_t>(n) * kProjectPairSize, 0);
+  const std::string* paths[2] = {&path1, &path2};
   for (int k = 0; k < 2; ++k) {
     uint8_t* rec = bytes.data() + static_cast<size_t>(k) * kProjectPathRecord;
     std::memcpy(rec, paths[k]->data(), paths[k]->size());
@@ -194,6 +194,13 @@ CommandResult SaveProject(const MorphProject& project, const std::string& fileNa
     PutInt32(p + 8, mesh.Point2(i).x);
     PutInt32(p + 12, mesh.Point2(i).y);
   }
+  return CommandResult::Ok();
+}
+
+CommandResult SaveProject(const MorphProject& project, const std::string& fileName) {
+  std::vector<uint8_t> bytes;
+  CommandResult made = ProjectFileBytes(project, bytes, project.m_szImagePath1, project.m_szImagePath2);
+  if (!made) return made;
 
   // The new file replaces the old one only once it is complete, so a full disk or a
   // file-size limit leaves the previous project as it was.

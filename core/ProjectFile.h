@@ -8,7 +8,9 @@
 // An open either replaces the whole project or leaves it exactly as it was.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/TextMarks.h"
 #include "core/MorphProject.h"
@@ -27,6 +29,10 @@ constexpr int kProjectPathRecord = 260;  // path field plus count
 constexpr int kProjectHeaderSize = 2 * kProjectPathRecord;
 constexpr int kProjectPairSize = 16;
 
+// The file's bytes for the project with the given picture paths (the project's own, or
+// others naming the same pictures).
+CommandResult ProjectFileBytes(const MorphProject& project, std::vector<uint8_t>& bytes,
+                               const std::string& path1, const std::string& path2);
 // Writes the project to `fileName` (the caller has asked for the name).
 CommandResult SaveProject(const MorphProject& project, const std::string& fileName);
 // Reads a project file and replaces the current project with it.

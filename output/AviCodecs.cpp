@@ -32,23 +32,32 @@ const KnownCodec kKnownCodecs[] = {
     {MovieContainer::Avi, "zlib", "zlib", "LCL ZLIB (lossless)"},
     {MovieContainer::Mp4, "h264", "libx264", "H.264 (x264)"},
     {MovieContainer::WebM, "vp9", "libvpx-vp9", "VP9 (libvpx)"},
+    {MovieContainer::WebP, "webp", "libwebp_anim", "WebP (libwebp)"},
+    {MovieContainer::Apng, "apng", "apng", "APNG"},
+};
+
+struct KnownContainer {
+  MovieContainer container;
+  const char* szExtension;  // also the muxer's name
+};
+const KnownContainer kKnownContainers[] = {
+    {MovieContainer::Avi, "avi"},   {MovieContainer::Mp4, "mp4"},   {MovieContainer::WebM, "webm"},
+    {MovieContainer::WebP, "webp"}, {MovieContainer::Apng, "apng"},
 };
 
 }  // namespace
 
 MovieContainer MovieContainerForPath(const std::string& szPath) {
   const std::string ext = PathExtension(szPath);
-  if (ext == "mp4") return MovieContainer::Mp4;
-  if (ext == "webm") return MovieContainer::WebM;
+  for (const KnownContainer& c : kKnownContainers)
+    if (ext == c.szExtension) return c.container;
   return MovieContainer::Avi;
 }
 
 const char* MovieContainerExtension(MovieContainer container) {
-  switch (container) {
-    case MovieContainer::Mp4: return "mp4";
-    case MovieContainer::WebM: return "webm";
-    default: return "avi";
-  }
+  for (const KnownContainer& c : kKnownContainers)
+    if (c.container == container) return c.szExtension;
+  return "avi";
 }
 
 std::vector<AviCodecEntry> AvailableAviCodecs(MovieContainer container) {

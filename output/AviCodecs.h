@@ -1,6 +1,7 @@
 // The containers a movie can be written in and the video encoders each offers: for AVI the
 // intra-frame encoders of the linked FFmpeg that the AVI muxer accepts, uncompressed frames
-// first; for MP4 H.264 (libx264) and for WebM VP9 (libvpx), the encoders every browser plays.
+// first; for MP4 H.264 (libx264) and for WebM VP9 (libvpx), the encoders every browser plays;
+// for the animated pictures WebP (libwebp) and APNG, which every browser plays too.
 #pragma once
 
 #include <functional>
@@ -12,12 +13,18 @@ struct AviCodecEntry {
   std::string szName;   // short name for scripts, e.g. "raw", "mjpeg", "ffv1"
 };
 
-enum class MovieContainer { Avi, Mp4, WebM };
+enum class MovieContainer { Avi, Mp4, WebM, WebP, Apng };
 
-// The container a file name asks for: ".mp4" MP4, ".webm" WebM (any case), anything else AVI.
+// The container a file name asks for: ".mp4" MP4, ".webm" WebM, ".webp" animated WebP,
+// ".apng" APNG (any case), anything else AVI.
 MovieContainer MovieContainerForPath(const std::string& szPath);
-// "avi", "mp4", "webm": the muxer name and the file extension.
+// "avi", "mp4", "webm", "webp", "apng": the muxer name and the file extension.
 const char* MovieContainerExtension(MovieContainer container);
+// WebP and APNG: animated pictures, played through once with a loop count like a GIF
+// (movies play there and back).
+inline bool IsAnimationContainer(MovieContainer container) {
+  return container == MovieContainer::WebP || container == MovieContainer::Apng;
+}
 
 // Index returned by a chooser when the user backs out.
 constexpr int kAviCodecCancelled = -1;
@@ -28,7 +35,7 @@ using AviCodecChooser = std::function<int(const std::vector<AviCodecEntry>& entr
 
 // Entries whose encoder the linked FFmpeg provides, in a fixed order. AVI: "raw" (always
 // first when present), "mjpeg", "ffv1", "huffyuv", "ffvhuff", "utvideo", "magicyuv",
-// "png", "zlib"; MP4: "h264"; WebM: "vp9".
+// "png", "zlib"; MP4: "h264"; WebM: "vp9"; WebP: "webp"; APNG: "apng".
 std::vector<AviCodecEntry> AvailableAviCodecs(MovieContainer container = MovieContainer::Avi);
 
 // FFmpeg encoder name behind a short name of the container's list, or null when the name is

@@ -131,7 +131,7 @@ CAviWriter::~CAviWriter() { Close(); }
 
 void CAviWriter::SetFrameFormat(int nWidth, int nHeight) {
   m_bih = ZeroedBitmapHeader();
-  const int nStep = IsIntraOnly() ? 4 : 2;
+  const int nStep = IsIntraOnly() ? 4 : IsAnimationContainer(m_container) ? 1 : 2;
   const int w = nWidth / nStep * nStep;
   const int h = nHeight / nStep * nStep;
   m_bih.biSize = 40;
@@ -227,6 +227,16 @@ int CAviWriter::Open() {
     c->gop_size = 1;  // every frame a key frame
     c->max_b_frames = 0;
     c->pix_fmt = EncoderPixelFormat(pCodec);
+  } else if (IsAnimationContainer(m_container)) {
+    // True colour at the frame's own size: BGRA for libwebp (which converts it itself, as
+    // its decoder converts back), RGB for APNG; both take the rows as they are.
+    c->pix_fmt = m_container == MovieContainer::WebP ? AV_PIX_FMT_BGRA : AV_PIX_FMT_RGB24;
+    if (m_container == MovieContainer::WebP) {
+      av_dict_set(&pEncoderOptions, "quality", "90", 0);
+    } else {
+      // Quick deflate: every frame is compressed for several frame layouts.
+      c->compression_level = 3;
+    }
   } else {
     c->gop_size = 2 * m_nRate;  // players can seek to every second second
     c->pix_fmt = AV_PIX_FMT_YUV420P;  // the only layout every browser decodes
@@ -282,6 +292,8 @@ int CAviWriter::Open() {
   // Uncompressed rows go in bottom-up, exactly as they are read back.
   if (m_bRaw) av_dict_set(&pOptions, "flipped_raw_rgb", "1", 0);
   if (m_container == MovieContainer::Mp4) av_dict_set(&pOptions, "movflags", "+faststart", 0);
+  if (m_container == MovieContainer::WebP) av_dict_set_int(&pOptions, "loop", m_nLoops, 0);
+  if (m_container == MovieContainer::Apng) av_dict_set_int(&pOptions, "plays", m_nLoops, 0);
   e = avformat_write_header(m_pFile, &pOptions);
   av_dict_free(&pOptions);
   if (e < 0) return FailOpen(e, kStatusFormat);
@@ -340,7 +352,9 @@ int CAviWriter::AddFrameFrom(const uint8_t* pRows, int nStride, PixelSource sour
     return e;
   }
 
-  if (m_bRaw) {
+  if (IsAnimationContainer(m_container)) {
+    CopyTopDown(pRows, nStride, source);
+  } else if (m_bRaw) {
     // Stored order in, stored order out: the stream is declared bottom-up.
     for (int r = 0; r < h; ++r) {
       const uint8_t* s = pRows + static_cast<ptrdiff_t>(r) * nStride;
@@ -395,6 +409,31 @@ int CAviWriter::AddFrameFrom(const uint8_t* pRows, int nStride, PixelSource sour
   m_pFrame->quality = m_pCompressed->global_quality;
   ++m_nFrame;
   return EncodeAndWrite(m_pFrame);
+}
+
+void CAviWriter::CopyTopDown(const uint8_t* pRows, int nStride, PixelSource source) {
+  // Exact copies, no colour conversion: the encoders are lossless or do their own.
+  const int w = m_bih.biWidth, h = m_bih.biHeight;
+  const int nIn = source == PixelSource::Bgr24 ? 3 : 4;
+  const bool bBgra = m_pCompressed->pix_fmt == AV_PIX_FMT_BGRA;
+  for (int y = 0; y < h; ++y) {
+    const uint8_t* s = pRows + static_cast<ptrdiff_t>(h - 1 - y) * nStride;
+    uint8_t* d = m_pFrame->data[0] + static_cast<ptrdiff_t>(y) * m_pFrame->linesize[0];
+    if (bBgra) {
+      for (int x = 0; x < w; ++x, s += nIn, d += 4) {
+        d[0] = s[0];
+        d[1] = s[1];
+        d[2] = s[2];
+        d[3] = 255;  // opaque: the read-back's fourth byte is no alpha
+      }
+    } else {
+      for (int x = 0; x < w; ++x, s += nIn, d += 3) {
+        d[0] = s[2];
+        d[1] = s[1];
+        d[2] = s[0];
+      }
+    }
+  }
 }
 
 int CAviWriter::EncodeAndWrite(AVFrame* pFrame) {

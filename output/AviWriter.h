@@ -1,7 +1,9 @@
 // CAviWriter: a movie with one video stream made from 24-bit frames. In an AVI every frame
 // is a key frame, encoded with the encoder the user picks (uncompressed by default); an MP4
 // holds H.264 and a WebM VP9, both 4:2:0 with a key frame every two seconds, so that every
-// player and browser opens them; the MP4 has its index at the front for web playback.
+// player and browser opens them; the MP4 has its index at the front for web playback. An
+// animated WebP (lossy, libwebp) or APNG (lossless) keeps every frame's size and true colour
+// and carries its loop count.
 //
 // Return conventions: Open gives 0 on success, 1 when the user cancelled the encoder
 // choice (or the FFmpeg libraries are older than the ones built against), and a negative
@@ -36,12 +38,17 @@ class CAviWriter {
   void SetRate(int nRate) { m_nRate = nRate; }
   int GetRate() const { return m_nRate; }
 
+  // Plays of an animated WebP or APNG, 0 endlessly (movies have none). Takes effect at the
+  // next Open.
+  void SetLoops(int nLoops) { m_nLoops = nLoops; }
+
   // The container; takes effect at the next SetFrameFormat and Open (AVI until set).
   void SetContainer(MovieContainer container) { m_container = container; }
   MovieContainer GetContainer() const { return m_container; }
 
   // Width and height rounded down to multiples of 4 for AVI, of 2 for MP4 and WebM (4:2:0
-  // pictures have one colour sample per 2 x 2 pixels); 24 bits per pixel, no compression.
+  // pictures have one colour sample per 2 x 2 pixels), kept for WebP and APNG; 24 bits per
+  // pixel, no compression.
   void SetFrameFormat(int nWidth, int nHeight);
   const BitmapInfoHeader& GetFrameFormat() const { return m_bih; }
 
@@ -49,7 +56,7 @@ class CAviWriter {
   const std::string& GetFileName() const { return m_strFileName; }
   // Appends ".avi" when the name does not contain "avi" anywhere (case-sensitive).
   void EnsureAviExtension();
-  // AVI: EnsureAviExtension. MP4 and WebM: appends ".mp4" / ".webm" unless the name already
+  // AVI: EnsureAviExtension. Others: appends ".mp4", ".webm", ".webp" or ".apng" unless the name already
   // has that extension (any case).
   void EnsureMovieExtension();
 
@@ -85,6 +92,7 @@ class CAviWriter {
 
  private:
   enum class PixelSource { Bgr24, Bgr32 };
+  void CopyTopDown(const uint8_t* pRows, int nStride, PixelSource source);
   int AddFrameFrom(const uint8_t* pRows, int nStride, PixelSource source);
   int EncodeAndWrite(AVFrame* pFrame);
   int FailOpen(int nCode, const std::string& szText);
@@ -95,6 +103,7 @@ class CAviWriter {
   MovieContainer m_container = MovieContainer::Avi;
   CAtomicFile m_file;
   int m_nRate;
+  int m_nLoops = 0;
   BitmapInfoHeader m_bih;
   std::string m_strStatus;
   int m_nFrame;

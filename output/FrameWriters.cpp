@@ -168,3 +168,38 @@ bool CGifFrameWriter::Finish() {
   if (!m_stream.Finish()) return Fail(m_stream.GetLastError());
   return true;
 }
+
+CAnimationFrameWriter::CAnimationFrameWriter(std::string szPath, MovieContainer container, int nWidth, int nHeight,
+                                             int nRate, int nLoops)
+    : m_worker(
+          [this](CPicture& frame, std::string& szError) {
+            if (m_movie.AddFrame(frame) >= 0) return true;
+            szError = m_movie.GetLastErrorText();
+            return false;
+          },
+          MovieContainerExtension(container)) {
+  m_movie.SetContainer(container);
+  m_movie.SetRate(nRate);
+  m_movie.SetLoops(nLoops);
+  m_movie.SetFrameFormat(nWidth, nHeight);
+  m_movie.SetFileName(std::move(szPath));
+  m_movie.EnsureMovieExtension();
+}
+
+bool CAnimationFrameWriter::Begin() {
+  if (m_movie.Open() != 0) return Fail(m_movie.GetLastErrorText());
+  return true;
+}
+
+bool CAnimationFrameWriter::WriteFrame(const FrameBitmap& bitmap, int) {
+  CPicture picture;
+  if (!GrabFrameImage(bitmap, picture, &m_szLastError)) return false;
+  if (!m_worker.Submit(std::move(picture))) return Fail(m_worker.GetLastError());
+  return true;
+}
+
+bool CAnimationFrameWriter::Finish() {
+  if (!m_worker.Drain()) return Fail(m_worker.GetLastError());
+  if (m_movie.Close() != 0) return Fail(m_movie.GetLastErrorText());
+  return true;
+}

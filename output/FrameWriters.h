@@ -9,12 +9,12 @@
 #include "base/AtomicFile.h"
 
 #include "image/Picture.h"
-#include "output/GifFrameWorker.h"
+#include "output/AviWriter.h"
+#include "output/FrameWorker.h"
 #include "output/GifStreamWriter.h"
 #include "output/OutputSettings.h"
 #include "render/FrameBitmap.h"
 
-class CAviWriter;
 class CTempFolder;
 
 class COutputFrameWriter {
@@ -110,7 +110,16 @@ bool ReduceGifFrame(CPicture& picture, std::string* pError = nullptr, int nDelay
 class CGifFrameWriter : public COutputFrameWriter {
  public:
   explicit CGifFrameWriter(std::string szPath, int nLoops = kGifLoopSetting, int nDelay = kGifFrameDelay)
-      : m_szPath(std::move(szPath)), m_stream(nLoops), m_worker(m_stream, nDelay) {}
+      : m_szPath(std::move(szPath)),
+        m_stream(nLoops),
+        m_worker(
+            [this, nDelay](CPicture& frame, std::string& szError) {
+              if (!ReduceGifFrame(frame, &szError, nDelay)) return false;
+              if (m_stream.AddFrame(frame)) return true;
+              szError = m_stream.GetLastError();
+              return false;
+            },
+            "GIF") {}
   bool Begin() override;
   bool WriteFrame(const FrameBitmap& bitmap, int nFrame) override;
   bool Finish() override;
@@ -122,5 +131,32 @@ class CGifFrameWriter : public COutputFrameWriter {
  private:
   std::string m_szPath;
   CGifStreamWriter m_stream;
-  CGifFrameWorker m_worker;  // after m_stream: stopped before the stream goes
+  CFrameWorker m_worker;  // after m_stream: stopped before the stream goes
+};
+
+// Frames per second and plays of animated WebP and APNG unless the request names them.
+constexpr int kAnimationFrameRate = 15;
+constexpr int kAnimationLoopSetting = 0;  // endlessly
+
+// Animated WebP or APNG (true colour, frames once, the loop count in the file): each frame
+// goes to the container's encoder on a second thread while the next frame renders. The file
+// takes its name only when complete; an abandoned run leaves an existing file as it was.
+class CAnimationFrameWriter : public COutputFrameWriter {
+ public:
+  // nLoops: plays, 0 endlessly.
+  CAnimationFrameWriter(std::string szPath, MovieContainer container, int nWidth, int nHeight, int nRate,
+                        int nLoops);
+  bool Begin() override;
+  bool WriteFrame(const FrameBitmap& bitmap, int nFrame) override;
+  bool Finish() override;
+  void Abandon() override {
+    m_worker.Stop();
+    m_movie.Abandon();
+  }
+  // The file name with the container's extension.
+  std::string GetFileName() const { return m_movie.GetFileName(); }
+
+ private:
+  CAviWriter m_movie;
+  CFrameWorker m_worker;  // after m_movie: stopped before the movie goes
 };

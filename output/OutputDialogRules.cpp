@@ -5,7 +5,9 @@
 #include <climits>
 #include <cstdio>
 
+#include "base/PathParts.h"
 #include "base/TextMarks.h"
+#include "output/OutputRequest.h"
 #include "output/OutputRun.h"
 
 int LeadingNumber(const std::string& text, int nLimit) {
@@ -79,7 +81,7 @@ OutputFileChoice OutputFileChoiceFor(int nFormat) {
       break;
     case AnimatedGif:
       c.szDefaultExt = "gif";
-      c.filters = {{"GIF (*.gif)", "*.gif"}};
+      c.filters = {{"GIF (*.gif)", "*.gif"}, {"WebP (*.webp)", "*.webp"}, {"APNG (*.apng)", "*.apng"}};
       break;
     case FlashMovie:
       c.szDefaultExt = "swf";
@@ -91,13 +93,51 @@ OutputFileChoice OutputFileChoiceFor(int nFormat) {
       break;
     case AviMovie:
       c.szDefaultExt = "avi";
-      c.filters = {{"AVI (*.avi)", "*.avi"}};
+      c.filters = {{"AVI (*.avi)", "*.avi"}, {"MP4 (*.mp4)", "*.mp4"}, {"WebM (*.webm)", "*.webm"}};
       break;
     default:
       return OutputFileChoice{};
   }
   c.szDefaultName = "sample." + c.szDefaultExt;
   return c;
+}
+
+namespace {
+
+// The extensions of a filter's patterns ("*.tif;*.tiff": tif, tiff).
+std::vector<std::string> FilterExtensions(const OutputFileFilter& filter) {
+  std::vector<std::string> found;
+  std::string rest = filter.szPattern;
+  while (!rest.empty()) {
+    const size_t end = rest.find(';');
+    const std::string one = rest.substr(0, end);
+    if (one.rfind("*.", 0) == 0) found.push_back(one.substr(2));
+    rest = end == std::string::npos ? std::string() : rest.substr(end + 1);
+  }
+  return found;
+}
+
+}  // namespace
+
+std::string OutputFileForFilter(const OutputFileChoice& choice, const std::string& szPath, int nFilter) {
+  if (szPath.empty() || choice.filters.empty()) return szPath;
+  const std::string ext = PathExtension(szPath);
+  for (const OutputFileFilter& filter : choice.filters)
+    for (const std::string& own : FilterExtensions(filter))
+      if (ext == own) return szPath;
+  if (nFilter <= 0 || static_cast<size_t>(nFilter) >= choice.filters.size()) return szPath;
+  const std::vector<std::string> exts = FilterExtensions(choice.filters[static_cast<size_t>(nFilter)]);
+  return exts.empty() ? szPath : szPath + "." + exts.front();
+}
+
+std::string OutputKindName(int nFormat, const std::string& szPath) {
+  switch (RunContainerFor(nFormat, szPath)) {
+    case MovieContainer::Mp4: return N_("MP4 Movie");
+    case MovieContainer::WebM: return N_("WebM Movie");
+    case MovieContainer::WebP: return N_("Animated WebP");
+    case MovieContainer::Apng: return N_("Animated PNG");
+    default: return OutputFormatName(nFormat);
+  }
 }
 
 // ---------------------------------------------------------------- sizes

@@ -47,7 +47,15 @@ struct OutputFileChoice {
   std::string Wildcard() const;
 };
 // The save dialog of the output dialog (formats 0..4) and of the single-frame command (5).
+// The movie output offers AVI, MP4 and WebM, the GIF output GIF, animated WebP and APNG.
 OutputFileChoice OutputFileChoiceFor(int nFormat);
+// The file a save chooser's answer names: a name that ends in one of the chooser's
+// extensions keeps it (and so its kind); any other gets the chosen filter's extension,
+// unless that is the first filter, the format's own, which takes the name as it is.
+std::string OutputFileForFilter(const OutputFileChoice& choice, const std::string& szPath, int nFilter);
+// What the output dialog calls an output once its file is known: "MP4 Movie", "Animated
+// WebP", ...; the format's own name for the others.
+std::string OutputKindName(int nFormat, const std::string& szPath);
 
 // ---- output sizes
 

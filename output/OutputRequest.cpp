@@ -18,10 +18,16 @@ OutputRunRequest MakeOutputRunRequest(const MorphProject& project, const MorphTr
   static_cast<MorphFrameRequest&>(request) = MakeProjectFrameRequest(project, triangles, project.m_nCurFrame);
   request.nFormat = nFormat;
   request.szOutputPath = szOutputPath;
-  request.movieContainer = MovieContainerForPath(szOutputPath);
+  request.movieContainer = RunContainerFor(nFormat, szOutputPath);
   for (int slot = 1; slot <= 2; ++slot)
     if (!project.GetImagePath(slot).empty()) request.inputFiles.push_back(project.GetImagePath(slot));
   return request;
+}
+
+MovieContainer RunContainerFor(int nFormat, const std::string& szOutputPath) {
+  // WebP and APNG are what the GIF output writes besides GIF; a movie of any other name is an AVI.
+  const MovieContainer container = MovieContainerForPath(szOutputPath);
+  return (nFormat == AnimatedGif) == IsAnimationContainer(container) ? container : MovieContainer::Avi;
 }
 
 std::vector<std::string> OutputRunFiles(const OutputRunRequest& request) {
@@ -30,7 +36,8 @@ std::vector<std::string> OutputRunFiles(const OutputRunRequest& request) {
   if (request.nFormat == ImageSequence)
     for (int i = 0; i <= request.nFrameCount; ++i) files.push_back(SequenceFrameName(out, i));
   if (request.nFormat == HtmlPage) files.push_back(PathFolder(out) + "/" + kHtmlMovieName);
-  if (request.nFormat == AviMovie) files.push_back(out + "." + MovieContainerExtension(request.movieContainer));
+  if (request.nFormat == AviMovie || WritesAnimation(request))
+    files.push_back(out + "." + MovieContainerExtension(request.movieContainer));
   return files;
 }
 
@@ -52,6 +59,9 @@ CommandResult CheckOutputRunRequest(const OutputRunRequest& request) {
     if (request.movieContainer != MovieContainer::Avi && (W < 2 || H < 2))
       return fail("MP4 and WebM frames need an output size of at least 2x2");
   }
+  if (WritesAnimation(request) && request.movieContainer == MovieContainer::WebP &&
+      (W > kMaxWebPSide || H > kMaxWebPSide))
+    return fail("An animated WebP is at most " + std::to_string(kMaxWebPSide) + " pixels a side");
   const bool bTimed = request.nFormat == AnimatedGif || request.nFormat == AviMovie ||
                       request.nFormat == FlashMovie || request.nFormat == HtmlPage;
   if (request.nFrameRate != 0) {
@@ -63,7 +73,8 @@ CommandResult CheckOutputRunRequest(const OutputRunRequest& request) {
   if (request.nLoops != -1) {
     if (request.nFormat == AnimatedGif) {
       if (request.nLoops < 0 || request.nLoops > 65535)
-        return fail("A GIF plays 1 to 65535 times, or endlessly (0)");
+        return fail(std::string(WritesAnimation(request) ? "An animation" : "A GIF") +
+                    " plays 1 to 65535 times, or endlessly (0)");
     } else if (request.nFormat == FlashMovie || request.nFormat == HtmlPage) {
       if (request.nLoops != 0 && request.nLoops != 1) return fail("A SWF movie plays once (1) or endlessly (0)");
     } else {

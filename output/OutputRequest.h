@@ -15,6 +15,10 @@
 OutputRunRequest MakeOutputRunRequest(const MorphProject& project, const MorphTriangles& triangles,
                                       int nFormat, const std::string& szOutputPath);
 
+// The container a run of nFormat to the path writes: for AviMovie AVI, MP4 or WebM, for
+// AnimatedGif an animated WebP or APNG (Avi: the GIF), by the path's extension.
+MovieContainer RunContainerFor(int nFormat, const std::string& szOutputPath);
+
 // Ok when the run can start; otherwise the message to show. Checks both pictures, the
 // triangles, N, the output size, a SingleFrame run's frame, the output path, that its
 // folder can take files (AVI movies report their own file errors) and that no file the run

@@ -89,7 +89,7 @@ long long FrameBytesAtLeast(int nFormat, int nPictureType, long long nWidth, lon
                             MovieContainer container) {
   const long long nRaw = nWidth * nHeight * 3;
   // A frame that repeats the one before takes a few bytes in H.264 or VP9.
-  if (nFormat == AviMovie && container != MovieContainer::Avi) return 0;
+  if (container != MovieContainer::Avi && (nFormat == AviMovie || nFormat == AnimatedGif)) return 0;
   if (nFormat == AviMovie) return bRawAvi ? ((nWidth & ~3LL) * 3 * (nHeight & ~3LL) + 8) : nRaw / 50;
   if (nFormat == ImageSequence || nFormat == SingleFrame)
     return nPictureType == PICTURE_BMP ? nRaw + 54 : nPictureType == PICTURE_TGA ? nRaw / 3 : nRaw / 50;
@@ -106,13 +106,25 @@ std::string TemplateFolder() {
 
 }  // namespace
 
+RunFrameSource RunFrameAt(const OutputRunRequest& request, int g) {
+  if (request.chain.empty()) return {0, g};
+  const int N = request.chain.front().nFrameCount, nHold = request.nHoldFrames;
+  if (g <= nHold) return {0, 0};
+  const int nStep = g - nHold - 1, nPerMorph = N + nHold;
+  const int nMorph = nStep / nPerMorph, r = nStep % nPerMorph;
+  return {nMorph, r < N ? r + 1 : N};
+}
+
+int ChainLastFrame(int nMorphs, int N, int nHold) { return nMorphs * N + (nMorphs + 1) * nHold; }
+
 OutputSpaceNeed EstimateOutputSpace(const OutputRunRequest& rq, bool bRawAvi) {
   OutputSpaceNeed need;
   const long long nFrames = rq.nFormat == SingleFrame ? 1 : rq.nFrameCount + 1;
   const long long nFrame = FrameBytesAtLeast(rq.nFormat, SequencePictureType(rq.szOutputPath), rq.nOutputWidth,
                                              rq.nOutputHeight, bRawAvi, rq.movieContainer);
   // Movies hold the way there and back.
-  const long long nPasses = rq.nFormat == AviMovie || rq.nFormat == FlashMovie || rq.nFormat == HtmlPage ? 2 : 1;
+  const long long nPasses =
+      !rq.bOneWay && (rq.nFormat == AviMovie || rq.nFormat == FlashMovie || rq.nFormat == HtmlPage) ? 2 : 1;
   need.nOutputBytes = nFrame * nFrames * nPasses;
   if (rq.nFormat == FlashMovie || rq.nFormat == HtmlPage) need.nTempBytes = nFrame * nFrames;
   return need;
@@ -191,8 +203,11 @@ bool COutputRun::CheckRunning(Context& ctx) {
 
 bool COutputRun::RenderFrame(Context& ctx, int nFrame) {
   const OutputRunRequest& rq = ctx.request;
-  MorphFrameRequest frame = rq;
-  frame.nCurFrame = nFrame;
+  const RunFrameSource source = RunFrameAt(rq, nFrame);
+  MorphFrameRequest frame = rq.chain.empty() ? static_cast<const MorphFrameRequest&>(rq) : rq.chain[source.nMorph];
+  frame.nCurFrame = source.k;
+  frame.nOutputWidth = rq.nOutputWidth;
+  frame.nOutputHeight = rq.nOutputHeight;
   frame.bRoundToFour = rq.nFormat == AviMovie && rq.movieContainer == MovieContainer::Avi;
   if (rq.nFormat == AviMovie && rq.movieContainer != MovieContainer::Avi) {
     // 4:2:0 frames need even sides: the whole picture is drawn at the size below, never padded
@@ -201,16 +216,18 @@ bool COutputRun::RenderFrame(Context& ctx, int nFrame) {
     frame.nOutputHeight = rq.nOutputHeight / 2 * 2;
   }
 
-  bool bWriterFailed = false;
+  // A held picture is the frame just rendered: it is written again, not drawn again.
+  const bool bReuse = m_bLastFrameKept && !rq.chain.empty() && source == m_lastSource;
+  bool bOk = bReuse;
+  if (!bReuse) {
+    m_bLastFrameKept = false;
+    bOk = m_pRenderer->RenderFrame(frame, m_lastFrame);
+    ++ctx.result.nFramesRendered;
+    m_bLastFrameKept = bOk;
+    m_lastSource = source;
+  }
   COutputFrameWriter* pWriter = ctx.pWriter;
-  const bool bOk = m_pRenderer->RenderFrameOffscreen(frame, [&](const FrameBitmap& bitmap, int nIndex) {
-    if (!pWriter->WriteFrame(bitmap, nIndex)) {
-      bWriterFailed = true;
-      return false;
-    }
-    return true;
-  });
-  ++ctx.result.nFramesRendered;
+  const bool bWriterFailed = bOk && !pWriter->WriteFrame(m_lastFrame, nFrame);
   if (bWriterFailed) {
     // An AVI frame that cannot be written names the writer's status, as the movie
     // writer reports it.
@@ -281,10 +298,10 @@ bool COutputRun::RunAvi(Context& ctx) {
 
   const int N = ctx.N();
   for (int i = 0; i <= N; ++i) {
-    if (!RenderStep(ctx, i, 50 * i / N)) return false;
+    if (!RenderStep(ctx, i, (rq.bOneWay ? 100 : 50) * i / N)) return false;
     if (!CheckRunning(ctx)) break;
   }
-  if (!ctx.bCancelled) {
+  if (!ctx.bCancelled && !rq.bOneWay) {
     for (int n = N; n >= 0; --n) {
       if (!RenderStep(ctx, n, (N - n) * 50 / N + 50)) return false;
       if (!CheckRunning(ctx)) break;
@@ -314,11 +331,11 @@ bool COutputRun::RunSwf(Context& ctx) {
   const int N = ctx.N();
   const int W = rq.nOutputWidth, H = rq.nOutputHeight;
   for (int i = 0; i <= N; ++i) {
-    if (!RenderStep(ctx, i, 50 * i / N)) return false;
+    if (!RenderStep(ctx, i, (rq.bOneWay ? 100 : 50) * i / N)) return false;
     swf.AddJpegFrame(JpegFramePath(frames, i), W, H);
     if (!CheckRunning(ctx)) break;
   }
-  if (!ctx.bCancelled) {
+  if (!ctx.bCancelled && !rq.bOneWay) {
     // The way back reuses the JPEG files of the way there.
     for (int n = N; n >= 0; --n) {
       ctx.ShowFrame(n);
@@ -347,12 +364,23 @@ OutputRunResult COutputRun::Run(const OutputRunRequest& request, const OutputRun
   if (!checked) return ctx.Fail(checked.message), result;
 
   if (!m_pRenderer) m_pRenderer = std::make_unique<COffscreenRenderer>();
+  m_bLastFrameKept = false;
   if (!m_pAviWriter) m_pAviWriter = std::make_unique<CAviWriter>();
   if (!m_pSwfWriter) m_pSwfWriter = std::make_unique<CSwfWriter>();
 
   std::unique_ptr<COutputFrameWriter> pWriter;
+  std::string szWrittenFile = request.szOutputPath;  // with an added extension where one is added
   switch (request.nFormat) {
     case AnimatedGif:
+      if (WritesAnimation(request)) {
+        auto pAnimation = std::make_unique<CAnimationFrameWriter>(
+            request.szOutputPath, request.movieContainer, request.nOutputWidth, request.nOutputHeight,
+            request.nFrameRate > 0 ? request.nFrameRate : kAnimationFrameRate,
+            request.nLoops >= 0 ? request.nLoops : kAnimationLoopSetting);
+        szWrittenFile = pAnimation->GetFileName();
+        pWriter = std::move(pAnimation);
+        break;
+      }
       pWriter = std::make_unique<CGifFrameWriter>(request.szOutputPath,
                                                   request.nLoops >= 0 ? request.nLoops : kGifLoopSetting,
                                                   GifFrameDelayForRate(request.nFrameRate));
@@ -365,7 +393,7 @@ OutputRunResult COutputRun::Run(const OutputRunRequest& request, const OutputRun
   }
   if (request.nFormat != AviMovie && !CheckSpace(ctx, false)) return result;
   if (pWriter) {
-    result.szOutputFile = request.szOutputPath;
+    result.szOutputFile = szWrittenFile;
     if (!pWriter->Begin()) return ctx.Fail(pWriter->GetLastError()), result;
     ctx.pWriter = pWriter.get();
   }

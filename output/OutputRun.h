@@ -21,14 +21,35 @@ class CSwfWriter;
 // MakeOutputRunRequest (output/OutputRequest.h), checked by CheckOutputRunRequest.
 struct OutputRunRequest : MorphFrameRequest {
   int nFormat = ImageSequence;
-  MovieContainer movieContainer = MovieContainer::Avi;  // what an AviMovie run writes
+  // What an AviMovie run writes (AVI, MP4, WebM); an AnimatedGif run writes an animated WebP
+  // or APNG when it names one, else the GIF.
+  MovieContainer movieContainer = MovieContainer::Avi;
   int nFrameRate = 0;  // frames per second of GIF, movies and SWF; 0: the format's own
-  int nLoops = -1;     // plays of a GIF (0 endless) or SWF (0 endless, 1 once); -1: the format's own
+  int nLoops = -1;     // plays of a GIF, WebP, APNG (0 endless) or SWF (0 endless, 1 once); -1: the format's own
   std::string szOutputPath;
   std::string szTemplateDir; // folder holding "exsample.html"; empty: the executable's folder
   // The project file and its pictures: a run never writes over one of them.
   std::vector<std::string> inputFiles;
+  // A chain: morphs played one after another in place of the request's own (see
+  // RunFrameAt); they share N and are drawn at the request's output size. The request's
+  // nFrameCount is then the chain's last frame, its pictures and triangles the first morph's.
+  std::vector<MorphFrameRequest> chain;
+  int nHoldFrames = 0;  // frames a chain shows each of its pictures beyond the first
+  bool bOneWay = false;  // movies and SWF play the frames once, without the way back
 };
+
+// Where frame g of a run comes from: frame k of morph nMorph (an index into the chain; 0 for
+// a request without one). A chain shows its first picture 1 + hold times, then for each morph
+// its frames 1..N, its last one (the next picture) hold times more.
+struct RunFrameSource {
+  int nMorph = 0;
+  int k = 0;
+  bool operator==(const RunFrameSource& o) const { return nMorph == o.nMorph && k == o.k; }
+};
+RunFrameSource RunFrameAt(const OutputRunRequest& request, int g);
+// Index of the last frame of a chain of nMorphs morphs with N frames each: nMorphs * N +
+// (nMorphs + 1) * nHold (the animation has one frame more).
+int ChainLastFrame(int nMorphs, int N, int nHold);
 
 struct OutputRunCallbacks {
   std::function<void(int nPercent)> onProgress;
@@ -68,6 +89,13 @@ struct OutputRunResult {
 // Name of the page template beside the executable, and of the movie beside the page.
 constexpr const char* kHtmlTemplateName = "exsample.html";
 constexpr const char* kHtmlMovieName = "output.swf";
+// An AnimatedGif run that writes an animated WebP or APNG instead of the GIF.
+inline bool WritesAnimation(const OutputRunRequest& request) {
+  return request.nFormat == AnimatedGif && IsAnimationContainer(request.movieContainer);
+}
+// The largest side an animated WebP can have.
+constexpr int kMaxWebPSide = 16383;
+
 // Frames per second of movies unless the request names a rate (the settings' speed is only
 // shown).
 constexpr int kAviFrameRate = 15;
@@ -109,4 +137,8 @@ class COutputRun {
   std::unique_ptr<COffscreenRenderer> m_pRenderer;
   std::unique_ptr<CAviWriter> m_pAviWriter;
   std::unique_ptr<CSwfWriter> m_pSwfWriter;
+  // The last frame rendered, written again while a chain holds a picture.
+  FrameBitmap m_lastFrame;
+  RunFrameSource m_lastSource;
+  bool m_bLastFrameKept = false;
 };

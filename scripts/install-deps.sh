@@ -6,12 +6,12 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config git
   libwxgtk3.2-dev
-  libx11-dev libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
+  libx11-dev libxtst-dev libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
   libx264-164 libvpx7
   libopenjp2-7-dev libtiff-dev libpng-dev libjpeg-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
-  xvfb xauth openbox fonts-wqy-microhei
+  xvfb xauth openbox fonts-wqy-microhei python3 python3-numpy python3-pil
   imagemagick ffmpeg hyperfine jq time nodejs
   clang libclang-rt-14-dev
   libdlib-dev libdlib-data libblas-dev liblapack-dev libjpeg62-turbo-dev

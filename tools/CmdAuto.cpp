@@ -13,19 +13,12 @@
 #include "base/FileChecks.h"
 #include "core/MorphProject.h"
 #include "core/ProjectFile.h"
+#include "tools/CliAutoKey.h"
 #include "tools/CliNewSteps.h"
 #include "tools/CliRegistry.h"
 
-namespace {
-
-struct AutoOptions {
-  std::string mode;  // empty: not asked for
-  int maxPairs = CKeyPointMesh::kMaxPoints;
-  int face1 = 0, face2 = 0;  // 1-based from the left; 0: the largest
-};
-
-void AddAutoOptions(CLI::App& cmd, AutoOptions& opt, bool modeOptional) {
-  if (modeOptional) {
+void AddCliAutoOptions(CLI::App& cmd, CliAutoOptions& opt, bool bModeOptional) {
+  if (bModeOptional) {
     cmd.add_flag("--auto{auto}", opt.mode,
                  "propose key-point pairs: faces first, else matching features (=faces or =features for one)")
         ->check(CLI::IsMember({"auto", "faces", "features"}));
@@ -40,8 +33,7 @@ void AddAutoOptions(CLI::App& cmd, AutoOptions& opt, bool modeOptional) {
       ->check(CLI::PositiveNumber);
 }
 
-// Proposes and applies pairs; 0 when at least one pair was placed.
-int AddAutoPairs(MorphProject& project, const AutoOptions& opt) {
+CommandResult PlaceCliAutoPairs(MorphProject& project, const CliAutoOptions& opt, std::string* pReport) {
   autokey::ProposalOptions options;
   options.source = opt.mode == "faces"      ? autokey::ProposalSource::Faces
                    : opt.mode == "features" ? autokey::ProposalSource::Features
@@ -51,23 +43,34 @@ int AddAutoPairs(MorphProject& project, const AutoOptions& opt) {
   options.face2 = opt.face2 - 1;
   const autokey::AutoKeyOutcome outcome = autokey::RunAutoKey(autokey::PrepareAutoKey(project, options));
   const autokey::AutoKeyApplied applied = autokey::FinishAutoKey(project, outcome);
-  std::cerr << applied.message << '\n';
-  if (applied.added == 0) {
+  if (pReport) *pReport = applied.message;
+  if (applied.added == 0) return CommandResult::Fail("no key points were found: " + applied.message);
+  return CommandResult::Ok();
+}
+
+namespace {
+
+// Proposes and applies pairs; 0 when at least one pair was placed.
+int AddAutoPairs(MorphProject& project, const CliAutoOptions& opt) {
+  std::string report;
+  const CommandResult placed = PlaceCliAutoPairs(project, opt, &report);
+  std::cerr << report << '\n';
+  if (!placed) {
     std::cerr << "no key points were added; nothing was written\n";
     return 2;
   }
   return 0;
 }
 
-auto g_newOptions = std::make_shared<AutoOptions>();
+auto g_newOptions = std::make_shared<CliAutoOptions>();
 
 const CliNewStepRegistrar kNewAutoStep(CliNewStep{
-    [](CLI::App& cmd) { AddAutoOptions(cmd, *g_newOptions, true); },
+    [](CLI::App& cmd) { AddCliAutoOptions(cmd, *g_newOptions, true); },
     [](MorphProject& project) { return g_newOptions->mode.empty() ? 0 : AddAutoPairs(project, *g_newOptions); }});
 
 struct AutoPointsOptions {
   std::string project, output;
-  AutoOptions autoOptions;
+  CliAutoOptions autoOptions;
 };
 
 int RunAutoPoints(const AutoPointsOptions& opt) {
@@ -84,7 +87,7 @@ int RunAutoPoints(const AutoPointsOptions& opt) {
       return 1;
     }
   }
-  AutoOptions autoOptions = opt.autoOptions;
+  CliAutoOptions autoOptions = opt.autoOptions;
   if (autoOptions.mode.empty()) autoOptions.mode = "auto";
   if (const int status = AddAutoPairs(project, autoOptions)) return status;
   r = SaveProject(project, output);
@@ -100,7 +103,7 @@ const CliCommandRegistrar kAutoPointsCommand([](CLI::App& app) {
   auto opt = std::make_shared<AutoPointsOptions>();
   cmd->add_option("PROJECT", opt->project, "project file (.fmph)")->required();
   cmd->add_option("-o,--output", opt->output, "project file to write (default: PROJECT itself)");
-  AddAutoOptions(*cmd, opt->autoOptions, false);
+  AddCliAutoOptions(*cmd, opt->autoOptions, false);
   cmd->callback([opt] { CliExitCode() = RunAutoPoints(*opt); });
 });
 

@@ -107,7 +107,17 @@ void CExportCommands::SizePopup() {
 
 // ---------------------------------------------------------------- settings, output dialog and run
 
+void CExportCommands::EndForClose() {
+  m_bOutputRunning = false;
+  if (!m_bRunBusy && m_dlgOutput && m_dlgOutput->IsModal()) m_dlgOutput->EndModal(wxID_CANCEL);
+}
+
 bool CExportCommands::RunOutputCommand(int nCommand) {
+  struct Active {
+    int& n;
+    explicit Active(int& count) : n(count) { ++n; }
+    ~Active() { --n; }
+  } active(m_nActive);
   switch (nCommand) {
     case ids::kOutputSettings: Settings(); return true;
     case ids::kOutputSingleFrame:
@@ -132,9 +142,7 @@ void CExportCommands::OpenOutputDialog(int nCommand) {
     m_session.m_nOutputSpeed = m_session.OutputSettingsRecords()[static_cast<size_t>(command.nFormat)].nSpeed;
   if (!m_dlgOutput) {
     m_dlgOutput = new COUTPUTDlg(&m_window, m_session.OutputSettingsRecords(), m_ui);
-    m_dlgOutput->chooseFile = [this](const OutputFileChoice& choice) {
-      return m_ui.ChooseFile(&m_window, SaveRequestOf(choice)).utf8_string();
-    };
+    m_dlgOutput->chooseFile = [this](const OutputFileChoice& choice) { return ChooseOutputFile(choice); };
     m_dlgOutput->onArmed = [this](const std::string& szPath) {
       m_bOutputRunning = true;
       m_szOutputPath = szPath;
@@ -149,6 +157,13 @@ void CExportCommands::OpenOutputDialog(int nCommand) {
       m_dlgOutput->Open(m_session.m_nOutputFormat, m_session.m_nOutputSpeed, m_session.Project().m_nFrameCount);
   m_bOutputRunning = false;
   if (command.bRestartRedraw && (nResult == wxID_OK || nResult == wxID_CANCEL)) m_window.RestartPreviewRedraw();
+}
+
+std::string CExportCommands::ChooseOutputFile(const OutputFileChoice& choice) {
+  // The kind follows the chosen file type and the name's extension.
+  int nFilter = 0;
+  const std::string path = m_ui.ChooseFile(&m_window, SaveRequestOf(choice), &nFilter).utf8_string();
+  return OutputFileForFilter(choice, path, nFilter);
 }
 
 std::string CExportCommands::TemplateFolder() const {
@@ -180,6 +195,8 @@ OutputRunCallbacks CExportCommands::MakeCallbacks() {
   };
   callbacks.isRunning = [this] { return m_bOutputRunning; };
   callbacks.chooseCodec = [this](const std::vector<AviCodecEntry>& entries) {
+    // MP4 and WebM have one encoder each: only an AVI asks for its compressor.
+    if (RunContainerFor(AviMovie, m_szOutputPath) != MovieContainer::Avi) return entries.empty() ? kAviCodecCancelled : 0;
     wxBusyCursorSuspender normal;
     return ChooseAviCodec(m_dlgOutput ? static_cast<wxWindow*>(m_dlgOutput) : &m_window, entries, m_ui);
   };
@@ -233,9 +250,9 @@ void CExportCommands::StartRun() {
 
 void CExportCommands::SaveSingleFrame() {
   if (!m_session.IsReady() || m_bRunBusy) return;
-  const wxString path = m_ui.ChooseFile(&m_window, SaveRequestOf(OutputFileChoiceFor(SingleFrame)));
+  const std::string path = ChooseOutputFile(OutputFileChoiceFor(SingleFrame));
   if (path.empty()) return;
-  m_szOutputPath = path.utf8_string();
+  m_szOutputPath = path;
   m_session.m_nOutputFormat = SingleFrame;
   const OutputRunResult result = Run(SingleFrame, OutputRunCallbacks{});
   if (!result.Ok()) m_ui.Message(&m_window, Tr(result.szError), mainwin::kProductName, wxOK | wxICON_ERROR);

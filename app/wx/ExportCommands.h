@@ -26,6 +26,12 @@ class CExportCommands {
   // An output button, the AVI menu item, the single frame or the settings; false for others.
   bool RunOutputCommand(int nCommand);
 
+  // An output command is under way (its dialog open, a run going): the window must not go
+  // before it has returned.
+  bool CommandActive() const { return m_nActive > 0; }
+  // The window is closing: a run stops at its next frame, an open output dialog closes.
+  void EndForClose();
+
   // ---- for the window's tests ----
   bool RunBusy() const { return m_bRunBusy; }
   const OutputRunResult& LastRun() const { return m_lastRun; }
@@ -41,6 +47,8 @@ class CExportCommands {
   OutputRunCallbacks MakeCallbacks();
   OutputRunResult Run(int nFormat, const OutputRunCallbacks& callbacks);
   std::string TemplateFolder() const;
+  // The save chooser of an output; "" when cancelled.
+  std::string ChooseOutputFile(const OutputFileChoice& choice);
 
   CMainMorphDlg& m_window;
   ProjectSession& m_session;
@@ -50,6 +58,7 @@ class CExportCommands {
   std::string m_szOutputPath;
   bool m_bOutputRunning = false;  // set when a file is picked, cleared by Cancel / Close
   bool m_bRunBusy = false;        // a run is going: no second one starts
+  int m_nActive = 0;              // output commands on the stack
   OutputRunResult m_lastRun;
   CPreviewFollowBudget m_previewBudget;  // how often the preview follows a run
 };

@@ -1,8 +1,10 @@
 #include "app/wx/MainMorphDlg.h"
 
 #include <chrono>
+#include <ctime>
 
 #include <wx/iconbndl.h>
+#include <wx/intl.h>
 #include <wx/menu.h>
 #include <wx/mstream.h>
 #include <wx/textctrl.h>
@@ -15,6 +17,9 @@
 #include "app/CommandIdMap.h"
 #include "app/CommandIds.h"
 #include "app/MainMenus.h"
+#include "app/RecoveryKeeper.h"
+#include "base/AtomicFile.h"
+#include "base/PathParts.h"
 #include "app/wx/ControlPanel.h"
 #include "app/wx/ExportCommands.h"
 #include "app/wx/MainWizardHost.h"
@@ -64,6 +69,9 @@ wxIconBundle AppIcons() {
   return bundle;
 }
 
+// The window's size when it is not maximised.
+const wxSize kDesignSize(1016, 760);
+
 constexpr int kStartupPollMs = 40;
 constexpr int kStartupWaitMs = 2000;  // a window manager that never maximises
 
@@ -82,11 +90,12 @@ wxBEGIN_EVENT_TABLE(CMainMorphDlg, wxFrame)
   EVT_TIMER(editor::HoverBlink::kBlinkTimerId, CMainMorphDlg::OnTimerBlink)
   EVT_TIMER(editor::HoverBlink::kEndTimerId, CMainMorphDlg::OnTimerBlinkEnd)
   EVT_TIMER(ids::kTimerStartup, CMainMorphDlg::OnStartupPoll)
+  EVT_TIMER(ids::kTimerCloseAfterExport, CMainMorphDlg::OnTimerCloseAfterExport)
 wxEND_EVENT_TABLE()
 // clang-format on
 
 CMainMorphDlg::CMainMorphDlg(const MainWindowOptions& options)
-    : wxFrame(nullptr, wxID_ANY, mainwin::kProductName, wxDefaultPosition, wxSize(1016, 760)),
+    : wxFrame(nullptr, wxID_ANY, mainwin::kProductName, wxDefaultPosition, kDesignSize),
       m_options(options),
       m_user(options.pUser ? *options.pUser : CDesktopInteraction::Instance()),
       m_timerRedraw(this, ids::kTimerRedraw),
@@ -95,7 +104,8 @@ CMainMorphDlg::CMainMorphDlg(const MainWindowOptions& options)
       m_timerPlay(this, ids::kTimerPlay),
       m_timerBlink(this, editor::HoverBlink::kBlinkTimerId),
       m_timerBlinkEnd(this, editor::HoverBlink::kEndTimerId),
-      m_timerStartup(this, ids::kTimerStartup) {
+      m_timerStartup(this, ids::kTimerStartup),
+      m_timerCloseAfterExport(this, ids::kTimerCloseAfterExport) {
   SetMinSize(wxSize(800, 600));
   m_pCanvas = new CPaneCanvas(this, m_session, [this](const SessionChange& c) { Apply(c); });
   m_pPanel = std::make_unique<CControlPanel>(m_pCanvas, m_user);
@@ -105,17 +115,23 @@ CMainMorphDlg::CMainMorphDlg(const MainWindowOptions& options)
   };
   m_pCanvas->inEntry = [this](int x, int y) { return m_pPanel->EntryContains(x, y); };
   m_pExport = std::make_unique<CExportCommands>(*this, m_session, m_user);
+  m_szRecoveryFolder = UserStateFolder(options.folders);
+  if (!m_szRecoveryFolder.empty())
+    m_pRecovery = std::make_unique<CRecoveryKeeper>(recovery::OwnCopyPath(m_szRecoveryFolder));
   CreateMenus();
   Apply(m_session.Redraw());
 }
 
 CMainMorphDlg::~CMainMorphDlg() {
   for (wxTimer* t : {&m_timerRedraw, &m_timerOpenSetup, &m_timerLoadSetup, &m_timerPlay, &m_timerBlink,
-                     &m_timerBlinkEnd, &m_timerStartup})
+                     &m_timerBlinkEnd, &m_timerStartup, &m_timerCloseAfterExport})
     t->Stop();
   // The engine touches no window; its result is dropped with the window's pending calls.
   if (m_autoKeyThread.joinable()) m_autoKeyThread.join();
   if (m_session.AutoKeyRunning()) wxEndBusyCursor();
+  // Every way the window ends on purpose (the close question answered, Esc, Exit) drops the
+  // unsaved edits the user was asked about; a signal or a crash never gets here.
+  if (m_pRecovery) m_pRecovery->Remove();
 }
 
 CGLView* CMainMorphDlg::PreviewView() const { return m_pCanvas->PreviewView(); }
@@ -209,6 +225,8 @@ void CMainMorphDlg::Apply(const SessionChange& c) {
   if (c.entry == SessionChange::Entry::Show) m_pPanel->OpenEntry(m_session);
   if (c.entry == SessionChange::Entry::Hide) m_pPanel->CloseEntry();
   if (c.bPreview) m_pCanvas->DrawPreview();
+  // The writer thread takes it from here; the window never waits for the disk.
+  if (m_pRecovery) m_pRecovery->Update(m_session.RecoveryState());
   if (!c.szMessage.empty()) ShowMessage(c.szMessage, c.messageKind);
 }
 
@@ -223,7 +241,12 @@ void CMainMorphDlg::ShowMessage(const std::string& text, SessionChange::MessageK
 
 void CMainMorphDlg::InitDialog() {
   SetIcons(AppIcons());
-  if (m_options.bMaximise) Maximize();
+  // The window first stands at its design size, centred; it is maximised once it is on the
+  // screen that way (see OnStartupPoll). A window manager keeps the geometry a window had when
+  // it was maximised as the one a restore returns to: a window maximised before the toolkit
+  // had given it its size would come back at its minimum size, in a corner.
+  SetSize(kDesignSize);
+  CentreOnScreen();
   Show();
   m_config = ReadStartupConfigFile(ConfigPathForRead(m_options.folders));
   // A project named on the command line is what the user asked for instead of the wizard.
@@ -239,15 +262,79 @@ void CMainMorphDlg::OnStartupPoll(wxTimerEvent&) {
   const wxSize size = GetClientSize();
   const bool stable = IsShownOnScreen() && size == m_lastStartupSize;
   m_lastStartupSize = size;
+  const bool timedOut = NowMs() - m_nStartupSince >= kStartupWaitMs;
+  if (m_options.bMaximise && !m_bMaximiseAsked) {
+    if (!timedOut && !(stable && GetSize() == kDesignSize)) return;
+    m_bMaximiseAsked = true;
+    CentreOnScreen();  // where the desktop may have put it elsewhere
+    Maximize();
+    m_nStartupSince = NowMs();
+    return;
+  }
   const bool waitMaximise = m_options.bMaximise && !IsMaximized() && DesktopHasWindowManager();
-  if ((!stable || waitMaximise) && NowMs() - m_nStartupSince < kStartupWaitMs) return;
+  if ((!stable || waitMaximise) && !timedOut) return;
   m_timerStartup.Stop();
   StartWhenPlaced();
 }
 
 void CMainMorphDlg::StartWhenPlaced() {
   if (!m_config.bConfigFound) m_user.Message(this, Tr(AppConfigText::kConfigMissing), mainwin::kProductName, wxOK);
+  if (OfferRecovery()) return;  // the restored project is what the user works on
   if (m_bWizardRequested && m_options.bStartupWizard) RunWizard(true);
+}
+
+namespace {
+
+wxString RecoveryProjectName(const RecoveryCopy& copy) {
+  const std::string name = PathFileName(copy.szProjectPath);
+  return copy.szProjectPath.empty() || name.empty() ? _("未命名项目") : U8(name);
+}
+
+wxString RecoveryTime(const RecoveryCopy& copy) {
+  char text[64] = "";
+  std::tm local{};
+  if (localtime_r(&copy.written, &local)) std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+  return U8(text);
+}
+
+}  // namespace
+
+bool CMainMorphDlg::OfferRecovery() {
+  if (!m_pRecovery) return false;
+  for (const RecoveryCopy& copy : recovery::LeftBehind(m_szRecoveryFolder)) {
+    const wxString question =
+        wxString::Format(_("程序上次结束时，项目“%s”有未保存的修改（%s 自动保存）。\n\n"
+                           "是否恢复这些修改？\n选“是”恢复，选“否”丢弃。"),
+                         RecoveryProjectName(copy), RecoveryTime(copy));
+    const int answer = m_user.Message(this, question, mainwin::kProductName, wxYES_NO | wxICON_QUESTION);
+    if (answer == wxNO) {
+      recovery::RemoveCopy(copy.szPath);
+      continue;
+    }
+    if (answer != wxYES) continue;  // not answered: offered again next time
+    const SessionChange restored = m_session.RestoreRecovery(copy);
+    if (restored.bRefused) {
+      const wxString refused =
+          wxString::Format(_("无法恢复项目“%s”：\n%s\n\n恢复副本已保留，找回图像后下次启动时可再恢复。"),
+                           RecoveryProjectName(copy), Tr(restored.szMessage));
+      m_user.Message(this, refused, mainwin::kProductName, wxOK | wxICON_WARNING);
+      continue;
+    }
+    Apply(restored);
+    // The edits live in this process's copy now; the old one would be offered again.
+    m_pRecovery->Flush();
+    recovery::RemoveCopy(copy.szPath);
+    return true;
+  }
+  return false;
+}
+
+void CMainMorphDlg::SaveRecoveryForSignal() {
+  if (m_pRecovery) {
+    m_pRecovery->Update(m_session.RecoveryState());
+    m_pRecovery->Flush();
+  }
+  LiveTemporaries::RemoveAll();
 }
 
 void CMainMorphDlg::OnClose(wxCloseEvent& event) {
@@ -259,9 +346,28 @@ void CMainMorphDlg::OnClose(wxCloseEvent& event) {
       return;
     }
   }
+  if (m_pExport->CommandActive()) {
+    // An export is on the stack below this handler: it stops first, the window goes after.
+    m_pExport->EndForClose();
+    m_timerCloseAfterExport.Start(20);
+    return;
+  }
+  FinishClose();
+}
+
+void CMainMorphDlg::FinishClose() {
   const wxString page = U8(m_config.szHomePage);
   Destroy();
   if (!page.empty()) m_user.OpenUrl(page);
+}
+
+void CMainMorphDlg::OnTimerCloseAfterExport(wxTimerEvent&) {
+  if (m_pExport->CommandActive()) {
+    m_pExport->EndForClose();  // a finished run's dialog waits for its Close
+    return;
+  }
+  m_timerCloseAfterExport.Stop();
+  FinishClose();
 }
 
 void CMainMorphDlg::OnCharHook(wxKeyEvent& event) {

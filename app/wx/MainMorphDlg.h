@@ -20,6 +20,7 @@ class CControlPanel;
 class CExportCommands;
 class CGLView;
 class CPaneCanvas;
+class CRecoveryKeeper;
 class CSkinButton;
 class IUserInteraction;
 class wxScrollBar;
@@ -44,6 +45,9 @@ class CMainMorphDlg : public wxFrame {
   // The new-project wizard, run modally; at start-up a cancelled wizard closes the project.
   void RunWizard(bool bAtStartup);
   bool WizardRequested() const { return m_bWizardRequested; }
+  // The program was told to end (logout, a termination request): the recovery copy of
+  // unsaved edits is written at once and kept, an export's temporaries go.
+  void SaveRecoveryForSignal();
   // A command as its menu item, button or the wizard sends it.
   void RunCommand(int nCommand);
   // The one place where what an operation changed reaches the window.
@@ -66,15 +70,23 @@ class CMainMorphDlg : public wxFrame {
   const AppFolderInputs& Folders() const { return m_options.folders; }
   std::string SamplesFolder() const;
   std::string HelpPage() const;
+  // This process's recovery copy, or null when the user has no state folder.
+  CRecoveryKeeper* Recovery() const { return m_pRecovery.get(); }
 
  private:
   void CreateMenus();
   void ApplyMenus();
   void ShowMessage(const std::string& text, SessionChange::MessageKind kind);
   void StartWhenPlaced();
+  // Copies of unsaved projects left by a program that ended: offered one by one, newest
+  // first, until one is restored. True when one was.
+  bool OfferRecovery();
   void OnStartupPoll(wxTimerEvent& event);
 
   void OnClose(wxCloseEvent& event);
+  // The close the user confirmed, once no export is on the stack.
+  void FinishClose();
+  void OnTimerCloseAfterExport(wxTimerEvent& event);
   void OnCharHook(wxKeyEvent& event);
   void OnMenu(wxCommandEvent& event);
   void OnButton(wxCommandEvent& event);
@@ -102,12 +114,15 @@ class CMainMorphDlg : public wxFrame {
   std::unique_ptr<CControlPanel> m_pPanel;
   std::unique_ptr<CExportCommands> m_pExport;
   std::thread m_autoKeyThread;
+  std::string m_szRecoveryFolder;
+  std::unique_ptr<CRecoveryKeeper> m_pRecovery;
 
   wxTimer m_timerRedraw, m_timerOpenSetup, m_timerLoadSetup;
-  wxTimer m_timerPlay, m_timerBlink, m_timerBlinkEnd, m_timerStartup;
+  wxTimer m_timerPlay, m_timerBlink, m_timerBlinkEnd, m_timerStartup, m_timerCloseAfterExport;
   PlaybackBeat m_playBeat;  // the play timer runs one-shot, on this beat
   long long m_nStartupSince = 0;
   wxSize m_lastStartupSize;
+  bool m_bMaximiseAsked = false;
 
   wxDECLARE_EVENT_TABLE();
 };

@@ -1,6 +1,7 @@
 #include "app/wx/MorphApp.h"
 
 #include <clocale>
+#include <csignal>
 #include <cstdlib>
 
 #include <wx/image.h>
@@ -52,9 +53,19 @@ bool CMorphApp::OnInit() {
   auto* frame = new CMainMorphDlg(options);
   SetTopWindow(frame);
   frame->InitDialog();
+  // A file-size limit makes a write fail with a message instead of ending the program.
+  std::signal(SIGXFSZ, SIG_IGN);
+  for (int sig : {SIGTERM, SIGHUP}) SetSignalHandler(sig, &CMorphApp::OnEndSignal);
   // Tools that drive the program from outside read its windows from this report.
   if (const char* report = std::getenv("KESTRELLE_WINDOW_REPORT")) StartWindowReport(report);
   return true;
+}
+
+void CMorphApp::OnEndSignal(int nSignal) {
+  if (auto* frame = dynamic_cast<CMainMorphDlg*>(wxTheApp->GetTopWindow())) frame->SaveRecoveryForSignal();
+  // Ends as the signal would have, without the window's normal exit (which drops the copy).
+  std::signal(nSignal, SIG_DFL);
+  std::raise(nSignal);
 }
 
 int CMorphApp::OnExit() {

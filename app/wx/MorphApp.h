@@ -26,5 +26,8 @@ class CMorphApp : public wxApp {
 
  private:
   std::unique_ptr<wxSingleInstanceChecker> m_pChecker;
+  // SIGTERM and SIGHUP, handled on the event loop: the recovery copy first, then the end
+  // the signal asks for.
+  static void OnEndSignal(int nSignal);
   static std::string s_szOpenFile;
 };

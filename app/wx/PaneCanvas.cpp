@@ -1,6 +1,7 @@
 #include "app/wx/PaneCanvas.h"
 
 #include <algorithm>
+#include <string>
 
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>
@@ -212,6 +213,16 @@ bool CPaneCanvas::DrawPreview() {
   view.bShowEdges = project.m_bShowTriangles != 0;
   return m_pView->DrawFrame(MakeProjectFrameRequest(project, triangles, m_session.Frame()), view,
                             m_session.PictureGeneration());
+}
+
+std::vector<std::pair<std::string, wxRect>> CPaneCanvas::ReportAreas() const {
+  std::vector<std::pair<std::string, wxRect>> out;
+  const PaneSizes sizes = m_session.Sizes();
+  for (int i = 0; i < 2; ++i) {
+    const pane::Bounds b = m_session.Panes().VisibleRect(i, sizes);
+    out.emplace_back("picture" + std::to_string(i + 1), wxRect(b.left, b.top, b.Width(), b.Height()));
+  }
+  return out;
 }
 
 void CPaneCanvas::CaptureFor(bool bCapture) {

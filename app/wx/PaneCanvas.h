@@ -15,13 +15,14 @@
 #include "app/PaneComposer.h"
 #include "app/SessionChange.h"
 #include "ui/wx/SkinButton.h"
+#include "ui/wx/WindowReport.h"
 
 class CGLView;
 class ProjectSession;
 class wxDC;
 class wxScrollBar;
 
-class CPaneCanvas : public wxWindow, public ISkinBackground {
+class CPaneCanvas : public wxWindow, public ISkinBackground, public IReportAreas {
  public:
   using ApplyFn = std::function<void(const SessionChange&)>;
   CPaneCanvas(wxWindow* parent, ProjectSession& session, ApplyFn apply);
@@ -53,6 +54,8 @@ class CPaneCanvas : public wxWindow, public ISkinBackground {
 
   // ISkinBackground
   wxBitmap CaptureBackground(const wxRect& rect) override;
+  // IReportAreas: the visible part of each image pane's picture ("picture1", "picture2").
+  std::vector<std::pair<std::string, wxRect>> ReportAreas() const override;
 
  private:
   void OnPaint(wxPaintEvent& event);

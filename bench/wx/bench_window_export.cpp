@@ -59,7 +59,12 @@ class CBenchUser : public CDesktopInteraction {
     std::fprintf(stderr, "message: %s\n", text.utf8_str().data());
     return wxOK;
   }
-  wxString ChooseFile(wxWindow*, const FileRequest&) override { return wxString::FromUTF8(szFile); }
+  using CDesktopInteraction::ChooseFile;
+  wxString ChooseFile(wxWindow*, const FileRequest&, int* pFilter) override {
+    if (pFilter) *pFilter = nFilter;
+    return wxString::FromUTF8(szFile);
+  }
+  int nFilter = 0;
   int ShowModal(wxDialog& dialog) override {
     if (onDialog) dialog.CallAfter([this, &dialog] { onDialog(dialog, "shown"); });
     return dialog.ShowModal();

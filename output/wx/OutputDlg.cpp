@@ -128,6 +128,8 @@ void COUTPUTDlg::OnOutput(wxCommandEvent&) {
   for (wxButton* b : {m_pOutput, m_pSettings, m_pHelp}) b->Disable();
   m_szFilePath = path;
   m_szFileTitle = PathFileName(path);
+  const std::string szKind = OutputKindName(m_nFormat, path);
+  if (!szKind.empty()) SetStatic(kFormatStatic, Tr(szKind));
   m_bArmed = true;
   if (onArmed) onArmed(path);
   m_timer.StartOnce(1);

@@ -7,39 +7,9 @@
 #include "app/ProjectSession.h"
 #include "core/ProjectFile.h"
 #include "support/EditFixtures.h"
+#include "support/SessionFixtures.h"
 
 namespace {
-
-constexpr int kCw = 1016, kCh = 700;  // panes of 426 x 268
-
-// A session with two pattern pictures, laid out, past the preview set-up.
-struct ReadySession {
-  TempDir dir;
-  ProjectSession s;
-  std::string p1, p2;
-
-  explicit ReadySession(int w1 = 400, int h1 = 300, int w2 = 400, int h2 = 300) {
-    p1 = dir.File("one.bmp");
-    p2 = dir.File("two.bmp");
-    EXPECT_TRUE(MakePatternPicture(w1, h1, 1).Save(p1, PICTURE_BMP));
-    EXPECT_TRUE(MakePatternPicture(w2, h2, 2).Save(p2, PICTURE_BMP));
-    s.Resize(kCw, kCh);
-    EXPECT_FALSE(s.LoadPicture(1, p1).bRefused);
-    EXPECT_EQ(s.LoadPicture(2, p2).nSetupTimer, ids::kTimerLoadSetup);
-    s.PreviewSetup();
-  }
-
-  // Client position of picture position (x, y) in pane 0 or 1.
-  std::pair<int, int> At(int nPane, double x, double y) const {
-    const pane::Bounds r = s.Panes().VisibleRect(nPane, s.Sizes());
-    const pane::PaneView& v = s.Panes().View(nPane);
-    return {static_cast<int>(r.left - v.nScrollX + x * v.fZoom), static_cast<int>(r.top - v.nScrollY + y * v.fZoom)};
-  }
-  SessionChange Click(int nPane, double x, double y) {
-    const auto [cx, cy] = At(nPane, x, y);
-    return s.LeftDown(cx, cy);
-  }
-};
 
 bool Enabled(const ProjectSession& s, int nId) {
   for (const menus::ItemState& item : menus::ComputeMenuState(s))

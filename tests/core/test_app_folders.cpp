@@ -63,6 +63,19 @@ TEST(AppFolders, UserConfigFolderFollowsTheBaseDirectoryRules) {
   EXPECT_EQ(UserConfigFolder(in), "");
 }
 
+TEST(AppFolders, UserStateFolderFollowsTheBaseDirectoryRules) {
+  AppFolderInputs in;
+  in.szHome = "/home/u";
+  in.szXdgConfigHome = "/cfg";  // the configuration folder is another place
+  EXPECT_EQ(UserStateFolder(in), "/home/u/.local/state/kestrelle");
+  in.szXdgStateHome = "/st";
+  EXPECT_EQ(UserStateFolder(in), "/st/kestrelle");
+  in.szXdgStateHome = "st";
+  EXPECT_EQ(UserStateFolder(in), "/home/u/.local/state/kestrelle");
+  in.szHome = "home";
+  EXPECT_EQ(UserStateFolder(in), "");
+}
+
 TEST(AppFolders, ConfigFallsBackToTheUserFolderWhenTheProgramFolderCannotTakeIt) {
   InstalledTree tree;
   AppFolderInputs in = tree.Inputs();

@@ -9,13 +9,10 @@
 #include "MeshTestUtil.h"
 #include "base/ExecutableFolder.h"
 #include "core/ProjectFile.h"
+#include "support/HostileFiles.h"
 #include "support/TestSupport.h"
 
 namespace {
-
-void PutLe(std::vector<uint8_t>& bytes, size_t at, int32_t v) {
-  for (int i = 0; i < 4; ++i) bytes[at + size_t(i)] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i));
-}
 
 // Everything a failed open must leave as it was.
 struct Snapshot {
@@ -52,14 +49,7 @@ class ProjectFile : public testing::Test {
   static std::vector<uint8_t> Build(const std::string& path1, const std::string& path2,
                                     const std::vector<std::array<int32_t, 4>>& pairs, int32_t count1,
                                     int32_t count2) {
-    std::vector<uint8_t> b(520 + 16 * pairs.size(), 0);
-    std::memcpy(b.data(), path1.data(), path1.size());
-    PutLe(b, 256, count1);
-    std::memcpy(b.data() + 260, path2.data(), path2.size());
-    PutLe(b, 516, count2);
-    for (size_t i = 0; i < pairs.size(); ++i)
-      for (size_t k = 0; k < 4; ++k) PutLe(b, 520 + 16 * i + 4 * k, pairs[i][k]);
-    return b;
+    return ProjectFileBytesOf(path1, path2, pairs, count1, count2);
   }
   TempDir dir;
   MorphProject project;

@@ -59,9 +59,12 @@ TEST(OutputDialogRules, SaveDialogPerFormat) {
   const std::string pictures =
       "BMP (*.bmp)|*.bmp|PNG (*.png)|*.png|JPG (*.jpg)|*.jpg|GIF (*.gif)|*.gif|TIF (*.tif ;*.tiff)|*.tif;*.tiff|"
       "TGA (*.tga)|*.tga|PCX (*.pcx)|*.pcx";
-  const Case cases[] = {{ImageSequence, "bmp", pictures.c_str()}, {AnimatedGif, "gif", "GIF (*.gif)|*.gif"},
-                        {FlashMovie, "swf", "FLASH (*.swf)|*.swf"}, {HtmlPage, "html", "HTML (*.html)|*.html"},
-                        {AviMovie, "avi", "AVI (*.avi)|*.avi"},     {SingleFrame, "bmp", pictures.c_str()}};
+  const Case cases[] = {{ImageSequence, "bmp", pictures.c_str()},
+                        {AnimatedGif, "gif", "GIF (*.gif)|*.gif|WebP (*.webp)|*.webp|APNG (*.apng)|*.apng"},
+                        {FlashMovie, "swf", "FLASH (*.swf)|*.swf"},
+                        {HtmlPage, "html", "HTML (*.html)|*.html"},
+                        {AviMovie, "avi", "AVI (*.avi)|*.avi|MP4 (*.mp4)|*.mp4|WebM (*.webm)|*.webm"},
+                        {SingleFrame, "bmp", pictures.c_str()}};
   for (const Case& c : cases) {
     const OutputFileChoice choice = OutputFileChoiceFor(c.nFormat);
     EXPECT_TRUE(choice.bValid) << c.nFormat;
@@ -71,6 +74,26 @@ TEST(OutputDialogRules, SaveDialogPerFormat) {
   }
   EXPECT_FALSE(OutputFileChoiceFor(6).bValid);
   EXPECT_FALSE(OutputFileChoiceFor(-1).bValid);
+}
+
+// The chosen file type decides the kind unless the name already ends in one of the
+// chooser's extensions; the first type, the format's own, takes any name as it is.
+TEST(OutputDialogRules, TheKindFollowsTheFileTypeAndTheExtension) {
+  const OutputFileChoice movie = OutputFileChoiceFor(AviMovie), gif = OutputFileChoiceFor(AnimatedGif);
+  EXPECT_EQ(OutputFileForFilter(movie, "/a/clip", 1), "/a/clip.mp4");
+  EXPECT_EQ(OutputFileForFilter(movie, "/a/clip.WEBM", 1), "/a/clip.WEBM");
+  EXPECT_EQ(OutputFileForFilter(movie, "/a/clip.v1", 2), "/a/clip.v1.webm");
+  EXPECT_EQ(OutputFileForFilter(movie, "/a/clip.xyz", 0), "/a/clip.xyz");
+  EXPECT_EQ(OutputFileForFilter(gif, "/a/anim.gif", 2), "/a/anim.gif");
+  EXPECT_EQ(OutputFileForFilter(gif, "/a/anim", 2), "/a/anim.apng");
+  EXPECT_EQ(OutputFileForFilter(gif, "", 2), "");
+  EXPECT_EQ(OutputFileForFilter(OutputFileChoiceFor(ImageSequence), "/a/f", 4), "/a/f.tif");
+
+  EXPECT_EQ(OutputKindName(AviMovie, "/a/clip.mp4"), "MP4 Movie");
+  EXPECT_EQ(OutputKindName(AviMovie, "/a/clip.webp"), "AVI Movie");  // a movie of any other name is an AVI
+  EXPECT_EQ(OutputKindName(AnimatedGif, "/a/anim.webp"), "Animated WebP");
+  EXPECT_EQ(OutputKindName(AnimatedGif, "/a/anim.mp4"), "Animated GIF");
+  EXPECT_EQ(OutputKindName(FlashMovie, "/a/m.swf"), "Flash Movie");
 }
 
 TEST(OutputDialogRules, SizesARunCannotRenderAreRefused) {

@@ -11,9 +11,11 @@
 
 #include "base/ExecutableFolder.h"
 #include "base/PathParts.h"
+#include "support/AnimationProbe.h"
 #include "support/AviProbe.h"
 #include "support/GifReference.h"
 #include "support/MovieChecks.h"
+#include "support/SmallMorph.h"
 #include "support/TestSupport.h"
 #include "output/FrameImage.h"
 #include "output/FrameWriters.h"
@@ -53,26 +55,7 @@ class ScopedTmpDir {
   bool m_bHadOld = false;
 };
 
-MorphVertex Vertex(int vnum, double x1, double y1, double x2, double y2) {
-  MorphVertex v;
-  v.vnum = vnum;
-  v.x1 = x1;
-  v.y1 = y1;
-  v.x2 = x2;
-  v.y2 = y2;
-  return v;
-}
-
-struct Project {
-  CPicture image1 = MakePatternPicture(64, 48, 1);
-  CPicture image2 = MakePatternPicture(64, 48, 7);
-  MorphTriangles triangles;
-  Project() {
-    const MorphVertex p[5] = {Vertex(0, 0, 0, 0, 0), Vertex(1, 0, 48, 0, 48), Vertex(2, 64, 0, 64, 0),
-                              Vertex(3, 64, 48, 64, 48), Vertex(4, 32, 24, 40, 20)};
-    triangles = {{p[0], p[2], p[4]}, {p[2], p[3], p[4]}, {p[3], p[1], p[4]}, {p[1], p[0], p[4]}};
-  }
-};
+using Project = SmallMorph;
 
 struct Recorder {
   std::vector<int> progress, shown, reported;
@@ -101,6 +84,7 @@ OutputRunRequest MakeRequest(const Project& project, int format, const std::stri
   rq.nOutputHeight = 30;
   rq.nFormat = format;
   rq.szOutputPath = path;
+  rq.movieContainer = RunContainerFor(format, path);
   return rq;
 }
 
@@ -232,6 +216,57 @@ TEST(OutputRunTest, CancelledGifRunLeavesNoFiles) {
   EXPECT_EQ(none.status, OutputRunStatus::Cancelled);
   EXPECT_EQ(none.nFramesRendered, 0);
   EXPECT_TRUE(FilesIn(dir.Path()).empty());
+}
+
+// The GIF output's other animations: frames 0..N once as the renderer draws them (APNG
+// exactly), at their own rate and loop unless asked, the extension added; a cancelled one
+// leaves nothing.
+TEST(OutputRunTest, WebPAndApngRunsWriteEveryFrameOnce) {
+  Project project;
+  for (const std::string ext : {"apng", "webp"}) {
+    SCOPED_TRACE(ext);
+    TempDir dir;
+    Recorder rec;
+    COutputRun run;
+    OutputRunRequest rq = MakeRequest(project, AnimatedGif, dir.File("morph." + ext), 3);
+    const OutputRunResult result = run.Run(rq, rec.Callbacks());
+    ASSERT_TRUE(result.Ok()) << result.szError;
+    EXPECT_EQ(rec.shown, (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(result.nFramesWritten, 4);
+    EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"morph." + ext});
+    const AnimationProbe back = ProbeAnimation(dir.File("morph." + ext));
+    ASSERT_TRUE(back.bOpened) << back.szError;
+    EXPECT_EQ(back.nLoop, kAnimationLoopSetting);
+    ASSERT_EQ(back.durations.size(), 4u);
+    for (int ms : back.durations) EXPECT_NEAR(ms, 1000.0 / kAnimationFrameRate, 1.0);  // whole milliseconds
+    ASSERT_EQ(back.frames.size(), 4u);
+    for (int i = 0; i <= 3; ++i) {
+      CPicture rendered;
+      ASSERT_TRUE(GrabFrameImage(RenderDirect(rq, i), rendered));
+      const double fDiff = MeanAbsoluteDifference(back.frames[static_cast<size_t>(i)], TopDownRgb(rendered));
+      if (ext == "apng") EXPECT_EQ(fDiff, 0.0) << "frame " << i;
+      else EXPECT_LT(fDiff, 10.0) << "frame " << i;
+    }
+
+    // A rate and a loop count asked for; a name without the extension gets it.
+    rq.szOutputPath = dir.File("named");
+    rq.movieContainer = ext == "apng" ? MovieContainer::Apng : MovieContainer::WebP;
+    rq.nFrameRate = 25;
+    rq.nLoops = 2;
+    Recorder rec2;
+    const OutputRunResult named = run.Run(rq, rec2.Callbacks());
+    ASSERT_TRUE(named.Ok()) << named.szError;
+    EXPECT_EQ(named.szOutputFile, dir.File("named." + ext));
+    const AnimationProbe timed = ProbeAnimation(named.szOutputFile);
+    EXPECT_EQ(timed.nLoop, 2);
+    EXPECT_EQ(timed.durations, std::vector<int>(4, 40));
+
+    Recorder cancel;
+    cancel.stopAfterReports = 2;
+    rq.szOutputPath = dir.File("cancelled." + ext);
+    EXPECT_EQ(run.Run(rq, cancel.Callbacks()).status, OutputRunStatus::Cancelled);
+    EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"morph." + ext, "named." + ext}));
+  }
 }
 
 TEST(OutputRunTest, AviRunHoldsForwardAndBackwardFrames) {

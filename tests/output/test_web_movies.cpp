@@ -1,5 +1,6 @@
 // MP4 and WebM through CAviWriter: read back with FFmpeg's decoders (size, rate, frame count,
-// pixels within a tolerance), and written all-or-nothing like every other output.
+// pixels within a tolerance), and written all-or-nothing like every other output. Animated
+// WebP and APNG: read back by Pillow (frames, loop count, delays) and, for APNG, by FFmpeg.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "output/AviWriter.h"
+#include "support/AnimationProbe.h"
 #include "support/AviProbe.h"
 #include "support/MovieChecks.h"
 #include "support/TestSupport.h"
@@ -95,11 +97,92 @@ INSTANTIATE_TEST_SUITE_P(Containers, WebMovieTest, testing::Values(MovieContaine
                            return std::string(MovieContainerExtension(info.param));
                          });
 
+class AnimationWriterTest : public testing::TestWithParam<MovieContainer> {
+ protected:
+  bool OpenAnimation(CAviWriter& movie, const std::string& szName, int nLoops) {
+    movie.SetContainer(GetParam());
+    movie.SetRate(20);
+    movie.SetLoops(nLoops);
+    movie.SetFrameFormat(33, 25);
+    movie.SetFileName(m_dir.File(szName));
+    movie.EnsureMovieExtension();
+    return movie.Open() == 0;
+  }
+  TempDir m_dir;
+};
+
+// True colour at the odd size asked for, every frame once with its delay, the loop count in
+// the file; APNG is lossless, WebP close to what went in.
+TEST_P(AnimationWriterTest, FramesLoopCountAndDelaysComeBack) {
+  const bool bPng = GetParam() == MovieContainer::Apng;
+  std::vector<CPicture> frames;
+  for (int nLoops : {3, 0}) {
+    SCOPED_TRACE(nLoops);
+    CAviWriter movie;
+    const std::string szName = "loops" + std::to_string(nLoops);
+    ASSERT_TRUE(OpenAnimation(movie, szName, nLoops)) << movie.GetLastErrorText();
+    EXPECT_EQ(movie.GetFileName(), m_dir.File(szName + "." + MovieContainerExtension(GetParam())));
+    ASSERT_EQ(movie.GetFrameFormat().biWidth, 33);
+    ASSERT_EQ(movie.GetFrameFormat().biHeight, 25);
+    frames.clear();
+    for (int i = 0; i < 6; ++i) {
+      frames.push_back(MakePatternPicture(33, 25, 3 * i));
+      ASSERT_EQ(movie.AddFrame(frames.back()), 0) << movie.GetLastErrorText();
+    }
+    ASSERT_EQ(movie.Close(), 0) << movie.GetLastErrorText();
+
+    const AnimationProbe back = ProbeAnimation(movie.GetFileName());
+    ASSERT_TRUE(back.bOpened) << back.szError;
+    EXPECT_EQ(back.szFormat, bPng ? "PNG" : "WEBP");
+    EXPECT_EQ(back.nWidth, 33);
+    EXPECT_EQ(back.nHeight, 25);
+    EXPECT_EQ(back.nLoop, nLoops);
+    EXPECT_EQ(back.durations, std::vector<int>(6, 50));
+    ASSERT_EQ(back.frames.size(), 6u);
+    for (int i = 0; i < 6; ++i) {
+      const std::vector<uint8_t> sent = TopDownRgb(frames[static_cast<size_t>(i)]);
+      if (bPng) {
+        EXPECT_EQ(back.frames[static_cast<size_t>(i)], sent) << "frame " << i;
+      } else {
+        const double fDiff = MeanAbsoluteDifference(back.frames[static_cast<size_t>(i)], sent);
+        EXPECT_LT(fDiff, 10.0) << "frame " << i;  // a pattern with no two neighbours alike: lossy's worst case
+        EXPECT_GT(MeanAbsoluteDifference(back.frames[static_cast<size_t>(i)], TopDownRgb(frames[(i + 3) % 6])), fDiff);
+      }
+    }
+  }
+  if (bPng) {
+    // FFmpeg's own decoder reads the same frame count.
+    const AviProbe probe = ProbeAvi(m_dir.File("loops0.apng"));
+    EXPECT_EQ(probe.nPackets, 6);
+  }
+  EXPECT_EQ(EntriesIn(m_dir.Path()), 2u);
+}
+
+TEST_P(AnimationWriterTest, AnAbandonedAnimationKeepsTheOldFile) {
+  const std::string szOld = m_dir.File(std::string("keep.") + MovieContainerExtension(GetParam()));
+  const std::vector<uint8_t> old = {'o', 'l', 'd'};
+  WriteFileBytes(szOld, old);
+  CAviWriter movie;
+  ASSERT_TRUE(OpenAnimation(movie, std::string("keep.") + MovieContainerExtension(GetParam()), 0));
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(movie.AddFrame(MakePatternPicture(33, 25, i)), 0);
+  movie.Abandon();
+  EXPECT_EQ(ReadFileBytes(szOld), old);
+  EXPECT_EQ(EntriesIn(m_dir.Path()), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Containers, AnimationWriterTest, testing::Values(MovieContainer::WebP, MovieContainer::Apng),
+                         [](const testing::TestParamInfo<MovieContainer>& info) {
+                           return std::string(MovieContainerExtension(info.param));
+                         });
+
 TEST(MovieContainerTest, ExtensionChoosesTheContainerAndItsEncoders) {
   EXPECT_EQ(MovieContainerForPath("a/b.MP4"), MovieContainer::Mp4);
   EXPECT_EQ(MovieContainerForPath("b.webm"), MovieContainer::WebM);
   EXPECT_EQ(MovieContainerForPath("b.mp4/c"), MovieContainer::Avi);
   EXPECT_EQ(MovieContainerForPath("clip.avi"), MovieContainer::Avi);
+  EXPECT_EQ(MovieContainerForPath("a.WebP"), MovieContainer::WebP);
+  EXPECT_EQ(MovieContainerForPath("a.apng"), MovieContainer::Apng);
+  EXPECT_EQ(MovieContainerForPath("a.png"), MovieContainer::Avi);
   // Each container offers only its own encoders.
   EXPECT_EQ(FindAviCodec(AvailableAviCodecs(MovieContainer::Mp4), "mjpeg"), -1);
   EXPECT_EQ(FindAviCodec(AvailableAviCodecs(MovieContainer::Avi), "h264"), -1);

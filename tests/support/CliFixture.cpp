@@ -36,7 +36,7 @@ CCliProcess::~CCliProcess() {
 }
 
 bool CCliProcess::Start(const std::vector<std::string>& args, const CliLimits& limits) {
-  const std::string exe = BinDir() + "/kestrelle-cli";
+  const std::string exe = BinDir() + "/" + (limits.szProgram.empty() ? "kestrelle-cli" : limits.szProgram);
   const std::string out = m_capture.File("stdout"), err = m_capture.File("stderr");
   std::vector<std::string> argv = {exe};
   argv.insert(argv.end(), args.begin(), args.end());
@@ -46,9 +46,16 @@ bool CCliProcess::Start(const std::vector<std::string>& args, const CliLimits& l
   // The environment is made before fork: the test process may run threads (the renderer's),
   // so the child keeps to async-signal-safe calls until exec.
   std::vector<std::string> env;
+  std::vector<std::string> set = limits.env;
+  if (!limits.szTempDir.empty()) set.push_back("TMPDIR=" + limits.szTempDir);
+  auto replaced = [&set](const char* e) {
+    for (const std::string& s : set)
+      if (std::strncmp(e, s.c_str(), s.find('=') + 1) == 0) return true;
+    return false;
+  };
   for (char** e = environ; *e; ++e)
-    if (limits.szTempDir.empty() || std::strncmp(*e, "TMPDIR=", 7) != 0) env.emplace_back(*e);
-  if (!limits.szTempDir.empty()) env.push_back("TMPDIR=" + limits.szTempDir);
+    if (!replaced(*e)) env.emplace_back(*e);
+  env.insert(env.end(), set.begin(), set.end());
   std::vector<char*> cenv;
   for (std::string& e : env) cenv.push_back(e.data());
   cenv.push_back(nullptr);

@@ -16,13 +16,15 @@ struct CliLimits {
   long long nFileSize = -1;     // RLIMIT_FSIZE in bytes; -1: unchanged
   long long nAddressSpace = -1; // RLIMIT_AS in bytes; -1: unchanged
   std::string szTempDir;        // $TMPDIR of the process; empty: inherited
+  std::string szProgram;        // another built program of BinDir() ("kestrelle"); empty: kestrelle-cli
+  std::vector<std::string> env; // "NAME=value" set on top of the inherited environment
 };
 
 // True when this build runs under the address sanitizer, which cannot start under an
 // address-space limit.
 bool BuiltWithAddressSanitizer();
 
-// One kestrelle-cli started in the background. Its output is collected in files, so a
+// One kestrelle-cli (or another built program) started in the background. Its output is collected in files, so a
 // process that writes much never blocks on a pipe. A process still running when the object
 // goes is killed.
 class CCliProcess {

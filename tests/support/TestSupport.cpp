@@ -118,3 +118,10 @@ std::string DecodeErrorWithLittleMemory(const std::vector<uint8_t>& bytes, int t
   if (WIFSIGNALED(status)) return "signal " + std::to_string(WTERMSIG(status));
   return text;
 }
+
+int EndedProcessId() {
+  const pid_t pid = ::fork();
+  if (pid == 0) ::_exit(0);
+  if (pid > 0) ::waitpid(pid, nullptr, 0);
+  return static_cast<int>(pid);
+}

@@ -46,6 +46,9 @@ CliResult RunCommand(const std::string& commandLine);
 // Under the address sanitizer (which cannot start under such a limit) it decodes in process.
 std::string DecodeErrorWithLittleMemory(const std::vector<uint8_t>& bytes, int type, size_t nHeadroom = 48u << 20);
 
+// A process number that no process holds now: a child that has ended and been reaped.
+int EndedProcessId();
+
 // Folder of the built executables and the data beside them.
 std::string BinDir();
 std::string SourceDir();

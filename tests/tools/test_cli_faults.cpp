@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
-#include <zlib.h>
 
 #include <chrono>
 #include <cstring>
@@ -14,6 +13,7 @@
 #include <thread>
 
 #include "support/CliFixture.h"
+#include "support/HostileFiles.h"
 
 namespace {
 
@@ -36,53 +36,6 @@ bool WaitForTemporary(CCliProcess& process, const std::vector<std::string>& fold
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
   return false;
-}
-
-void PutBe32(std::vector<uint8_t>& out, uint32_t v) {
-  for (int s = 24; s >= 0; s -= 8) out.push_back(static_cast<uint8_t>(v >> s));
-}
-
-void PutPngChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& body) {
-  PutBe32(out, static_cast<uint32_t>(body.size()));
-  const size_t at = out.size();
-  out.insert(out.end(), type, type + 4);
-  out.insert(out.end(), body.begin(), body.end());
-  PutBe32(out, static_cast<uint32_t>(crc32(0, out.data() + at, static_cast<uInt>(out.size() - at))));
-}
-
-// A tiny PNG whose header promises width x height RGB pixels; its data hold a few zero bytes.
-std::vector<uint8_t> PngBomb(uint32_t width, uint32_t height) {
-  std::vector<uint8_t> f = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  std::vector<uint8_t> ihdr;
-  PutBe32(ihdr, width);
-  PutBe32(ihdr, height);
-  ihdr.insert(ihdr.end(), {8, 2, 0, 0, 0});
-  PutPngChunk(f, "IHDR", ihdr);
-  std::vector<uint8_t> raw(64, 0), z(128);
-  uLongf n = z.size();
-  compress(z.data(), &n, raw.data(), raw.size());
-  z.resize(n);
-  PutPngChunk(f, "IDAT", z);
-  PutPngChunk(f, "IEND", {});
-  return f;
-}
-
-// A real small JPEG whose frame header is changed to claim width x height.
-std::vector<uint8_t> JpegBomb(const TempDir& dir, int width, int height) {
-  const std::string path = dir.File("small.jpg");
-  EXPECT_TRUE(MakePatternPicture(16, 16).Save(path, PICTURE_JPEG));
-  std::vector<uint8_t> f = ReadFileBytes(path);
-  for (size_t i = 2; i + 9 < f.size(); ++i) {
-    if (f[i] == 0xFF && f[i + 1] == 0xC0) {
-      f[i + 5] = static_cast<uint8_t>(height >> 8);
-      f[i + 6] = static_cast<uint8_t>(height);
-      f[i + 7] = static_cast<uint8_t>(width >> 8);
-      f[i + 8] = static_cast<uint8_t>(width);
-      return f;
-    }
-  }
-  ADD_FAILURE() << "no baseline frame header in the encoded JPEG";
-  return f;
 }
 
 // Exports that run long enough to be interrupted: many frames at a size that takes a while.
@@ -119,10 +72,13 @@ TEST_F(CliFaultTest, FullDiskKeepsTheOldOutputOfEveryKind) {
   };
   const std::string seq = m_out.File("s.png"), gif = m_out.File("a.gif"), avi = m_out.File("a.avi"),
                     swf = m_out.File("a.swf"), page = m_out.File("page.html"), frame = m_out.File("f.bmp"),
-                    project = m_out.File("p.fmph"), png = m_out.File("c.png");
+                    project = m_out.File("p.fmph"), png = m_out.File("c.png"), webp = m_out.File("a.webp"),
+                    apng = m_out.File("a.apng");
   const Case cases[] = {
       {"gif", RenderArgs(gif, {"--frames", "20", "--size", "200x150"}), {gif}},
       {"avi", RenderArgs(avi, {"--frames", "20", "--size", "200x150"}), {avi}},
+      {"webp", RenderArgs(webp, {"--frames", "20", "--size", "200x150"}), {webp}},
+      {"apng", RenderArgs(apng, {"--frames", "20", "--size", "200x150"}), {apng}},
       {"swf", RenderArgs(swf, {"--frames", "20", "--size", "200x150"}), {swf}},
       {"html", RenderArgs(page, {"--frames", "20", "--size", "200x150"}), {m_out.File("output.swf")}},
       {"sequence", RenderArgs(seq, {"--frames", "4", "--size", "200x150"}),
@@ -163,6 +119,8 @@ TEST_F(CliFaultTest, SignalsDuringAnExportLeaveNothingBehind) {
   const Case cases[] = {
       {"avi", m_out.File("a.avi"), SIGINT, {m_out.File("a.avi")}},
       {"gif", m_out.File("a.gif"), SIGTERM, {m_out.File("a.gif")}},
+      {"webp", m_out.File("a.webp"), SIGINT, {m_out.File("a.webp")}},
+      {"apng", m_out.File("a.apng"), SIGHUP, {m_out.File("a.apng")}},
       {"swf", m_out.File("a.swf"), SIGHUP, {m_out.File("a.swf")}},
       {"html", m_out.File("page.html"), SIGINT, {m_out.File("output.swf")}},
       {"sequence", m_out.File("s.png"), SIGTERM, {m_out.File("s0.png"), m_out.File("s7.png")}},
@@ -237,6 +195,7 @@ TEST_F(CliFaultTest, OutputsOverInputsAreRefused) {
       {"new", m_szImage1, m_szImage2, "-o", otherSpelling},
       {"render", m_szProject, "-o", m_szImage1, "--frame", "1"},
       {"render", m_szProject, "-o", m_szProject, "--format", "gif"},
+      {"render", m_szProject, "-o", m_szImage1, "--format", "webp"},
   };
   for (const auto& args : runs) {
     SCOPED_TRACE(testing::PrintToString(args));

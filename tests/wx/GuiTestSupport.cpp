@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 #include <gtest/gtest.h>
@@ -17,6 +18,8 @@
 #include <wx/utils.h>
 
 #include "app/CommandIdMap.h"
+#include "app/RecoveryCopy.h"
+#include "core/ProjectFile.h"
 #include "app/wx/PaneCanvas.h"
 #include "wizard/wx/Wizard.h"
 #include "render/wx/GLView.h"
@@ -98,7 +101,7 @@ void ChooseComboItem(wxWindow* root, int id, int index) {
   combo->GetEventHandler()->ProcessEvent(event);
 }
 
-MainWindowFixture::MainWindowFixture(const std::string& configText, int cw, int ch) {
+MainWindowFixture::MainWindowFixture(const std::string& configText, int cw, int ch, const Prepare& prepare) {
   if (!configText.empty()) std::ofstream(m_folder.File("config.ini")) << configText;
   const std::string samples = BinDir() + "/samples";
   if (symlink(samples.c_str(), m_folder.File("samples").c_str()) != 0) ADD_FAILURE() << "no samples link";
@@ -107,6 +110,7 @@ MainWindowFixture::MainWindowFixture(const std::string& configText, int cw, int 
   options.bMaximise = false;
   options.bStartupWizard = false;
   options.pUser = &m_user;
+  if (prepare) prepare(options, m_user);
   auto* window = new CMainMorphDlg(options);
   m_pWindow = window;
   window->SetPosition(wxPoint(0, 0));
@@ -163,10 +167,12 @@ int CScriptedUser::Message(wxWindow*, const wxString& text, const wxString& capt
   return (style & wxYES_NO) ? m_nAnswer : wxOK;
 }
 
-wxString CScriptedUser::ChooseFile(wxWindow*, const FileRequest& request) {
+wxString CScriptedUser::ChooseFile(wxWindow*, const FileRequest& request, int* pFilter) {
   m_fileRequests.push_back(request);
   const std::string path = m_szNextFile;
   m_szNextFile.clear();
+  if (pFilter) *pFilter = m_nNextFilter;
+  m_nNextFilter = 0;
   return wxString::FromUTF8(path);
 }
 
@@ -193,6 +199,30 @@ void CScriptedUser::DialogEvent(wxDialog& dialog, const std::string& szWhat) {
 
 int CScriptedUser::PopupMenu(wxWindow*, wxMenu& menu, const wxPoint&) {
   return menuChooser ? menuChooser(menu) : wxID_NONE;
+}
+
+MainWindowFixture::Prepare InState(const std::string& stateHome, int nAnswer) {
+  return [stateHome, nAnswer](MainWindowOptions& options, CScriptedUser& user) {
+    options.folders.szXdgStateHome = stateHome;
+    user.m_nAnswer = nAnswer;
+  };
+}
+
+LeftCopy::LeftCopy() {
+  MorphProject project;
+  MakeReadyProject(project, dir, 360, 240, 360, 240);
+  szProject = dir.File("journey.fmph");
+  EXPECT_TRUE(SaveProject(project, szProject).ok);
+  for (auto [x, y] : {std::pair{40, 30}, {300, 200}, {180, 60}, {90, 210}}) EXPECT_TRUE(project.AddPairAt(1, x, y).ok);
+  project.m_nMorphType = 3;
+  mesh = CaptureMeshState(project);
+  RecoveryContent content;
+  EXPECT_TRUE(ProjectFileBytes(project, content.project, project.m_szImagePath1, project.m_szImagePath2).ok);
+  content.szProjectPath = szProject;
+  content.nMorphType = 3;
+  std::filesystem::create_directories(state.File("kestrelle"));
+  szCopy = state.File("kestrelle/recovery-" + std::to_string(EndedProcessId()) + "-1.fmph");
+  EXPECT_TRUE(recovery::WriteCopy(szCopy, content));
 }
 
 std::string WritePicture(const TempDir& dir, const std::string& name, int w, int h, int seed) {

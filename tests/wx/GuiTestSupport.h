@@ -15,6 +15,7 @@
 #include "app/wx/MainMorphDlg.h"
 #include "app/wx/PaneCanvas.h"
 #include "ui/wx/SkinButton.h"
+#include "support/EditFixtures.h"
 #include "support/TestSupport.h"
 #include "ui/wx/UserInteraction.h"
 
@@ -47,7 +48,8 @@ struct Message {
 class CScriptedUser : public CDesktopInteraction {
  public:
   int Message(wxWindow* parent, const wxString& text, const wxString& caption, long style) override;
-  wxString ChooseFile(wxWindow* parent, const FileRequest& request) override;
+  using CDesktopInteraction::ChooseFile;
+  wxString ChooseFile(wxWindow* parent, const FileRequest& request, int* pFilter) override;
   bool OpenUrl(const wxString& url) override;
   // A wizard runs `wizardScript` without its modal loop when one is set; other dialogs run
   // modally and `onDialog` hears "shown" once they are up.
@@ -58,6 +60,7 @@ class CScriptedUser : public CDesktopInteraction {
   std::vector<guitest::Message> m_messages;
   int m_nAnswer = wxNO;      // answer to Yes/No questions
   std::string m_szNextFile;  // what the file chooser returns next
+  int m_nNextFilter = 0;     // the file type it leaves chosen
   std::vector<FileRequest> m_fileRequests;
   std::vector<std::string> m_launched;
   std::function<void(wxDialog&, const std::string&)> onDialog;
@@ -69,8 +72,10 @@ class CScriptedUser : public CDesktopInteraction {
 // folder holding config.ini (`configText`; empty: no file) and the built samples.
 class MainWindowFixture {
  public:
+  // `prepare` may change the window's options and the scripted answers before the window is made.
+  using Prepare = std::function<void(MainWindowOptions&, CScriptedUser&)>;
   explicit MainWindowFixture(const std::string& configText = "[Config]\nShowWiz=0\n", int cw = 1016,
-                             int ch = 700);
+                             int ch = 700, const Prepare& prepare = nullptr);
   MainWindowFixture(const MainWindowFixture&) = delete;
   MainWindowFixture& operator=(const MainWindowFixture&) = delete;
   ~MainWindowFixture();
@@ -104,6 +109,18 @@ class MainWindowFixture {
  private:
   TempDir m_folder;
   wxWeakRef<CMainMorphDlg> m_pWindow;
+};
+
+// A state folder of its own for the window, and the answer to its questions.
+MainWindowFixture::Prepare InState(const std::string& stateHome, int nAnswer);
+
+// A recovery copy as a program that ended left it in `state`: a saved project ("journey.fmph",
+// pictures one.bmp and two.bmp in `dir`) with four more pairs and morph type 3.
+struct LeftCopy {
+  LeftCopy();
+  TempDir dir, state;
+  std::string szProject, szCopy;
+  MeshState mesh;
 };
 
 // Picture file of a given size written into `dir`; returns its path.

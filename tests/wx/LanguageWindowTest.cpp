@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <set>
 
 #include <wx/button.h>
@@ -272,13 +273,20 @@ void RunTour(CTextTour& tour) {
   f.m_nAnswer = wxNO;
   f->Close();
   tour.Messages(f.m_messages, "closing");
+
+  // A recovery copy left behind whose picture has gone: the offer, then why it cannot be restored.
+  guitest::LeftCopy left;
+  std::filesystem::remove(left.dir.File("two.bmp"));
+  MainWindowFixture restart("[Config]\nShowWiz=0\n", 1016, 700, guitest::InState(left.state.Path(), wxYES));
+  guitest::PumpUntil([&restart] { return restart.m_messages.size() >= 2; }, 5000);
+  tour.Messages(restart.m_messages, "recovery");
 }
 
 void ExpectFullTour(const CTextTour& tour) {
   for (const char* where :
        {"start-up", "menus", "menus of a project", "main window", "popups", "output dialog", "settings page 0",
         "settings page 4", "custom size", "compressor choice", "wizard page 1", "wizard page 2", "wizard page 3",
-        "wizard page 4", "wizard page 5", "wizard", "about", "closing"})
+        "wizard page 4", "wizard page 5", "wizard", "about", "closing", "recovery"})
     EXPECT_EQ(tour.Seen().count(where), 1u) << "the tour never reached " << where;
   EXPECT_GT(tour.TextCount(), 200);
 }

@@ -3,7 +3,12 @@
 // in mid-run, the settings and custom-size dialogs, and the single-frame picture.
 #include <gtest/gtest.h>
 #include <dirent.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <stdlib.h>
+
+#include <cstdio>
+#include <functional>
 
 #include <wx/choicdlg.h>
 #include <wx/listbox.h>
@@ -19,6 +24,7 @@
 #include "output/wx/SaveConfigDlg.h"
 #include "output/wx/ScaleDlg.h"
 #include "render/wx/GLView.h"
+#include "support/AnimationProbe.h"
 #include "support/AviProbe.h"
 #include "support/GifReference.h"
 #include "tests/wx/GuiTestSupport.h"
@@ -72,7 +78,8 @@ class ExportDriver {
   ~ExportDriver() { m_f.User().onDialog = nullptr; }
 
   int nCancelAtPercent = -1;
-  int nSecondCommandAt = -1;  // progress event at which the user tries another output command
+  int nSecondCommandAt = -1;
+  std::function<void(int)> onProgress;  // with the number of progress steps so far  // progress event at which the user tries another output command
   int nOutputDialogsShown = 0;
   bool bCancelCodec = false;
 
@@ -81,6 +88,7 @@ class ExportDriver {
   int nProgressAtCancel = -1;
   bool bFinished = false, bFailed = false, m_bWatchdog = false, bSpeedEnabled = true;
   wxString format, frames, speed, length, resultFrames, resultTime, resultSpeed, resultFile, cancelLabel;
+  wxString formatAtEnd;  // the format static once the file was chosen
 
   void Run(int nButton) {
     m_watchdog.StartOnce(60000);
@@ -113,6 +121,7 @@ class ExportDriver {
     } else if (what == "progress") {
       progress.push_back(out->ProgressPos());
       previewFrames.push_back(m_f->Session().Frame());
+      if (onProgress) onProgress(static_cast<int>(progress.size()));
       if (static_cast<int>(progress.size()) == nSecondCommandAt) {
         for (int id : {ids::kOutputAvi, ids::kSingleFrameButton}) {
           m_f.m_szNextFile = "/nonexistent/second.png";
@@ -131,6 +140,7 @@ class ExportDriver {
       resultTime = out->StaticText(COUTPUTDlg::kResultTime);
       resultSpeed = out->StaticText(COUTPUTDlg::kResultSpeed);
       resultFile = out->StaticText(COUTPUTDlg::kResultFile);
+      formatAtEnd = out->StaticText(COUTPUTDlg::kFormatStatic);
       cancelLabel = out->FindWindow(wxID_CANCEL)->GetLabel();
       m_closer.StartOnce(1);
     }
@@ -281,6 +291,54 @@ TEST(OutputWindow, AviExportThroughTheCompressorChoice) {
   EXPECT_EQ(probe.nWidth, kW);
   EXPECT_EQ(probe.nHeight, kH);
   EXPECT_EQ(probe.nPackets, 2 * (kN + 1));
+}
+
+// The movie button's chooser offers AVI, MP4 and WebM, the GIF button's GIF, WebP and APNG;
+// the kind follows the chosen file type (a name without an extension gets the type's), and
+// only an AVI asks for its compressor. Movies go there and back, animations once.
+TEST(OutputWindow, EveryMovieAndAnimationKindFromItsButton) {
+  MainWindowFixture f;
+  OpenSmallSample(f);
+  TempDir out;
+  struct Case {
+    int nButton, nFilter;
+    std::string szName, szFile, szKind;
+  };
+  const Case cases[] = {
+      {ids::kOutputAvi, 1, "clip", "clip.mp4", "MP4 Movie"},
+      {ids::kOutputAvi, 0, "typed.webm", "typed.webm", "WebM Movie"},  // the typed extension wins
+      {ids::kOutputGif, 1, "anim", "anim.webp", "Animated WebP"},
+      {ids::kOutputGif, 2, "anim", "anim.apng", "Animated PNG"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.szFile);
+    f.m_szNextFile = out.File(c.szName);
+    f.User().m_nNextFilter = c.nFilter;
+    ExportDriver driver(f);
+    driver.Run(c.nButton);
+    ASSERT_TRUE(driver.bFinished) << (f.m_messages.empty() ? "" : f.m_messages.back().szText);
+    const std::string wildcard = f.User().m_fileRequests.back().szWildcard.utf8_string();
+    EXPECT_EQ(wildcard, c.nButton == ids::kOutputAvi
+                            ? "AVI (*.avi)|*.avi|MP4 (*.mp4)|*.mp4|WebM (*.webm)|*.webm"
+                            : "GIF (*.gif)|*.gif|WebP (*.webp)|*.webp|APNG (*.apng)|*.apng");
+    EXPECT_TRUE(driver.codecLabels.empty()) << "a compressor was asked for";
+    EXPECT_EQ(driver.formatAtEnd.utf8_string(), c.szKind);
+    EXPECT_EQ(driver.resultFrames, wxString::Format("%d frames", kN));
+    EXPECT_EQ(driver.progress.back(), 100);
+    if (c.nButton == ids::kOutputAvi) {
+      const AviProbe probe = ProbeAvi(out.File(c.szFile));
+      ASSERT_TRUE(probe.bOpened);
+      EXPECT_EQ(probe.szCodec, c.szFile.find("mp4") != std::string::npos ? "h264" : "vp9");
+      EXPECT_EQ(probe.nWidth, kW);
+      EXPECT_EQ(probe.nPackets, 2 * (kN + 1));
+    } else {
+      const AnimationProbe probe = ProbeAnimation(out.File(c.szFile));
+      ASSERT_TRUE(probe.bOpened) << probe.szError;
+      EXPECT_EQ(probe.nWidth, kW);
+      EXPECT_EQ(probe.nFrames, kN + 1);
+    }
+  }
+  EXPECT_EQ(FolderEntries(out.Path()).size(), 4u);
 }
 
 TEST(OutputWindow, CancelledCompressorChoiceReportsAndWritesNothing) {
@@ -462,4 +520,89 @@ TEST(OutputWindow, HtmlExportWritesTheMovieBesideAndKeepsAnExistingPage) {
   EXPECT_GT(ReadFileBytes(out.File("output.swf")).size(), 8u);
   ASSERT_EQ(f.m_messages.size(), 1u);
   EXPECT_NE(f.m_messages[0].szText.find("page.html"), std::string::npos);
+}
+
+// A disk that fills in mid-export (a file-size limit): the message, the old file intact, no
+// temporary anywhere, and the window exports again once there is room.
+TEST(OutputWindow, AFullDiskInMidExportKeepsTheOldFileAndTheWindowWorks) {
+  MainWindowFixture f;
+  OpenSmallSample(f);
+  TempDir out;
+  const std::string target = out.File("anim.gif");
+  const std::vector<uint8_t> old = {'o', 'l', 'd'};
+  WriteFileBytes(target, old);
+  rlimit limit{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+  const auto handler = signal(SIGXFSZ, SIG_IGN);
+  rlimit low = limit;
+  low.rlim_cur = 4096;  // smaller than the movie
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &low), 0);
+  f.m_szNextFile = target;
+  {
+    ExportDriver driver(f);
+    driver.Run(ids::kOutputGif);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    signal(SIGXFSZ, handler);
+    EXPECT_FALSE(driver.m_bWatchdog);
+    EXPECT_TRUE(driver.bFailed);
+  }
+  ASSERT_EQ(f.m_messages.size(), 1u);
+  EXPECT_NE(f.m_messages[0].szText.find("File too large"), std::string::npos) << f.m_messages[0].szText;
+  EXPECT_EQ(ReadFileBytes(target), old);
+  EXPECT_EQ(FolderEntries(out.Path()), std::vector<std::string>{"anim.gif"});
+  EXPECT_FALSE(f->Export().RunBusy());
+  f.m_messages.clear();
+  f.m_szNextFile = target;
+  ExportDriver again(f);
+  again.Run(ids::kOutputGif);
+  EXPECT_TRUE(again.bFinished);
+  GifRefFile gif;
+  std::string why;
+  EXPECT_TRUE(DecodeGifReference(ReadFileBytes(target), gif, why)) << why;
+}
+
+// Pictures deleted or replaced on disk while their project is open: the export renders from
+// the pictures in memory.
+TEST(OutputWindow, PicturesGoneFromDiskStillExportFromMemory) {
+  MainWindowFixture f;
+  TempDir dir;
+  const std::string a = guitest::WritePicture(dir, "a.bmp", 160, 120, 1);
+  const std::string b = guitest::WritePicture(dir, "b.bmp", 160, 120, 2);
+  ASSERT_TRUE(f.Load(1, a));
+  ASSERT_TRUE(f.Load(2, b));
+  ASSERT_TRUE(f.WaitReady());
+  f->Apply(f->Session().SetFrameCount(kN));
+  f->Apply(f->Session().ApplyOutputSize(kW, kH));
+  std::remove(a.c_str());
+  WriteFileBytes(b, {'x'});
+  TempDir out;
+  f.m_szNextFile = out.File("anim.gif");
+  ExportDriver driver(f);
+  driver.Run(ids::kOutputGif);
+  ASSERT_TRUE(driver.bFinished) << (f.m_messages.empty() ? "" : f.m_messages[0].szText);
+  GifRefFile gif;
+  std::string why;
+  ASSERT_TRUE(DecodeGifReference(ReadFileBytes(out.File("anim.gif")), gif, why)) << why;
+  EXPECT_EQ(gif.frames.size(), static_cast<size_t>(kN + 1));
+}
+
+// The window closed (Yes to the question) while an export runs: the run stops at its next
+// frame and ends cleanly, its dialog closes, and only then does the window go.
+TEST(OutputWindow, ClosingTheWindowInMidExportEndsTheRunFirst) {
+  MainWindowFixture f;
+  OpenSmallSample(f);
+  TempDir out;
+  f.m_szNextFile = out.File("anim.gif");
+  f.m_nAnswer = wxYES;
+  ExportDriver driver(f);
+  CMainMorphDlg* window = f.Get();
+  driver.onProgress = [window](int nSteps) {
+    if (nSteps == 3) window->CallAfter([window] { window->Close(false); });
+  };
+  driver.Run(ids::kOutputGif);
+  EXPECT_FALSE(driver.m_bWatchdog);
+  EXPECT_FALSE(driver.bFinished);
+  EXPECT_LE(driver.progress.size(), 5u);  // stopped within a frame or so of the close
+  EXPECT_TRUE(guitest::PumpUntil([&] { return !f.IsAlive(); }, 3000));
+  EXPECT_TRUE(FolderEntries(out.Path()).empty());
 }

@@ -4,7 +4,7 @@ if(KGUI_TEST_SRCS)
   add_executable(test_wx ${KGUI_TEST_SRCS})
   target_link_libraries(test_wx PRIVATE kapp_wx ktest_support GTest::gtest)
   add_dependencies(test_wx kestrelle_data kestrelle_config kestrelle_catalogs)
-  target_link_libraries(test_wx PRIVATE X11::X11)
+  target_link_libraries(test_wx PRIVATE X11::X11 X11::Xtst)
   # Once on a bare X server, once under a window manager that places, stacks, focuses and
   # maximises windows as a user's desktop does.
   gtest_discover_tests(test_wx

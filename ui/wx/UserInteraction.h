@@ -25,8 +25,10 @@ class IUserInteraction {
   virtual ~IUserInteraction() = default;
   // wxYES, wxNO, wxOK or wxCANCEL as wxMessageBox returns them.
   virtual int Message(wxWindow* parent, const wxString& text, const wxString& caption, long style) = 0;
-  // The chosen path; empty when the user cancelled.
-  virtual wxString ChooseFile(wxWindow* parent, const FileRequest& request) = 0;
+  // The chosen path; empty when the user cancelled. pFilter (may be null) receives the index
+  // of the file type the user left chosen in the request's wildcard.
+  virtual wxString ChooseFile(wxWindow* parent, const FileRequest& request, int* pFilter) = 0;
+  wxString ChooseFile(wxWindow* parent, const FileRequest& request) { return ChooseFile(parent, request, nullptr); }
   virtual bool OpenUrl(const wxString& url) = 0;
   // Runs a dialog modally; its end code.
   virtual int ShowModal(wxDialog& dialog) = 0;
@@ -40,7 +42,9 @@ class IUserInteraction {
 class CDesktopInteraction : public IUserInteraction {
  public:
   int Message(wxWindow* parent, const wxString& text, const wxString& caption, long style) override;
-  wxString ChooseFile(wxWindow* parent, const FileRequest& request) override;
+  using IUserInteraction::ChooseFile;
+  // A saved name without an extension gets the chosen file type's.
+  wxString ChooseFile(wxWindow* parent, const FileRequest& request, int* pFilter) override;
   bool OpenUrl(const wxString& url) override;
   int ShowModal(wxDialog& dialog) override;
   void DialogEvent(wxDialog&, const std::string&) override {}

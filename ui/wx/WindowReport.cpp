@@ -68,6 +68,21 @@ std::string Kind(wxWindow* w) {
   return w->GetClassInfo() ? wxString(w->GetClassInfo()->GetClassName()).utf8_string() : "window";
 }
 
+// ",\"areas\":{...}" in screen coordinates for a window that names parts of itself, else "".
+std::string AreasOf(wxWindow* w) {
+  const auto* named = dynamic_cast<const IReportAreas*>(w);
+  if (!named) return "";
+  std::string out = ",\"areas\":{";
+  bool first = true;
+  for (const auto& [name, rect] : named->ReportAreas()) {
+    if (rect.IsEmpty()) continue;
+    if (!first) out += ",";
+    first = false;
+    out += Quoted(wxString::FromUTF8(name)) + ":" + Rect(wxRect(w->ClientToScreen(rect.GetPosition()), rect.GetSize()));
+  }
+  return out + "}";
+}
+
 void AddControls(wxWindow* parent, std::string& out, bool& first) {
   for (wxWindow* w : parent->GetChildren()) {
     if (w->IsTopLevel()) continue;
@@ -79,7 +94,7 @@ void AddControls(wxWindow* parent, std::string& out, bool& first) {
     out += "{\"id\":" + std::to_string(w->GetId()) + ",\"kind\":" + Quoted(Kind(w)) + ",\"text\":" + Quoted(TextOf(w)) +
            ",\"rect\":" + Rect(w->GetScreenRect()) + ",\"shown\":" + (w->IsShownOnScreen() ? "true" : "false") +
            ",\"enabled\":" + (w->IsEnabled() ? "true" : "false") + ",\"checked\":" + (checked ? "true" : "false") +
-           ",\"focus\":" + (wxWindow::FindFocus() == w ? "true" : "false") + "}";
+           ",\"focus\":" + (wxWindow::FindFocus() == w ? "true" : "false") + AreasOf(w) + "}";
     AddControls(w, out, first);
   }
 }

@@ -1,36 +1,23 @@
-#include "output/GifFrameWorker.h"
+#include "output/FrameWorker.h"
 
 #include <new>
 #include <system_error>
 #include <utility>
 
-#include "output/FrameWriters.h"
-#include "output/GifStreamWriter.h"
-
-namespace {
-
-// One frame on whichever thread runs it; false with a text.
-bool ReduceAndAppend(CPicture& frame, CGifStreamWriter& stream, int nDelay, std::string& szError) {
+bool CFrameWorker::RunJob(CPicture& frame, std::string& szError) {
   try {
-    if (!ReduceGifFrame(frame, &szError, nDelay)) return false;
-    if (!stream.AddFrame(frame)) {
-      szError = stream.GetLastError();
-      return false;
-    }
-    return true;
+    return m_job(frame, szError);
   } catch (const std::bad_alloc&) {
-    szError = "GIF colour reduction: out of memory";
+    szError = m_szName + " output: out of memory";
     return false;
   }
 }
 
-}  // namespace
-
-bool CGifFrameWorker::Submit(CPicture&& frame) {
+bool CFrameWorker::Submit(CPicture&& frame) {
   std::unique_lock<std::mutex> lock(m_mutex);
   if (!m_thread.joinable() && !m_bStop && !m_bFailed && !m_bInline) {
     try {
-      m_thread = std::thread(&CGifFrameWorker::Loop, this);
+      m_thread = std::thread(&CFrameWorker::Loop, this);
     } catch (const std::system_error&) {
       m_bInline = true;  // no second thread to be had: the frames are done here
     }
@@ -38,7 +25,7 @@ bool CGifFrameWorker::Submit(CPicture&& frame) {
   if (m_bInline) {
     if (m_bFailed) return false;
     std::string szError;
-    if (!ReduceAndAppend(frame, m_stream, m_nFrameDelay, szError)) {
+    if (!RunJob(frame, szError)) {
       m_bFailed = true;
       m_szLastError = szError;
       return false;
@@ -48,7 +35,7 @@ bool CGifFrameWorker::Submit(CPicture&& frame) {
   m_changed.wait(lock, [this] { return !m_bPending || m_bFailed || m_bStop; });
   if (m_bFailed) return false;
   if (m_bStop) {
-    m_szLastError = "GIF output was stopped";
+    m_szLastError = m_szName + " output was stopped";
     return false;
   }
   m_pending = std::move(frame);
@@ -57,13 +44,13 @@ bool CGifFrameWorker::Submit(CPicture&& frame) {
   return true;
 }
 
-bool CGifFrameWorker::Drain() {
+bool CFrameWorker::Drain() {
   std::unique_lock<std::mutex> lock(m_mutex);
   m_changed.wait(lock, [this] { return (!m_bPending && !m_bBusy) || m_bFailed || m_bStop; });
   return !m_bFailed;
 }
 
-void CGifFrameWorker::Stop() {
+void CFrameWorker::Stop() {
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_bStop = true;
@@ -74,7 +61,7 @@ void CGifFrameWorker::Stop() {
   if (m_thread.joinable()) m_thread.join();
 }
 
-void CGifFrameWorker::Loop() {
+void CFrameWorker::Loop() {
   for (;;) {
     CPicture frame;
     {
@@ -88,7 +75,7 @@ void CGifFrameWorker::Loop() {
     m_changed.notify_all();  // the caller may hand over the next frame now
 
     std::string szError;
-    const bool bOk = ReduceAndAppend(frame, m_stream, m_nFrameDelay, szError);
+    const bool bOk = RunJob(frame, szError);
     {
       std::lock_guard<std::mutex> lock(m_mutex);
       m_bBusy = false;

@@ -1,26 +1,26 @@
-// Reduces and appends GIF frames on a second thread, so that the next frame renders
-// while the last one goes through its octree palette, error diffusion and LZW coding.
-// Frames are taken one at a time, in order, by the same code as on the calling thread,
-// so the file is byte for byte the same; a failure is reported by the next call.
+// Takes frames on a second thread, so that the next frame renders while the last one is
+// coded (a GIF frame's octree palette, error diffusion and LZW; a WebP or APNG frame's
+// encoder). Frames are taken one at a time, in order, by the same job as on the calling
+// thread, so the file is byte for byte the same; a failure is reported by the next call.
 #pragma once
 
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
 
 #include "image/Picture.h"
 
-class CGifStreamWriter;
-
-class CGifFrameWorker {
+class CFrameWorker {
  public:
-  // nFrameDelay: hundredths of a second each frame shows.
-  explicit CGifFrameWorker(CGifStreamWriter& stream, int nFrameDelay = 1)
-      : m_stream(stream), m_nFrameDelay(nFrameDelay) {}
-  ~CGifFrameWorker() { Stop(); }
-  CGifFrameWorker(const CGifFrameWorker&) = delete;
-  CGifFrameWorker& operator=(const CGifFrameWorker&) = delete;
+  // Codes one 24-bit frame into the output; false with a text.
+  using Job = std::function<bool(CPicture& frame, std::string& szError)>;
+  // szName: what the output is called in the text of a stopped run ("GIF").
+  CFrameWorker(Job job, std::string szName) : m_job(std::move(job)), m_szName(std::move(szName)) {}
+  ~CFrameWorker() { Stop(); }
+  CFrameWorker(const CFrameWorker&) = delete;
+  CFrameWorker& operator=(const CFrameWorker&) = delete;
 
   // Hands over a 24-bit frame once the previous one has been taken. False with a text
   // when an earlier frame failed (the frame is then dropped).
@@ -33,9 +33,10 @@ class CGifFrameWorker {
 
  private:
   void Loop();
+  bool RunJob(CPicture& frame, std::string& szError);
 
-  CGifStreamWriter& m_stream;
-  const int m_nFrameDelay;
+  Job m_job;
+  std::string m_szName;
   std::thread m_thread;
   std::mutex m_mutex;
   std::condition_variable m_changed;
