@@ -202,7 +202,8 @@ SessionChange ProjectSession::CloseProject() {
 
 SessionChange ProjectSession::SaveProject(const std::string& path) {
   const CommandResult r = ::SaveProject(m_project, path);
-  if (!r) return SessionChange::Refused(r.message);
+  // The cause (a full disk, a folder in the way) is what the user can act on.
+  if (!r) return SessionChange::Refused(r.FullText());
   m_szProjectPath = path;
   m_history.MarkSaved();
   SessionChange c;

@@ -115,9 +115,12 @@ bool WriteCopy(const std::string& szCopyPath, const RecoveryContent& content, st
     // Unsaved work is the user's own business.
     ::chmod(folder.c_str(), 0700);
   }
+  // Not synced: a copy rewritten every second must not wait on the disk each time, and it is
+  // the process dying (a crash, a kill, a logout) that it guards against; a rename still
+  // leaves each file whole.
   const std::string info = InfoText(content);
-  return WriteFileAtomically(InfoPath(szCopyPath), info.data(), info.size(), pError) &&
-         WriteFileAtomically(szCopyPath, content.project.data(), content.project.size(), pError);
+  return WriteFileAtomically(InfoPath(szCopyPath), info.data(), info.size(), pError, false) &&
+         WriteFileAtomically(szCopyPath, content.project.data(), content.project.size(), pError, false);
 }
 
 void RemoveCopy(const std::string& szCopyPath) {

@@ -49,7 +49,8 @@ std::string OwnCopyPath(const std::string& szFolder);
 // The text file beside a copy.
 std::string InfoPath(const std::string& szCopyPath);
 
-// Writes both files atomically (the text first), making the folder (mode 0700) when missing.
+// Writes both files atomically (the text first, each whole or not at all, not synced to the
+// disk), making the folder (mode 0700) when missing.
 bool WriteCopy(const std::string& szCopyPath, const RecoveryContent& content, std::string* pError = nullptr);
 // Removes a copy and the text beside it.
 void RemoveCopy(const std::string& szCopyPath);

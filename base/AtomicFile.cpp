@@ -173,7 +173,7 @@ bool CAtomicFile::Finish(std::string* pError) {
   if (m_szTempPath.empty()) return Fail("nothing was written", pError);
   if (m_bFinished) return true;
   if (m_bHandedOver) {
-    const int e = SyncByPath(m_szTempPath);
+    const int e = m_bSync ? SyncByPath(m_szTempPath) : 0;
     if (e != 0) return Fail(std::strerror(e), pError);
     m_bFinished = true;
     return true;
@@ -184,7 +184,7 @@ bool CAtomicFile::Finish(std::string* pError) {
     if (std::fflush(m_pStream) != 0 || std::ferror(m_pStream)) e = errno ? errno : EIO;
     fd = ::fileno(m_pStream);
   }
-  if (e == 0 && fd >= 0 && ::fsync(fd) != 0 && errno != EINVAL && errno != EROFS) e = errno;
+  if (e == 0 && m_bSync && fd >= 0 && ::fsync(fd) != 0 && errno != EINVAL && errno != EROFS) e = errno;
   if (m_pStream) {
     if (std::fclose(m_pStream) != 0 && e == 0) e = errno;
     m_pStream = nullptr;
@@ -271,8 +271,10 @@ void CAtomicFile::Discard() {
   m_bFinished = false;
 }
 
-bool WriteFileAtomically(const std::string& szTarget, const void* pData, size_t nSize, std::string* pError) {
+bool WriteFileAtomically(const std::string& szTarget, const void* pData, size_t nSize, std::string* pError,
+                         bool bSync) {
   CAtomicFile file;
+  file.SetSync(bSync);
   if (!file.Create(szTarget, pError)) return false;
   const char* p = static_cast<const char*>(pData);
   size_t nDone = 0;

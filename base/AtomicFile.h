@@ -34,6 +34,9 @@ class CAtomicFile {
   // Closes our handles at once, for a library that writes TempPath() through its own
   // (the data are synced by path at Commit).
   void HandOver();
+  // Skips the sync to the disk: the file is still whole or absent after the process dies,
+  // but a power cut may lose the last seconds. For files rewritten every second.
+  void SetSync(bool bSync) { m_bSync = bSync; }
   // Flushes, syncs and closes the temporary; it stays under its temporary name.
   bool Finish(std::string* pError = nullptr);
   // Finish, then rename over the target. On failure the temporary is removed. A pending
@@ -59,14 +62,15 @@ class CAtomicFile {
   std::FILE* m_pStream = nullptr;
   bool m_bFinished = false;
   bool m_bHandedOver = false;
+  bool m_bSync = true;
 };
 
 // Text of a commit refused because the process was asked to stop.
 extern const char* const kCancelledWriteText;
 
-// Writes a whole block to szTarget through a CAtomicFile.
+// Writes a whole block to szTarget through a CAtomicFile (synced unless bSync is false).
 bool WriteFileAtomically(const std::string& szTarget, const void* pData, size_t nSize,
-                         std::string* pError = nullptr);
+                         std::string* pError = nullptr, bool bSync = true);
 
 // The temporaries (files and folders) that exist right now, so a cancelled process can
 // remove them all on its way out, whatever stage its writers were in.

@@ -32,8 +32,7 @@ const KnownCodec kKnownCodecs[] = {
     {MovieContainer::Avi, "zlib", "zlib", "LCL ZLIB (lossless)"},
     {MovieContainer::Mp4, "h264", "libx264", "H.264 (x264)"},
     {MovieContainer::WebM, "vp9", "libvpx-vp9", "VP9 (libvpx)"},
-    {MovieContainer::WebP, "webp", "libwebp_anim", "WebP (libwebp)"},
-    {MovieContainer::Apng, "apng", "apng", "APNG"},
+    {MovieContainer::WebP, "webp", "libwebp", "WebP (libwebp)"},
 };
 
 struct KnownContainer {

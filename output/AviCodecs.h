@@ -1,7 +1,7 @@
 // The containers a movie can be written in and the video encoders each offers: for AVI the
 // intra-frame encoders of the linked FFmpeg that the AVI muxer accepts, uncompressed frames
 // first; for MP4 H.264 (libx264) and for WebM VP9 (libvpx), the encoders every browser plays;
-// for the animated pictures WebP (libwebp) and APNG, which every browser plays too.
+// for animated WebP, libwebp (APNG has a writer of its own, CApngWriter).
 #pragma once
 
 #include <functional>
@@ -35,7 +35,7 @@ using AviCodecChooser = std::function<int(const std::vector<AviCodecEntry>& entr
 
 // Entries whose encoder the linked FFmpeg provides, in a fixed order. AVI: "raw" (always
 // first when present), "mjpeg", "ffv1", "huffyuv", "ffvhuff", "utvideo", "magicyuv",
-// "png", "zlib"; MP4: "h264"; WebM: "vp9"; WebP: "webp"; APNG: "apng".
+// "png", "zlib"; MP4: "h264"; WebM: "vp9"; WebP: "webp".
 std::vector<AviCodecEntry> AvailableAviCodecs(MovieContainer container = MovieContainer::Avi);
 
 // FFmpeg encoder name behind a short name of the container's list, or null when the name is

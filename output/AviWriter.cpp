@@ -156,6 +156,11 @@ void CAviWriter::EnsureMovieExtension() {
   if (PathExtension(m_strFileName) != szExtension) m_strFileName += std::string(".") + szExtension;
 }
 
+std::string CAviWriter::WriteStatus() const {
+  // The movies keep the AVI writer's own text; an animated picture says what it is.
+  return m_container == MovieContainer::WebP ? "The animated WebP could not be written:" : kStatusWrite;
+}
+
 int CAviWriter::FailOpen(int nCode, const std::string& szText) {
   m_strStatus = szText;
   return nCode;
@@ -228,15 +233,11 @@ int CAviWriter::Open() {
     c->max_b_frames = 0;
     c->pix_fmt = EncoderPixelFormat(pCodec);
   } else if (IsAnimationContainer(m_container)) {
-    // True colour at the frame's own size: BGRA for libwebp (which converts it itself, as
-    // its decoder converts back), RGB for APNG; both take the rows as they are.
-    c->pix_fmt = m_container == MovieContainer::WebP ? AV_PIX_FMT_BGRA : AV_PIX_FMT_RGB24;
-    if (m_container == MovieContainer::WebP) {
-      av_dict_set(&pEncoderOptions, "quality", "90", 0);
-    } else {
-      // Quick deflate: every frame is compressed for several frame layouts.
-      c->compression_level = 3;
-    }
+    // True colour at the frame's own size, as BGRA: libwebp converts it itself, as its
+    // decoder converts back.
+    c->pix_fmt = AV_PIX_FMT_BGRA;
+    av_dict_set(&pEncoderOptions, "quality", "90", 0);
+    c->compression_level = 2;  // libwebp's method: quick, a little larger than its default 4
   } else {
     c->gop_size = 2 * m_nRate;  // players can seek to every second second
     c->pix_fmt = AV_PIX_FMT_YUV420P;  // the only layout every browser decodes
@@ -293,7 +294,6 @@ int CAviWriter::Open() {
   if (m_bRaw) av_dict_set(&pOptions, "flipped_raw_rgb", "1", 0);
   if (m_container == MovieContainer::Mp4) av_dict_set(&pOptions, "movflags", "+faststart", 0);
   if (m_container == MovieContainer::WebP) av_dict_set_int(&pOptions, "loop", m_nLoops, 0);
-  if (m_container == MovieContainer::Apng) av_dict_set_int(&pOptions, "plays", m_nLoops, 0);
   e = avformat_write_header(m_pFile, &pOptions);
   av_dict_free(&pOptions);
   if (e < 0) return FailOpen(e, kStatusFormat);
@@ -347,7 +347,7 @@ int CAviWriter::AddFrameFrom(const uint8_t* pRows, int nStride, PixelSource sour
   const int w = m_bih.biWidth, h = m_bih.biHeight;
   int e = av_frame_make_writable(m_pFrame);
   if (e < 0) {
-    m_strStatus = std::string(kStatusWrite) + " " + FfmpegErrorText(e);
+    m_strStatus = WriteStatus() + " " + FfmpegErrorText(e);
     ++m_nFrame;
     return e;
   }
@@ -379,7 +379,7 @@ int CAviWriter::AddFrameFrom(const uint8_t* pRows, int nStride, PixelSource sour
       m_pScale = sws_getContext(w, h, srcFormat, w, h, dstFormat, SWS_BICUBIC | SWS_ACCURATE_RND,
                                 nullptr, nullptr, nullptr);
       if (m_pScale == nullptr) {
-        m_strStatus = std::string(kStatusWrite) + " " + FfmpegErrorText(AVERROR(ENOMEM));
+        m_strStatus = WriteStatus() + " " + FfmpegErrorText(AVERROR(ENOMEM));
         ++m_nFrame;
         return AVERROR(ENOMEM);
       }
@@ -412,26 +412,17 @@ int CAviWriter::AddFrameFrom(const uint8_t* pRows, int nStride, PixelSource sour
 }
 
 void CAviWriter::CopyTopDown(const uint8_t* pRows, int nStride, PixelSource source) {
-  // Exact copies, no colour conversion: the encoders are lossless or do their own.
+  // Top-down BGRA, no colour conversion: libwebp does its own.
   const int w = m_bih.biWidth, h = m_bih.biHeight;
   const int nIn = source == PixelSource::Bgr24 ? 3 : 4;
-  const bool bBgra = m_pCompressed->pix_fmt == AV_PIX_FMT_BGRA;
   for (int y = 0; y < h; ++y) {
     const uint8_t* s = pRows + static_cast<ptrdiff_t>(h - 1 - y) * nStride;
     uint8_t* d = m_pFrame->data[0] + static_cast<ptrdiff_t>(y) * m_pFrame->linesize[0];
-    if (bBgra) {
-      for (int x = 0; x < w; ++x, s += nIn, d += 4) {
-        d[0] = s[0];
-        d[1] = s[1];
-        d[2] = s[2];
-        d[3] = 255;  // opaque: the read-back's fourth byte is no alpha
-      }
-    } else {
-      for (int x = 0; x < w; ++x, s += nIn, d += 3) {
-        d[0] = s[2];
-        d[1] = s[1];
-        d[2] = s[0];
-      }
+    for (int x = 0; x < w; ++x, s += nIn, d += 4) {
+      d[0] = s[0];
+      d[1] = s[1];
+      d[2] = s[2];
+      d[3] = 255;  // opaque: the read-back's fourth byte is no alpha
     }
   }
 }
@@ -452,7 +443,7 @@ int CAviWriter::EncodeAndWrite(AVFrame* pFrame) {
     av_packet_unref(m_pPacket);
   }
   if (e == 0 && m_pFile->pb != nullptr && m_pFile->pb->error < 0) e = m_pFile->pb->error;
-  if (e < 0) m_strStatus = std::string(kStatusWrite) + " " + FfmpegErrorText(e);
+  if (e < 0) m_strStatus = WriteStatus() + " " + FfmpegErrorText(e);
   return e;
 }
 
@@ -477,12 +468,12 @@ int CAviWriter::CloseKeeping(bool bKeep) {
     if (rc == 0 && e < 0) rc = e;
     m_bFileOpened = false;
   }
-  if (rc < 0) m_strStatus = std::string(kStatusWrite) + " " + FfmpegErrorText(rc);
+  if (rc < 0) m_strStatus = WriteStatus() + " " + FfmpegErrorText(rc);
   if (bKeep && bComplete && rc == 0) {
     std::string szError;
     if (!m_file.Commit(&szError)) {
       rc = AVERROR(EIO);
-      m_strStatus = std::string(kStatusWrite) + " " + szError;
+      m_strStatus = WriteStatus() + " " + szError;
     }
   } else {
     m_file.Discard();

@@ -2,8 +2,8 @@
 // is a key frame, encoded with the encoder the user picks (uncompressed by default); an MP4
 // holds H.264 and a WebM VP9, both 4:2:0 with a key frame every two seconds, so that every
 // player and browser opens them; the MP4 has its index at the front for web playback. An
-// animated WebP (lossy, libwebp) or APNG (lossless) keeps every frame's size and true colour
-// and carries its loop count.
+// animated WebP (lossy, libwebp) keeps every frame's size and true colour and carries its
+// loop count.
 //
 // Return conventions: Open gives 0 on success, 1 when the user cancelled the encoder
 // choice (or the FFmpeg libraries are older than the ones built against), and a negative
@@ -38,7 +38,7 @@ class CAviWriter {
   void SetRate(int nRate) { m_nRate = nRate; }
   int GetRate() const { return m_nRate; }
 
-  // Plays of an animated WebP or APNG, 0 endlessly (movies have none). Takes effect at the
+  // Plays of an animated WebP, 0 endlessly (movies have none). Takes effect at the
   // next Open.
   void SetLoops(int nLoops) { m_nLoops = nLoops; }
 
@@ -47,7 +47,7 @@ class CAviWriter {
   MovieContainer GetContainer() const { return m_container; }
 
   // Width and height rounded down to multiples of 4 for AVI, of 2 for MP4 and WebM (4:2:0
-  // pictures have one colour sample per 2 x 2 pixels), kept for WebP and APNG; 24 bits per
+  // pictures have one colour sample per 2 x 2 pixels), kept for WebP; 24 bits per
   // pixel, no compression.
   void SetFrameFormat(int nWidth, int nHeight);
   const BitmapInfoHeader& GetFrameFormat() const { return m_bih; }
@@ -56,7 +56,7 @@ class CAviWriter {
   const std::string& GetFileName() const { return m_strFileName; }
   // Appends ".avi" when the name does not contain "avi" anywhere (case-sensitive).
   void EnsureAviExtension();
-  // AVI: EnsureAviExtension. Others: appends ".mp4", ".webm", ".webp" or ".apng" unless the name already
+  // AVI: EnsureAviExtension. Others: appends ".mp4", ".webm" or ".webp" unless the name already
   // has that extension (any case).
   void EnsureMovieExtension();
 
@@ -96,6 +96,7 @@ class CAviWriter {
   int AddFrameFrom(const uint8_t* pRows, int nStride, PixelSource source);
   int EncodeAndWrite(AVFrame* pFrame);
   int FailOpen(int nCode, const std::string& szText);
+  std::string WriteStatus() const;
   int CloseKeeping(bool bKeep);
   bool IsIntraOnly() const { return m_container == MovieContainer::Avi; }
 

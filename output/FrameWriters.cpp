@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "output/AviWriter.h"
+#include "base/PathParts.h"
 #include "output/FrameImage.h"
 #include "output/OctreePalette.h"
 #include "base/TempFolder.h"
@@ -171,22 +172,30 @@ bool CGifFrameWriter::Finish() {
 
 CAnimationFrameWriter::CAnimationFrameWriter(std::string szPath, MovieContainer container, int nWidth, int nHeight,
                                              int nRate, int nLoops)
-    : m_worker(
+    : m_container(container),
+      m_szFile(std::move(szPath)),
+      m_nWidth(nWidth),
+      m_nHeight(nHeight),
+      m_nRate(nRate),
+      m_nLoops(nLoops),
+      m_worker(
           [this](CPicture& frame, std::string& szError) {
-            if (m_movie.AddFrame(frame) >= 0) return true;
-            szError = m_movie.GetLastErrorText();
+            if (IsPng() ? m_apng.AddFrame(frame) : m_movie.AddFrame(frame) >= 0) return true;
+            szError = IsPng() ? m_apng.GetLastError() : m_movie.GetLastErrorText();
             return false;
           },
           MovieContainerExtension(container)) {
-  m_movie.SetContainer(container);
-  m_movie.SetRate(nRate);
-  m_movie.SetLoops(nLoops);
-  m_movie.SetFrameFormat(nWidth, nHeight);
-  m_movie.SetFileName(std::move(szPath));
-  m_movie.EnsureMovieExtension();
+  const std::string szExtension = MovieContainerExtension(container);
+  if (PathExtension(m_szFile) != szExtension) m_szFile += "." + szExtension;
 }
 
 bool CAnimationFrameWriter::Begin() {
+  if (IsPng()) return m_apng.Open(m_szFile, m_nWidth, m_nHeight, m_nRate, m_nLoops) || Fail(m_apng.GetLastError());
+  m_movie.SetContainer(m_container);
+  m_movie.SetRate(m_nRate);
+  m_movie.SetLoops(m_nLoops);
+  m_movie.SetFrameFormat(m_nWidth, m_nHeight);
+  m_movie.SetFileName(m_szFile);
   if (m_movie.Open() != 0) return Fail(m_movie.GetLastErrorText());
   return true;
 }
@@ -200,6 +209,7 @@ bool CAnimationFrameWriter::WriteFrame(const FrameBitmap& bitmap, int) {
 
 bool CAnimationFrameWriter::Finish() {
   if (!m_worker.Drain()) return Fail(m_worker.GetLastError());
+  if (IsPng()) return m_apng.Close() || Fail(m_apng.GetLastError());
   if (m_movie.Close() != 0) return Fail(m_movie.GetLastErrorText());
   return true;
 }

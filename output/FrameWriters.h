@@ -9,6 +9,7 @@
 #include "base/AtomicFile.h"
 
 #include "image/Picture.h"
+#include "output/ApngWriter.h"
 #include "output/AviWriter.h"
 #include "output/FrameWorker.h"
 #include "output/GifStreamWriter.h"
@@ -138,9 +139,10 @@ class CGifFrameWriter : public COutputFrameWriter {
 constexpr int kAnimationFrameRate = 15;
 constexpr int kAnimationLoopSetting = 0;  // endlessly
 
-// Animated WebP or APNG (true colour, frames once, the loop count in the file): each frame
-// goes to the container's encoder on a second thread while the next frame renders. The file
-// takes its name only when complete; an abandoned run leaves an existing file as it was.
+// Animated WebP (through libwebp) or APNG (CApngWriter): true colour, frames once, the loop
+// count in the file. Each frame is coded on a second thread while the next frame renders.
+// The file takes its name only when complete; an abandoned run leaves an existing file as
+// it was.
 class CAnimationFrameWriter : public COutputFrameWriter {
  public:
   // nLoops: plays, 0 endlessly.
@@ -152,11 +154,17 @@ class CAnimationFrameWriter : public COutputFrameWriter {
   void Abandon() override {
     m_worker.Stop();
     m_movie.Abandon();
+    m_apng.Abandon();
   }
   // The file name with the container's extension.
-  std::string GetFileName() const { return m_movie.GetFileName(); }
+  const std::string& GetFileName() const { return m_szFile; }
 
  private:
-  CAviWriter m_movie;
-  CFrameWorker m_worker;  // after m_movie: stopped before the movie goes
+  bool IsPng() const { return m_container == MovieContainer::Apng; }
+  MovieContainer m_container;
+  std::string m_szFile;
+  int m_nWidth, m_nHeight, m_nRate, m_nLoops;
+  CAviWriter m_movie;     // WebP
+  CApngWriter m_apng;     // APNG
+  CFrameWorker m_worker;  // last: stopped before the writers go
 };

@@ -62,9 +62,14 @@ int RunChain(const ChainOptions& o) {
   request.movieContainer = CliFormatContainer(szFormat);
   request.nFrameRate = o.output.nFps;
   request.nLoops = o.output.nLoop;
-  if (!o.szProjectFolder.empty())
-    for (int n = 0; n < chain.SegmentCount(); ++n)
-      request.inputFiles.push_back(CMorphChain::ProjectFileName(o.szProjectFolder, n));
+  // The segment projects go where no item is, and the animation where no segment project goes.
+  for (int n = 0; !o.szProjectFolder.empty() && n < chain.SegmentCount(); ++n) {
+    const std::string szProject = CMorphChain::ProjectFileName(o.szProjectFolder, n);
+    for (const std::string& item : o.items)
+      if (IsSameFile(szProject, item))
+        return Fail("--save-projects: " + szProject + " is one of the chain's items; choose another folder");
+    request.inputFiles.push_back(szProject);
+  }
   const CommandResult checked = CheckOutputRunRequest(request);
   if (!checked) return Fail(checked.message);
 

@@ -245,8 +245,10 @@ void CMainMorphDlg::InitDialog() {
   // screen that way (see OnStartupPoll). A window manager keeps the geometry a window had when
   // it was maximised as the one a restore returns to: a window maximised before the toolkit
   // had given it its size would come back at its minimum size, in a corner.
-  SetSize(kDesignSize);
-  CentreOnScreen();
+  if (m_options.bMaximise) {
+    SetSize(kDesignSize);
+    CentreOnScreen();
+  }
   Show();
   m_config = ReadStartupConfigFile(ConfigPathForRead(m_options.folders));
   // A project named on the command line is what the user asked for instead of the wizard.
@@ -264,7 +266,7 @@ void CMainMorphDlg::OnStartupPoll(wxTimerEvent&) {
   m_lastStartupSize = size;
   const bool timedOut = NowMs() - m_nStartupSince >= kStartupWaitMs;
   if (m_options.bMaximise && !m_bMaximiseAsked) {
-    if (!timedOut && !(stable && GetSize() == kDesignSize)) return;
+    if (!timedOut && !(IsShownOnScreen() && GetSize() == kDesignSize)) return;
     m_bMaximiseAsked = true;
     CentreOnScreen();  // where the desktop may have put it elsewhere
     Maximize();
@@ -304,7 +306,7 @@ bool CMainMorphDlg::OfferRecovery() {
   for (const RecoveryCopy& copy : recovery::LeftBehind(m_szRecoveryFolder)) {
     const wxString question =
         wxString::Format(_("程序上次结束时，项目“%s”有未保存的修改（%s 自动保存）。\n\n"
-                           "是否恢复这些修改？\n选“是”恢复，选“否”丢弃。"),
+                           "是否恢复这些修改？不恢复则丢弃它们。"),
                          RecoveryProjectName(copy), RecoveryTime(copy));
     const int answer = m_user.Message(this, question, mainwin::kProductName, wxYES_NO | wxICON_QUESTION);
     if (answer == wxNO) {

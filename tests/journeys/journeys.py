@@ -13,9 +13,10 @@ import subprocess
 import sys
 import time
 
+import numpy as np
 from PIL import Image
 
-from kestrelle import IDS, MAIN_TITLE, Failure, Kestrelle, difference, matches, scaled
+from kestrelle import IDS, MAIN_TITLE, Failure, Kestrelle, difference
 from xdesk import SCREEN_SIZE, Desktop, wait_for
 
 PROJECT = "boytobill.fmph"
@@ -278,7 +279,6 @@ def journey_export_gif(desk, bin_dir):
             first = gif.convert("RGB")
         expected = k.render(k.project, 0, frames, size)
         check(first.size == size, "the GIF is %r, the output size %r" % (first.size, size))
-        import numpy as np
         mean, bad = difference(np.asarray(first), expected)
         # The GIF's palette and dithering add a few levels on top of the frame itself.
         check(mean <= 8 and bad <= 0.05, "the GIF's first frame is not frame 0 (mean %.1f, bad %.3f)" % (mean, bad))

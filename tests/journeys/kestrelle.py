@@ -176,14 +176,10 @@ class Kestrelle:
         """Opens the main menu bar's `title_index`-th menu by a click on its title and picks its
         `item_index`-th item with the keyboard, as a user of the keyboard does."""
         main = self.wait("the main window", self.main)
-        cx, cy = main["client"][:2]
-        bar = self.control(main, kind="wxMenuBar")
-        if bar:
-            bx, by, bw, bh = bar["rect"]
-        else:  # the bar sits right above the client area
-            bx, by, bw, bh = main["client"][0], cy - 26, main["client"][2], 26
-        # Titles are two Chinese characters wide: about 40 pixels each with their padding.
-        self.desktop.click(bx + 20 + 44 * title_index, by + bh // 2)
+        # The bar (about 25 pixels high) sits right above the client area; its titles are two
+        # Chinese characters wide, about 40 pixels each with their padding.
+        x, y = main["client"][:2]
+        self.desktop.click(x + 20 + 40 * title_index, y - 13)
         time.sleep(0.4)
         for _ in range(item_index + 1):
             self.desktop.key("Down")
@@ -333,8 +329,8 @@ class Kestrelle:
         if self.proc.poll() is None:
             main = self.main()
             if main:
-                x, y, w, h = main["client"]
-                self.desktop.move(x + w - 5, y + h - 5)
+                if not self.desktop.wm:
+                    self.desktop.focus(self.main_top_level())  # nobody else gives it the keys
                 self.desktop.key("Escape")
             try:
                 self.proc.wait(timeout * TIME_SCALE)

@@ -12,7 +12,7 @@ import sys
 import time
 
 from journeys import OUTPUT_TITLE, PROJECT, WIZARD_TITLE, cancel_wizard, picture_point, start_with_project
-from kestrelle import IDS, MAIN_TITLE, Kestrelle
+from kestrelle import IDS, Kestrelle
 from xdesk import Desktop
 
 

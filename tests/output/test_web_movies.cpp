@@ -3,11 +3,13 @@
 // WebP and APNG: read back by Pillow (frames, loop count, delays) and, for APNG, by FFmpeg.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "output/AviWriter.h"
+#include "output/FrameWriters.h"
 #include "support/AnimationProbe.h"
 #include "support/AviProbe.h"
 #include "support/MovieChecks.h"
@@ -97,17 +99,23 @@ INSTANTIATE_TEST_SUITE_P(Containers, WebMovieTest, testing::Values(MovieContaine
                            return std::string(MovieContainerExtension(info.param));
                          });
 
+// A 24-bit picture as the off-screen renderer hands frames over (32-bit, bottom-up).
+FrameBitmap BitmapOf(const CPicture& picture) {
+  FrameBitmap bitmap;
+  bitmap.nWidth = static_cast<int>(picture.GetWidth());
+  bitmap.nHeight = static_cast<int>(picture.GetHeight());
+  bitmap.bits.resize(static_cast<size_t>(bitmap.Stride()) * bitmap.nHeight);
+  for (int r = 0; r < bitmap.nHeight; ++r)
+    for (int x = 0; x < bitmap.nWidth; ++x) {
+      std::copy_n(picture.GetBits() + static_cast<size_t>(r) * picture.GetEffWidth() + 3 * x, 3, bitmap.Row(r) + 4 * x);
+      bitmap.Row(r)[4 * x + 3] = 0;  // the read-back's unused byte
+    }
+  return bitmap;
+}
+
 class AnimationWriterTest : public testing::TestWithParam<MovieContainer> {
  protected:
-  bool OpenAnimation(CAviWriter& movie, const std::string& szName, int nLoops) {
-    movie.SetContainer(GetParam());
-    movie.SetRate(20);
-    movie.SetLoops(nLoops);
-    movie.SetFrameFormat(33, 25);
-    movie.SetFileName(m_dir.File(szName));
-    movie.EnsureMovieExtension();
-    return movie.Open() == 0;
-  }
+  std::string Extension() const { return MovieContainerExtension(GetParam()); }
   TempDir m_dir;
 };
 
@@ -118,20 +126,18 @@ TEST_P(AnimationWriterTest, FramesLoopCountAndDelaysComeBack) {
   std::vector<CPicture> frames;
   for (int nLoops : {3, 0}) {
     SCOPED_TRACE(nLoops);
-    CAviWriter movie;
-    const std::string szName = "loops" + std::to_string(nLoops);
-    ASSERT_TRUE(OpenAnimation(movie, szName, nLoops)) << movie.GetLastErrorText();
-    EXPECT_EQ(movie.GetFileName(), m_dir.File(szName + "." + MovieContainerExtension(GetParam())));
-    ASSERT_EQ(movie.GetFrameFormat().biWidth, 33);
-    ASSERT_EQ(movie.GetFrameFormat().biHeight, 25);
+    const std::string szName = m_dir.File("loops" + std::to_string(nLoops));
+    CAnimationFrameWriter writer(szName, GetParam(), 33, 25, 20, nLoops);
+    EXPECT_EQ(writer.GetFileName(), szName + "." + Extension());
+    ASSERT_TRUE(writer.Begin()) << writer.GetLastError();
     frames.clear();
     for (int i = 0; i < 6; ++i) {
       frames.push_back(MakePatternPicture(33, 25, 3 * i));
-      ASSERT_EQ(movie.AddFrame(frames.back()), 0) << movie.GetLastErrorText();
+      ASSERT_TRUE(writer.WriteFrame(BitmapOf(frames.back()), i)) << writer.GetLastError();
     }
-    ASSERT_EQ(movie.Close(), 0) << movie.GetLastErrorText();
+    ASSERT_TRUE(writer.Finish()) << writer.GetLastError();
 
-    const AnimationProbe back = ProbeAnimation(movie.GetFileName());
+    const AnimationProbe back = ProbeAnimation(writer.GetFileName());
     ASSERT_TRUE(back.bOpened) << back.szError;
     EXPECT_EQ(back.szFormat, bPng ? "PNG" : "WEBP");
     EXPECT_EQ(back.nWidth, 33);
@@ -151,21 +157,23 @@ TEST_P(AnimationWriterTest, FramesLoopCountAndDelaysComeBack) {
     }
   }
   if (bPng) {
-    // FFmpeg's own decoder reads the same frame count.
-    const AviProbe probe = ProbeAvi(m_dir.File("loops0.apng"));
+    // FFmpeg's own decoder reads the same frames.
+    const AviProbe probe = ProbeAvi(m_dir.File("loops0.apng"), true);
     EXPECT_EQ(probe.nPackets, 6);
+    ASSERT_EQ(probe.frames.size(), 6u);
+    EXPECT_EQ(MeanAbsoluteDifference(probe.frames[5], TopDownPixels(frames[5])), 0.0);
   }
   EXPECT_EQ(EntriesIn(m_dir.Path()), 2u);
 }
 
 TEST_P(AnimationWriterTest, AnAbandonedAnimationKeepsTheOldFile) {
-  const std::string szOld = m_dir.File(std::string("keep.") + MovieContainerExtension(GetParam()));
+  const std::string szOld = m_dir.File("keep." + Extension());
   const std::vector<uint8_t> old = {'o', 'l', 'd'};
   WriteFileBytes(szOld, old);
-  CAviWriter movie;
-  ASSERT_TRUE(OpenAnimation(movie, std::string("keep.") + MovieContainerExtension(GetParam()), 0));
-  for (int i = 0; i < 3; ++i) ASSERT_EQ(movie.AddFrame(MakePatternPicture(33, 25, i)), 0);
-  movie.Abandon();
+  CAnimationFrameWriter writer(szOld, GetParam(), 33, 25, 20, 0);
+  ASSERT_TRUE(writer.Begin()) << writer.GetLastError();
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(writer.WriteFrame(BitmapOf(MakePatternPicture(33, 25, i)), i));
+  writer.Abandon();
   EXPECT_EQ(ReadFileBytes(szOld), old);
   EXPECT_EQ(EntriesIn(m_dir.Path()), 1u);
 }

@@ -93,7 +93,9 @@ std::vector<HostileFile> HostilePictures(const TempDir& dir) {
   for (const auto& [type, ext] : formats) {
     const std::vector<uint8_t> whole = Encoded(dir, type, std::string("whole.") + ext);
     files.push_back({std::string("header-cut.") + ext, {whole.begin(), whole.begin() + std::min<long>(10, long(whole.size()))}});
-    files.push_back({std::string("body-cut.") + ext, {whole.begin(), whole.begin() + long(whole.size() / 2)}});
+    // A GIF cut after its first rows still shows those rows, as viewers do: not hostile.
+    if (type != PICTURE_GIF)
+      files.push_back({std::string("body-cut.") + ext, {whole.begin(), whole.begin() + long(whole.size() / 2)}});
   }
   return files;
 }

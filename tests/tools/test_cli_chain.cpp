@@ -99,7 +99,17 @@ TEST_F(CliChainTest, AFailingSegmentWritesNothing) {
   EXPECT_NE(r.szErr.find("segment 2 (boy.png to land.bmp)"), std::string::npos) << r.szErr;
   EXPECT_NE(r.szErr.find("No face found in image2."), std::string::npos) << r.szErr;
   EXPECT_TRUE(FolderEntries(m_out.Path()).empty());
-  // The output may not be one of the chain's pictures.
+  // A segment project may not land on an item, nor the output on one of the chain's pictures.
+  const std::string item = m_dir.File("segment-01.fmph");
+  std::filesystem::copy_file(m_szProject, item);
+  const std::vector<uint8_t> itemBytes = ReadFileBytes(item);
+  const std::string back = m_dir.File("back.fmph");
+  ASSERT_EQ(RunCli({"new", m_szImage2, m_szImage1, "-o", back}).nExitCode, 0);
+  const CliResult onItem = RunCli({"chain", back, item, "--save-projects", m_dir.Path(), "-o", m_out.File("x.gif")});
+  EXPECT_EQ(onItem.nExitCode, 1) << onItem.szOutput;
+  EXPECT_NE(onItem.szErr.find("is one of the chain's items"), std::string::npos) << onItem.szErr;
+  EXPECT_EQ(ReadFileBytes(item), itemBytes);
+  EXPECT_TRUE(FolderEntries(m_out.Path()).empty());
   const std::vector<uint8_t> image1 = ReadFileBytes(m_szImage1);
   const CliResult over = RunCli({"chain", m_szImage1, m_szImage2, "--format", "apng", "-o", m_szImage1});
   EXPECT_EQ(over.nExitCode, 1) << over.szOutput;
