@@ -9,7 +9,8 @@ find_package(X11 REQUIRED)
 
 add_library(kwx INTERFACE)
 target_include_directories(kwx SYSTEM INTERFACE ${wxWidgets_INCLUDE_DIRS})
-target_compile_definitions(kwx INTERFACE ${wxWidgets_DEFINITIONS})
+# The toolkit's _() reads texts in the C locale's encoding; ui/wx/Translation.h has one that reads UTF-8.
+target_compile_definitions(kwx INTERFACE ${wxWidgets_DEFINITIONS} WXINTL_NO_GETTEXT_MACRO)
 target_compile_options(kwx INTERFACE ${wxWidgets_CXX_FLAGS})
 target_link_libraries(kwx INTERFACE ${wxWidgets_LIBRARIES} OpenGL::GLX OpenGL::OpenGL PkgConfig::GLU X11::X11)
 
@@ -41,7 +42,7 @@ endif()
 
 add_executable(kestrelle ${CMAKE_SOURCE_DIR}/app/wx/KestrelleMain.cpp)
 target_link_libraries(kestrelle PRIVATE kapp_wx)
-add_dependencies(kestrelle kestrelle_data)
+add_dependencies(kestrelle kestrelle_data kestrelle_catalogs)
 
 # The settings file the program reads beside its executable (the wizard switch).
 add_custom_target(kestrelle_config ALL

@@ -1,3 +1,4 @@
+#include "base/TextMarks.h"
 // "config.ini" beside the executable: section "Config" with the start-up wizard switch
 // "ShowWiz" and the optional web page "HomePage" opened after the program closes.
 #pragma once
@@ -6,7 +7,7 @@
 #include <string>
 
 namespace AppConfigText {
-inline constexpr const char* kConfigMissing = "can't find Config.ini";
+inline constexpr const char* kConfigMissing = N_("can't find Config.ini");
 }
 
 // Value of `key` in `[section]` of an INI file (names compared without regard to case,

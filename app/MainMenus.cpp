@@ -3,6 +3,7 @@
 #include "app/CommandIds.h"
 #include "app/PaneGeometry.h"
 #include "app/ProjectSession.h"
+#include "base/TextMarks.h"
 #include "core/ProjectFile.h"
 
 namespace menus {
@@ -32,42 +33,42 @@ constexpr int kProjectItems[] = {
 }  // namespace
 
 std::vector<Menu> MainMenuBar() {
-  Menu file{"文件",
-            {Item(ids::kNewWizard, "新建项目向导...\tCtrl+N"), Item(ids::kOpenProject, "打开项目\tCtrl+O"),
-             Begin("打开示例项目"), Begin("多图像混合变形")}};
+  Menu file{N_("文件"),
+            {Item(ids::kNewWizard, N_("新建项目向导...\tCtrl+N")), Item(ids::kOpenProject, N_("打开项目\tCtrl+O")),
+             Begin(N_("打开示例项目")), Begin(N_("多图像混合变形"))}};
   for (const SampleProject& s : kSampleProjects)
     if (!s.bWarp) file.items.push_back(Item(s.nCommand, s.szMenuText));
   file.items.push_back(End());
-  file.items.push_back(Begin("单图像变形"));
+  file.items.push_back(Begin(N_("单图像变形")));
   for (const SampleProject& s : kSampleProjects)
     if (s.bWarp) file.items.push_back(Item(s.nCommand, s.szMenuText));
   file.items.push_back(End());
   file.items.push_back(End());
   for (const MenuItem& item :
-       {Item(ids::kCloseProject, "关闭项目"), Item(ids::kSaveProject, "保存项目"),
-        Item(ids::kSaveProjectAs, "另存为 ..."), Separator(), Item(ids::kLoadImage1, "载入第一幅图像"),
-        Item(ids::kLoadImage2, "载入第二幅图像"), Separator(), Item(ids::kOutputSingleFrame, "输出单帧图像"),
-        Item(ids::kOutputAviMenu, "输出avi电影"), Separator(), Item(ids::kExit, "退出")})
+       {Item(ids::kCloseProject, N_("关闭项目")), Item(ids::kSaveProject, N_("保存项目")),
+        Item(ids::kSaveProjectAs, N_("另存为 ...")), Separator(), Item(ids::kLoadImage1, N_("载入第一幅图像")),
+        Item(ids::kLoadImage2, N_("载入第二幅图像")), Separator(), Item(ids::kOutputSingleFrame, N_("输出单帧图像")),
+        Item(ids::kOutputAviMenu, N_("输出avi电影")), Separator(), Item(ids::kExit, N_("退出"))})
     file.items.push_back(item);
 
-  Menu edit{"编辑",
-            {Item(ids::kUndo, "撤消\tCtrl+Z"), Item(ids::kRedo, "重做\tCtrl+Y"), Separator(),
-             Item(ids::kCut, "剪切\tCtrl+X"), Item(ids::kCopy, "拷贝\tCtrl+C"), Item(ids::kPaste, "粘贴\tCtrl+V"),
-             Separator(), Item(ids::kAutoKeyPoints, "自动关键点")}};
-  Menu show{"显示", {Check(ids::kShowTriangles, "显示三角形边界")}};
-  Menu anim{"动画",
-            {Item(ids::kSizeImage1, "512x512 以第一幅图像大小"), Item(ids::kSizeImage2, "512x512 以第二幅图像大小"),
-             Item(ids::kSizeAverage, "256x256 平均大小..."), Item(ids::kSizeDvdNtsc, "720x480 DVD NTSC模式"),
-             Item(ids::kSizeDvdPal, "720x576 DVD PAL模式"), Item(ids::kSizeVcdNtsc, "352x240 VCD NTSC模式"),
-             Item(ids::kSizeVcdPal, "352x288 VCD PAL模式"), Item(ids::kSizeCustom, "自定义大小..."), Separator(),
-             Check(ids::kMorphType1, "Morphing image1 to image2"), Check(ids::kMorphType2, "warp image1"),
-             Check(ids::kMorphType3, "warp image2"), Separator(), Item(ids::kOutputSettings, "设置...")}};
-  Menu play{"播放",
-            {Item(ids::kPlayPause, "播放/暂停"), Check(ids::kLoopPlay, "自动循环播放"),
-             Check(ids::kLoopBack, "自动循环回放"), Separator(), Item(ids::kFirstFrame, "第一帧"),
-             Item(ids::kLastFrame, "最后一帧"), Item(ids::kNextFrame, "下一帧"), Item(ids::kPrevFrame, "前一帧")}};
+  Menu edit{N_("编辑"),
+            {Item(ids::kUndo, N_("撤消\tCtrl+Z")), Item(ids::kRedo, N_("重做\tCtrl+Y")), Separator(),
+             Item(ids::kCut, N_("剪切\tCtrl+X")), Item(ids::kCopy, N_("拷贝\tCtrl+C")), Item(ids::kPaste, N_("粘贴\tCtrl+V")),
+             Separator(), Item(ids::kAutoKeyPoints, N_("自动关键点"))}};
+  Menu show{N_("显示"), {Check(ids::kShowTriangles, N_("显示三角形边界"))}};
+  Menu anim{N_("动画"),
+            {Item(ids::kSizeImage1, N_("512x512 以第一幅图像大小")), Item(ids::kSizeImage2, N_("512x512 以第二幅图像大小")),
+             Item(ids::kSizeAverage, N_("256x256 平均大小...")), Item(ids::kSizeDvdNtsc, N_("720x480 DVD NTSC模式")),
+             Item(ids::kSizeDvdPal, N_("720x576 DVD PAL模式")), Item(ids::kSizeVcdNtsc, N_("352x240 VCD NTSC模式")),
+             Item(ids::kSizeVcdPal, N_("352x288 VCD PAL模式")), Item(ids::kSizeCustom, N_("自定义大小...")), Separator(),
+             Check(ids::kMorphType1, N_("Morphing image1 to image2")), Check(ids::kMorphType2, N_("warp image1")),
+             Check(ids::kMorphType3, N_("warp image2")), Separator(), Item(ids::kOutputSettings, N_("设置..."))}};
+  Menu play{N_("播放"),
+            {Item(ids::kPlayPause, N_("播放/暂停")), Check(ids::kLoopPlay, N_("自动循环播放")),
+             Check(ids::kLoopBack, N_("自动循环回放")), Separator(), Item(ids::kFirstFrame, N_("第一帧")),
+             Item(ids::kLastFrame, N_("最后一帧")), Item(ids::kNextFrame, N_("下一帧")), Item(ids::kPrevFrame, N_("前一帧"))}};
   // The desktop has no system menu: its About item lives here.
-  Menu help{"帮助", {Item(ids::kHelp, "帮助"), Separator(), Item(ids::kAbout, "关于 Kestrelle(&A)...")}};
+  Menu help{N_("帮助"), {Item(ids::kHelp, N_("帮助")), Separator(), Item(ids::kAbout, N_("关于 Kestrelle(&A)..."))}};
   return {file, edit, show, anim, play, help};
 }
 
@@ -75,7 +76,7 @@ std::vector<MenuItem> ZoomMenu(int nPane) {
   const ids::ZoomItem* items = nPane == 0 ? ids::kZoomMenu1 : nPane == 1 ? ids::kZoomMenu2 : ids::kZoomMenu3;
   std::vector<MenuItem> out;
   for (int i = 0; i < 7; ++i) out.push_back(Item(items[i].nId, ids::kZoomMenuTexts[i]));
-  out.push_back(Item(items[7].nId, nPane == 2 ? "Best fit" : "最佳比例"));
+  out.push_back(Item(items[7].nId, nPane == 2 ? N_("Best fit") : N_("最佳比例")));
   return out;
 }
 

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "base/TextMarks.h"
+
 namespace pane {
 
 namespace {
@@ -316,7 +318,7 @@ std::array<SizeMenuItem, 8> OutputSizeMenu(int W1, int H1, int W2, int H2) {
            {9104, "720x576 DVD PAL"},
            {9105, "352x240 VCD NTSC"},
            {9109, "352x288 VCD PAL"},
-           {9110, "Custom Size..."}}};
+           {9110, N_("Custom Size...")}}};
 }
 
 }  // namespace pane

@@ -92,6 +92,14 @@ std::string FindDataPath(const std::string& szRelative, const AppFolderInputs& i
 
 std::string FindDataPath(const std::string& szRelative) { return FindDataPath(szRelative, CurrentAppFolders()); }
 
+std::vector<std::string> LocaleFolders(const AppFolderInputs& in) {
+  std::vector<std::string> out;
+  for (const std::string& folder : DataFolders(in))
+    out.push_back(folder == in.szExeFolder ? Join(folder, "locale")
+                                           : std::filesystem::path(Join(folder, "../locale")).lexically_normal().string());
+  return out;
+}
+
 std::string UserConfigFolder(const AppFolderInputs& in) {
   // Relative values are invalid by the base-directory rules and are ignored.
   if (!in.szXdgConfigHome.empty() && in.szXdgConfigHome[0] == '/') return Join(in.szXdgConfigHome, "kestrelle");

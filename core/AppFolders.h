@@ -30,6 +30,11 @@ std::vector<std::string> DataFolders(const AppFolderInputs& in);
 std::string FindDataPath(const std::string& szRelative, const AppFolderInputs& in);
 std::string FindDataPath(const std::string& szRelative);
 
+// Folders of the message catalogs, in the order of DataFolders(): "locale" beside the
+// executable (the build puts them there), and "locale" beside an installed data folder
+// (share/kestrelle -> share/locale).
+std::vector<std::string> LocaleFolders(const AppFolderInputs& in);
+
 // $XDG_CONFIG_HOME/kestrelle, or $HOME/.config/kestrelle when it is unset or not absolute;
 // "" when neither gives an absolute folder.
 std::string UserConfigFolder(const AppFolderInputs& in);

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "base/PathParts.h"
+#include "base/TextMarks.h"
 #include "core/KeyPointMesh.h"
 #include "image/Picture.h"
 
@@ -54,20 +55,20 @@ struct PointHandle {
 
 // Texts of the operations below (those the window shows as they are).
 namespace ProjectText {
-inline constexpr const char* kError = "error!";
-inline constexpr const char* kKeyPointError1 = "取关键点错误！";
-inline constexpr const char* kKeyPointError2 = "Get Key Point Error!";
-inline constexpr const char* kPathTooLong = "The path is longer than 255 bytes.";
-inline constexpr const char* kTooManyPoints = "At most 128 key points can be placed.";
+inline constexpr const char* kError = N_("error!");
+inline constexpr const char* kKeyPointError1 = N_("取关键点错误！");
+inline constexpr const char* kKeyPointError2 = N_("Get Key Point Error!");
+inline constexpr const char* kPathTooLong = N_("The path is longer than 255 bytes.");
+inline constexpr const char* kTooManyPoints = N_("At most 128 key points can be placed.");
 inline constexpr const char* kPointNotInsertable =
-    "A key point cannot be placed here: it coincides with an existing key point.";
-inline constexpr const char* kPointOutside = "The key point lies outside the picture.";
-inline constexpr const char* kPictureTooSmall = "The picture is too small for key points.";
+    N_("A key point cannot be placed here: it coincides with an existing key point.");
+inline constexpr const char* kPointOutside = N_("The key point lies outside the picture.");
+inline constexpr const char* kPictureTooSmall = N_("The picture is too small for key points.");
 inline constexpr const char* kDeleteNotTriangulable =
-    "This key point cannot be deleted: the remaining key points cannot be triangulated.";
+    N_("This key point cannot be deleted: the remaining key points cannot be triangulated.");
 inline constexpr const char* kDeleteWouldMerge =
-    "This key point cannot be deleted: two remaining key points would fall on the same pixel "
-    "of image1.";
+    N_("This key point cannot be deleted: two remaining key points would fall on the same pixel "
+       "of image1.");
 }  // namespace ProjectText
 
 class MorphProject {

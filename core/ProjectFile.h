@@ -12,16 +12,17 @@
 #include <string>
 #include <vector>
 
+#include "base/TextMarks.h"
 #include "core/MorphProject.h"
 
 namespace ProjectFileText {
-inline constexpr const char* kOpenProjectError = "open project error!";
+inline constexpr const char* kOpenProjectError = N_("open project error!");
 inline constexpr const char* kOpenImageError = "open image [%s] error";
-inline constexpr const char* kErrorImage = "error image!";
-inline constexpr const char* kErrorCreateImage = "error create image!";
-inline constexpr const char* kSaveProjectError = "save project error!";
+inline constexpr const char* kErrorImage = N_("error image!");
+inline constexpr const char* kErrorCreateImage = N_("error create image!");
+inline constexpr const char* kSaveProjectError = N_("save project error!");
 inline constexpr const char* kSavePathTooLong =
-    "The project cannot be saved: a picture path is longer than 255 bytes.";
+    N_("The project cannot be saved: a picture path is longer than 255 bytes.");
 }  // namespace ProjectFileText
 
 constexpr int kProjectPathRecord = 260;  // path field plus count

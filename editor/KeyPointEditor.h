@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/TextMarks.h"
 #include "core/MorphProject.h"
 #include "editor/EditHistory.h"
 #include "editor/EditTools.h"
@@ -19,7 +20,7 @@ namespace editor {
 
 // Texts of refusals the model does not word itself.
 namespace EditText {
-inline constexpr const char* kPartnerMissing = "Both pictures are needed to place a key point pair.";
+inline constexpr const char* kPartnerMissing = N_("Both pictures are needed to place a key point pair.");
 }
 
 // One image pane as the window lays it out.

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "base/PathParts.h"
+#include "base/TextMarks.h"
 #include "output/OutputRequest.h"
 #include "output/OutputRun.h"
 
@@ -23,11 +24,11 @@ int LeadingNumber(const std::string& text, int nLimit) {
 
 std::string OutputFormatName(int nFormat) {
   switch (nFormat) {
-    case ImageSequence: return "JPG Pictrue";
-    case AnimatedGif: return "Animated GIF";
-    case FlashMovie: return "Flash Movie";
-    case HtmlPage: return "Html Page";
-    case AviMovie: return "AVI Movie";
+    case ImageSequence: return N_("JPG Pictrue");
+    case AnimatedGif: return N_("Animated GIF");
+    case FlashMovie: return N_("Flash Movie");
+    case HtmlPage: return N_("Html Page");
+    case AviMovie: return N_("AVI Movie");
     default: return std::string();
   }
 }
@@ -131,10 +132,10 @@ std::string OutputFileForFilter(const OutputFileChoice& choice, const std::strin
 
 std::string OutputKindName(int nFormat, const std::string& szPath) {
   switch (RunContainerFor(nFormat, szPath)) {
-    case MovieContainer::Mp4: return "MP4 Movie";
-    case MovieContainer::WebM: return "WebM Movie";
-    case MovieContainer::WebP: return "Animated WebP";
-    case MovieContainer::Apng: return "Animated PNG";
+    case MovieContainer::Mp4: return N_("MP4 Movie");
+    case MovieContainer::WebM: return N_("WebM Movie");
+    case MovieContainer::WebP: return N_("Animated WebP");
+    case MovieContainer::Apng: return N_("Animated PNG");
     default: return OutputFormatName(nFormat);
   }
 }
@@ -176,13 +177,13 @@ SettingsPageLayout SettingsLayoutFor(int nFormat) {
   switch (nFormat) {
     case AnimatedGif:
     case AviMovie:
-      l.szSpeedLabel = nFormat == AnimatedGif ? "GIF (frames/s)" : "AVI (frames/s)";
+      l.szSpeedLabel = nFormat == AnimatedGif ? N_("GIF (frames/s)") : N_("AVI (frames/s)");
       l.bSpeedShown = l.bLoopShown = true;
       l.nLoopTop = 52;
       break;
     case FlashMovie:
     case HtmlPage:
-      l.szSpeedLabel = "Flash (frames/s)";
+      l.szSpeedLabel = N_("Flash (frames/s)");
       l.bSpeedShown = l.bQualityShown = l.bLoopShown = true;
       l.nLoopTop = 80;
       break;

@@ -17,6 +17,7 @@ PACKAGES=(
   libdlib-dev libdlib-data libblas-dev liblapack-dev libjpeg62-turbo-dev
   libopencv-core-dev libopencv-imgproc-dev libopencv-features2d-dev libopencv-calib3d-dev
   librsvg2-bin desktop-file-utils libxml2-utils shared-mime-info dpkg-dev fakeroot
+  gettext appstream
 )
 
 missing=()

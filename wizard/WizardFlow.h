@@ -7,20 +7,21 @@
 #include <optional>
 #include <string>
 
+#include "base/TextMarks.h"
 #include "wizard/WizardHost.h"
 
 namespace WizardText {
-inline constexpr const char* kCaption = "项目向导";
-inline constexpr const char* kBack = "< 后退";
-inline constexpr const char* kNext = "下一步 >";
-inline constexpr const char* kNextAgain = "Next >";
-inline constexpr const char* kFinish = "Finish";
-inline constexpr const char* kCancel = "取消";
-inline constexpr const char* kHelp = "帮助";
-inline constexpr const char* kConfigNotWritten = "can't get Config.ini";
+inline constexpr const char* kCaption = N_("项目向导");
+inline constexpr const char* kBack = N_("< 后退");
+inline constexpr const char* kNext = N_("下一步 >");
+inline constexpr const char* kNextAgain = N_("Next >");
+inline constexpr const char* kFinish = N_("Finish");
+inline constexpr const char* kCancel = N_("取消");
+inline constexpr const char* kHelp = N_("帮助");
+inline constexpr const char* kConfigNotWritten = N_("can't get Config.ini");
 inline constexpr const char* kDefaultFrameLength = "30";
-inline constexpr const char* kFrameLengthRefused = "动画长度必须是 6 到 998 之间的整数（帧）。";
-inline constexpr const char* kSizeRefused = "无效的动画大小：宽度和高度必须是 1 到 16384 之间的整数。";
+inline constexpr const char* kFrameLengthRefused = N_("动画长度必须是 6 到 998 之间的整数（帧）。");
+inline constexpr const char* kSizeRefused = N_("无效的动画大小：宽度和高度必须是 1 到 16384 之间的整数。");
 }  // namespace WizardText
 
 // Control ids of the wizard frame and its pages.

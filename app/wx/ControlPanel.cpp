@@ -9,10 +9,12 @@
 #include "app/PaneGeometry.h"
 #include "app/ProjectSession.h"
 #include "art/ArtworkIds.h"
+#include "base/TextMarks.h"
 #include "editor/EditTools.h"
 #include "ui/wx/NumEdit.h"
 #include "ui/wx/SkinButton.h"
 #include "ui/wx/SkinSlider.h"
+#include "ui/wx/Translation.h"
 
 namespace {
 
@@ -43,28 +45,29 @@ constexpr int kOutputFaces[6] = {kArtOutputFrame, kArtOutputSequence, kArtOutput
 }  // namespace
 
 CControlPanel::CControlPanel(wxWindow* c, IUserInteraction& ui) : m_parent(c) {
-  static const char* const kToolLabels[6] = {"选择", "加点", "删点", "移动", "放大", "缩小"};
+  static const char* const kToolLabels[6] = {N_("选择"), N_("加点"), N_("删点"), N_("移动"), N_("放大"), N_("缩小")};
   for (int i = 0; i < 6; ++i) {
     m_tool[i] = new CSkinPicButton(c, ids::kToolFirst + i, wxDefaultPosition, wxSize(38, 38));
-    m_tool[i]->SetFallbackLabel(U8(kToolLabels[i]));
+    m_tool[i]->SetFallbackLabel(Tr(kToolLabels[i]));
   }
   m_autoKey = new CSkinPicButton(c, ids::kAutoKeyButton, wxDefaultPosition, wxSize(38, 38));
-  m_autoKey->SetFallbackLabel(U8("自动"));
-  m_autoKey->SetToolTip(U8("自动关键点"));
-  static const char* const kPlayLabels[5] = {"播放", "末帧", "首帧", "上帧", "下帧"};
+  m_autoKey->SetFallbackLabel(_("自动"));
+  m_autoKey->SetToolTip(_("自动关键点"));
+  static const char* const kPlayLabels[5] = {N_("播放"), N_("末帧"), N_("首帧"), N_("上帧"), N_("下帧")};
   for (int i = 0; i < 5; ++i) {
     m_play[i] = new CSkinPicButton(c, kPlayIds[i], wxDefaultPosition, wxSize(38, 32));
-    m_play[i]->SetFallbackLabel(U8(kPlayLabels[i]));
+    m_play[i]->SetFallbackLabel(Tr(kPlayLabels[i]));
   }
-  static const char* const kOutputLabels[6] = {"单帧图像", "图像序列", "GIF 动画", "Flash 电影", "网页", "AVI 电影"};
+  static const char* const kOutputLabels[6] = {N_("单帧图像"), N_("图像序列"), N_("GIF 动画"),
+                                               N_("Flash 电影"), N_("网页"),     N_("AVI 电影")};
   for (int i = 0; i < 6; ++i) {
     m_output[i] = new CSkinPicButton(c, kOutputIds[i], wxDefaultPosition, wxSize(90, 32));
-    m_output[i]->SetFallbackLabel(U8(kOutputLabels[i]));
+    m_output[i]->SetFallbackLabel(Tr(kOutputLabels[i]));
   }
   m_load[0] = new CSkinPicButton(c, ids::kLoadImage1Button, wxDefaultPosition, wxSize(36, 38));
   m_load[1] = new CSkinButton(c, ids::kLoadImage2Button, wxDefaultPosition, wxSize(36, 38));
-  m_load[0]->SetFallbackLabel(U8("图1"));
-  m_load[1]->SetFallbackLabel(U8("图2"));
+  m_load[0]->SetFallbackLabel(_("图1"));
+  m_load[1]->SetFallbackLabel(_("图2"));
   SetArtFaces(m_load[0], kArtLoadImage1, true);
   SetArtFaces(m_load[1], kArtLoadImage2, true);
   const int zoomIds[2] = {ids::kZoomButton1, ids::kZoomButton2};

@@ -24,6 +24,7 @@
 #include "render/ProjectFrame.h"
 #include "render/wx/GLView.h"
 #include "ui/wx/SkinButton.h"
+#include "ui/wx/Translation.h"
 #include "ui/wx/UserInteraction.h"
 
 namespace {
@@ -91,8 +92,8 @@ void CExportCommands::SizePopup() {
   wxClientDC dc(button);
   dc.SetFont(wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT));
   for (const menus::MenuItem& item : items) {
-    menu.Append(cmdmap::ToWx(item.nId), U8(item.szText));
-    nTextWidth = std::max(nTextWidth, dc.GetTextExtent(U8(item.szText)).x);
+    menu.Append(cmdmap::ToWx(item.nId), Tr(item.szText));
+    nTextWidth = std::max(nTextWidth, dc.GetTextExtent(Tr(item.szText)).x);
   }
   // Below the button and centred on it. The menu's width is known only once it shows: it
   // is its widest text and the margins a desktop menu keeps around its items.
@@ -240,9 +241,9 @@ void CExportCommands::StartRun() {
   if (result.Ok()) {
     m_dlgOutput->ShowResults(result.stats);
     if (!result.szNotice.empty())
-      m_ui.Message(m_dlgOutput, U8(result.szNotice), mainwin::kProductName, wxOK | wxICON_INFORMATION);
+      m_ui.Message(m_dlgOutput, Tr(result.szNotice), mainwin::kProductName, wxOK | wxICON_INFORMATION);
   } else if (result.status == OutputRunStatus::Failed) {
-    m_ui.Message(m_dlgOutput, U8(result.szError), mainwin::kProductName, wxOK | wxICON_ERROR);
+    m_ui.Message(m_dlgOutput, Tr(result.szError), mainwin::kProductName, wxOK | wxICON_ERROR);
     m_dlgOutput->ShowFailed();
   }
 }
@@ -254,5 +255,5 @@ void CExportCommands::SaveSingleFrame() {
   m_szOutputPath = path;
   m_session.m_nOutputFormat = SingleFrame;
   const OutputRunResult result = Run(SingleFrame, OutputRunCallbacks{});
-  if (!result.Ok()) m_ui.Message(&m_window, U8(result.szError), mainwin::kProductName, wxOK | wxICON_ERROR);
+  if (!result.Ok()) m_ui.Message(&m_window, Tr(result.szError), mainwin::kProductName, wxOK | wxICON_ERROR);
 }

@@ -5,16 +5,16 @@
 #include "app/CommandIdMap.h"
 #include "app/CommandIds.h"
 #include "app/MainMenus.h"
+#include "app/ProgramTexts.h"
 #include "app/wx/ControlPanel.h"
 #include "app/wx/ExportCommands.h"
 #include "app/wx/MainMorphDlg.h"
 #include "core/ProjectFile.h"
 #include "ui/wx/SkinButton.h"
+#include "ui/wx/Translation.h"
 #include "ui/wx/UserInteraction.h"
 
 namespace {
-
-wxString U8(const char* text) { return wxString::FromUTF8(text); }
 
 // The zoom of a popup item, or -1 when the id is none of the three popups'.
 float ZoomOfItem(int nCommand, int* pPane) {
@@ -30,10 +30,10 @@ float ZoomOfItem(int nCommand, int* pPane) {
 
 IUserInteraction::FileRequest OpenImageRequest() {
   IUserInteraction::FileRequest request;
-  request.szWildcard =
-      "Surport format(*.bmp;*.png;*.jpg;*.tif;*.tiff;*.tga;*.pcx) |*.bmp;*.png;*.jpg;*.tif;*.tiff;*.tga;*.pcx|"
-      "Volume Data Files (*.dat)|*.dat|BMP (*.bmp)|*.bmp|PNG (*.png)|*.png|JPG (*.jpg)|*.jpg|"
-      "GIF (*.gif)|*.gif|TIF (*.tif ;*.tiff)|*.tif;*.tiff|TGA (*.tga)|*.tga|PCX (*.pcx)|*.pcx";
+  request.szWildcard = _("Surport format(*.bmp;*.png;*.jpg;*.tif;*.tiff;*.tga;*.pcx) ") +
+                       "|*.bmp;*.png;*.jpg;*.tif;*.tiff;*.tga;*.pcx|" + _("Volume Data Files (*.dat)") +
+                       "|*.dat|BMP (*.bmp)|*.bmp|PNG (*.png)|*.png|JPG (*.jpg)|*.jpg|"
+                       "GIF (*.gif)|*.gif|TIF (*.tif ;*.tiff)|*.tif;*.tiff|TGA (*.tga)|*.tga|PCX (*.pcx)|*.pcx";
   return request;
 }
 
@@ -93,8 +93,8 @@ void CMainMorphDlg::RunCommand(int n) {
     case ids::kZoomButton3: return PopupPaneMenu(n);
     case ids::kHelp: return OpenHelp();
     case ids::kAbout:
-      m_user.Message(this, U8("Kestrelle 0.1\n\n用两幅图片制作变形动画。\nMorphing animations from still pictures."),
-                     U8("关于 Kestrelle"), wxOK | wxICON_INFORMATION);
+      m_user.Message(this, "Kestrelle 0.1\n\n" + Tr(ProgramText::kSummary),
+                     _("关于 Kestrelle"), wxOK | wxICON_INFORMATION);
       return;
     default: return;
   }
@@ -104,7 +104,7 @@ void CMainMorphDlg::OpenProjectChosen() {
   IUserInteraction::FileRequest request;
   request.szDefaultExt = "fmph";
   request.szDefaultName = "*.fmph";
-  request.szWildcard = "Project File (*.fmph)|*.fmph";
+  request.szWildcard = _("Project File (*.fmph)") + "|*.fmph";
   const wxString path = m_user.ChooseFile(this, request);
   if (!path.empty()) Apply(m_session.OpenProject(path.utf8_string()));
 }
@@ -114,7 +114,7 @@ void CMainMorphDlg::SaveProjectChosen() {
   request.bSave = true;
   request.szDefaultExt = "fmph";
   request.szDefaultName = "*.fmph";
-  request.szWildcard = U8("项目文件 (*.fmph)|*.fmph");
+  request.szWildcard = _("项目文件 (*.fmph)") + "|*.fmph";
   const wxString path = m_user.ChooseFile(this, request);
   if (!path.empty()) Apply(m_session.SaveProject(path.utf8_string()));
 }
@@ -127,7 +127,7 @@ void CMainMorphDlg::LoadPictureChosen(int nSlot) {
 void CMainMorphDlg::OpenHelp() {
   const std::string page = HelpPage();
   if (page.empty()) {
-    m_user.Message(this, U8("找不到帮助文件 help/index.html"), mainwin::kProductName, wxOK | wxICON_WARNING);
+    m_user.Message(this, _("找不到帮助文件 help/index.html"), mainwin::kProductName, wxOK | wxICON_WARNING);
     return;
   }
   m_user.OpenUrl("file://" + wxString::FromUTF8(page));
@@ -138,7 +138,7 @@ void CMainMorphDlg::PopupPaneMenu(int nButtonId) {
   CSkinButton* button = Button(nButtonId);
   if (!button) return;
   wxMenu menu;
-  for (const menus::MenuItem& item : menus::ZoomMenu(nPane)) menu.Append(cmdmap::ToWx(item.nId), U8(item.szText.c_str()));
+  for (const menus::MenuItem& item : menus::ZoomMenu(nPane)) menu.Append(cmdmap::ToWx(item.nId), Tr(item.szText));
   button->SetMenuOpen(true);
   const int chosen = m_user.PopupMenu(button, menu, wxPoint(0, button->GetClientSize().y));
   button->SetMenuOpen(false);

@@ -28,6 +28,7 @@
 #include "render/wx/GLView.h"
 #include "ui/wx/SkinButton.h"
 #include "ui/wx/DesktopInfo.h"
+#include "ui/wx/Translation.h"
 #include "ui/wx/UserInteraction.h"
 #include "wizard/wx/Wizard.h"
 
@@ -156,12 +157,12 @@ void CMainMorphDlg::CreateMenus() {
     for (const menus::MenuItem& item : m.items) {
       wxMenu* menu = stack.back();
       switch (item.kind) {
-        case menus::ItemKind::Normal: menu->Append(W(item.nId), U8(item.szText)); break;
-        case menus::ItemKind::Check: menu->AppendCheckItem(W(item.nId), U8(item.szText)); break;
+        case menus::ItemKind::Normal: menu->Append(W(item.nId), Tr(item.szText)); break;
+        case menus::ItemKind::Check: menu->AppendCheckItem(W(item.nId), Tr(item.szText)); break;
         case menus::ItemKind::Separator: menu->AppendSeparator(); break;
         case menus::ItemKind::SubmenuBegin:
           stack.push_back(new wxMenu);
-          titles.push_back(U8(item.szText));
+          titles.push_back(Tr(item.szText));
           break;
         case menus::ItemKind::SubmenuEnd: {
           wxMenu* sub = stack.back();
@@ -172,7 +173,7 @@ void CMainMorphDlg::CreateMenus() {
         }
       }
     }
-    bar->Append(stack.front(), U8(m.szTitle));
+    bar->Append(stack.front(), Tr(m.szTitle));
   }
   SetMenuBar(bar);
 }
@@ -184,7 +185,7 @@ void CMainMorphDlg::ApplyMenus() {
     if (!item) continue;
     if (item->IsEnabled() != s.bEnabled) item->Enable(s.bEnabled);
     if (s.bCheckable && item->IsCheckable() && item->IsChecked() != s.bChecked) item->Check(s.bChecked);
-    if (!s.szLabel.empty() && item->GetItemLabel() != U8(s.szLabel)) item->SetItemLabel(U8(s.szLabel));
+    if (!s.szLabel.empty() && item->GetItemLabel() != Tr(s.szLabel)) item->SetItemLabel(Tr(s.szLabel));
   }
   const wxString title = U8(m_session.Title(mainwin::kProductName));
   if (GetTitle() != title) SetTitle(title);
@@ -233,7 +234,7 @@ void CMainMorphDlg::ShowMessage(const std::string& text, SessionChange::MessageK
   const long icon = kind == SessionChange::MessageKind::Error     ? wxICON_ERROR
                     : kind == SessionChange::MessageKind::Warning ? wxICON_WARNING
                                                                   : wxICON_INFORMATION;
-  m_user.Message(this, U8(text), mainwin::kProductName, wxOK | icon);
+  m_user.Message(this, Tr(text), mainwin::kProductName, wxOK | icon);
 }
 
 // ---------------------------------------------------------------- start-up and closing
@@ -279,7 +280,7 @@ void CMainMorphDlg::OnStartupPoll(wxTimerEvent&) {
 }
 
 void CMainMorphDlg::StartWhenPlaced() {
-  if (!m_config.bConfigFound) m_user.Message(this, AppConfigText::kConfigMissing, mainwin::kProductName, wxOK);
+  if (!m_config.bConfigFound) m_user.Message(this, Tr(AppConfigText::kConfigMissing), mainwin::kProductName, wxOK);
   if (OfferRecovery()) return;  // the restored project is what the user works on
   if (m_bWizardRequested && m_options.bStartupWizard) RunWizard(true);
 }
@@ -317,7 +318,7 @@ bool CMainMorphDlg::OfferRecovery() {
     if (restored.bRefused) {
       const wxString refused =
           wxString::Format(_("无法恢复项目“%s”：\n%s\n\n恢复副本已保留，找回图像后下次启动时可再恢复。"),
-                           RecoveryProjectName(copy), U8(restored.szMessage));
+                           RecoveryProjectName(copy), Tr(restored.szMessage));
       m_user.Message(this, refused, mainwin::kProductName, wxOK | wxICON_WARNING);
       continue;
     }
@@ -341,7 +342,7 @@ void CMainMorphDlg::SaveRecoveryForSignal() {
 void CMainMorphDlg::OnClose(wxCloseEvent& event) {
   if (event.CanVeto()) {
     const int answer =
-        m_user.Message(this, U8("你是否真的要关闭程序?"), mainwin::kProductName, wxYES_NO | wxICON_QUESTION);
+        m_user.Message(this, _("你是否真的要关闭程序?"), mainwin::kProductName, wxYES_NO | wxICON_QUESTION);
     if (answer != wxYES) {
       event.Veto();
       return;

@@ -2,6 +2,7 @@
 
 #include "app/CommandIds.h"
 #include "app/wx/MainMorphDlg.h"
+#include "ui/wx/Translation.h"
 #include "ui/wx/UserInteraction.h"
 
 bool CMainWizardHost::Load(int nSlot, std::string* pPath) {
@@ -49,7 +50,7 @@ bool CMainWizardHost::WriteShowWizard(bool bShow) {
 }
 
 void CMainWizardHost::ShowMessage(const std::string& text) {
-  m_w.User().Message(&m_w, wxString::FromUTF8(text), mainwin::kProductName, wxOK | wxICON_WARNING);
+  m_w.User().Message(&m_w, Tr(text), mainwin::kProductName, wxOK | wxICON_WARNING);
 }
 
 void CMainWizardHost::OpenHelp() { m_w.RunCommand(ids::kHelp); }

@@ -9,6 +9,7 @@
 #include <wx/utils.h>
 
 #include "app/wx/MainMorphDlg.h"
+#include "ui/wx/Translation.h"
 #include "ui/wx/UserInteraction.h"
 #include "ui/wx/WindowReport.h"
 #include "core/AppFolders.h"
@@ -21,7 +22,7 @@
 
 bool AcquireSingleInstance(wxSingleInstanceChecker& checker, const wxString& name, IUserInteraction& ui) {
   if (!checker.Create(name) || checker.IsAnotherRunning()) {
-    ui.Message(nullptr, "Application already has run!", "Warning", wxOK | wxICON_WARNING);
+    ui.Message(nullptr, _("Application already has run!"), _("Warning"), wxOK | wxICON_WARNING);
     return false;
   }
   return true;
@@ -42,6 +43,8 @@ std::string CMorphApp::s_szOpenFile;
 
 bool CMorphApp::OnInit() {
   InitialiseWindowSystem();
+  // The user's language; tests choose theirs themselves.
+  UseUiLanguage(ChooseUiLanguage(CurrentUiLanguageEnv(), LocaleFolders(CurrentAppFolders())));
   m_pChecker = std::make_unique<wxSingleInstanceChecker>();
   if (!AcquireSingleInstance(*m_pChecker, InstanceName(), CDesktopInteraction::Instance())) return false;
   MainWindowOptions options;

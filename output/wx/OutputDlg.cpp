@@ -6,30 +6,31 @@
 #include <wx/statbox.h>
 
 #include "base/PathParts.h"
+#include "base/TextMarks.h"
 #include "output/wx/SaveConfigDlg.h"
 #include "ui/wx/TextProgress.h"
+#include "ui/wx/Translation.h"
 #include "ui/wx/UserInteraction.h"
 
 namespace {
 
-wxString U8(const char* text) { return wxString::FromUTF8(text); }
 wxString U8(const std::string& text) { return wxString::FromUTF8(text); }
 
 constexpr int kValueWidth = 240;
 
 // What the dialog's template shows before a format fills it in: every opening starts from
 // these, so a format that keeps a text shows the template's, not the last run's.
-constexpr std::array<const char*, 4> kTemplateTexts = {"Animated GIF", "30 frames", "30 frames/s", " 1.00 seconds"};
+constexpr std::array<const char*, 4> kTemplateTexts = {N_("Animated GIF"), "30 frames", "30 frames/s", " 1.00 seconds"};
 
 // A group of label / value rows.
 wxStaticBoxSizer* MakeGroup(wxWindow* parent, const char* szTitle, const std::array<const char*, 4>& labels,
                             const std::array<int, 4>& ids, const std::array<const char*, 4>& initial) {
-  auto* box = new wxStaticBoxSizer(wxVERTICAL, parent, U8(szTitle));
+  auto* box = new wxStaticBoxSizer(wxVERTICAL, parent, Tr(szTitle));
   auto* grid = new wxFlexGridSizer(2, 6, 12);
   grid->AddGrowableCol(1);
   for (size_t i = 0; i < labels.size(); ++i) {
-    grid->Add(new wxStaticText(box->GetStaticBox(), wxID_ANY, U8(labels[i])), 0, wxALIGN_CENTER_VERTICAL);
-    grid->Add(new wxStaticText(box->GetStaticBox(), ids[i], U8(initial[i]), wxDefaultPosition,
+    grid->Add(new wxStaticText(box->GetStaticBox(), wxID_ANY, Tr(labels[i])), 0, wxALIGN_CENTER_VERTICAL);
+    grid->Add(new wxStaticText(box->GetStaticBox(), ids[i], Tr(initial[i]), wxDefaultPosition,
                                wxSize(kValueWidth, -1), wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_MIDDLE),
               1, wxEXPAND | wxALIGN_CENTER_VERTICAL);
   }
@@ -40,13 +41,14 @@ wxStaticBoxSizer* MakeGroup(wxWindow* parent, const char* szTitle, const std::ar
 }  // namespace
 
 COUTPUTDlg::COUTPUTDlg(wxWindow* parent, OutputSettingsTable& records, IUserInteraction& ui)
-    : wxDialog(parent, wxID_ANY, U8("动画输出")), m_records(records), m_ui(ui), m_timer(this, 0) {
+    : wxDialog(parent, wxID_ANY, _("动画输出")), m_records(records), m_ui(ui), m_timer(this, 0) {
   auto* top = new wxBoxSizer(wxVERTICAL);
-  top->Add(MakeGroup(this, "当前设置", {"输出格式:", "总共帧数:", "动画速度:", "动画长度:"},
+  top->Add(MakeGroup(this, N_("当前设置"), {N_("输出格式:"), N_("总共帧数:"), N_("动画速度:"), N_("动画长度:")},
                      {kFormatStatic, kFramesStatic, kSpeedStatic, kLengthStatic},
                      kTemplateTexts),
            0, wxALL | wxEXPAND, 10);
-  top->Add(MakeGroup(this, "输出信息", {"实际输出帧数:", "实际输出时间:", "实际输出速度:", "输出文件路径:"},
+  top->Add(MakeGroup(this, N_("输出信息"),
+                     {N_("实际输出帧数:"), N_("实际输出时间:"), N_("实际输出速度:"), N_("输出文件路径:")},
                      {kResultFrames, kResultTime, kResultSpeed, kResultFile}, {"", "", "", ""}),
            0, wxLEFT | wxRIGHT | wxEXPAND, 10);
   m_progress = new CTextProgress(this, kProgress, wxDefaultPosition, wxSize(-1, 22));
@@ -54,10 +56,10 @@ COUTPUTDlg::COUTPUTDlg(wxWindow* parent, OutputSettingsTable& records, IUserInte
   top->Add(m_progress, 0, wxALL | wxEXPAND, 10);
 
   auto* buttons = new wxBoxSizer(wxHORIZONTAL);
-  m_pHelp = new wxButton(this, kHelpButton, U8("帮助"));
-  m_pSettings = new wxButton(this, kSettingsButton, U8("设置..."));
-  m_pOutput = new wxButton(this, kOutputButton, U8("输出..."));
-  m_pCancel = new wxButton(this, wxID_CANCEL, U8("取消"));
+  m_pHelp = new wxButton(this, kHelpButton, _("帮助"));
+  m_pSettings = new wxButton(this, kSettingsButton, _("设置..."));
+  m_pOutput = new wxButton(this, kOutputButton, _("输出..."));
+  m_pCancel = new wxButton(this, wxID_CANCEL, _("取消"));
   buttons->Add(m_pHelp, 0, wxRIGHT, 8);
   buttons->Add(m_pSettings, 0, wxRIGHT, 8);
   buttons->AddStretchSpacer();
@@ -97,9 +99,9 @@ int COUTPUTDlg::Open(int nFormat, int nSpeed, int nFrames) {
   m_progress->SetBarColour(wxColour(0, 255, 128));  // 0x0080FF00
   for (int id : {kResultFrames, kResultTime, kResultSpeed, kResultFile}) SetStatic(id, wxString());
   const int settingIds[4] = {kFormatStatic, kFramesStatic, kSpeedStatic, kLengthStatic};
-  for (int i = 0; i < 4; ++i) SetStatic(settingIds[i], U8(kTemplateTexts[static_cast<size_t>(i)]));
+  for (int i = 0; i < 4; ++i) SetStatic(settingIds[i], Tr(kTemplateTexts[static_cast<size_t>(i)]));
   const OutputDialogTexts t = MakeOutputDialogTexts(nFormat, nSpeed, nFrames);
-  if (!t.szFormat.empty()) SetStatic(kFormatStatic, U8(t.szFormat));
+  if (!t.szFormat.empty()) SetStatic(kFormatStatic, Tr(t.szFormat));
   SetStatic(kFramesStatic, U8(t.szFrames));
   FindWindow(kSpeedStatic)->Enable(t.bSpeedShown);
   FindWindow(kLengthStatic)->Enable(t.bSpeedShown);
@@ -111,7 +113,7 @@ int COUTPUTDlg::Open(int nFormat, int nSpeed, int nFrames) {
   m_progress->Model().SetStep(OutputProgressStep(nFrames));
   m_progress->SetPos(0);
   for (wxButton* b : {m_pOutput, m_pSettings, m_pHelp}) b->Enable();
-  m_pCancel->SetLabel(U8("取消"));
+  m_pCancel->SetLabel(_("取消"));
   Layout();
   CentreOnParent();
   return m_ui.ShowModal(*this);
@@ -127,7 +129,7 @@ void COUTPUTDlg::OnOutput(wxCommandEvent&) {
   m_szFilePath = path;
   m_szFileTitle = PathFileName(path);
   const std::string szKind = OutputKindName(m_nFormat, path);
-  if (!szKind.empty()) SetStatic(kFormatStatic, U8(szKind));
+  if (!szKind.empty()) SetStatic(kFormatStatic, Tr(szKind));
   m_bArmed = true;
   if (onArmed) onArmed(path);
   m_timer.StartOnce(1);
@@ -171,7 +173,7 @@ void COUTPUTDlg::ShowResults(const OutputStatistics& stats) {
   SetStatic(kResultTime, U8(stats.SecondsText()));
   SetStatic(kResultSpeed, U8(stats.SpeedText()));
   SetStatic(kResultFile, U8(m_szFileTitle));
-  m_pCancel->SetLabel("&Close");
+  m_pCancel->SetLabel(_("&Close"));
   Layout();
   m_ui.DialogEvent(*this, "finished");
 }

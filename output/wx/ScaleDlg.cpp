@@ -5,25 +5,22 @@
 #include <wx/stattext.h>
 
 #include "ui/wx/NumEdit.h"
+#include "ui/wx/Translation.h"
 
-namespace {
-wxString U8(const char* text) { return wxString::FromUTF8(text); }
-}  // namespace
-
-CDLGSCALE::CDLGSCALE(wxWindow* parent) : wxDialog(parent, wxID_ANY, U8("自定义大小")) {
+CDLGSCALE::CDLGSCALE(wxWindow* parent) : wxDialog(parent, wxID_ANY, _("自定义大小")) {
   m_pWidth = new CNumEdit(this, kWidthEdit, wxString(), wxDefaultPosition, wxSize(110, -1));
   m_pHeight = new CNumEdit(this, kHeightEdit, wxString(), wxDefaultPosition, wxSize(110, -1));
-  m_pKeepRatio = new wxCheckBox(this, kKeepRatio, U8("保持比例"));
+  m_pKeepRatio = new wxCheckBox(this, kKeepRatio, _("保持比例"));
 
   auto* grid = new wxFlexGridSizer(2, 8, 10);
-  grid->Add(new wxStaticText(this, wxID_ANY, U8("宽度:")), 0, wxALIGN_CENTER_VERTICAL);
+  grid->Add(new wxStaticText(this, wxID_ANY, _("宽度:")), 0, wxALIGN_CENTER_VERTICAL);
   grid->Add(m_pWidth, 1, wxEXPAND);
-  grid->Add(new wxStaticText(this, wxID_ANY, U8("高度:")), 0, wxALIGN_CENTER_VERTICAL);
+  grid->Add(new wxStaticText(this, wxID_ANY, _("高度:")), 0, wxALIGN_CENTER_VERTICAL);
   grid->Add(m_pHeight, 1, wxEXPAND);
   auto* buttons = new wxBoxSizer(wxHORIZONTAL);
   buttons->AddStretchSpacer();
-  buttons->Add(new wxButton(this, wxID_OK, U8("确定")), 0, wxRIGHT, 8);
-  buttons->Add(new wxButton(this, wxID_CANCEL, U8("取消")));
+  buttons->Add(new wxButton(this, wxID_OK, _("确定")), 0, wxRIGHT, 8);
+  buttons->Add(new wxButton(this, wxID_CANCEL, _("取消")));
   auto* top = new wxBoxSizer(wxVERTICAL);
   top->Add(grid, 0, wxALL | wxEXPAND, 14);
   top->Add(m_pKeepRatio, 0, wxLEFT | wxRIGHT | wxBOTTOM, 14);

@@ -7,6 +7,7 @@
 
 #include <fstream>
 
+#include "base/UiLanguage.h"
 #include "core/AppFolders.h"
 #include "support/TestSupport.h"
 
@@ -125,3 +126,44 @@ TEST(AppFolders, ConfigGoesBesideAWritableProgramAndToTheUserFolderOtherwise) {
 }
 
 }  // namespace
+
+// The window's language as gettext programs choose it, among the catalogs of an installed
+// tree: English under share/locale, British English beside the program.
+TEST(UiLanguage, ChosenFromTheEnvironmentAsGettextDoesAmongTheCatalogsFound) {
+  InstalledTree tree;
+  for (const char* d : {"usr/share/locale", "usr/share/locale/en", "usr/share/locale/en/LC_MESSAGES", "usr/bin/locale",
+                        "usr/bin/locale/en_GB", "usr/bin/locale/en_GB/LC_MESSAGES"})
+    ::mkdir(tree.root.File(d).c_str(), 0755);
+  const std::string en = tree.root.File("usr/share/locale/en/LC_MESSAGES/kestrelle.mo");
+  const std::string enGb = tree.root.File("usr/bin/locale/en_GB/LC_MESSAGES/kestrelle.mo");
+  Touch(en);
+  Touch(enGb);
+  const std::vector<std::string> folders = LocaleFolders(tree.Inputs());
+
+  struct Case {
+    UiLanguageEnv env;  // LANGUAGE, LC_ALL, LC_MESSAGES, LANG
+    std::string szCatalog;  // "" for the program's own texts
+  };
+  const Case cases[] = {
+      {{"en", "", "", ""}, ""},                             // no locale: the C locale ignores LANGUAGE
+      {{"en", "", "", "C"}, ""},                            // so does C
+      {{"en", "POSIX", "", "en_US.UTF-8"}, ""},             // LC_ALL comes first
+      {{"", "", "", "en_US.UTF-8"}, en},                    // en_US falls back to en
+      {{"", "", "en_GB.UTF-8", "zh_CN.UTF-8"}, enGb},       // LC_MESSAGES before LANG
+      {{"en", "", "", "C.UTF-8"}, en},                      // C.UTF-8 is not C
+      {{"fr:de:en", "", "", "fr_FR.UTF-8"}, en},            // the first entry with a catalog
+      {{"zh_CN:en", "", "", "en_US.UTF-8"}, ""},            // the own language is an entry too
+      {{"", "", "", "zh_CN.UTF-8"}, ""},
+      {{"", "", "", "zh_SG"}, ""},
+      {{"", "", "", "de_DE.UTF-8"}, ""},                    // no catalog: the own texts
+      {{"en_GB.ISO-8859-1@euro", "", "", "de_DE"}, enGb},   // codeset and modifier dropped
+  };
+  for (const Case& c : cases) {
+    const UiLanguageChoice choice = ChooseUiLanguage(c.env, folders);
+    SCOPED_TRACE("LANGUAGE=" + c.env.szLanguage + " LC_ALL=" + c.env.szLcAll + " LC_MESSAGES=" +
+                 c.env.szLcMessages + " LANG=" + c.env.szLang);
+    EXPECT_EQ(choice.szCatalogPath, c.szCatalog);
+    EXPECT_EQ(choice.OwnTexts(), c.szCatalog.empty());
+  }
+  EXPECT_EQ(ChooseUiLanguage({"", "", "", "en_AU.UTF-8"}, folders).szLanguage, "en");
+}

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/ProgramTexts.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -26,6 +27,22 @@ std::string ReadText(const std::string& path) {
 
 const std::string kDesktop = SourceDir() + "/packaging/kestrelle.desktop";
 const std::string kMime = SourceDir() + "/packaging/kestrelle-mime.xml";
+const std::string kMetainfo = SourceDir() + "/packaging/org.kestrelle.kestrelle.metainfo.xml";
+
+// The value of `key` in the desktop entry's text ("" when absent).
+std::string DesktopValue(const std::string& text, const std::string& key) {
+  const size_t at = text.find("\n" + key + "=");
+  if (at == std::string::npos) return "";
+  const size_t from = at + key.size() + 2;
+  return text.substr(from, text.find('\n', from) - from);
+}
+
+// What the built English catalog makes of a text, looked up by gettext itself.
+std::string EnglishOf(const std::string& text) {
+  const CliResult r = RunCommand("env -i LANGUAGE=en LANG=C.UTF-8 TEXTDOMAINDIR=" + ShellQuote(BinDir() + "/locale") +
+                                 " gettext -d kestrelle " + ShellQuote(text));
+  return r.nExitCode == 0 ? r.szOut : "<gettext failed: " + r.szOutput + ">";
+}
 
 TEST(DesktopIntegration, MenuEntryPassesTheValidatorAndOpensProjects) {
   const CliResult r = RunCommand("desktop-file-validate " + ShellQuote(kDesktop));
@@ -57,6 +74,28 @@ TEST(DesktopIntegration, ProjectTypeIsWellFormedAndMatchesFmphFiles) {
   EXPECT_TRUE(IsFile(mime + "/application/x-kestrelle-project.xml"));
 }
 
+TEST(SoftwareCentre, ListingPassesTheValidatorWithoutRemarks) {
+  const CliResult r = RunCommand("appstreamcli validate --no-net --pedantic " + ShellQuote(kMetainfo));
+  EXPECT_EQ(r.nExitCode, 0) << r.szOutput;
+  EXPECT_EQ(r.szOutput.find("pedantic"), std::string::npos) << r.szOutput;
+  EXPECT_EQ(r.szOutput.find("warnings"), std::string::npos) << r.szOutput;
+  const std::string text = ReadText(kMetainfo);
+  EXPECT_NE(text.find("<launchable type=\"desktop-id\">kestrelle.desktop</launchable>"), std::string::npos);
+  EXPECT_NE(text.find("<mediatype>application/x-kestrelle-project</mediatype>"), std::string::npos);
+}
+
+// The menu entry and the listing describe the program with the window's own text and its
+// English translation from the catalog.
+TEST(SoftwareCentre, DescriptionsInBothLanguagesAgreeWithTheCatalogs) {
+  const std::string desktop = ReadText(kDesktop);
+  const std::string chinese = DesktopValue(desktop, "Comment[zh_CN]");
+  EXPECT_EQ(chinese, ProgramText::kSummary);
+  EXPECT_EQ(DesktopValue(desktop, "Comment"), EnglishOf(chinese));
+  const std::string listing = ReadText(kMetainfo);
+  EXPECT_NE(listing.find("<summary>" + EnglishOf(chinese) + "</summary>"), std::string::npos);
+  EXPECT_NE(listing.find("<summary xml:lang=\"zh_CN\">" + chinese + "</summary>"), std::string::npos);
+}
+
 TEST(Install, StagedTreeHoldsEverythingAndFindsItsData) {
   TempDir stage;
   const std::string build = BinDir() + "/..";
@@ -70,7 +109,8 @@ TEST(Install, StagedTreeHoldsEverythingAndFindsItsData) {
         "share/kestrelle/exsample.html", "share/kestrelle/config.ini", "share/applications/kestrelle.desktop", "share/mime/packages/kestrelle.xml",
         "share/icons/hicolor/16x16/apps/kestrelle.png", "share/icons/hicolor/48x48/apps/kestrelle.png",
         "share/icons/hicolor/256x256/apps/kestrelle.png", "share/icons/hicolor/scalable/apps/kestrelle.svg",
-        "share/man/man1/kestrelle.1.gz", "share/man/man1/kestrelle-cli.1.gz"})
+        "share/man/man1/kestrelle.1.gz", "share/man/man1/kestrelle-cli.1.gz",
+        "share/locale/en/LC_MESSAGES/kestrelle.mo", "share/metainfo/org.kestrelle.kestrelle.metainfo.xml"})
     EXPECT_TRUE(IsFile(usr + "/" + rel)) << rel;
   const CliResult help = RunCommand("ls " + ShellQuote(usr + "/share/kestrelle/help"));
   EXPECT_EQ(help.nExitCode, 0);

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 #include <gtest/gtest.h>
@@ -17,6 +18,8 @@
 #include <wx/utils.h>
 
 #include "app/CommandIdMap.h"
+#include "app/RecoveryCopy.h"
+#include "core/ProjectFile.h"
 #include "app/wx/PaneCanvas.h"
 #include "wizard/wx/Wizard.h"
 #include "render/wx/GLView.h"
@@ -196,6 +199,30 @@ void CScriptedUser::DialogEvent(wxDialog& dialog, const std::string& szWhat) {
 
 int CScriptedUser::PopupMenu(wxWindow*, wxMenu& menu, const wxPoint&) {
   return menuChooser ? menuChooser(menu) : wxID_NONE;
+}
+
+MainWindowFixture::Prepare InState(const std::string& stateHome, int nAnswer) {
+  return [stateHome, nAnswer](MainWindowOptions& options, CScriptedUser& user) {
+    options.folders.szXdgStateHome = stateHome;
+    user.m_nAnswer = nAnswer;
+  };
+}
+
+LeftCopy::LeftCopy() {
+  MorphProject project;
+  MakeReadyProject(project, dir, 360, 240, 360, 240);
+  szProject = dir.File("journey.fmph");
+  EXPECT_TRUE(SaveProject(project, szProject).ok);
+  for (auto [x, y] : {std::pair{40, 30}, {300, 200}, {180, 60}, {90, 210}}) EXPECT_TRUE(project.AddPairAt(1, x, y).ok);
+  project.m_nMorphType = 3;
+  mesh = CaptureMeshState(project);
+  RecoveryContent content;
+  EXPECT_TRUE(ProjectFileBytes(project, content.project, project.m_szImagePath1, project.m_szImagePath2).ok);
+  content.szProjectPath = szProject;
+  content.nMorphType = 3;
+  std::filesystem::create_directories(state.File("kestrelle"));
+  szCopy = state.File("kestrelle/recovery-" + std::to_string(EndedProcessId()) + "-1.fmph");
+  EXPECT_TRUE(recovery::WriteCopy(szCopy, content));
 }
 
 std::string WritePicture(const TempDir& dir, const std::string& name, int w, int h, int seed) {

@@ -15,6 +15,7 @@
 #include "app/wx/MainMorphDlg.h"
 #include "app/wx/PaneCanvas.h"
 #include "ui/wx/SkinButton.h"
+#include "support/EditFixtures.h"
 #include "support/TestSupport.h"
 #include "ui/wx/UserInteraction.h"
 
@@ -108,6 +109,18 @@ class MainWindowFixture {
  private:
   TempDir m_folder;
   wxWeakRef<CMainMorphDlg> m_pWindow;
+};
+
+// A state folder of its own for the window, and the answer to its questions.
+MainWindowFixture::Prepare InState(const std::string& stateHome, int nAnswer);
+
+// A recovery copy as a program that ended left it in `state`: a saved project ("journey.fmph",
+// pictures one.bmp and two.bmp in `dir`) with four more pairs and morph type 3.
+struct LeftCopy {
+  LeftCopy();
+  TempDir dir, state;
+  std::string szProject, szCopy;
+  MeshState mesh;
 };
 
 // Picture file of a given size written into `dir`; returns its path.

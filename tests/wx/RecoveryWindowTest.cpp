@@ -14,44 +14,14 @@
 #include "support/EditFixtures.h"
 #include "tests/wx/GuiTestSupport.h"
 
+using guitest::InState;
+using guitest::LeftCopy;
 using guitest::MainWindowFixture;
 using guitest::PumpUntil;
 
 namespace {
 
 bool Exists(const std::string& path) { return std::filesystem::exists(path); }
-
-// A state folder of its own for the window.
-MainWindowFixture::Prepare InState(const std::string& stateHome, int nAnswer) {
-  return [stateHome, nAnswer](MainWindowOptions& options, guitest::CScriptedUser& user) {
-    options.folders.szXdgStateHome = stateHome;
-    user.m_nAnswer = nAnswer;
-  };
-}
-
-// A copy as a program that ended left it: a saved project with four more pairs and morph type 3.
-struct LeftCopy {
-  TempDir dir, state;
-  std::string szProject, szCopy;
-  MeshState mesh;
-
-  LeftCopy() {
-    MorphProject project;
-    MakeReadyProject(project, dir, 360, 240, 360, 240);
-    szProject = dir.File("journey.fmph");
-    EXPECT_TRUE(SaveProject(project, szProject).ok);
-    for (auto [x, y] : {std::pair{40, 30}, {300, 200}, {180, 60}, {90, 210}}) EXPECT_TRUE(project.AddPairAt(1, x, y).ok);
-    project.m_nMorphType = 3;
-    mesh = CaptureMeshState(project);
-    RecoveryContent content;
-    EXPECT_TRUE(ProjectFileBytes(project, content.project, project.m_szImagePath1, project.m_szImagePath2).ok);
-    content.szProjectPath = szProject;
-    content.nMorphType = 3;
-    std::filesystem::create_directories(state.File("kestrelle"));
-    szCopy = state.File("kestrelle/recovery-" + std::to_string(EndedProcessId()) + "-1.fmph");
-    EXPECT_TRUE(recovery::WriteCopy(szCopy, content));
-  }
-};
 
 bool Offered(const MainWindowFixture& f, const std::string& name) {
   for (const auto& m : f.m_messages)

@@ -8,6 +8,7 @@
 
 #include "ui/wx/PictureBitmap.h"
 #include "ui/wx/SkinButton.h"
+#include "ui/wx/Translation.h"
 #include "ui/wx/UserInteraction.h"
 
 namespace {
@@ -37,7 +38,7 @@ bool CSkinSlider::LoadOnce(wxBitmap& slot, int resourceId) {
   const wxImage image = LoadResourceImage(resourceId, &error);
   if (!image.IsOk()) {
     // The slider still works without it; the user learns why it looks plain.
-    m_ui->Message(this, wxString::FromUTF8(error), "Kestrelle", wxOK | wxICON_ERROR);
+    m_ui->Message(this, Tr(error), "Kestrelle", wxOK | wxICON_ERROR);
     return false;
   }
   slot = wxBitmap(image);

@@ -8,6 +8,7 @@
 
 #include "art/ArtworkIds.h"
 #include "ui/wx/PictureBitmap.h"
+#include "ui/wx/Translation.h"
 #include "ui/wx/UserInteraction.h"
 #include "wizard/wx/WizardPages.h"
 
@@ -15,8 +16,6 @@ namespace {
 
 constexpr int kPictureWidth = 120, kPictureHeight = 264;
 constexpr int kPageWidth = 400;
-
-wxString U8(const char* text) { return wxString::FromUTF8(text); }
 
 // Picture 237, or a plain band of its size when the artwork is not built in.
 wxBitmap SidePicture() {
@@ -33,7 +32,7 @@ wxBitmap SidePicture() {
 }  // namespace
 
 CWizard::CWizard(wxWindow* parent, IWizardHost& host, IUserInteraction& ui)
-    : wxDialog(parent, wxID_ANY, U8(WizardText::kCaption), wxDefaultPosition, wxDefaultSize,
+    : wxDialog(parent, wxID_ANY, Tr(WizardText::kCaption), wxDefaultPosition, wxDefaultSize,
                wxCAPTION | wxCLOSE_BOX | wxSYSTEM_MENU),
       m_host(host),
       m_ui(ui),
@@ -54,10 +53,10 @@ CWizard::CWizard(wxWindow* parent, IWizardHost& host, IUserInteraction& ui)
 
   auto* buttons = new wxBoxSizer(wxHORIZONTAL);
   buttons->AddStretchSpacer();
-  buttons->Add(new wxButton(this, wizid::kBack, U8(WizardText::kBack)), 0);
-  buttons->Add(new wxButton(this, wizid::kNext, U8(WizardText::kNext)), 0, wxLEFT, 2);
-  buttons->Add(new wxButton(this, wizid::kCancel, U8(WizardText::kCancel)), 0, wxLEFT, 12);
-  buttons->Add(new wxButton(this, wizid::kHelp, U8(WizardText::kHelp)), 0, wxLEFT, 12);
+  buttons->Add(new wxButton(this, wizid::kBack, Tr(WizardText::kBack)), 0);
+  buttons->Add(new wxButton(this, wizid::kNext, Tr(WizardText::kNext)), 0, wxLEFT, 2);
+  buttons->Add(new wxButton(this, wizid::kCancel, Tr(WizardText::kCancel)), 0, wxLEFT, 12);
+  buttons->Add(new wxButton(this, wizid::kHelp, Tr(WizardText::kHelp)), 0, wxLEFT, 12);
 
   auto* all = new wxBoxSizer(wxVERTICAL);
   all->Add(top, 1, wxEXPAND);
@@ -120,7 +119,7 @@ void CWizard::ShowPage(int n) {
   FrameButton(wizid::kNext)->Enable(b.bNext);
   FrameButton(wizid::kCancel)->Enable(b.bCancel);
   FrameButton(wizid::kHelp)->Enable(b.bHelp);
-  FrameButton(wizid::kNext)->SetLabel(wxString::FromUTF8(b.szNextText));
+  FrameButton(wizid::kNext)->SetLabel(Tr(b.szNextText));
 }
 
 void CWizard::ApplyMove(const wizard::Move& move) {
