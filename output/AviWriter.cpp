@@ -407,6 +407,12 @@ int CAviWriter::AddFrameFrom(const uint8_t* pRows, int nStride, PixelSource sour
     m_pFrame->key_frame = 1;
   }
   m_pFrame->quality = m_pCompressed->global_quality;
+  if (!IsIntraOnly() && m_nKeepBytes > 0) {
+    // A reference to the picture: the next frame's av_frame_make_writable gives m_pFrame
+    // fresh buffers while this one is kept.
+    Keep(m_nFrame, nullptr, av_frame_clone(m_pFrame),
+         av_image_get_buffer_size(static_cast<AVPixelFormat>(m_pFrame->format), w, h, 1));
+  }
   ++m_nFrame;
   return EncodeAndWrite(m_pFrame);
 }
@@ -436,15 +442,73 @@ int CAviWriter::EncodeAndWrite(AVFrame* pFrame) {
       break;
     }
     if (e < 0) break;
-    av_packet_rescale_ts(m_pPacket, m_pCompressed->time_base, m_pStream->time_base);
-    m_pPacket->stream_index = m_pStream->index;
-    if (IsIntraOnly()) m_pPacket->flags |= AV_PKT_FLAG_KEY;  // AVI encoders code each frame on its own
-    e = av_write_frame(m_pFile, m_pPacket);
-    av_packet_unref(m_pPacket);
+    if (IsIntraOnly() && m_nKeepBytes > 0) Keep(m_pPacket->pts, av_packet_clone(m_pPacket), nullptr, m_pPacket->size);
+    e = WritePacket();
   }
   if (e == 0 && m_pFile->pb != nullptr && m_pFile->pb->error < 0) e = m_pFile->pb->error;
   if (e < 0) m_strStatus = WriteStatus() + " " + FfmpegErrorText(e);
   return e;
+}
+
+int CAviWriter::WritePacket() {
+  av_packet_rescale_ts(m_pPacket, m_pCompressed->time_base, m_pStream->time_base);
+  m_pPacket->stream_index = m_pStream->index;
+  if (IsIntraOnly()) m_pPacket->flags |= AV_PKT_FLAG_KEY;  // AVI encoders code each frame on its own
+  const int e = av_write_frame(m_pFile, m_pPacket);
+  av_packet_unref(m_pPacket);
+  return e;
+}
+
+void CAviWriter::Keep(int64_t nFrame, AVPacket* pPacket, AVFrame* pFrame, long long nBytes) {
+  if ((pPacket == nullptr && pFrame == nullptr) || nBytes > m_nKeepBytes) {
+    // Out of memory or larger than the budget: the frame is drawn again instead.
+    av_packet_free(&pPacket);
+    av_frame_free(&pFrame);
+    return;
+  }
+  // The latest frames are the ones asked for first: the oldest make room.
+  while (!m_kept.empty() && m_nKeptBytes + nBytes > m_nKeepBytes) {
+    KeptFrame& oldest = m_kept.begin()->second;
+    m_nKeptBytes -= oldest.nBytes;
+    av_packet_free(&oldest.pPacket);
+    av_frame_free(&oldest.pFrame);
+    m_kept.erase(m_kept.begin());
+  }
+  m_kept[nFrame] = KeptFrame{pPacket, pFrame, nBytes};
+  m_nKeptBytes += nBytes;
+}
+
+int CAviWriter::AddFrameAgain(int nFrame) {
+  if (!m_bHeaderWritten) return AVERROR(EINVAL);
+  const auto it = m_kept.find(nFrame);
+  if (it == m_kept.end()) return 1;
+  KeptFrame kept = it->second;
+  m_kept.erase(it);
+  m_nKeptBytes -= kept.nBytes;
+  int e = 0;
+  if (kept.pPacket != nullptr) {
+    av_packet_move_ref(m_pPacket, kept.pPacket);
+    av_packet_free(&kept.pPacket);
+    // The same bytes, at this frame's place in the stream.
+    m_pPacket->pts = m_pPacket->dts = m_nFrame++;
+    e = WritePacket();
+    if (e == 0 && m_pFile->pb != nullptr && m_pFile->pb->error < 0) e = m_pFile->pb->error;
+    if (e < 0) m_strStatus = WriteStatus() + " " + FfmpegErrorText(e);
+  } else {
+    kept.pFrame->pts = m_nFrame++;
+    e = EncodeAndWrite(kept.pFrame);
+    av_frame_free(&kept.pFrame);
+  }
+  return e;
+}
+
+void CAviWriter::ReleaseKept() {
+  for (auto& kept : m_kept) {
+    av_packet_free(&kept.second.pPacket);
+    av_frame_free(&kept.second.pFrame);
+  }
+  m_kept.clear();
+  m_nKeptBytes = 0;
 }
 
 int CAviWriter::Close() { return CloseKeeping(true); }
@@ -482,6 +546,7 @@ int CAviWriter::CloseKeeping(bool bKeep) {
   sws_freeContext(m_pScale);
   m_pScale = nullptr;
   m_nScaleSource = -1;
+  ReleaseKept();
   av_packet_free(&m_pPacket);
   av_frame_free(&m_pFrame);
   avcodec_free_context(&m_pCompressed);

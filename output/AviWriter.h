@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "base/AtomicFile.h"
@@ -76,6 +77,17 @@ class CAviWriter {
   // A 24-bit picture of m_bih's size.
   int AddFrame(const CPicture& picture);
 
+  // A frame can go into the movie again without being drawn or converted: an intra-only
+  // encoder (every AVI encoder) codes each frame on its own, so its packet is written again;
+  // MP4 and WebM encode the same 4:2:0 picture again. While nBytes > 0 the frames added from
+  // now on are kept so, the latest ones up to nBytes in all; 0 keeps no more (those kept stay
+  // until added again or Close).
+  // WebM keeps nothing: VP9 given a picture again was not shown to code it to the same bytes.
+  void KeepFrames(long long nBytes) { m_nKeepBytes = m_container == MovieContainer::WebM ? 0 : nBytes; }
+  // Adds frame nFrame (an index of GetFrameIndex's count) again as the next frame and lets
+  // it go: 0, a negative code, or 1 when it is not kept.
+  int AddFrameAgain(int nFrame);
+
   // Finishes the file (trailer), gives it its name and releases everything; safe in every
   // state. Returns 0, or the negative code of a failed write (the text is then in the
   // status). Until then the movie grows under a temporary name and an existing file of
@@ -95,10 +107,14 @@ class CAviWriter {
   void CopyTopDown(const uint8_t* pRows, int nStride, PixelSource source);
   int AddFrameFrom(const uint8_t* pRows, int nStride, PixelSource source);
   int EncodeAndWrite(AVFrame* pFrame);
+  int WritePacket();  // m_pPacket, stamped in the encoder's time base
   int FailOpen(int nCode, const std::string& szText);
   std::string WriteStatus() const;
   int CloseKeeping(bool bKeep);
   bool IsIntraOnly() const { return m_container == MovieContainer::Avi; }
+  // Keeps a packet (intra-only) or an encoder input picture under frame index nFrame.
+  void Keep(int64_t nFrame, AVPacket* pPacket, AVFrame* pFrame, long long nBytes);
+  void ReleaseKept();
 
   std::string m_strFileName;
   MovieContainer m_container = MovieContainer::Avi;
@@ -121,4 +137,12 @@ class CAviWriter {
   AVPacket* m_pPacket;
   SwsContext* m_pScale;         // colour conversion for encoders that are not raw
   int m_nScaleSource;           // pixel format m_pScale converts from (-1: none yet)
+  long long m_nKeepBytes = 0;   // budget for kept frames (0: none kept from now on)
+  long long m_nKeptBytes = 0;
+  struct KeptFrame {
+    AVPacket* pPacket = nullptr;  // intra-only: the compressed frame
+    AVFrame* pFrame = nullptr;    // otherwise: the encoder's input
+    long long nBytes = 0;
+  };
+  std::map<int64_t, KeptFrame> m_kept;  // by frame index
 };

@@ -151,6 +151,7 @@ struct COutputRun::Context {
   COutputFrameWriter* pWriter = nullptr;
   std::unique_ptr<CTempFolder> pTempFolder;
   bool bCancelled = false;
+  bool bWayBack = false;  // a movie's frames N..0
 
   Context(const OutputRunRequest& rq, const OutputRunCallbacks& cb, OutputRunResult& res)
       : request(rq), callbacks(cb), result(res) {}
@@ -216,6 +217,15 @@ bool COutputRun::RenderFrame(Context& ctx, int nFrame) {
     frame.nOutputHeight = rq.nOutputHeight / 2 * 2;
   }
 
+  if (ctx.bWayBack) {
+    // The way back: a frame the movie kept goes in again without being drawn.
+    const int e = m_pAviWriter->AddFrameAgain(nFrame);
+    if (e < 0) return ctx.Fail("Avi Output Error! " + m_pAviWriter->GetLastErrorText());
+    if (e == 0) {
+      ++ctx.result.nFramesWritten;
+      return true;
+    }
+  }
   // A held picture is the frame just rendered: it is written again, not drawn again.
   const bool bReuse = m_bLastFrameKept && !rq.chain.empty() && source == m_lastSource;
   bool bOk = bReuse;
@@ -296,11 +306,15 @@ bool COutputRun::RunAvi(Context& ctx) {
   CAviFrameWriter writer(avi);
   ctx.pWriter = &writer;
 
+  // Each frame is drawn once: the way back reuses what the way there made.
+  avi.KeepFrames(rq.bOneWay ? 0 : rq.nReuseBytes < 0 ? kMovieReuseBytes : rq.nReuseBytes);
   const int N = ctx.N();
   for (int i = 0; i <= N; ++i) {
     if (!RenderStep(ctx, i, (rq.bOneWay ? 100 : 50) * i / N)) return false;
     if (!CheckRunning(ctx)) break;
   }
+  avi.KeepFrames(0);
+  ctx.bWayBack = true;
   if (!ctx.bCancelled && !rq.bOneWay) {
     for (int n = N; n >= 0; --n) {
       if (!RenderStep(ctx, n, (N - n) * 50 / N + 50)) return false;

@@ -36,6 +36,9 @@ struct OutputRunRequest : MorphFrameRequest {
   std::vector<MorphFrameRequest> chain;
   int nHoldFrames = 0;  // frames a chain shows each of its pictures beyond the first
   bool bOneWay = false;  // movies and SWF play the frames once, without the way back
+  // Bytes a movie may keep from its way there for its way back; -1: kMovieReuseBytes (0
+  // draws and encodes the way back again, the plain run the reuse is compared with).
+  long long nReuseBytes = -1;
 };
 
 // Where frame g of a run comes from: frame k of morph nMorph (an index into the chain; 0 for
@@ -104,6 +107,11 @@ constexpr int kMaxOutputFrameRate = 100;
 // Largest N and largest output side an output run accepts.
 constexpr int kMaxOutputFrameCount = 100000;
 constexpr int kMaxOutputSide = 16384;
+// What a movie keeps of its way there for its way back (AVI: the compressed frames, MP4 and
+// WebM: the encoder's 4:2:0 input), latest first; beyond it the way back draws again. Bounded
+// so that a long run at a large size needs the memory of a short one: 32 MiB holds 46 frames
+// of 800 x 600 in 4:2:0.
+constexpr long long kMovieReuseBytes = 32LL << 20;
 
 // What an output run writes at least: beside its target, and in the temporary folder.
 struct OutputSpaceNeed {
