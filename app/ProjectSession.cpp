@@ -139,13 +139,13 @@ SessionChange ProjectSession::ProjectOpened(const std::string& path) {
 }
 
 SessionChange ProjectSession::OpenProject(const std::string& path) {
-  const CommandResult r = ::OpenProject(m_project, path);
+  const Result r = ::OpenProject(m_project, path);
   if (!r) return SessionChange::Refused(r.message);
   return ProjectOpened(path);
 }
 
 SessionChange ProjectSession::OpenSample(int nCommand, const std::string& samplesFolder) {
-  const CommandResult r = OpenSampleProjectCommand(m_project, nCommand, samplesFolder);
+  const Result r = OpenSampleProjectCommand(m_project, nCommand, samplesFolder);
   if (!r) return SessionChange::Refused(r.message);
   const SampleProject* sample = FindSampleProject(nCommand);
   return ProjectOpened(sample ? samplesFolder + "/" + sample->szFileName : std::string());
@@ -163,7 +163,7 @@ SessionChange ProjectSession::PictureLoaded(int nSlot) {
 
 SessionChange ProjectSession::LoadPicture(int nSlot, const std::string& path) {
   if (nSlot != 1 && nSlot != 2) return {};
-  const CommandResult r = m_project.LoadImage(nSlot, path);
+  const Result r = m_project.LoadImage(nSlot, path);
   if (!r) return SessionChange::Refused(r.message);
   SessionChange c = PictureLoaded(nSlot);
   if (m_project.IsReady()) {
@@ -174,7 +174,7 @@ SessionChange ProjectSession::LoadPicture(int nSlot, const std::string& path) {
 }
 
 SessionChange ProjectSession::LoadWarpPicture(const std::string& path) {
-  const CommandResult r = m_project.LoadWarpImage(path);
+  const Result r = m_project.LoadWarpImage(path);
   if (!r) {
     SessionChange c = SessionChange::Refused(r.message);
     c |= Layout();  // the morph type may have changed before the load failed
@@ -201,7 +201,7 @@ SessionChange ProjectSession::CloseProject() {
 }
 
 SessionChange ProjectSession::SaveProject(const std::string& path) {
-  const CommandResult r = ::SaveProject(m_project, path);
+  const Result r = ::SaveProject(m_project, path);
   // The cause (a full disk, a folder in the way) is what the user can act on.
   if (!r) return SessionChange::Refused(r.FullText());
   m_szProjectPath = path;
@@ -230,7 +230,7 @@ SessionChange ProjectSession::Redraw() {
 }
 
 SessionChange ProjectSession::RestoreRecovery(const RecoveryCopy& copy) {
-  const CommandResult r = ::OpenProject(m_project, copy.szPath);
+  const Result r = ::OpenProject(m_project, copy.szPath);
   if (!r) return SessionChange::Refused(r.FullText());
   m_project.m_nMorphType = copy.nMorphType;
   SessionChange c = ProjectOpened(copy.szProjectPath);
@@ -247,7 +247,7 @@ std::string AbsolutePath(const std::string& path) {
   if (path.empty() || path[0] == '/') return path;
   std::error_code ec;
   const std::string abs = std::filesystem::absolute(path, ec).lexically_normal().string();
-  return ec || abs.size() > MorphProject::kMaxPathBytes ? path : abs;
+  return ec || abs.size() > kMaxPathBytes ? path : abs;
 }
 
 }  // namespace
@@ -438,7 +438,7 @@ OutputSizeCommand ProjectSession::ResolveSizeCommand(int nCommand) const {
 SessionChange ProjectSession::ApplyOutputSize(int nWidth, int nHeight) {
   // A size no run could render (a huge picture, a typed 0) is refused here rather than
   // failing at the first frame.
-  const CommandResult checked = CheckOutputSizeChoice(nWidth, nHeight);
+  const Result checked = CheckOutputSizeChoice(nWidth, nHeight);
   if (!checked) return SessionChange::Refused(checked.message, SessionChange::MessageKind::Warning);
   m_project.m_nOutputWidth = nWidth;
   m_project.m_nOutputHeight = nHeight;

@@ -44,7 +44,7 @@ ApplyReport ApplyProposals(MorphProject& project, const ProposalResult& result) 
     report.message = "The project changed while the key points were being found: nothing was added.";
     return report;
   }
-  report.ok = true;
+  report.matched = true;
   if (!result.ok()) {
     report.message = result.messages.empty() ? std::string() : result.messages.back();
     return report;
@@ -53,7 +53,7 @@ ApplyReport ApplyProposals(MorphProject& project, const ProposalResult& result) 
   if (result.moveCentre) project.MovePoint(2, 4, result.centreX2, result.centreY2);
   for (const KeyPair& p : result.pairs) {
     int vnum = -1;
-    CommandResult r = project.AddPairAt(1, int(p.x1), int(p.y1), &vnum);
+    Result r = project.AddPairAt(1, int(p.x1), int(p.y1), &vnum);
     if (r) r = project.MovePoint(2, vnum, p.x2, p.y2);
     if (!r) {
       if (vnum >= 0) project.DeletePair(vnum);
@@ -65,7 +65,7 @@ ApplyReport ApplyProposals(MorphProject& project, const ProposalResult& result) 
   // The live triangulation grows point by point; where that leaves a different (equally
   // Delaunay) choice among cocircular points than the full build the proposal was checked
   // on, drop the added pairs that fold. Deleting rebuilds in full, as opening does.
-  for (int guard = 0; guard < CKeyPointMesh::kMaxPoints; ++guard) {
+  for (int guard = 0; guard < kMaxKeyPoints; ++guard) {
     const int v = FoldedAddedPair(project, firstAdded);
     if (v < 0 || !project.DeletePair(v)) break;
     --report.added;

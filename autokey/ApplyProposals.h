@@ -11,11 +11,13 @@ class MorphProject;
 namespace autokey {
 
 struct ApplyReport {
-  bool ok = false;      // false: the project does not match the proposal (nothing changed)
+  bool matched = false; // false: the project does not match the proposal (nothing changed)
   int added = 0;        // pairs added
   int refused = 0;      // pairs the project refused
   int droppedFolds = 0; // added pairs removed again because the live triangulation folded
   std::string message;  // what happened, for the user
+
+  bool ok() const { return matched; }
 };
 
 // Adds the proposed pairs (and moves the centre pair's image2 side when proposed). The

@@ -43,7 +43,7 @@ AutoKeyApplied FinishAutoKey(MorphProject& project, const AutoKeyOutcome& outcom
   }
   const int before = project.m_mesh.GetPointCount();
   const ApplyReport report = ApplyProposals(project, outcome.proposals);
-  if (!report.ok) {
+  if (!report.ok()) {
     applied.message = report.message;
     return applied;
   }

@@ -42,7 +42,7 @@ double DisplacementDeviation(const std::vector<KeyPair>& pairs, const std::vecto
 
 bool TriangulatePairs(const std::vector<KeyPair>& pairs, std::vector<PairTriangle>& triangles) {
   triangles.clear();
-  if (pairs.size() < 4 || pairs.size() > size_t(CKeyPointMesh::kMaxPoints)) return false;
+  if (pairs.size() < 4 || pairs.size() > size_t(kMaxKeyPoints)) return false;
   CKeyPointMesh mesh;
   for (const KeyPair& p : pairs)
     mesh.AddPointPair(CKeyPointMesh::TruncCoord(p.x1), CKeyPointMesh::TruncCoord(p.y1),

@@ -137,7 +137,7 @@ bool CentreUntouched(const std::vector<KeyPair>& existing, int w1, int h1, int w
 }
 
 bool HasFramePairs(const std::vector<KeyPair>& existing, int w1, int h1, int w2, int h2) {
-  if (existing.size() < 5 || existing.size() > size_t(CKeyPointMesh::kMaxPoints)) return false;
+  if (existing.size() < 5 || existing.size() > size_t(kMaxKeyPoints)) return false;
   const int corners[4][2] = {{0, 0}, {0, 1}, {1, 0}, {1, 1}};
   for (int i = 0; i < 4; ++i) {
     const KeyPair& p = existing[size_t(i)];
@@ -249,7 +249,7 @@ ProposalResult ProposeKeyPairs(const PictureSnapshot& image1, const PictureSnaps
     r.messages.push_back("Both pictures and the project's frame points are needed for automatic key points.");
     return r;
   }
-  const int capacity = std::min(options.maxPairs, CKeyPointMesh::kMaxPoints - int(existing.size()));
+  const int capacity = std::min(options.maxPairs, kMaxKeyPoints - int(existing.size()));
   if (capacity <= 0) {
     r.status = ProposalStatus::NoRoom;
     r.messages.push_back(options.maxPairs <= 0 ? "No pairs may be added (the limit is 0)."

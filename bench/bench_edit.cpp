@@ -16,7 +16,7 @@ void BM_DragStep(benchmark::State& state) {
   MorphProject project;
   CKeyPointMesh& mesh = project.m_mesh;
   mesh.AddFramePoints(kWidth, kHeight);
-  for (const bench::BenchPair& p : bench::MakePairs(CKeyPointMesh::kMaxPoints - 5, kWidth, kHeight))
+  for (const bench::BenchPair& p : bench::MakePairs(kMaxKeyPoints - 5, kWidth, kHeight))
     mesh.AddPointPair(p.x1, p.y1, p.x2, p.y2);
   if (!mesh.RebuildTriangulation()) {
     state.SkipWithError("no triangulation");

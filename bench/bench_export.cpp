@@ -56,7 +56,7 @@ void RunExport(benchmark::State& state, int nFormat, const char* szName, const s
     OutputRunRequest request = scene.Request(nFormat, n, dir.File(szName));
     request.movieContainer = container;
     const OutputRunResult result = run.Run(request, callbacks);
-    if (!result.Ok()) {
+    if (!result.ok()) {
       state.SkipWithError(result.szError.c_str());
       break;
     }
@@ -95,13 +95,13 @@ bool RunChain(benchmark::State& state, const std::vector<std::string>& items, in
   CMorphChain chain;
   MorphChainOptions options;
   options.nFrames = n;
-  if (!chain.Prepare(items, options, [](MorphProject&) { return CommandResult::Ok(); })) {
+  if (!chain.Prepare(items, options, [](MorphProject&) { return Result::Success(); })) {
     state.SkipWithError(chain.GetLastError().c_str());
     return false;
   }
   COutputRun run;
   const OutputRunResult result = run.Run(chain.MakeRequest(AviMovie, szOut), {});
-  if (!result.Ok()) {
+  if (!result.ok()) {
     state.SkipWithError(result.szError.c_str());
     return false;
   }

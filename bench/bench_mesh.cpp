@@ -22,7 +22,7 @@ void FillMesh(CKeyPointMesh& mesh, int nPairs) {
 
 void BM_TriangulationRebuild(benchmark::State& state) {
   CKeyPointMesh mesh;
-  FillMesh(mesh, CKeyPointMesh::kMaxPoints - 5);
+  FillMesh(mesh, kMaxKeyPoints - 5);
   for (auto _ : state) {
     if (!mesh.RebuildTriangulation()) {
       state.SkipWithError("no triangulation");
@@ -35,7 +35,7 @@ void BM_TriangulationRebuild(benchmark::State& state) {
 }
 
 void BM_TriangulationAdd(benchmark::State& state) {
-  const int nPairs = CKeyPointMesh::kMaxPoints - 5;
+  const int nPairs = kMaxKeyPoints - 5;
   const bench::BenchPair last = bench::MakePairs(nPairs, kWidth, kHeight).back();
   CKeyPointMesh base;
   FillMesh(base, nPairs - 1);

@@ -21,7 +21,7 @@ void FillTable(MorphProject& project) {
   CKeyPointMesh& mesh = project.m_mesh;
   mesh.ResetMesh();
   mesh.AddFramePoints(kWidth, kHeight);
-  for (const bench::BenchPair& p : bench::MakePairs(CKeyPointMesh::kMaxPoints - 5, kWidth, kHeight))
+  for (const bench::BenchPair& p : bench::MakePairs(kMaxKeyPoints - 5, kWidth, kHeight))
     mesh.AddPointPair(p.x1, p.y1, p.x2, p.y2);
   mesh.RebuildTriangulation();
 }

@@ -64,8 +64,8 @@ bool CKeyPointMesh::AddSharedPoint(double x, double y) {
 }
 
 int CKeyPointMesh::AddPointPair(double x1, double y1, double x2, double y2) {
-  // The tables have room for kMaxPoints pairs; a further pair would write past them.
-  if (m_nPoints < 0 || m_nPoints >= kMaxPoints) return -1;
+  // The tables have room for kMaxKeyPoints pairs; a further pair would write past them.
+  if (m_nPoints < 0 || m_nPoints >= kMaxKeyPoints) return -1;
   NewVertex(m_pVertices1, x1, y1, m_nPoints);
   NewVertex(m_pVertices2, x2, y2, m_nPoints);
   m_aPoints1[static_cast<size_t>(m_nPoints)] = MeshPoint{Trunc(x1), Trunc(y1)};
@@ -100,13 +100,13 @@ void CKeyPointMesh::SetVertexPosition(int list, MeshVertex* v, double x, double 
   v->x = x;
   v->y = y;
   v->z = x * x + y * y;
-  if (v->vnum < 0 || v->vnum >= kMaxPoints) return;
+  if (v->vnum < 0 || v->vnum >= kMaxKeyPoints) return;
   auto& table = list == 1 ? m_aPoints1 : m_aPoints2;
   table[static_cast<size_t>(v->vnum)] = MeshPoint{Trunc(x), Trunc(y)};
 }
 
 bool CKeyPointMesh::IsConsistent() const {
-  if (m_nPoints < 0 || m_nPoints > kMaxPoints) return false;
+  if (m_nPoints < 0 || m_nPoints > kMaxKeyPoints) return false;
   for (int list = 1; list <= 2; ++list) {
     if (CountRing(ListHead(list)) != m_nPoints) return false;
     std::vector<bool> seen(static_cast<size_t>(m_nPoints), false);
@@ -147,9 +147,9 @@ bool CKeyPointMesh::RebuildTriangulation() {
 MorphTriangles CKeyPointMesh::GetMorphTriangles() const {
   MorphTriangles out;
   if (!m_pFaces) return out;
-  std::vector<const MeshVertex*> partner(kMaxPoints, nullptr);
+  std::vector<const MeshVertex*> partner(kMaxKeyPoints, nullptr);
   for (const MeshVertex* v : Vertices(2))
-    if (v->vnum >= 0 && v->vnum < kMaxPoints) partner[static_cast<size_t>(v->vnum)] = v;
+    if (v->vnum >= 0 && v->vnum < kMaxKeyPoints) partner[static_cast<size_t>(v->vnum)] = v;
   for (const MeshFace* f : Faces()) {
     if (!f->lower) continue;
     MorphTriangle tri;
@@ -157,7 +157,7 @@ MorphTriangles CKeyPointMesh::GetMorphTriangles() const {
     for (int i = 0; i < 3; ++i) {
       const MeshVertex* v1 = f->vert[i];
       const MeshVertex* v2 =
-          (v1->vnum >= 0 && v1->vnum < kMaxPoints) ? partner[static_cast<size_t>(v1->vnum)] : nullptr;
+          (v1->vnum >= 0 && v1->vnum < kMaxKeyPoints) ? partner[static_cast<size_t>(v1->vnum)] : nullptr;
       if (!v2) {
         complete = false;
         break;

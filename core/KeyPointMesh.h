@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/Limits.h"
 #include "core/MeshRing.h"
 #include "core/MorphGeometry.h"
 
@@ -54,7 +55,6 @@ struct MeshPoint {
 
 class CKeyPointMesh {
  public:
-  static constexpr int kMaxPoints = 128;  // table entries, frame points included
 
   CKeyPointMesh() = default;
   ~CKeyPointMesh() = default;
@@ -79,7 +79,7 @@ class CKeyPointMesh {
   // (the hull's report is on the standard output); the hull is then empty.
   bool RebuildTriangulation();
 
-  bool IsFull() const { return m_nPoints >= kMaxPoints; }
+  bool IsFull() const { return m_nPoints >= kMaxKeyPoints; }
   int GetPointCount() const { return m_nPoints; }
   // Records counted around each ring from its head.
   int CountList1() const { return CountRing(m_pVertices1); }
@@ -142,8 +142,8 @@ class CKeyPointMesh {
   MeshVertex* m_pVertices2 = nullptr;
   MeshEdge* m_pEdges = nullptr;
   MeshFace* m_pFaces = nullptr;
-  std::array<MeshPoint, kMaxPoints> m_aPoints1{};
-  std::array<MeshPoint, kMaxPoints> m_aPoints2{};
+  std::array<MeshPoint, kMaxKeyPoints> m_aPoints1{};
+  std::array<MeshPoint, kMaxKeyPoints> m_aPoints2{};
   int32_t m_nPoints = 0;
   uint8_t m_bDebug = 0;
   uint8_t m_bCheck = 0;

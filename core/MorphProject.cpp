@@ -8,18 +8,18 @@
 
 // ---------------------------------------------------------------- pictures
 
-CommandResult MorphProject::LoadImage(int slot, const std::string& path) {
-  if (slot != 1 && slot != 2) return CommandResult::Fail(ProjectText::kError);
+Result MorphProject::LoadImage(int slot, const std::string& path) {
+  if (slot != 1 && slot != 2) return Result::Fail(ProjectText::kError);
   // The path must fit the project file's 255-byte field; a failed load keeps the slot and
   // its path as they were, so a later save never names a picture that is not loaded.
-  if (path.size() > kMaxPathBytes) return CommandResult::Fail(ProjectText::kPathTooLong);
-  if (PathExtension(path).empty()) return CommandResult::Fail(ProjectText::kError);
+  if (path.size() > kMaxPathBytes) return Result::Fail(ProjectText::kPathTooLong);
+  if (PathExtension(path).empty()) return Result::Fail(ProjectText::kError);
   const int type = ImageTypeFromExtension(path);
 
   auto pNew = std::make_unique<CPicture>(path, type);
   if (!pNew->IsValid()) {
     std::string text = pNew->GetLastError();
-    return CommandResult::Fail(text.empty() ? std::string(ProjectText::kError) : text);
+    return Result::Fail(text.empty() ? std::string(ProjectText::kError) : text);
   }
   const int w = pNew->GetWidth();
   const int h = pNew->GetHeight();
@@ -35,7 +35,7 @@ CommandResult MorphProject::LoadImage(int slot, const std::string& path) {
     mesh.m_bCheck = m_mesh.m_bCheck;
     mesh.AddFramePoints(w, h);
     if (!mesh.RebuildTriangulation() || !mesh.IsConsistent())
-      return CommandResult::Fail(ProjectText::kPictureTooSmall);
+      return Result::Fail(ProjectText::kPictureTooSmall);
     m_mesh = std::move(mesh);
     ClearPoints();
   } else if (pSlot) {
@@ -46,7 +46,7 @@ CommandResult MorphProject::LoadImage(int slot, const std::string& path) {
     szPath = path;
     MeshVertex* head = m_mesh.ListHead(slot);
     if (!head)
-      return CommandResult::Fail(slot == 1 ? ProjectText::kKeyPointError1 : ProjectText::kKeyPointError2);
+      return Result::Fail(slot == 1 ? ProjectText::kKeyPointError1 : ProjectText::kKeyPointError2);
     for (MeshVertex* v : m_mesh.Vertices(slot)) {
       const double x = wOld != 0 ? v->x * w / wOld : v->x;
       const double y = hOld != 0 ? v->y * h / hOld : v->y;
@@ -71,12 +71,12 @@ CommandResult MorphProject::LoadImage(int slot, const std::string& path) {
   }
   RevalidatePoints();
   if (IsReady()) EnterReady();
-  return CommandResult::Ok();
+  return Result::Success();
 }
 
-CommandResult MorphProject::LoadWarpImage(const std::string& path) {
+Result MorphProject::LoadWarpImage(const std::string& path) {
   m_nMorphType = 2;
-  CommandResult r = LoadImage(1, path);
+  Result r = LoadImage(1, path);
   if (!r) return r;
   return LoadImage(2, path);
 }
@@ -160,16 +160,16 @@ void MorphProject::RevalidatePoints(int nDeleted) {
   }
 }
 
-CommandResult MorphProject::AddPairAt(int pane, int cx, int cy, int* pNewVnum) {
+Result MorphProject::AddPairAt(int pane, int cx, int cy, int* pNewVnum) {
   if (pNewVnum) *pNewVnum = -1;
-  if ((pane != 1 && pane != 2) || !IsReady()) return CommandResult::Fail(ProjectText::kError);
+  if ((pane != 1 && pane != 2) || !IsReady()) return Result::Fail(ProjectText::kError);
   const CPicture& own = pane == 1 ? *m_pImage1 : *m_pImage2;
   const CPicture& other = pane == 1 ? *m_pImage2 : *m_pImage1;
   if (cx < 0 || cy < 0 || cx > own.GetWidth() || cy > own.GetHeight() || own.GetWidth() <= 0 ||
       own.GetHeight() <= 0)
-    return CommandResult::Fail(ProjectText::kPointOutside);
+    return Result::Fail(ProjectText::kPointOutside);
   // The tables hold 128 pairs; a further pair would be written past them.
-  if (m_mesh.IsFull()) return CommandResult::Fail(ProjectText::kTooManyPoints);
+  if (m_mesh.IsFull()) return Result::Fail(ProjectText::kTooManyPoints);
 
   // Partner at the same relative position, in 32-bit unsigned integer arithmetic.
   const uint32_t px = static_cast<uint32_t>(cx) * static_cast<uint32_t>(other.GetWidth()) /
@@ -184,28 +184,28 @@ CommandResult MorphProject::AddPairAt(int pane, int cx, int cy, int* pNewVnum) {
   // A point the hull cannot take (a repeat of an image1 point, or one on the hull within the
   // volume tolerance) would vanish from list 1 only, leaving the two lists disagreeing.
   if (!m_mesh.HasTriangulation() || !m_mesh.IsVisibleFromHull(x1, y1))
-    return CommandResult::Fail(ProjectText::kPointNotInsertable);
+    return Result::Fail(ProjectText::kPointNotInsertable);
 
   // Insert in place (records the window holds stay valid); should the hull still drop a
   // point, the copy taken here puts the project back as it was.
   CKeyPointMesh backup;
   backup.CopyFrom(m_mesh);
   const int n = m_mesh.AddPointPair(x1, y1, x2, y2);
-  if (n < 0) return CommandResult::Fail(ProjectText::kTooManyPoints);
+  if (n < 0) return Result::Fail(ProjectText::kTooManyPoints);
   m_mesh.ConstructHull();
   m_mesh.MarkLowerFaces();
   if (!m_mesh.IsConsistent()) {
     m_mesh = std::move(backup);
     RevalidatePoints();
-    return CommandResult::Fail(ProjectText::kPointNotInsertable);
+    return Result::Fail(ProjectText::kPointNotInsertable);
   }
   if (pNewVnum) *pNewVnum = n - 1;
-  return CommandResult::Ok();
+  return Result::Success();
 }
 
-CommandResult MorphProject::DeletePair(int d) {
+Result MorphProject::DeletePair(int d) {
   const int n = m_mesh.CountList2();
-  if (d < 0 || d >= n || !m_mesh.IsConsistent()) return CommandResult::Fail(ProjectText::kError);
+  if (d < 0 || d >= n || !m_mesh.IsConsistent()) return Result::Fail(ProjectText::kError);
 
   // The remaining pairs, renumbered in their old order, with whole-pixel coordinates.
   std::vector<MeshPoint> t1(static_cast<size_t>(n)), t2(static_cast<size_t>(n));
@@ -226,32 +226,32 @@ CommandResult MorphProject::DeletePair(int d) {
   }
   // Deleting the centre of a fresh project, or going down to three points, leaves points on
   // one circle: no triangulation. The project then stays as it was.
-  if (!mesh.RebuildTriangulation()) return CommandResult::Fail(ProjectText::kDeleteNotTriangulable);
+  if (!mesh.RebuildTriangulation()) return Result::Fail(ProjectText::kDeleteNotTriangulable);
   // Whole-pixel coordinates can make two points coincide; the hull would drop one of them
   // from list 1 only.
-  if (!mesh.IsConsistent()) return CommandResult::Fail(ProjectText::kDeleteWouldMerge);
+  if (!mesh.IsConsistent()) return Result::Fail(ProjectText::kDeleteWouldMerge);
 
   m_mesh = std::move(mesh);
   RevalidatePoints(d);
   m_nCurFrame = m_nFrameCount;
-  return CommandResult::Ok();
+  return Result::Success();
 }
 
-CommandResult MorphProject::MovePoint(int pane, int vnum, double x, double y) {
+Result MorphProject::MovePoint(int pane, int vnum, double x, double y) {
   if ((pane != 1 && pane != 2) || !std::isfinite(x) || !std::isfinite(y))
-    return CommandResult::Fail(ProjectText::kError);
+    return Result::Fail(ProjectText::kError);
   MeshVertex* v = m_mesh.FindVertex(pane, vnum);
-  if (!v) return CommandResult::Fail(ProjectText::kError);
+  if (!v) return Result::Fail(ProjectText::kError);
   m_mesh.SetVertexPosition(pane, v, x, y);
-  return CommandResult::Ok();
+  return Result::Success();
 }
 
 // ---------------------------------------------------------------- settings
 
-CommandResult MorphProject::ChooseMorphType(int type) {
-  if (type < 1 || type > 3) return CommandResult::Fail(ProjectText::kError);
+Result MorphProject::ChooseMorphType(int type) {
+  if (type < 1 || type > 3) return Result::Fail(ProjectText::kError);
   m_nMorphType = type;
-  return CommandResult::Ok();
+  return Result::Success();
 }
 
 void MorphProject::SetFrameCount(int n) {
@@ -259,21 +259,21 @@ void MorphProject::SetFrameCount(int n) {
   m_nOutputFrames = n;
 }
 
-CommandResult MorphProject::SetOutputSize(int nWidth, int nHeight) {
-  if (nWidth < 1 || nHeight < 1) return CommandResult::Fail(ProjectText::kError);
+Result MorphProject::SetOutputSize(int nWidth, int nHeight) {
+  if (nWidth < 1 || nHeight < 1) return Result::Fail(ProjectText::kError);
   m_nOutputWidth = nWidth;
   m_nOutputHeight = nHeight;
-  return CommandResult::Ok();
+  return Result::Success();
 }
 
 bool MorphProject::IncreaseFrameCount() {
-  if (m_nFrameCount >= kMaxFrameCountButtons) return false;
+  if (m_nFrameCount >= kMaxFrameCount) return false;
   SetFrameCount(m_nFrameCount + 1);
   return true;
 }
 
 bool MorphProject::DecreaseFrameCount() {
-  if (m_nFrameCount <= kMinFrameCountButtons) return false;
+  if (m_nFrameCount <= kMinFrameCount) return false;
   SetFrameCount(m_nFrameCount - 1);
   return true;
 }

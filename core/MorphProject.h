@@ -9,25 +9,12 @@
 #include <memory>
 #include <string>
 
+#include "base/Limits.h"
 #include "base/PathParts.h"
+#include "base/Result.h"
 #include "base/TextMarks.h"
 #include "core/KeyPointMesh.h"
 #include "image/Picture.h"
-
-// Outcome of a model operation: the text is what the window shows when ok is false.
-struct CommandResult {
-  bool ok = true;
-  std::string message;  // the program's own text ("save project error!")
-  std::string cause;    // what caused it: the path and the system's reason; may be empty
-
-  static CommandResult Ok() { return CommandResult{}; }
-  static CommandResult Fail(std::string text, std::string why = std::string()) {
-    return CommandResult{false, std::move(text), std::move(why)};
-  }
-  // The text first, then the cause.
-  std::string FullText() const { return cause.empty() ? message : message + " " + cause; }
-  explicit operator bool() const { return ok; }
-};
 
 // Editing tool held in m_nToolMode.
 enum EditTool : int {
@@ -73,9 +60,6 @@ inline constexpr const char* kDeleteWouldMerge =
 
 class MorphProject {
  public:
-  static constexpr size_t kMaxPathBytes = 255;
-  static constexpr int kMinFrameCountButtons = 5;
-  static constexpr int kMaxFrameCountButtons = 1000;
 
   MorphProject() = default;
   MorphProject(const MorphProject&) = delete;
@@ -84,11 +68,11 @@ class MorphProject {
   // ---- pictures ----
   // Loads the file into slot 1 or 2 and updates the points (fresh mesh, rescale of a
   // replaced picture, or the frame points of a slot filled beside the other picture).
-  CommandResult LoadImage1(const std::string& path) { return LoadImage(1, path); }
-  CommandResult LoadImage2(const std::string& path) { return LoadImage(2, path); }
-  CommandResult LoadImage(int slot, const std::string& path);
+  Result LoadImage1(const std::string& path) { return LoadImage(1, path); }
+  Result LoadImage2(const std::string& path) { return LoadImage(2, path); }
+  Result LoadImage(int slot, const std::string& path);
   // One picture into both slots as two independent pictures; morph type 2.
-  CommandResult LoadWarpImage(const std::string& path);
+  Result LoadWarpImage(const std::string& path);
   // Destroys both pictures; points, paths and settings stay.
   void CloseProject();
 
@@ -98,15 +82,15 @@ class MorphProject {
 
   // ---- key-point pairs (picture coordinates of the pane's picture) ----
   // Adds a pair at (cx, cy) on pane 1 or 2 with the partner at the same relative position.
-  CommandResult AddPairAt(int pane, int cx, int cy, int* pNewVnum = nullptr);
+  Result AddPairAt(int pane, int cx, int cy, int* pNewVnum = nullptr);
   // First record of list `pane` within `tolerance` pixels (inclusive) of (cx, cy), walking
   // from the head; an empty handle when none is. Clicks use 4, hover tests 4 screen pixels.
   PointHandle HitTest(int pane, int cx, int cy, double tolerance = 4) const;
   // Removes pair d, renumbers the rest and rebuilds the triangulation.
-  CommandResult DeletePair(int vnum);
+  Result DeletePair(int vnum);
   // Moves one side of a pair; the triangulation keeps its triangles.
-  CommandResult MovePoint(int pane, int vnum, double x, double y);
-  CommandResult MovePoint(const PointHandle& point, double x, double y) {
+  Result MovePoint(int pane, int vnum, double x, double y);
+  Result MovePoint(const PointHandle& point, double x, double y) {
     return MovePoint(point.pane, point.vnum, x, y);
   }
 
@@ -120,14 +104,14 @@ class MorphProject {
   const MeshVertex* FindPoint(const PointHandle& point) const;
 
   // ---- settings ----
-  CommandResult ChooseMorphType(int type);
+  Result ChooseMorphType(int type);
   // Assigns N and its output mirror together; the current frame is not changed.
   void SetFrameCount(int n);
   bool IncreaseFrameCount();  // the "more frames" button: up to 1000
   bool DecreaseFrameCount();  // the "fewer frames" button: down to 5
   bool CommitTypedFrameCount(int n);  // a typed value is taken only when greater than 3
   // W and H of the output; refused (kError, nothing changed) unless both are at least 1.
-  CommandResult SetOutputSize(int nWidth, int nHeight);
+  Result SetOutputSize(int nWidth, int nHeight);
   // The one-shot preview set-up after a project became ready: middle frame, output size of
   // image1, select tool.
   void FinishPreviewSetup();

@@ -34,7 +34,7 @@ namespace {
 constexpr size_t kPathField = 256;
 // The largest well-formed file: 128 pairs. Reading one byte more than that is enough to
 // parse any file, and nothing is ever allocated from a stored count.
-constexpr size_t kMaxProjectBytes = kProjectHeaderSize + kProjectPairSize * CKeyPointMesh::kMaxPoints;
+constexpr size_t kMaxProjectBytes = kProjectHeaderSize + kProjectPairSize * kMaxKeyPoints;
 
 void PutInt32(uint8_t* p, int32_t v) {
   const uint32_t u = static_cast<uint32_t>(v);
@@ -89,14 +89,14 @@ std::string OpenImageError(const std::string& path) {
 }
 
 // Shared reader. `samplesDir` non-empty: picture paths are rebuilt in that folder.
-CommandResult ReadProject(MorphProject& project, const std::string& fileName,
+Result ReadProject(MorphProject& project, const std::string& fileName,
                           const std::string& samplesDir) {
   std::vector<uint8_t> data;
   {
     // Only a regular file is read, and opening never blocks on a FIFO.
     std::string szReason;
     const int fd = OpenRegularFile(fileName, &szReason);
-    if (fd < 0) return CommandResult::Fail(ProjectFileText::kOpenProjectError, fileName + ": " + szReason);
+    if (fd < 0) return Result::Fail(ProjectFileText::kOpenProjectError, fileName + ": " + szReason);
     data.resize(kMaxProjectBytes + 1);
     const size_t got = ReadFully(fd, data.data(), data.size());
     ::close(fd);
@@ -108,37 +108,37 @@ CommandResult ReadProject(MorphProject& project, const std::string& fileName,
   int types[2] = {0, 0};
   for (int k = 0; k < 2; ++k) {
     const size_t at = static_cast<size_t>(k) * kProjectPathRecord;
-    if (data.size() < at + kProjectPathRecord) return CommandResult::Fail(ProjectText::kError);
-    if (!PathFromRecord(data.data() + at, stored[k])) return CommandResult::Fail(ProjectText::kError);
-    if (PathExtension(stored[k]).empty()) return CommandResult::Fail(ProjectText::kError);
+    if (data.size() < at + kProjectPathRecord) return Result::Fail(ProjectText::kError);
+    if (!PathFromRecord(data.data() + at, stored[k])) return Result::Fail(ProjectText::kError);
+    if (PathExtension(stored[k]).empty()) return Result::Fail(ProjectText::kError);
     types[k] = ImageTypeFromExtension(stored[k]);
     paths[k] = samplesDir.empty() ? LocatePicture(stored[k], fileName)
                                   : samplesDir + "/" + FileNamePart(stored[k]);
-    if (paths[k].size() > MorphProject::kMaxPathBytes) return CommandResult::Fail(ProjectText::kPathTooLong);
+    if (paths[k].size() > kMaxPathBytes) return Result::Fail(ProjectText::kPathTooLong);
     if (!FileExists(paths[k])) {
       std::string why;
       IsReadableRegularFile(paths[k], &why);
-      return CommandResult::Fail(OpenImageError(paths[k]), why.empty() ? why : "(" + why + ")");
+      return Result::Fail(OpenImageError(paths[k]), why.empty() ? why : "(" + why + ")");
     }
   }
 
   // The reader uses the second count. A count outside 1..128 pairs cannot come from a
   // project, and a file shorter than its count claims is cut.
   const int32_t count = GetInt32(data.data() + kProjectPathRecord + kPathField);
-  if (count < 0 || count >= CKeyPointMesh::kMaxPoints) return CommandResult::Fail(ProjectText::kError);
+  if (count < 0 || count >= kMaxKeyPoints) return Result::Fail(ProjectText::kError);
   const int n = count + 1;
   if (data.size() < static_cast<size_t>(kProjectHeaderSize) + static_cast<size_t>(n) * kProjectPairSize)
-    return CommandResult::Fail(ProjectText::kError);
+    return Result::Fail(ProjectText::kError);
 
   auto pImage1 = std::make_unique<CPicture>(paths[0], types[0]);
   if (!pImage1->IsValid()) {
     const std::string& text = pImage1->GetLastError();
-    return CommandResult::Fail(text.empty() ? std::string(ProjectFileText::kErrorImage) : text);
+    return Result::Fail(text.empty() ? std::string(ProjectFileText::kErrorImage) : text);
   }
   auto pImage2 = std::make_unique<CPicture>(paths[1], types[1]);
   if (!pImage2->IsValid()) {
     const std::string& text = pImage2->GetLastError();
-    return CommandResult::Fail(text.empty() ? std::string(ProjectFileText::kErrorCreateImage) : text);
+    return Result::Fail(text.empty() ? std::string(ProjectFileText::kErrorCreateImage) : text);
   }
 
   CKeyPointMesh mesh;
@@ -151,7 +151,7 @@ CommandResult ReadProject(MorphProject& project, const std::string& fileName,
     pairs.push_back({GetInt32(p), GetInt32(p + 4), GetInt32(p + 8), GetInt32(p + 12)});
   }
   for (const auto& p : pairs) mesh.AddPointPair(p[0], p[1], p[2], p[3]);
-  if (!mesh.RebuildTriangulation()) return CommandResult::Fail(ProjectText::kError);
+  if (!mesh.RebuildTriangulation()) return Result::Fail(ProjectText::kError);
   if (!mesh.IsConsistent()) {
     // Repeated image1 points cannot all be in the hull: keep the first of each, renumbered.
     std::vector<bool> inHull(static_cast<size_t>(n), false);
@@ -163,23 +163,23 @@ CommandResult ReadProject(MorphProject& project, const std::string& fileName,
       if (inHull[static_cast<size_t>(i)]) mesh.AddPointPair(p[0], p[1], p[2], p[3]);
     }
     if (!mesh.RebuildTriangulation() || !mesh.IsConsistent())
-      return CommandResult::Fail(ProjectText::kError);
+      return Result::Fail(ProjectText::kError);
   }
 
   project.ReplaceContent(std::move(pImage1), std::move(pImage2), paths[0], paths[1], std::move(mesh));
-  return CommandResult::Ok();
+  return Result::Success();
 }
 
 }  // namespace
 
-CommandResult ProjectFileBytes(const MorphProject& project, std::vector<uint8_t>& bytes,
+Result ProjectFileBytes(const MorphProject& project, std::vector<uint8_t>& bytes,
                                const std::string& path1, const std::string& path2) {
   // A longer path does not fit its field; cutting it would name another file.
-  if (path1.size() > MorphProject::kMaxPathBytes || path2.size() > MorphProject::kMaxPathBytes)
-    return CommandResult::Fail(ProjectFileText::kSavePathTooLong);
+  if (path1.size() > kMaxPathBytes || path2.size() > kMaxPathBytes)
+    return Result::Fail(ProjectFileText::kSavePathTooLong);
 
   const CKeyPointMesh& mesh = project.m_mesh;
-  const int n = std::min(mesh.CountList1(), int(CKeyPointMesh::kMaxPoints));
+  const int n = std::min(mesh.CountList1(), int(kMaxKeyPoints));
   bytes.assign(static_cast<size_t>(kProjectHeaderSize) + static_cast<size_t>(n) * kProjectPairSize, 0);
   const std::string* paths[2] = {&path1, &path2};
   for (int k = 0; k < 2; ++k) {
@@ -194,27 +194,27 @@ CommandResult ProjectFileBytes(const MorphProject& project, std::vector<uint8_t>
     PutInt32(p + 8, mesh.Point2(i).x);
     PutInt32(p + 12, mesh.Point2(i).y);
   }
-  return CommandResult::Ok();
+  return Result::Success();
 }
 
-CommandResult SaveProject(const MorphProject& project, const std::string& fileName) {
+Result SaveProject(const MorphProject& project, const std::string& fileName) {
   std::vector<uint8_t> bytes;
-  CommandResult made = ProjectFileBytes(project, bytes, project.m_szImagePath1, project.m_szImagePath2);
+  Result made = ProjectFileBytes(project, bytes, project.m_szImagePath1, project.m_szImagePath2);
   if (!made) return made;
 
   // The new file replaces the old one only once it is complete, so a full disk or a
   // file-size limit leaves the previous project as it was.
   std::string szCause;
   if (!WriteFileAtomically(fileName, bytes.data(), bytes.size(), &szCause))
-    return CommandResult::Fail(std::string(ProjectFileText::kSaveProjectError), szCause);
-  return CommandResult::Ok();
+    return Result::Fail(std::string(ProjectFileText::kSaveProjectError), szCause);
+  return Result::Success();
 }
 
-CommandResult OpenProject(MorphProject& project, const std::string& fileName) {
+Result OpenProject(MorphProject& project, const std::string& fileName) {
   return ReadProject(project, fileName, std::string());
 }
 
-CommandResult OpenSampleProject(MorphProject& project, const std::string& samplesDir,
+Result OpenSampleProject(MorphProject& project, const std::string& samplesDir,
                                 const std::string& projectFileName) {
   const std::string dir = samplesDir.empty() ? std::string(".") : samplesDir;
   return ReadProject(project, dir + "/" + projectFileName, dir);
@@ -226,10 +226,10 @@ const SampleProject* FindSampleProject(int nCommand) {
   return nullptr;
 }
 
-CommandResult OpenSampleProjectCommand(MorphProject& project, int nCommand, const std::string& samplesDir) {
+Result OpenSampleProjectCommand(MorphProject& project, int nCommand, const std::string& samplesDir) {
   const SampleProject* sample = FindSampleProject(nCommand);
-  if (!sample) return CommandResult::Fail(ProjectText::kError);
-  CommandResult r =
+  if (!sample) return Result::Fail(ProjectText::kError);
+  Result r =
       OpenSampleProject(project, samplesDir.empty() ? DefaultSamplesDir() : samplesDir, sample->szFileName);
   if (r && sample->bWarp) project.m_nMorphType = 2;
   return r;

@@ -31,15 +31,15 @@ constexpr int kProjectPairSize = 16;
 
 // The file's bytes for the project with the given picture paths (the project's own, or
 // others naming the same pictures).
-CommandResult ProjectFileBytes(const MorphProject& project, std::vector<uint8_t>& bytes,
+Result ProjectFileBytes(const MorphProject& project, std::vector<uint8_t>& bytes,
                                const std::string& path1, const std::string& path2);
 // Writes the project to `fileName` (the caller has asked for the name).
-CommandResult SaveProject(const MorphProject& project, const std::string& fileName);
+Result SaveProject(const MorphProject& project, const std::string& fileName);
 // Reads a project file and replaces the current project with it.
-CommandResult OpenProject(MorphProject& project, const std::string& fileName);
+Result OpenProject(MorphProject& project, const std::string& fileName);
 // Reads a sample project: the pictures are looked up in `samplesDir` by the file names of
 // the stored paths (the stored folders are ignored).
-CommandResult OpenSampleProject(MorphProject& project, const std::string& samplesDir,
+Result OpenSampleProject(MorphProject& project, const std::string& samplesDir,
                                 const std::string& projectFileName);
 
 // The seven sample projects of the File menu.
@@ -52,7 +52,7 @@ struct SampleProject {
 extern const SampleProject kSampleProjects[7];
 const SampleProject* FindSampleProject(int nCommand);
 // Opens the sample of a menu command; samplesDir empty means DefaultSamplesDir().
-CommandResult OpenSampleProjectCommand(MorphProject& project, int nCommand,
+Result OpenSampleProjectCommand(MorphProject& project, int nCommand,
                                        const std::string& samplesDir = std::string());
 
 // The "samples" folder beside the executable ("./samples" when its folder cannot be found).

@@ -7,9 +7,9 @@ namespace {
 // A mesh edit whose undo and redo put back the whole mesh as it was on either side.
 class MeshSnapshotCommand : public EditCommand {
  public:
-  CommandResult Execute(MorphProject& project) override {
+  Result Execute(MorphProject& project) override {
     m_before.CopyFrom(project.m_mesh);
-    CommandResult r = Apply(project);
+    Result r = Apply(project);
     if (r) m_after.CopyFrom(project.m_mesh);
     return r;
   }
@@ -17,7 +17,7 @@ class MeshSnapshotCommand : public EditCommand {
   void Redo(MorphProject& project) override { Restore(project, m_after); }
 
  protected:
-  virtual CommandResult Apply(MorphProject& project) = 0;
+  virtual Result Apply(MorphProject& project) = 0;
 
  private:
   static void Restore(MorphProject& project, const CKeyPointMesh& mesh) {
@@ -36,7 +36,7 @@ class AddPairCommand : public MeshSnapshotCommand {
   std::string Name() const override { return "add pair"; }
 
  protected:
-  CommandResult Apply(MorphProject& project) override { return project.AddPairAt(m_pane, m_cx, m_cy); }
+  Result Apply(MorphProject& project) override { return project.AddPairAt(m_pane, m_cx, m_cy); }
 
  private:
   int m_pane, m_cx, m_cy;
@@ -48,7 +48,7 @@ class DeletePairCommand : public MeshSnapshotCommand {
   std::string Name() const override { return "delete pair"; }
 
  protected:
-  CommandResult Apply(MorphProject& project) override { return project.DeletePair(m_vnum); }
+  Result Apply(MorphProject& project) override { return project.DeletePair(m_vnum); }
 
  private:
   int m_vnum;
@@ -56,18 +56,18 @@ class DeletePairCommand : public MeshSnapshotCommand {
 
 class MeshEditCommand : public MeshSnapshotCommand {
  public:
-  MeshEditCommand(std::string name, std::function<CommandResult(MorphProject&)> apply)
+  MeshEditCommand(std::string name, std::function<Result(MorphProject&)> apply)
       : m_name(std::move(name)), m_apply(std::move(apply)) {}
   std::string Name() const override { return m_name; }
 
  protected:
-  CommandResult Apply(MorphProject& project) override {
-    return m_apply ? m_apply(project) : CommandResult::Fail(ProjectText::kError);
+  Result Apply(MorphProject& project) override {
+    return m_apply ? m_apply(project) : Result::Fail(ProjectText::kError);
   }
 
  private:
   std::string m_name;
-  std::function<CommandResult(MorphProject&)> m_apply;
+  std::function<Result(MorphProject&)> m_apply;
 };
 
 class MovePairCommand : public EditCommand {
@@ -75,7 +75,7 @@ class MovePairCommand : public EditCommand {
   MovePairCommand(int pane, int vnum, double fx, double fy, double tx, double ty)
       : m_pane(pane), m_vnum(vnum), m_fromX(fx), m_fromY(fy), m_toX(tx), m_toY(ty) {}
   std::string Name() const override { return "move pair"; }
-  CommandResult Execute(MorphProject& project) override { return project.MovePoint(m_pane, m_vnum, m_toX, m_toY); }
+  Result Execute(MorphProject& project) override { return project.MovePoint(m_pane, m_vnum, m_toX, m_toY); }
   void Undo(MorphProject& project) override { project.MovePoint(m_pane, m_vnum, m_fromX, m_fromY); }
   void Redo(MorphProject& project) override { project.MovePoint(m_pane, m_vnum, m_toX, m_toY); }
 
@@ -88,7 +88,7 @@ class MorphTypeCommand : public EditCommand {
  public:
   explicit MorphTypeCommand(int type) : m_type(type) {}
   std::string Name() const override { return "set morph type"; }
-  CommandResult Execute(MorphProject& project) override {
+  Result Execute(MorphProject& project) override {
     m_before = project.m_nMorphType;
     return project.ChooseMorphType(m_type);
   }
@@ -112,15 +112,15 @@ std::unique_ptr<EditCommand> MakeMovePairCommand(int pane, int vnum, double from
 }
 std::unique_ptr<EditCommand> MakeMorphTypeCommand(int type) { return std::make_unique<MorphTypeCommand>(type); }
 std::unique_ptr<EditCommand> MakeMeshEditCommand(std::string name,
-                                                 std::function<CommandResult(MorphProject&)> apply) {
+                                                 std::function<Result(MorphProject&)> apply) {
   return std::make_unique<MeshEditCommand>(std::move(name), std::move(apply));
 }
 
 // ---------------------------------------------------------------- history
 
-CommandResult CommandHistory::Execute(std::unique_ptr<EditCommand> command, MorphProject& project) {
-  if (!command) return CommandResult::Fail(ProjectText::kError);
-  CommandResult r = command->Execute(project);
+Result CommandHistory::Execute(std::unique_ptr<EditCommand> command, MorphProject& project) {
+  if (!command) return Result::Fail(ProjectText::kError);
+  Result r = command->Execute(project);
   if (r) Record(std::move(command));
   return r;
 }

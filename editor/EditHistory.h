@@ -17,7 +17,7 @@ class EditCommand {
   // Menu name of the step ("add pair").
   virtual std::string Name() const = 0;
   // The first run; a failed command changes nothing and is not kept.
-  virtual CommandResult Execute(MorphProject& project) = 0;
+  virtual Result Execute(MorphProject& project) = 0;
   virtual void Undo(MorphProject& project) = 0;
   virtual void Redo(MorphProject& project) = 0;
 };
@@ -33,14 +33,14 @@ std::unique_ptr<EditCommand> MakeMorphTypeCommand(int type);
 // A batch change of the pairs made by `apply` (proposed pairs, say): one step whose undo and
 // redo restore the whole mesh. A failed `apply` must leave the mesh as it found it.
 std::unique_ptr<EditCommand> MakeMeshEditCommand(std::string name,
-                                                 std::function<CommandResult(MorphProject&)> apply);
+                                                 std::function<Result(MorphProject&)> apply);
 
 class CommandHistory {
  public:
   static constexpr size_t kMaxSteps = 200;  // older steps are forgotten
 
   // Runs the command; when it succeeds it becomes the newest step and the redo steps go.
-  CommandResult Execute(std::unique_ptr<EditCommand> command, MorphProject& project);
+  Result Execute(std::unique_ptr<EditCommand> command, MorphProject& project);
   // Keeps a command whose change is already made (a drag, recorded at its release).
   void Record(std::unique_ptr<EditCommand> command);
 

@@ -58,7 +58,7 @@ EditOutcome KeyPointEditor::LeftDown(const EditPanes& panes, int x, int y) {
     m_project.SetHitPoint(hit);
     if (tool == ToolDeletePoint) {
       // No drag follows a delete: the point it would move is gone.
-      const CommandResult r = m_history.Execute(MakeDeletePairCommand(hit.vnum), m_project);
+      const Result r = m_history.Execute(MakeDeletePairCommand(hit.vnum), m_project);
       if (!r) {
         out.szMessage = r.message;
         return out;
@@ -83,7 +83,7 @@ EditOutcome KeyPointEditor::LeftDown(const EditPanes& panes, int x, int y) {
     out.szMessage = EditText::kPartnerMissing;
     return out;
   }
-  const CommandResult r = m_history.Execute(MakeAddPairCommand(p, ix, iy), m_project);
+  const Result r = m_history.Execute(MakeAddPairCommand(p, ix, iy), m_project);
   if (!r) {
     out.szMessage = r.message;
     return out;
@@ -218,7 +218,7 @@ EditOutcome KeyPointEditor::ChooseMorphType(int type) {
     out.bDrawPreview = true;
     return out;
   }
-  const CommandResult r = m_history.Execute(MakeMorphTypeCommand(type), m_project);
+  const Result r = m_history.Execute(MakeMorphTypeCommand(type), m_project);
   if (!r) {
     out.szMessage = r.message;
     return out;
@@ -252,7 +252,7 @@ EditOutcome KeyPointEditor::AddProposals(std::unique_ptr<EditCommand> command) {
   EditOutcome out;
   if (IsDragging()) EndDrag(&out);
   const int before = m_project.m_mesh.m_nPoints;
-  const CommandResult r = m_history.Execute(std::move(command), m_project);
+  const Result r = m_history.Execute(std::move(command), m_project);
   if (!r) {
     out.szMessage = r.message;
     return out;
@@ -284,7 +284,7 @@ std::vector<MarkerPlacement> KeyPointEditor::Markers(int pane, int originX, int 
   const CKeyPointMesh& mesh = m_project.m_mesh;
   const int hot = m_blink.ShowsHot() ? m_project.GetHoverPoint().vnum : -1;
   // The four corner pairs get no marker.
-  for (int i = 4; i < mesh.m_nPoints && i < CKeyPointMesh::kMaxPoints; ++i) {
+  for (int i = 4; i < mesh.m_nPoints && i < kMaxKeyPoints; ++i) {
     const MeshPoint& pt = pane == 1 ? mesh.Point1(i) : mesh.Point2(i);
     MarkerPlacement m;
     m.rect = {static_cast<int>(zoom * pt.x + originX - 3), static_cast<int>(zoom * pt.y + originY - 3), kMarkerSize,

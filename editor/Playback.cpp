@@ -3,11 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
-#include "output/OutputRun.h"
+#include "base/Limits.h"
 
-namespace {
-constexpr int kMinTypedFrameCount = 4;  // for the message; the rule itself is the project's
-}
 
 void PlaybackController::StepFrame(int mode, int value) {
   int& k = m_project.m_nCurFrame;

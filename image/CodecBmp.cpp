@@ -165,7 +165,7 @@ bool DecodeDib(CPicture& pic, const uint8_t* data, size_t size, size_t headerPos
   if (width <= 0 || height <= 0) return err = "BMP: invalid picture size", false;
   if (topDown && (compression == kBiRle8 || compression == kBiRle4))
     return err = "BMP: a run-length coded bitmap cannot be top-down", false;
-  if (width > kMaxPictureSide || height > kMaxPictureSide || width * height > kMaxPicturePixels)
+  if (width > kDecodeSideBudget || height > kDecodeSideBudget || width * height > kDecodePixelBudget)
     return err = "BMP: picture too large", false;
 
   // Masks of a 40-byte header follow it directly.

@@ -177,7 +177,7 @@ bool CheckImage(const opj_image_t* img, std::string& err) {
     return false;
   }
   const int64_t w = int64_t(img->x1) - img->x0, h = int64_t(img->y1) - img->y0;
-  if (w > kMaxPictureSide || h > kMaxPictureSide || w * h > kMaxPicturePixels) {
+  if (w > kDecodeSideBudget || h > kDecodeSideBudget || w * h > kDecodePixelBudget) {
     err = "JPEG 2000: picture too large (" + std::to_string(w) + " x " + std::to_string(h) + ")";
     return false;
   }

@@ -30,8 +30,8 @@ class CPgxHeader {
       ++m_nPos;
       SkipBlanks();
     }
-    if (!Number(32, nDepth) || SkipBlanks() == 0 || !Number(uint32_t(kMaxPictureSide), nWidth) ||
-        SkipBlanks() == 0 || !Number(uint32_t(kMaxPictureSide), nHeight))
+    if (!Number(32, nDepth) || SkipBlanks() == 0 || !Number(uint32_t(kDecodeSideBudget), nWidth) ||
+        SkipBlanks() == 0 || !Number(uint32_t(kDecodeSideBudget), nHeight))
       return false;
     SkipBlanks();
     if (m_nPos < m_nSize && m_pData[m_nPos] == '\r') ++m_nPos;
@@ -85,7 +85,7 @@ bool DecodePgx(CPicture& pic, const uint8_t* data, size_t size) {
     return false;
   }
   if (hdr.nWidth == 0 || hdr.nHeight == 0 ||
-      int64_t(hdr.nWidth) * int64_t(hdr.nHeight) > kMaxPicturePixels) {
+      int64_t(hdr.nWidth) * int64_t(hdr.nHeight) > kDecodePixelBudget) {
     pic.SetLastError("PGX: bad or too large picture size");
     return false;
   }

@@ -100,8 +100,8 @@ bool DecodeInner(PngReadState& st) {
     return false;
   }
   png_set_read_fn(png, &st, PngReadFn);
-  png_set_user_limits(png, static_cast<png_uint_32>(kMaxPictureSide),
-                      static_cast<png_uint_32>(kMaxPictureSide));
+  png_set_user_limits(png, static_cast<png_uint_32>(kDecodeSideBudget),
+                      static_cast<png_uint_32>(kDecodeSideBudget));
   png_read_info(png, info);
 
   png_uint_32 width = 0, height = 0;

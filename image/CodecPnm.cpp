@@ -96,10 +96,10 @@ bool DecodePnm(CPicture& pic, const uint8_t* data, size_t size) {
   in.Skip(2);
 
   uint32_t width = 0, height = 0, maxval = 1;
-  if (!in.Number(uint32_t(kMaxPictureSide), width) || !in.Number(uint32_t(kMaxPictureSide), height))
+  if (!in.Number(uint32_t(kDecodeSideBudget), width) || !in.Number(uint32_t(kDecodeSideBudget), height))
     return (pic.SetLastError("PNM: bad or too large picture size"), false);
   if (width == 0 || height == 0) return (pic.SetLastError("PNM: bad or too large picture size"), false);
-  if (int64_t(width) * int64_t(height) > kMaxPicturePixels)
+  if (int64_t(width) * int64_t(height) > kDecodePixelBudget)
     return (pic.SetLastError("PNM: picture too large"), false);
   if (family != 0 && (!in.Number(65535, maxval) || maxval == 0))
     return (pic.SetLastError("PNM: bad maximum sample value"), false);

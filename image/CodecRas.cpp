@@ -52,8 +52,8 @@ bool DecodeRas(CPicture& pic, const uint8_t* data, size_t size) {
   }
   const uint32_t width = Be32(data + 4), height = Be32(data + 8), depth = Be32(data + 12);
   const uint32_t type = Be32(data + 20), mapType = Be32(data + 24), mapLength = Be32(data + 28);
-  if (width == 0 || height == 0 || width > kMaxPictureSide || height > kMaxPictureSide ||
-      int64_t(width) * int64_t(height) > kMaxPicturePixels) {
+  if (width == 0 || height == 0 || width > kDecodeSideBudget || height > kDecodeSideBudget ||
+      int64_t(width) * int64_t(height) > kDecodePixelBudget) {
     pic.SetLastError("RAS: bad or too large picture size");
     return false;
   }

@@ -36,7 +36,7 @@ struct CTiffOptions {
     if (!m_pOpts) return;
     TIFFOpenOptionsSetErrorHandlerExtR(m_pOpts, RecordError, &text);
     TIFFOpenOptionsSetWarningHandlerExtR(m_pOpts, IgnoreWarning, nullptr);
-    TIFFOpenOptionsSetMaxSingleMemAlloc(m_pOpts, static_cast<tmsize_t>(kMaxPicturePixels) * 4);
+    TIFFOpenOptionsSetMaxSingleMemAlloc(m_pOpts, static_cast<tmsize_t>(kDecodePixelBudget) * 4);
   }
   ~CTiffOptions() {
     if (m_pOpts) TIFFOpenOptionsFree(m_pOpts);

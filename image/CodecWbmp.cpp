@@ -30,7 +30,7 @@ bool DecodeWbmp(CPicture& pic, const uint8_t* data, size_t size) {
   const uint8_t fixHeader = in.U8();
   if (in.Failed() || fixHeader != 0) return pic.SetLastError(kNotWbmp), false;
   if (!ReadMultiByte(in, width) || !ReadMultiByte(in, height) || width == 0 || height == 0 ||
-      width > kMaxPictureSide || height > kMaxPictureSide)
+      width > kDecodeSideBudget || height > kDecodeSideBudget)
     return pic.SetLastError(kNotWbmp), false;
   const size_t stride = (size_t(width) + 7) / 8;
   const uint8_t* rows = in.Take(stride * height);

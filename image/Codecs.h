@@ -11,9 +11,6 @@
 
 #include "base/DecodeBudget.h"
 
-// Largest picture any decoder accepts, so corrupt headers cannot ask for absurd buffers.
-constexpr int64_t kMaxPictureSide = kDecodeSideBudget;
-constexpr int64_t kMaxPicturePixels = kDecodePixelBudget;
 
 // Decoders: true and a valid picture, or false with the error text set in `pic`.
 bool DecodeBmp(CPicture& pic, const uint8_t* data, size_t size);

@@ -95,8 +95,8 @@ bool CPicture::Create(int width, int height, int bits, int type) {
   }
   bits = RoundBits(bits);
   const char* const kNoMemory = "CPicture::Create can't allocate memory";
-  if (width > kMaxPictureSide || height > kMaxPictureSide ||
-      int64_t(width) * int64_t(height) > kMaxPicturePixels) {
+  if (width > kDecodeSideBudget || height > kDecodeSideBudget ||
+      int64_t(width) * int64_t(height) > kDecodePixelBudget) {
     SetLastError(kNoMemory);
     return false;
   }

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <new>
 
+#include "base/Limits.h"
 #include "base/AtomicFile.h"
 #include "base/FileChecks.h"
 #include "base/PathParts.h"
@@ -17,8 +18,6 @@
 
 namespace {
 
-// Files larger than this are refused before reading; no picture we accept needs more.
-constexpr long long kMaxFileSize = 1LL << 30;
 
 const char* const kUnknownFormat = "Decode: Unknown or wrong format";
 
@@ -36,7 +35,7 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, std::stri
     ::close(fd);
     return false;
   }
-  if (st.st_size > kMaxFileSize) {
+  if (st.st_size > kMaxPictureFileBytes) {
     err = "File too large: " + path;
     ::close(fd);
     return false;

@@ -84,7 +84,7 @@ bool CMorphChain::Prepare(const std::vector<std::string>& items, const MorphChai
     const size_t nBefore = m_segments.size();
     if (IsProjectPath(item)) {
       auto pProject = std::make_unique<MorphProject>();
-      const CommandResult opened = OpenProject(*pProject, item);
+      const Result opened = OpenProject(*pProject, item);
       if (!opened) return Fail(item + ": " + opened.FullText());
       if (!pProject->IsReady()) return Fail(item + ": the project does not have both pictures");
       const std::string szStart = pProject->GetImagePath(1);
@@ -112,7 +112,7 @@ bool CMorphChain::AddAutomatic(const std::string& szFrom, const std::string& szT
   segment.pProject = std::make_unique<MorphProject>();
   MorphProject& project = *segment.pProject;
   const std::string szName = SegmentName(m_segments.size(), szFrom, szTo);
-  CommandResult r = project.LoadImage1(szFrom);
+  Result r = project.LoadImage1(szFrom);
   if (!r) return Fail(szFrom + ": " + r.FullText());
   r = project.LoadImage2(szTo);
   if (!r) return Fail(szTo + ": " + r.FullText());
@@ -212,7 +212,7 @@ std::string CMorphChain::ProjectFileName(const std::string& szFolder, int n) {
 bool CMorphChain::SaveProjects(const std::string& szFolder, std::string& szError) const {
   for (size_t n = 0; n < m_segments.size(); ++n) {
     const std::string szFile = ProjectFileName(szFolder, static_cast<int>(n));
-    const CommandResult saved = SaveProject(*m_segments[n].pProject, szFile);
+    const Result saved = SaveProject(*m_segments[n].pProject, szFile);
     if (!saved) {
       szError = szFile + ": " + saved.FullText();
       return false;

@@ -26,7 +26,7 @@ struct MorphChainOptions {
 
 // Adds key-point pairs to a segment made of two pictures (image1 and image2 loaded). Ok when
 // the segment can be used; otherwise the reason, which names no file.
-using MorphChainPairs = std::function<CommandResult(MorphProject& project)>;
+using MorphChainPairs = std::function<Result(MorphProject& project)>;
 
 // Where a W x H picture goes when fitted into an output of nWidth x nHeight: the best-fit
 // zoom (the larger zoom at which the whole picture fits), centred.

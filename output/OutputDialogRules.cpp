@@ -142,12 +142,12 @@ std::string OutputKindName(int nFormat, const std::string& szPath) {
 
 // ---------------------------------------------------------------- sizes
 
-CommandResult CheckOutputSizeChoice(int nWidth, int nHeight) {
+Result CheckOutputSizeChoice(int nWidth, int nHeight) {
   if (nWidth <= 0 || nHeight <= 0 || nWidth > kMaxOutputSide || nHeight > kMaxOutputSide)
-    return CommandResult::Fail("The output size " + std::to_string(nWidth) + "x" + std::to_string(nHeight) +
+    return Result::Fail("The output size " + std::to_string(nWidth) + "x" + std::to_string(nHeight) +
                                " cannot be used: width and height must be 1 to " + std::to_string(kMaxOutputSide) +
                                " pixels");
-  return CommandResult::Ok();
+  return Result::Success();
 }
 
 bool CScaleSync::Sync(const std::string& text, int nFrom, int nTo, std::string& szOut) {

@@ -61,7 +61,7 @@ std::string OutputKindName(int nFormat, const std::string& szPath);
 
 // Ok, or the message explaining why a size cannot be used: 0 or below, or larger than an
 // output run renders.
-CommandResult CheckOutputSizeChoice(int nWidth, int nHeight);
+Result CheckOutputSizeChoice(int nWidth, int nHeight);
 
 // The custom-size dialog's keep-ratio rule. The ratio is that of the size the dialog opened
 // with; rewriting one edit from the other raises a guard so the change it causes in the

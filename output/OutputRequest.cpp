@@ -41,8 +41,8 @@ std::vector<std::string> OutputRunFiles(const OutputRunRequest& request) {
   return files;
 }
 
-CommandResult CheckOutputRunRequest(const OutputRunRequest& request) {
-  const auto fail = [](const std::string& text) { return CommandResult::Fail(text); };
+Result CheckOutputRunRequest(const OutputRunRequest& request) {
+  const auto fail = [](const std::string& text) { return Result::Fail(text); };
   if (!request.pImage1 || !request.pImage1->IsValid() || !request.pImage2 || !request.pImage2->IsValid())
     return fail("The project needs both pictures before it can be output");
   if (!request.pTriangles || request.pTriangles->empty()) return fail("The project has no triangles to draw");
@@ -99,5 +99,5 @@ CommandResult CheckOutputRunRequest(const OutputRunRequest& request) {
     if (::access(szFolder.c_str(), W_OK | X_OK) != 0)
       return fail("Cannot write " + request.szOutputPath + ": " + std::strerror(errno));
   }
-  return CommandResult::Ok();
+  return Result::Success();
 }

@@ -23,7 +23,7 @@ MovieContainer RunContainerFor(int nFormat, const std::string& szOutputPath);
 // triangles, N, the output size, a SingleFrame run's frame, the output path, that its
 // folder can take files (AVI movies report their own file errors) and that no file the run
 // writes is one of the request's inputs. Nothing is written.
-CommandResult CheckOutputRunRequest(const OutputRunRequest& request);
+Result CheckOutputRunRequest(const OutputRunRequest& request);
 // Every file a run of the request may write: the output, a sequence's frames, an HTML page's
 // movie, a movie's name with its container's extension added.
 std::vector<std::string> OutputRunFiles(const OutputRunRequest& request);

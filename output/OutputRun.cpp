@@ -374,7 +374,7 @@ OutputRunResult COutputRun::Run(const OutputRunRequest& request, const OutputRun
   const auto start = std::chrono::steady_clock::now();
 
   // Requests the windows never make but a script can.
-  const CommandResult checked = CheckOutputRunRequest(request);
+  const Result checked = CheckOutputRunRequest(request);
   if (!checked) return ctx.Fail(checked.message), result;
 
   if (!m_pRenderer) m_pRenderer = std::make_unique<COffscreenRenderer>();

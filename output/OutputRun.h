@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Limits.h"
 #include "output/AviCodecs.h"
 #include "output/OutputSettings.h"
 #include "render/OffscreenRenderer.h"
@@ -86,7 +87,7 @@ struct OutputRunResult {
   int nFramesRendered = 0;  // off-screen renders
   int nFramesWritten = 0;   // frames handed to the output (movies count both passes)
   OutputStatistics stats;
-  bool Ok() const { return status == OutputRunStatus::Finished; }
+  bool ok() const { return status == OutputRunStatus::Finished; }
 };
 
 // Name of the page template beside the executable, and of the movie beside the page.
@@ -96,22 +97,10 @@ constexpr const char* kHtmlMovieName = "output.swf";
 inline bool WritesAnimation(const OutputRunRequest& request) {
   return request.nFormat == AnimatedGif && IsAnimationContainer(request.movieContainer);
 }
-// The largest side an animated WebP can have.
-constexpr int kMaxWebPSide = 16383;
 
 // Frames per second of movies unless the request names a rate (the settings' speed is only
 // shown).
 constexpr int kAviFrameRate = 15;
-// Frame rates a request may name.
-constexpr int kMaxOutputFrameRate = 100;
-// Largest N and largest output side an output run accepts.
-constexpr int kMaxOutputFrameCount = 100000;
-constexpr int kMaxOutputSide = 16384;
-// What a movie keeps of its way there for its way back (AVI: the compressed frames, MP4 and
-// WebM: the encoder's 4:2:0 input), latest first; beyond it the way back draws again. Bounded
-// so that a long run at a large size needs the memory of a short one: 32 MiB holds 46 frames
-// of 800 x 600 in 4:2:0.
-constexpr long long kMovieReuseBytes = 32LL << 20;
 
 // What an output run writes at least: beside its target, and in the temporary folder.
 struct OutputSpaceNeed {

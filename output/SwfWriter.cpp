@@ -1,6 +1,7 @@
 #include "output/SwfWriter.h"
 
 #include "base/AtomicFile.h"
+#include "base/Limits.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -19,8 +20,6 @@
 namespace {
 
 constexpr int kTwips = 20;
-// Frames larger than this (per side) are not re-encoded; no output size comes near it.
-constexpr JDIMENSION kMaxJpegSide = 16384;
 // The tag record size the out-of-memory message has always quoted.
 constexpr int kTagRecordSize = 32;
 
@@ -98,7 +97,7 @@ ReencodeResult ReencodeJpeg(FILE* fp, CSwfTag& tag, int nQuality, TagDestination
     jpeg_destroy_decompress(&din);
     return ReencodeResult::Ycck;
   }
-  if (din.image_width > kMaxJpegSide || din.image_height > kMaxJpegSide) {
+  if (din.image_width > JDIMENSION(kMaxOutputSide) || din.image_height > JDIMENSION(kMaxOutputSide)) {
     jpeg_destroy_decompress(&din);
     return ReencodeResult::TooLarge;
   }

@@ -241,7 +241,7 @@ bool CEglOffscreenContext::Begin(int cx, int cy) {
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &nMaxTexture);
     glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
     m_nMaxSide = std::max(0, std::min({nMaxRenderbuffer, nMaxTexture, viewport[0], viewport[1],
-                                       static_cast<GLint>(kMaxFrameSide)}));
+                                       static_cast<GLint>(kMaxOutputSide)}));
     if (m_nMaxSide == 0) {
       Fail("Could not create bitmap", "the OpenGL context reports no usable framebuffer size");
       End();

@@ -7,14 +7,11 @@
 #include <memory>
 #include <string>
 
+#include "base/Limits.h"
 #include "render/FrameBitmap.h"
 
 class CEglOffscreenContext {
  public:
-  // Largest frame side accepted whatever the driver offers.
-  static constexpr int kMaxFrameSide = 16384;
-  // Largest frame area (colour, depth and read-back each take 4 bytes per pixel).
-  static constexpr long long kMaxFramePixels = 64LL * 1024 * 1024;
 
   CEglOffscreenContext();
   ~CEglOffscreenContext();

@@ -13,7 +13,7 @@ class App;
 
 struct CliAutoOptions {
   std::string mode;  // empty: not asked for
-  int maxPairs = CKeyPointMesh::kMaxPoints;
+  int maxPairs = kMaxKeyPoints;
   int face1 = 0, face2 = 0;  // 1-based from the left; 0: the largest
 };
 
@@ -23,4 +23,4 @@ void AddCliAutoOptions(CLI::App& cmd, CliAutoOptions& opt, bool bModeOptional);
 
 // Proposes and applies pairs (mode "auto" when none is set). Ok when at least one pair was
 // placed; otherwise the engine's report as the reason. pReport: what was found, dropped, kept.
-CommandResult PlaceCliAutoPairs(MorphProject& project, const CliAutoOptions& opt, std::string* pReport = nullptr);
+Result PlaceCliAutoPairs(MorphProject& project, const CliAutoOptions& opt, std::string* pReport = nullptr);

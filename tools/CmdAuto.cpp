@@ -33,7 +33,7 @@ void AddCliAutoOptions(CLI::App& cmd, CliAutoOptions& opt, bool bModeOptional) {
       ->check(CLI::PositiveNumber);
 }
 
-CommandResult PlaceCliAutoPairs(MorphProject& project, const CliAutoOptions& opt, std::string* pReport) {
+Result PlaceCliAutoPairs(MorphProject& project, const CliAutoOptions& opt, std::string* pReport) {
   autokey::ProposalOptions options;
   options.source = opt.mode == "faces"      ? autokey::ProposalSource::Faces
                    : opt.mode == "features" ? autokey::ProposalSource::Features
@@ -44,8 +44,8 @@ CommandResult PlaceCliAutoPairs(MorphProject& project, const CliAutoOptions& opt
   const autokey::AutoKeyOutcome outcome = autokey::RunAutoKey(autokey::PrepareAutoKey(project, options));
   const autokey::AutoKeyApplied applied = autokey::FinishAutoKey(project, outcome);
   if (pReport) *pReport = applied.message;
-  if (applied.added == 0) return CommandResult::Fail("no key points were found: " + applied.message);
-  return CommandResult::Ok();
+  if (applied.added == 0) return Result::Fail("no key points were found: " + applied.message);
+  return Result::Success();
 }
 
 namespace {
@@ -53,7 +53,7 @@ namespace {
 // Proposes and applies pairs; 0 when at least one pair was placed.
 int AddAutoPairs(MorphProject& project, const CliAutoOptions& opt) {
   std::string report;
-  const CommandResult placed = PlaceCliAutoPairs(project, opt, &report);
+  const Result placed = PlaceCliAutoPairs(project, opt, &report);
   std::cerr << report << '\n';
   if (!placed) {
     std::cerr << "no key points were added; nothing was written\n";
@@ -75,7 +75,7 @@ struct AutoPointsOptions {
 
 int RunAutoPoints(const AutoPointsOptions& opt) {
   MorphProject project;
-  CommandResult r = OpenProject(project, opt.project);
+  Result r = OpenProject(project, opt.project);
   if (!r) {
     std::cerr << r.FullText() << '\n';
     return 1;

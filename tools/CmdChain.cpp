@@ -70,7 +70,7 @@ int RunChain(const ChainOptions& o) {
         return Fail("--save-projects: " + szProject + " is one of the chain's items; choose another folder");
     request.inputFiles.push_back(szProject);
   }
-  const CommandResult checked = CheckOutputRunRequest(request);
+  const Result checked = CheckOutputRunRequest(request);
   if (!checked) return Fail(checked.message);
 
   // One line as each segment's last frame is written.

@@ -15,7 +15,7 @@ namespace {
 
 int RunMesh(const std::string& path, bool bSample) {
   MorphProject project;
-  CommandResult r;
+  Result r;
   if (bSample) {
     // As the sample projects open: pictures by file name from the project file's folder.
     const PathParts parts = SplitPath(path);

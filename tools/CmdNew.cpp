@@ -73,7 +73,7 @@ int RunNew(const NewOptions& opt) {
   }
 
   MorphProject project;
-  CommandResult r;
+  Result r;
   if (opt.image1 == opt.image2) {
     r = project.LoadWarpImage(opt.image1);
   } else {
@@ -91,7 +91,7 @@ int RunNew(const NewOptions& opt) {
     // The image2 side obeys the same bounds as the image1 side.
     const CPicture& image2 = *project.m_pImage2;
     if (r && (p.x2 < 0 || p.y2 < 0 || p.x2 > image2.GetWidth() || p.y2 > image2.GetHeight()))
-      r = CommandResult::Fail(ProjectText::kPointOutside);
+      r = Result::Fail(ProjectText::kPointOutside);
     if (r) r = project.MovePoint(2, vnum, p.x2, p.y2);
     if (!r) {
       std::cerr << r.message << '\n';

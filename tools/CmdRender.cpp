@@ -62,7 +62,7 @@ int Fail(const std::string& text) {
 
 // Opens the project and applies the options that every kind of output shares.
 bool PrepareProject(const RenderOptions& o, MorphProject& project, std::string& szError) {
-  const CommandResult opened = OpenProject(project, o.szProject);
+  const Result opened = OpenProject(project, o.szProject);
   if (!opened) {
     szError = o.szProject + ": " + opened.FullText();
     return false;
@@ -116,7 +116,7 @@ int RunRender(const RenderOptions& o) {
   request.nFrameRate = o.output.nFps;
   request.nLoops = o.output.nLoop;
   request.inputFiles.push_back(o.szProject);
-  const CommandResult checked = CheckOutputRunRequest(request);
+  const Result checked = CheckOutputRunRequest(request);
   if (!checked) return Fail("render: " + checked.message);
   if (request.nFormat == SingleFrame) return RenderSingleFrame(request);
   return RunCliAnimation("render", request, chooser);

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "output/OutputRun.h"
+#include "base/Limits.h"
 
 namespace wizard {
 
@@ -54,10 +54,10 @@ bool ParseSizeItem(const std::string& text, int* pWidth, int* pHeight) {
 
 int ParseFrameLength(const std::string& text) {
   long n = 0;
-  return ParseWhole(text, kMinFrameLength, kMaxFrameLength, &n) ? static_cast<int>(n) : 0;
+  return ParseWhole(text, kMinWizardFrameLength, kMaxWizardFrameLength, &n) ? static_cast<int>(n) : 0;
 }
 
-FollowUp FollowUpOf(const Result& result, bool bAtStartup) {
+FollowUp FollowUpOf(const Ending& result, bool bAtStartup) {
   FollowUp f;
   switch (result.end) {
     case End::Cancelled: f.bResetProject = bAtStartup; break;

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "base/Limits.h"
 #include "base/TextMarks.h"
 #include "wizard/WizardHost.h"
 
@@ -37,7 +38,6 @@ inline constexpr int kSizeList = 1066, kCustomSize = 1000, kFrameLength = 1056;
 namespace wizard {
 
 inline constexpr int kPageWelcome = 1, kPageKind = 2, kPageTwoPictures = 3, kPageOnePicture = 4, kPageSize = 5;
-inline constexpr int kMinFrameLength = 6, kMaxFrameLength = 998;
 
 struct Buttons {
   bool bBack = true, bNext = true, bCancel = true, bHelp = true;
@@ -59,7 +59,7 @@ int ParseFrameLength(const std::string& text);
 enum class End { Cancelled, OpenExisting, Created };
 
 // What the wizard ended with.
-struct Result {
+struct Ending {
   End end = End::Cancelled;
   int nFrameLength = 0;  // the length to apply; 0: keep the frame count
 };
@@ -70,7 +70,7 @@ struct FollowUp {
   bool bResetProject = false;  // morph type 1 with its check mark, then close the project
   int nFrameCount = 0;         // 0: unchanged
 };
-FollowUp FollowUpOf(const Result& result, bool bAtStartup);
+FollowUp FollowUpOf(const Ending& result, bool bAtStartup);
 
 // A move of the frame buttons.
 struct Move {
@@ -105,7 +105,7 @@ class WizardController {
   std::string CustomSize();
 
   const Buttons& GetButtons() const { return m_buttons; }
-  const Result& GetResult() const { return m_result; }
+  const Ending& GetResult() const { return m_result; }
   int CurPage() const { return m_nCurPage; }
   int PageCount() const { return m_nPageCount; }
   int ProjectKind() const { return m_nProjectKind; }
@@ -125,7 +125,7 @@ class WizardController {
   std::array<std::string, 3> m_szPath;  // 0 the single picture, 1 and 2 the pair
   std::array<bool, 3> m_bLoaded{};      // never cleared: a picture loaded once counts
   Buttons m_buttons;
-  Result m_result;
+  Ending m_result;
 };
 
 }  // namespace wizard

@@ -214,7 +214,7 @@ OutputRunResult CExportCommands::Run(int nFormat, const OutputRunCallbacks& call
     request.nCurFrame = m_session.Frame();  // a single picture is the frame the preview shows
     request.szTemplateDir = TemplateFolder();
     request.inputFiles.push_back(m_session.ProjectPath());
-    const CommandResult checked = CheckOutputRunRequest(request);
+    const Result checked = CheckOutputRunRequest(request);
     if (!checked) {
       result.szError = checked.FullText();
     } else {
@@ -238,7 +238,7 @@ OutputRunResult CExportCommands::Run(int nFormat, const OutputRunCallbacks& call
 void CExportCommands::StartRun() {
   if (m_bRunBusy || !m_bOutputRunning || !m_dlgOutput || !m_session.IsReady()) return;
   const OutputRunResult result = Run(m_session.m_nOutputFormat, MakeCallbacks());
-  if (result.Ok()) {
+  if (result.ok()) {
     m_dlgOutput->ShowResults(result.stats);
     if (!result.szNotice.empty())
       m_ui.Message(m_dlgOutput, Tr(result.szNotice), mainwin::kProductName, wxOK | wxICON_INFORMATION);
@@ -255,5 +255,5 @@ void CExportCommands::SaveSingleFrame() {
   m_szOutputPath = path;
   m_session.m_nOutputFormat = SingleFrame;
   const OutputRunResult result = Run(SingleFrame, OutputRunCallbacks{});
-  if (!result.Ok()) m_ui.Message(&m_window, Tr(result.szError), mainwin::kProductName, wxOK | wxICON_ERROR);
+  if (!result.ok()) m_ui.Message(&m_window, Tr(result.szError), mainwin::kProductName, wxOK | wxICON_ERROR);
 }

@@ -386,7 +386,7 @@ void CMainMorphDlg::OnCharHook(wxKeyEvent& event) {
 }
 
 void CMainMorphDlg::RunWizard(bool bAtStartup) {
-  wizard::Result result;
+  wizard::Ending result;
   {
     CMainWizardHost host(*this);
     CWizard wizard(this, host, m_user);
@@ -441,7 +441,7 @@ void CMainMorphDlg::StartAutoKey() {
             const autokey::AutoKeyApplied applied = autokey::FinishAutoKey(project, *outcome);
             bChanged = applied.changed;
             text = applied.message.empty() ? std::string("No key points were placed.") : applied.message;
-            return bChanged ? CommandResult::Ok() : CommandResult::Fail(text);
+            return bChanged ? Result::Success() : Result::Fail(text);
           }));
       if (bChanged) change.Message(text, SessionChange::MessageKind::Info);
       Apply(change);

@@ -297,7 +297,7 @@ bool SetUpWindow(const std::string& dir) {
   // benchmark's output size.
   CKeyPointMesh& mesh = g_window->Session().MutableProject().m_mesh;
   for (const bench::BenchPair& p :
-       bench::MakePairs(CKeyPointMesh::kMaxPoints - mesh.m_nPoints, kPictureWidth, kPictureHeight))
+       bench::MakePairs(kMaxKeyPoints - mesh.m_nPoints, kPictureWidth, kPictureHeight))
     mesh.AddPointPair(p.x1, p.y1, p.x2, p.y2);
   if (!mesh.RebuildTriangulation()) return false;
   g_window->Apply(g_window->Session().ApplyOutputSize(kPictureWidth, kPictureHeight));

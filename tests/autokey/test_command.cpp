@@ -20,8 +20,8 @@ autokey::AutoKeyOutcome RunOffThread(const MorphProject& project) {
 
 TEST(AutoKeyCommand, AddsTheFacePairsOnceAndRefusesAStaleOutcome) {
   MorphProject project;
-  ASSERT_TRUE(project.LoadImage1(Sample("girl.png")).ok);
-  ASSERT_TRUE(project.LoadImage2(Sample("boy.png")).ok);
+  ASSERT_TRUE(project.LoadImage1(Sample("girl.png")).ok());
+  ASSERT_TRUE(project.LoadImage2(Sample("boy.png")).ok());
   const autokey::AutoKeyOutcome outcome = RunOffThread(project);
   ASSERT_TRUE(outcome.proposals.ok()) << outcome.message;
   EXPECT_EQ(project.m_mesh.GetPointCount(), 5) << "the worker touches no project";
@@ -46,14 +46,14 @@ TEST(AutoKeyCommand, AddsTheFacePairsOnceAndRefusesAStaleOutcome) {
 TEST(AutoKeyCommand, SaysWhatIsMissingAndChangesNothing) {
   TempDir dir;
   MorphProject project;
-  ASSERT_TRUE(project.LoadImage1(Sample("girl.png")).ok);
+  ASSERT_TRUE(project.LoadImage1(Sample("girl.png")).ok());
   autokey::AutoKeyApplied applied = autokey::FinishAutoKey(project, RunOffThread(project));
   EXPECT_FALSE(applied.changed);
   EXPECT_NE(applied.message.find("Both pictures"), std::string::npos) << applied.message;
 
   // A face and a landscape: which picture lacks a face, and that features do not match either.
   ASSERT_TRUE(MakeLandscape(640, 480).Save(dir.File("land.bmp"), PICTURE_BMP));
-  ASSERT_TRUE(project.LoadImage2(dir.File("land.bmp")).ok);
+  ASSERT_TRUE(project.LoadImage2(dir.File("land.bmp")).ok());
   applied = autokey::FinishAutoKey(project, RunOffThread(project));
   EXPECT_FALSE(applied.changed);
   EXPECT_EQ(project.m_mesh.GetPointCount(), 5);

@@ -58,8 +58,8 @@ class AutoKeyProject : public testing::Test {
     LoadFiles(dir.File("a.bmp"), dir.File("b.bmp"));
   }
   void LoadFiles(const std::string& a, const std::string& b) {
-    ASSERT_TRUE(project.LoadImage1(a).ok);
-    ASSERT_TRUE(project.LoadImage2(b).ok);
+    ASSERT_TRUE(project.LoadImage1(a).ok());
+    ASSERT_TRUE(project.LoadImage2(b).ok());
   }
   ProposalResult Propose(ProposalOptions options = {}) {
     return autokey::ProposeKeyPairs(autokey::SnapshotPicture(*project.GetImage(1)),
@@ -75,8 +75,8 @@ class AutoKeyProject : public testing::Test {
   }
   void AddHandPair(int x1, int y1, double x2, double y2) {
     int vnum = -1;
-    ASSERT_TRUE(project.AddPairAt(1, x1, y1, &vnum).ok) << x1 << "," << y1;
-    ASSERT_TRUE(project.MovePoint(2, vnum, x2, y2).ok);
+    ASSERT_TRUE(project.AddPairAt(1, x1, y1, &vnum).ok()) << x1 << "," << y1;
+    ASSERT_TRUE(project.MovePoint(2, vnum, x2, y2).ok());
   }
   TempDir dir;
   MorphProject project;
@@ -119,7 +119,7 @@ TEST_F(FeatureProposals, PairsFollowTheKnownMapAndApplyWithoutFolds) {
 
   const int before = project.m_mesh.GetPointCount();
   const autokey::ApplyReport applied = autokey::ApplyProposals(project, r);
-  ASSERT_TRUE(applied.ok) << applied.message;
+  ASSERT_TRUE(applied.ok()) << applied.message;
   EXPECT_EQ(applied.added, project.m_mesh.GetPointCount() - before);
   EXPECT_GE(applied.added, 20);
   EXPECT_TRUE(project.m_mesh.IsConsistent());
@@ -130,9 +130,9 @@ TEST_F(FeatureProposals, PairsFollowTheKnownMapAndApplyWithoutFolds) {
   EXPECT_LT(std::hypot(project.m_mesh.Point2(4).x - cx, project.m_mesh.Point2(4).y - cy), 4.0);
 
   // Opening the saved project rebuilds the triangulation in full: still no fold.
-  ASSERT_TRUE(SaveProject(project, dir.File("p.fmph")).ok);
+  ASSERT_TRUE(SaveProject(project, dir.File("p.fmph")).ok());
   MorphProject reopened;
-  ASSERT_TRUE(OpenProject(reopened, dir.File("p.fmph")).ok);
+  ASSERT_TRUE(OpenProject(reopened, dir.File("p.fmph")).ok());
   EXPECT_EQ(reopened.m_mesh.GetPointCount(), project.m_mesh.GetPointCount());
   EXPECT_TRUE(FoldedTriangles(reopened.m_mesh).empty());
 }
@@ -151,8 +151,8 @@ TEST_F(FeatureProposals, HandPairsAndThe128LimitAreKept) {
   const ProposalResult r = Propose(Source(ProposalSource::Features));
   ASSERT_EQ(r.status, ProposalStatus::Placed) << Messages(r);
   EXPECT_LE(r.kept, 8);
-  ASSERT_TRUE(autokey::ApplyProposals(project, r).ok);
-  EXPECT_LE(project.m_mesh.GetPointCount(), CKeyPointMesh::kMaxPoints);
+  ASSERT_TRUE(autokey::ApplyProposals(project, r).ok());
+  EXPECT_LE(project.m_mesh.GetPointCount(), kMaxKeyPoints);
   const std::vector<KeyPair> after = autokey::PairsFromMesh(project.m_mesh);
   ASSERT_GE(after.size(), hand.size());
   for (size_t i = 0; i < hand.size(); ++i) {
@@ -164,7 +164,7 @@ TEST_F(FeatureProposals, HandPairsAndThe128LimitAreKept) {
   }
 
   // A full project gets nothing, with a clear reason.
-  while (project.m_mesh.GetPointCount() < CKeyPointMesh::kMaxPoints)
+  while (project.m_mesh.GetPointCount() < kMaxKeyPoints)
     AddHandPair(5 + project.m_mesh.GetPointCount(), 470, 40 + project.m_mesh.GetPointCount(), 480);
   const ProposalResult full = Propose(Source(ProposalSource::Features));
   EXPECT_EQ(full.status, ProposalStatus::NoRoom);
@@ -190,7 +190,7 @@ TEST_F(FeatureProposals, AFoldingHandPairStaysAndNoProposalJoinsItsFold) {
   const ProposalResult r = Propose(Source(ProposalSource::Features));
   ASSERT_EQ(r.status, ProposalStatus::Placed) << Messages(r);
   EXPECT_GT(r.foldsLeft, 0);
-  ASSERT_TRUE(autokey::ApplyProposals(project, r).ok);
+  ASSERT_TRUE(autokey::ApplyProposals(project, r).ok());
   EXPECT_EQ(project.m_mesh.Point1(5).x, 200);
   EXPECT_EQ(project.m_mesh.Point2(5).x, 420);
   for (const auto& t : FoldedTriangles(project.m_mesh))
@@ -208,8 +208,8 @@ TEST_F(AutoKeyProject, PicturesWithoutCommonFeaturesAreTooDifferent) {
   MorphProject flat;
   ASSERT_TRUE(MakeSolidPicture(300, 200, 90, 90, 90).Save(dir.File("s1.bmp"), PICTURE_BMP));
   ASSERT_TRUE(MakeSolidPicture(200, 300, 10, 200, 10).Save(dir.File("s2.bmp"), PICTURE_BMP));
-  ASSERT_TRUE(flat.LoadImage1(dir.File("s1.bmp")).ok);
-  ASSERT_TRUE(flat.LoadImage2(dir.File("s2.bmp")).ok);
+  ASSERT_TRUE(flat.LoadImage1(dir.File("s1.bmp")).ok());
+  ASSERT_TRUE(flat.LoadImage2(dir.File("s2.bmp")).ok());
   const ProposalResult none = autokey::ProposeKeyPairs(autokey::SnapshotPicture(*flat.GetImage(1)),
                                                        autokey::SnapshotPicture(*flat.GetImage(2)),
                                                        autokey::PairsFromMesh(flat.m_mesh), {});
@@ -238,7 +238,7 @@ TEST_F(AutoKeyProject, TwoDrawnFacesPairTheirLandmarks) {
   EXPECT_EQ(r.faces2.size(), 1u);
   EXPECT_GE(r.kept, 55) << Messages(r);
   ExpectInside(r);
-  ASSERT_TRUE(autokey::ApplyProposals(project, r).ok);
+  ASSERT_TRUE(autokey::ApplyProposals(project, r).ok());
   EXPECT_TRUE(FoldedTriangles(project.m_mesh).empty());
 }
 

@@ -60,10 +60,10 @@ class ProjectFile : public testing::Test {
 TEST_F(ProjectFile, FreshProjectSavesAsSixHundredBytesExactly) {
   const std::string a = Picture("a.bmp", 200, 100);
   const std::string b = Picture("b.bmp", 300, 150);
-  ASSERT_TRUE(project.LoadImage1(a).ok);
-  ASSERT_TRUE(project.LoadImage2(b).ok);
+  ASSERT_TRUE(project.LoadImage1(a).ok());
+  ASSERT_TRUE(project.LoadImage2(b).ok());
   const std::string file = dir.File("p.fmph");
-  ASSERT_TRUE(SaveProject(project, file).ok);
+  ASSERT_TRUE(SaveProject(project, file).ok());
   const auto bytes = ReadFileBytes(file);
   ASSERT_EQ(bytes.size(), 600u);
   EXPECT_EQ(bytes[256], 4);
@@ -76,20 +76,20 @@ TEST_F(ProjectFile, FreshProjectSavesAsSixHundredBytesExactly) {
 }
 
 TEST_F(ProjectFile, RoundTripKeepsNumbersAndTruncatesFractions) {
-  ASSERT_TRUE(project.LoadImage1(Picture("a.bmp", 200, 100)).ok);
-  ASSERT_TRUE(project.LoadImage2(Picture("b.bmp", 200, 100)).ok);
-  ASSERT_TRUE(project.AddPairAt(1, 40, 30).ok);
-  ASSERT_TRUE(project.AddPairAt(2, 150, 80).ok);
-  ASSERT_TRUE(project.MovePoint(2, 5, 41.9, 33.7).ok);
-  ASSERT_TRUE(project.MovePoint(1, 6, 149.5, 79.99).ok);
+  ASSERT_TRUE(project.LoadImage1(Picture("a.bmp", 200, 100)).ok());
+  ASSERT_TRUE(project.LoadImage2(Picture("b.bmp", 200, 100)).ok());
+  ASSERT_TRUE(project.AddPairAt(1, 40, 30).ok());
+  ASSERT_TRUE(project.AddPairAt(2, 150, 80).ok());
+  ASSERT_TRUE(project.MovePoint(2, 5, 41.9, 33.7).ok());
+  ASSERT_TRUE(project.MovePoint(1, 6, 149.5, 79.99).ok());
   const std::string file = dir.File("p.fmph");
-  ASSERT_TRUE(SaveProject(project, file).ok);
+  ASSERT_TRUE(SaveProject(project, file).ok());
   ASSERT_TRUE(project.ChooseMorphType(3));
 
   MorphProject reopened;
   ASSERT_TRUE(reopened.ChooseMorphType(3));
   const auto r = OpenProject(reopened, file);
-  ASSERT_TRUE(r.ok) << r.message;
+  ASSERT_TRUE(r.ok()) << r.message;
   ASSERT_EQ(reopened.m_mesh.m_nPoints, 7);
   for (int i = 0; i < 7; ++i) {
     EXPECT_EQ(reopened.m_mesh.Point1(i).x, project.m_mesh.Point1(i).x);
@@ -113,47 +113,47 @@ TEST_F(ProjectFile, ReaderUsesTheSecondCount) {
       {0, 0, 0, 0}, {0, 100, 0, 100}, {100, 0, 100, 0}, {100, 100, 100, 100}, {50, 50, 50, 50}, {20, 70, 25, 75}};
   const std::string file = dir.File("p.fmph");
   WriteFileBytes(file, Build(a, a, pairs, 99, 5));
-  ASSERT_TRUE(OpenProject(project, file).ok);
+  ASSERT_TRUE(OpenProject(project, file).ok());
   EXPECT_EQ(project.m_mesh.m_nPoints, 6);
   WriteFileBytes(file, Build(a, a, pairs, 5, 4));
-  ASSERT_TRUE(OpenProject(project, file).ok);
+  ASSERT_TRUE(OpenProject(project, file).ok());
   EXPECT_EQ(project.m_mesh.m_nPoints, 5) << "a longer file is read up to its count";
 }
 
 TEST_F(ProjectFile, EveryTruncationIsRefusedAndLeavesTheProject) {
   const std::string a = Picture("a.bmp", 120, 90);
   const std::string b = Picture("b.bmp", 60, 45);
-  ASSERT_TRUE(project.LoadImage1(a).ok);
-  ASSERT_TRUE(project.LoadImage2(b).ok);
-  ASSERT_TRUE(project.AddPairAt(1, 30, 20).ok);
+  ASSERT_TRUE(project.LoadImage1(a).ok());
+  ASSERT_TRUE(project.LoadImage2(b).ok());
+  ASSERT_TRUE(project.AddPairAt(1, 30, 20).ok());
   const std::string file = dir.File("full.fmph");
-  ASSERT_TRUE(SaveProject(project, file).ok);
+  ASSERT_TRUE(SaveProject(project, file).ok());
   const auto bytes = ReadFileBytes(file);
   ASSERT_EQ(bytes.size(), 616u);
 
   // The project that is open while the damaged files are tried.
   MorphProject open;
-  ASSERT_TRUE(open.LoadImage1(Picture("c.bmp", 80, 80)).ok);
-  ASSERT_TRUE(open.LoadImage2(Picture("d.bmp", 80, 80)).ok);
-  ASSERT_TRUE(open.AddPairAt(1, 11, 12).ok);
+  ASSERT_TRUE(open.LoadImage1(Picture("c.bmp", 80, 80)).ok());
+  ASSERT_TRUE(open.LoadImage2(Picture("d.bmp", 80, 80)).ok());
+  ASSERT_TRUE(open.AddPairAt(1, 11, 12).ok());
   const Snapshot before(open);
   const std::string cut = dir.File("cut.fmph");
   for (size_t len = 0; len < bytes.size(); ++len) {
     WriteFileBytes(cut, std::vector<uint8_t>(bytes.begin(), bytes.begin() + long(len)));
     const auto r = OpenProject(open, cut);
-    EXPECT_FALSE(r.ok) << len;
+    EXPECT_FALSE(r.ok()) << len;
     EXPECT_EQ(r.message, "error!") << len;
     ASSERT_TRUE(Snapshot(open) == before) << "length " << len;
   }
   WriteFileBytes(cut, bytes);
-  EXPECT_TRUE(OpenProject(open, cut).ok);
+  EXPECT_TRUE(OpenProject(open, cut).ok());
   EXPECT_EQ(open.m_mesh.m_nPoints, 6);
 }
 
 TEST_F(ProjectFile, ImpossibleCountsAndPathsAreRefused) {
   const std::string a = Picture("a.bmp", 100, 100);
   std::vector<std::array<int32_t, 4>> many(130, {1, 1, 1, 1});
-  ASSERT_TRUE(project.LoadImage1(a).ok);
+  ASSERT_TRUE(project.LoadImage1(a).ok());
   const Snapshot before(project);
   const std::string file = dir.File("bad.fmph");
   for (int32_t count : {-1, -2, -1000, INT_MIN, 128, 129, 1000000, INT_MAX}) {
@@ -176,7 +176,7 @@ TEST_F(ProjectFile, ImpossibleCountsAndPathsAreRefused) {
 
 TEST_F(ProjectFile, PairsWithoutTriangulationAreRefused) {
   const std::string a = Picture("a.bmp", 100, 100);
-  ASSERT_TRUE(project.LoadImage1(a).ok);
+  ASSERT_TRUE(project.LoadImage1(a).ok());
   const Snapshot before(project);
   const std::string file = dir.File("p.fmph");
   // Only the four corners: all on one circle.
@@ -194,7 +194,7 @@ TEST_F(ProjectFile, RepeatedImageOnePointsKeepTheFirstOfEach) {
                              {{0, 0, 0, 0}, {0, 100, 0, 100}, {100, 0, 100, 0}, {100, 100, 100, 100},
                               {50, 50, 50, 50}, {20, 30, 21, 31}, {20, 30, 60, 60}, {70, 20, 71, 21}},
                              7, 7));
-  ASSERT_TRUE(OpenProject(project, file).ok);
+  ASSERT_TRUE(OpenProject(project, file).ok());
   EXPECT_EQ(project.m_mesh.m_nPoints, 7);
   EXPECT_TRUE(project.m_mesh.IsConsistent());
   EXPECT_EQ(project.m_mesh.Point2(5).x, 21);
@@ -203,8 +203,8 @@ TEST_F(ProjectFile, RepeatedImageOnePointsKeepTheFirstOfEach) {
 
 TEST_F(ProjectFile, MissingAndUndecodablePicturesLeaveTheProject) {
   const std::string a = Picture("a.bmp", 100, 100);
-  ASSERT_TRUE(project.LoadImage1(a).ok);
-  ASSERT_TRUE(project.LoadImage2(a).ok);
+  ASSERT_TRUE(project.LoadImage1(a).ok());
+  ASSERT_TRUE(project.LoadImage2(a).ok());
   const Snapshot before(project);
   const std::vector<std::array<int32_t, 4>> frame = {
       {0, 0, 0, 0}, {0, 100, 0, 100}, {100, 0, 100, 0}, {100, 100, 100, 100}, {50, 50, 50, 50}};
@@ -218,7 +218,7 @@ TEST_F(ProjectFile, MissingAndUndecodablePicturesLeaveTheProject) {
   WriteFileBytes(broken, {'B', 'M', 0, 0});
   WriteFileBytes(file, Build(a, broken, frame, 4, 4));
   const auto r = OpenProject(project, file);
-  EXPECT_FALSE(r.ok);
+  EXPECT_FALSE(r.ok());
   EXPECT_FALSE(r.message.empty());
   EXPECT_EQ(OpenProject(project, dir.File("nothing.fmph")).message, "open project error!");
   EXPECT_TRUE(Snapshot(project) == before);
@@ -232,14 +232,14 @@ TEST_F(ProjectFile, MovedProjectFindsItsPicturesBesideTheFile) {
   const std::string file = dir.File("p.fmph");
   // A folder of another computer: only the file names beside the project match.
   WriteFileBytes(file, Build("/nowhere/else/a.bmp", "C:\\pics\\b.bmp", frame, 4, 4));
-  ASSERT_TRUE(OpenProject(project, file).ok);
+  ASSERT_TRUE(OpenProject(project, file).ok());
   EXPECT_EQ(project.m_szImagePath1, a);
   EXPECT_EQ(project.m_szImagePath2, b);
   // A relative path is taken from the project's folder, whatever the current folder is.
   ASSERT_EQ(::mkdir(dir.File("pics").c_str(), 0700), 0);
   const std::string c = Picture("pics/c.bmp", 100, 100);
   WriteFileBytes(file, Build("pics/c.bmp", "b.bmp", frame, 4, 4));
-  ASSERT_TRUE(OpenProject(project, file).ok);
+  ASSERT_TRUE(OpenProject(project, file).ok());
   EXPECT_EQ(project.m_szImagePath1, c);
   // Nothing matching anywhere: the message names the stored path.
   WriteFileBytes(file, Build("/nowhere/else/z.bmp", "b.bmp", frame, 4, 4));
@@ -247,7 +247,7 @@ TEST_F(ProjectFile, MovedProjectFindsItsPicturesBesideTheFile) {
 }
 
 TEST_F(ProjectFile, SaveRefusesLongPathsAndReportsUnwritableFiles) {
-  ASSERT_TRUE(project.LoadImage1(Picture("a.bmp", 50, 50)).ok);
+  ASSERT_TRUE(project.LoadImage1(Picture("a.bmp", 50, 50)).ok());
   const std::string file = dir.File("p.fmph");
   EXPECT_EQ(SaveProject(project, dir.File("no/such/folder/p.fmph")).message, ProjectFileText::kSaveProjectError);
   project.m_szImagePath2 = std::string(256, 'x');
@@ -255,7 +255,7 @@ TEST_F(ProjectFile, SaveRefusesLongPathsAndReportsUnwritableFiles) {
   struct stat st;
   EXPECT_NE(::stat(file.c_str(), &st), 0) << "nothing written";
   project.m_szImagePath2 = std::string(255, 'x');
-  ASSERT_TRUE(SaveProject(project, file).ok);
+  ASSERT_TRUE(SaveProject(project, file).ok());
   const auto bytes = ReadFileBytes(file);
   EXPECT_EQ(bytes[260 + 254], 'x');
   EXPECT_EQ(bytes[260 + 255], 0);
@@ -274,19 +274,19 @@ TEST_F(ProjectFile, SamplesFindTheirPicturesByFileName) {
 
   ASSERT_TRUE(project.ChooseMorphType(3));
   auto r = OpenSampleProjectCommand(project, 32931, samples);
-  ASSERT_TRUE(r.ok) << r.message;
+  ASSERT_TRUE(r.ok()) << r.message;
   EXPECT_EQ(project.m_szImagePath1, samples + "/girl.bmp");
   EXPECT_EQ(project.m_szImagePath2, samples + "/girl.bmp");
   EXPECT_EQ(project.m_nMorphType, 2);
   EXPECT_EQ(project.m_mesh.m_nPoints, 6);
 
   r = OpenSampleProjectCommand(project, 32930, samples);
-  ASSERT_TRUE(r.ok) << r.message;
+  ASSERT_TRUE(r.ok()) << r.message;
   EXPECT_EQ(project.m_szImagePath2, samples + "/boy.bmp");
   EXPECT_EQ(project.m_nMorphType, 2) << "other samples keep the type";
 
   EXPECT_EQ(OpenSampleProjectCommand(project, 32926, samples).message, "open project error!");
-  EXPECT_FALSE(OpenSampleProjectCommand(project, 12345, samples).ok);
+  EXPECT_FALSE(OpenSampleProjectCommand(project, 12345, samples).ok());
   EXPECT_EQ(std::string(FindSampleProject(32929)->szFileName), "cattotirger.fmph");
 }
 

@@ -19,8 +19,8 @@ class ProjectModel : public testing::Test {
     return path;
   }
   void MakeReady(int w1, int h1, int w2, int h2) {
-    ASSERT_TRUE(project.LoadImage1(Picture(w1, h1)).ok);
-    ASSERT_TRUE(project.LoadImage2(Picture(w2, h2, "second.bmp")).ok);
+    ASSERT_TRUE(project.LoadImage1(Picture(w1, h1)).ok());
+    ASSERT_TRUE(project.LoadImage2(Picture(w2, h2, "second.bmp")).ok());
   }
   std::vector<std::array<double, 4>> Pairs() const {
     std::vector<std::array<double, 4>> out;
@@ -39,7 +39,7 @@ class ProjectModel : public testing::Test {
 
 TEST_F(ProjectModel, FirstPictureGivesFiveSharedFramePointsAndFourTriangles) {
   const auto r = project.LoadImage1(Picture(200, 100));
-  ASSERT_TRUE(r.ok) << r.message;
+  ASSERT_TRUE(r.ok()) << r.message;
   const std::vector<std::array<double, 4>> expected = {
       {0, 0, 0, 0}, {0, 100, 0, 100}, {200, 0, 200, 0}, {200, 100, 200, 100}, {100, 50, 100, 50}};
   EXPECT_EQ(Pairs(), expected);
@@ -53,14 +53,14 @@ TEST_F(ProjectModel, FirstPictureGivesFiveSharedFramePointsAndFourTriangles) {
 }
 
 TEST_F(ProjectModel, SecondPictureBecomesReadyAndMovesOnlyItsFramePoints) {
-  ASSERT_TRUE(project.LoadImage1(Picture(200, 100)).ok);
+  ASSERT_TRUE(project.LoadImage1(Picture(200, 100)).ok());
   // A user pair placed while image2 is absent keeps its image2 coordinates.
   project.m_mesh.AddPointPair(40, 30, 45, 35);
   project.m_mesh.ConstructHull();
   project.m_mesh.MarkLowerFaces();
   const auto tris = project.m_mesh.TriangleList();
 
-  ASSERT_TRUE(project.LoadImage2(Picture(300, 160, "b.bmp")).ok);
+  ASSERT_TRUE(project.LoadImage2(Picture(300, 160, "b.bmp")).ok());
   const std::vector<std::array<double, 4>> expected = {
       {0, 0, 0, 0},       {0, 100, 0, 160},      {200, 0, 300, 0},
       {200, 100, 300, 160}, {100, 50, 150, 80}, {40, 30, 45, 35}};
@@ -86,9 +86,9 @@ TEST_F(ProjectModel, SecondPictureBecomesReadyAndMovesOnlyItsFramePoints) {
 
 TEST_F(ProjectModel, ReplacingAPictureRescalesThatSideOnly) {
   MakeReady(200, 100, 200, 100);
-  ASSERT_TRUE(project.MovePoint(2, 4, 10.25, 7.5).ok);
+  ASSERT_TRUE(project.MovePoint(2, 4, 10.25, 7.5).ok());
   const auto tris = project.m_mesh.TriangleList();
-  ASSERT_TRUE(project.LoadImage2(Picture(400, 100, "wide.bmp")).ok);
+  ASSERT_TRUE(project.LoadImage2(Picture(400, 100, "wide.bmp")).ok());
   const MeshVertex* v = project.m_mesh.FindVertex(2, 4);
   EXPECT_DOUBLE_EQ(v->x, 20.5);
   EXPECT_DOUBLE_EQ(v->y, 7.5);
@@ -100,7 +100,7 @@ TEST_F(ProjectModel, ReplacingAPictureRescalesThatSideOnly) {
   EXPECT_EQ(project.m_mesh.TriangleList(), tris);
 
   // Replacing image1 (image2 present) rescales list 1 and keeps the triangles.
-  ASSERT_TRUE(project.LoadImage1(Picture(100, 50, "half.bmp")).ok);
+  ASSERT_TRUE(project.LoadImage1(Picture(100, 50, "half.bmp")).ok());
   EXPECT_DOUBLE_EQ(project.m_mesh.FindVertex(1, 3)->x, 100);
   EXPECT_DOUBLE_EQ(project.m_mesh.FindVertex(1, 4)->y, 25);
   EXPECT_EQ(SortedTriangles(project.m_mesh.TriangleList()), SortedTriangles(tris));
@@ -112,7 +112,7 @@ TEST_F(ProjectModel, RescaleWithAnEmptyListReportsAndKeepsTheNewPicture) {
   project.m_mesh.ResetMesh();
   const std::string p2 = Picture(80, 40, "n2.bmp");
   auto r = project.LoadImage2(p2);
-  EXPECT_FALSE(r.ok);
+  EXPECT_FALSE(r.ok());
   EXPECT_EQ(r.message, "Get Key Point Error!");
   EXPECT_EQ(project.m_pImage2->GetWidth(), 80);
   EXPECT_EQ(project.m_szImagePath2, p2);
@@ -131,10 +131,10 @@ TEST_F(ProjectModel, FailedLoadsKeepTheSlotAndItsPath) {
   const std::string garbage = dir.File("broken.bmp");
   WriteFileBytes(garbage, {'B', 'M', 1, 2, 3});
   r = project.LoadImage1(garbage);
-  EXPECT_FALSE(r.ok);
+  EXPECT_FALSE(r.ok());
   EXPECT_FALSE(r.message.empty()) << "the container's error text";
   r = project.LoadImage1(dir.File("missing.png"));
-  EXPECT_FALSE(r.ok);
+  EXPECT_FALSE(r.ok());
   r = project.LoadImage1("/" + std::string(300, 'a') + ".bmp");
   EXPECT_EQ(r.message, ProjectText::kPathTooLong);
 
@@ -147,7 +147,7 @@ TEST_F(ProjectModel, UnknownExtensionLetsTheContainerDetectTheFormat) {
   const std::string path = dir.File("picture.data");
   ASSERT_TRUE(MakePatternPicture(30, 20).Save(path, PICTURE_BMP));
   const auto r = project.LoadImage1(path);
-  EXPECT_TRUE(r.ok) << r.message;
+  EXPECT_TRUE(r.ok()) << r.message;
 }
 
 TEST_F(ProjectModel, TinyPictureWithoutTriangulationIsRefused) {
@@ -161,7 +161,7 @@ TEST_F(ProjectModel, TinyPictureWithoutTriangulationIsRefused) {
 
 TEST_F(ProjectModel, WarpLoadsTwoIndependentPictures) {
   const std::string path = Picture(90, 60);
-  ASSERT_TRUE(project.LoadWarpImage(path).ok);
+  ASSERT_TRUE(project.LoadWarpImage(path).ok());
   EXPECT_EQ(project.m_nMorphType, 2);
   ASSERT_TRUE(project.IsReady());
   EXPECT_NE(project.m_pImage1.get(), project.m_pImage2.get());
@@ -180,7 +180,7 @@ TEST_F(ProjectModel, HitTestIsInclusiveAtFourPixels) {
   EXPECT_FALSE(project.HitTest(1, 100, 45));
   // Add tool semantics: a click at 5 pixels adds, then the same spot hits the new pair.
   int vnum = -1;
-  ASSERT_TRUE(project.AddPairAt(1, 105, 50, &vnum).ok);
+  ASSERT_TRUE(project.AddPairAt(1, 105, 50, &vnum).ok());
   EXPECT_EQ(vnum, 5);
   EXPECT_EQ(project.HitTest(1, 103, 50).vnum, 4) << "walk from the head: the centre comes first";
   EXPECT_EQ(project.HitTest(1, 108, 50).vnum, 5);
@@ -189,12 +189,12 @@ TEST_F(ProjectModel, HitTestIsInclusiveAtFourPixels) {
 
 TEST_F(ProjectModel, AddOnPaneTwoUsesIntegerRelativePosition) {
   MakeReady(200, 100, 400, 200);
-  ASSERT_TRUE(project.AddPairAt(2, 100, 50).ok);
+  ASSERT_TRUE(project.AddPairAt(2, 100, 50).ok());
   EXPECT_EQ(Pairs().back(), (std::array<double, 4>{50, 25, 100, 50}));
   // Truncated quotient: 33*400/200 = 66, 17*200/100 = 34; 33*200/400 = 16.5 -> 16.
-  ASSERT_TRUE(project.AddPairAt(1, 33, 17).ok);
+  ASSERT_TRUE(project.AddPairAt(1, 33, 17).ok());
   EXPECT_EQ(Pairs().back(), (std::array<double, 4>{33, 17, 66, 34}));
-  ASSERT_TRUE(project.AddPairAt(2, 33, 17).ok);
+  ASSERT_TRUE(project.AddPairAt(2, 33, 17).ok());
   EXPECT_EQ(Pairs().back(), (std::array<double, 4>{16, 8, 33, 17}));
   EXPECT_TRUE(project.m_mesh.IsConsistent());
   EXPECT_EQ(project.m_mesh.TriangleList().size(), 2u * 8 - 6);
@@ -203,7 +203,7 @@ TEST_F(ProjectModel, AddOnPaneTwoUsesIntegerRelativePosition) {
 TEST_F(ProjectModel, AddMatchesAFullRebuild) {
   MakeReady(300, 200, 300, 200);
   const int clicks[][2] = {{10, 10}, {150, 20}, {290, 190}, {75, 120}, {200, 100}, {30, 180}, {260, 40}};
-  for (auto& c : clicks) ASSERT_TRUE(project.AddPairAt(1, c[0], c[1]).ok);
+  for (auto& c : clicks) ASSERT_TRUE(project.AddPairAt(1, c[0], c[1]).ok());
   CKeyPointMesh full;
   for (int i = 0; i < project.m_mesh.m_nPoints; ++i)
     full.AddSharedPoint(project.m_mesh.Point1(i).x, project.m_mesh.Point1(i).y);
@@ -213,25 +213,25 @@ TEST_F(ProjectModel, AddMatchesAFullRebuild) {
 
 TEST_F(ProjectModel, AddsTheHullCannotTakeAreRefusedWithoutChange) {
   MakeReady(200, 100, 200, 100);
-  ASSERT_TRUE(project.AddPairAt(1, 40, 40).ok);
+  ASSERT_TRUE(project.AddPairAt(1, 40, 40).ok());
   const auto pairs = Pairs();
   const auto tris = project.m_mesh.TriangleList();
   // Same image1 point again, from either pane.
   auto r = project.AddPairAt(1, 40, 40);
-  EXPECT_FALSE(r.ok);
+  EXPECT_FALSE(r.ok());
   EXPECT_EQ(r.message, ProjectText::kPointNotInsertable);
-  EXPECT_FALSE(project.AddPairAt(2, 40, 40).ok);
-  EXPECT_FALSE(project.AddPairAt(1, 0, 0).ok) << "a corner";
+  EXPECT_FALSE(project.AddPairAt(2, 40, 40).ok());
+  EXPECT_FALSE(project.AddPairAt(1, 0, 0).ok()) << "a corner";
   EXPECT_EQ(project.AddPairAt(1, 201, 5).message, ProjectText::kPointOutside);
-  EXPECT_FALSE(project.AddPairAt(1, -1, 5).ok);
+  EXPECT_FALSE(project.AddPairAt(1, -1, 5).ok());
   EXPECT_EQ(Pairs(), pairs);
   EXPECT_EQ(project.m_mesh.TriangleList(), tris);
   EXPECT_TRUE(project.m_mesh.IsConsistent());
 }
 
 TEST_F(ProjectModel, AddNeedsBothPictures) {
-  ASSERT_TRUE(project.LoadImage1(Picture(50, 50)).ok);
-  EXPECT_FALSE(project.AddPairAt(1, 10, 10).ok);
+  ASSERT_TRUE(project.LoadImage1(Picture(50, 50)).ok());
+  EXPECT_FALSE(project.AddPairAt(1, 10, 10).ok());
   EXPECT_EQ(project.m_mesh.m_nPoints, 5);
 }
 
@@ -240,12 +240,12 @@ TEST_F(ProjectModel, TheHundredTwentyNinthPairIsRefused) {
   int added = 0;
   for (int i = 0; added < 123; ++i) {
     const int x = 3 + (i * 53) % 393, y = 5 + (i * 29 + (i / 7) * 11) % 389;
-    if (project.AddPairAt(1, x, y).ok) ++added;
+    if (project.AddPairAt(1, x, y).ok()) ++added;
   }
   ASSERT_EQ(project.m_mesh.m_nPoints, 128);
   const auto tris = project.m_mesh.TriangleList();
   auto r = project.AddPairAt(1, 201, 202);
-  EXPECT_FALSE(r.ok);
+  EXPECT_FALSE(r.ok());
   EXPECT_EQ(r.message, ProjectText::kTooManyPoints);
   EXPECT_EQ(project.m_mesh.m_nPoints, 128);
   EXPECT_EQ(project.m_mesh.TriangleList(), tris);
@@ -255,15 +255,15 @@ TEST_F(ProjectModel, TheHundredTwentyNinthPairIsRefused) {
 
 TEST_F(ProjectModel, DeleteRenumbersInOrderAndRebuilds) {
   MakeReady(200, 100, 200, 100);
-  ASSERT_TRUE(project.AddPairAt(1, 30, 20).ok);
-  ASSERT_TRUE(project.AddPairAt(1, 150, 70).ok);
-  ASSERT_TRUE(project.MovePoint(2, 6, 151.75, 70.5).ok);
-  ASSERT_TRUE(project.MovePoint(1, 5, 31.5, 20.25).ok);
+  ASSERT_TRUE(project.AddPairAt(1, 30, 20).ok());
+  ASSERT_TRUE(project.AddPairAt(1, 150, 70).ok());
+  ASSERT_TRUE(project.MovePoint(2, 6, 151.75, 70.5).ok());
+  ASSERT_TRUE(project.MovePoint(1, 5, 31.5, 20.25).ok());
   ASSERT_EQ(project.m_mesh.m_nPoints, 7);
   const auto before = Pairs();
   project.SetFrameCount(44);
 
-  ASSERT_TRUE(project.DeletePair(2).ok);
+  ASSERT_TRUE(project.DeletePair(2).ok());
   const auto after = Pairs();
   ASSERT_EQ(after.size(), 6u);
   for (int i = 0, j = 0; i < 7; ++i) {
@@ -291,22 +291,22 @@ TEST_F(ProjectModel, DeletionsThatLeaveNoTriangulationAreRefused) {
   EXPECT_EQ(project.m_mesh.TriangleList(), tris);
 
   // Down to three points.
-  ASSERT_TRUE(project.DeletePair(0).ok);
+  ASSERT_TRUE(project.DeletePair(0).ok());
   testing::internal::CaptureStdout();
-  EXPECT_FALSE(project.DeletePair(0).ok);
+  EXPECT_FALSE(project.DeletePair(0).ok());
   testing::internal::GetCapturedStdout();
   EXPECT_EQ(project.m_mesh.m_nPoints, 4);
   EXPECT_TRUE(project.m_mesh.HasTriangulation());
-  EXPECT_FALSE(project.DeletePair(4).ok);
-  EXPECT_FALSE(project.DeletePair(-1).ok);
+  EXPECT_FALSE(project.DeletePair(4).ok());
+  EXPECT_FALSE(project.DeletePair(-1).ok());
 }
 
 TEST_F(ProjectModel, DeletionThatWouldMergeTwoPointsIsRefused) {
   MakeReady(200, 100, 200, 100);
-  ASSERT_TRUE(project.AddPairAt(1, 60, 30).ok);
-  ASSERT_TRUE(project.AddPairAt(1, 120, 60).ok);
+  ASSERT_TRUE(project.AddPairAt(1, 60, 30).ok());
+  ASSERT_TRUE(project.AddPairAt(1, 120, 60).ok());
   // Drag pair 6 to within a pixel of pair 5: distinct doubles, same whole pixel.
-  ASSERT_TRUE(project.MovePoint(1, 6, 60.5, 30.5).ok);
+  ASSERT_TRUE(project.MovePoint(1, 6, 60.5, 30.5).ok());
   const auto pairs = Pairs();
   EXPECT_EQ(project.DeletePair(2).message, ProjectText::kDeleteWouldMerge);
   EXPECT_EQ(Pairs(), pairs);
@@ -315,12 +315,12 @@ TEST_F(ProjectModel, DeletionThatWouldMergeTwoPointsIsRefused) {
 
 TEST_F(ProjectModel, MovingAPointChangesOnlyThatSide) {
   MakeReady(200, 100, 200, 100);
-  ASSERT_TRUE(project.AddPairAt(1, 50, 50).ok);
+  ASSERT_TRUE(project.AddPairAt(1, 50, 50).ok());
   const auto tris = project.m_mesh.TriangleList();
   const auto before = Pairs();
   const PointHandle hit = project.HitTest(2, 51, 49);
   ASSERT_EQ(hit, (PointHandle{2, 5}));
-  ASSERT_TRUE(project.MovePoint(hit, 77.9, 12.2).ok);
+  ASSERT_TRUE(project.MovePoint(hit, 77.9, 12.2).ok());
   auto after = Pairs();
   EXPECT_EQ(after[5], (std::array<double, 4>{50, 50, 77.9, 12.2}));
   after[5] = before[5];
@@ -328,7 +328,7 @@ TEST_F(ProjectModel, MovingAPointChangesOnlyThatSide) {
   EXPECT_EQ(project.m_mesh.Point2(5).x, 77);
   EXPECT_EQ(project.m_mesh.Point2(5).y, 12);
   EXPECT_EQ(project.m_mesh.TriangleList(), tris);
-  EXPECT_FALSE(project.MovePoint(1, 99, 1, 1).ok);
+  EXPECT_FALSE(project.MovePoint(1, 99, 1, 1).ok());
 }
 
 // A window keeps the point under the mouse and the point being dragged between events. They
@@ -336,35 +336,35 @@ TEST_F(ProjectModel, MovingAPointChangesOnlyThatSide) {
 // opens and closes; under the sanitizer build a kept record address would show here.
 TEST_F(ProjectModel, KeptPointsFollowTheirPairOrAreDropped) {
   MakeReady(200, 100, 200, 100);
-  ASSERT_TRUE(project.AddPairAt(1, 30, 20).ok);   // 5
-  ASSERT_TRUE(project.AddPairAt(1, 150, 70).ok);  // 6
-  ASSERT_TRUE(project.AddPairAt(1, 60, 80).ok);   // 7
+  ASSERT_TRUE(project.AddPairAt(1, 30, 20).ok());   // 5
+  ASSERT_TRUE(project.AddPairAt(1, 150, 70).ok());  // 6
+  ASSERT_TRUE(project.AddPairAt(1, 60, 80).ok());   // 7
   project.SetHoverPoint(project.HitTest(2, 61, 79));
   project.SetHitPoint(project.HitTest(1, 150, 71));
   ASSERT_EQ(project.GetHoverPoint(), (PointHandle{2, 7}));
   ASSERT_EQ(project.GetHitPoint(), (PointHandle{1, 6}));
 
   // Delete another pair: both kept points move down one number and still name their pairs.
-  ASSERT_TRUE(project.DeletePair(5).ok);
+  ASSERT_TRUE(project.DeletePair(5).ok());
   EXPECT_EQ(project.GetHoverPoint(), (PointHandle{2, 6}));
   EXPECT_EQ(project.GetHitPoint(), (PointHandle{1, 5}));
   const MeshVertex* hover = project.FindPoint(project.GetHoverPoint());  // drawing the hover mark
   ASSERT_NE(hover, nullptr);
   EXPECT_EQ(hover->x, 60);
   EXPECT_EQ(hover->y, 80);
-  ASSERT_TRUE(project.MovePoint(project.GetHitPoint(), 140.5, 66.0).ok);  // dragging on
+  ASSERT_TRUE(project.MovePoint(project.GetHitPoint(), 140.5, 66.0).ok());  // dragging on
   EXPECT_EQ(project.m_mesh.Point1(5).x, 140);
   EXPECT_EQ(project.m_mesh.Point2(5).x, 150) << "only the dragged side moves";
 
   // Deleting the kept pair itself drops the handle; using it is refused, not a crash.
-  ASSERT_TRUE(project.DeletePair(6).ok);
+  ASSERT_TRUE(project.DeletePair(6).ok());
   EXPECT_FALSE(project.GetHoverPoint());
   EXPECT_EQ(project.FindPoint(project.GetHoverPoint()), nullptr);
-  EXPECT_FALSE(project.MovePoint(project.GetHoverPoint(), 10, 10).ok);
+  EXPECT_FALSE(project.MovePoint(project.GetHoverPoint(), 10, 10).ok());
   EXPECT_EQ(project.GetHitPoint(), (PointHandle{1, 5}));
 
   // A refused add (a repeat of an image1 point) keeps the mesh and the handles.
-  EXPECT_FALSE(project.AddPairAt(1, 140, 66).ok);
+  EXPECT_FALSE(project.AddPairAt(1, 140, 66).ok());
   EXPECT_EQ(project.GetHitPoint(), (PointHandle{1, 5}));
   EXPECT_NE(project.FindPoint(project.GetHitPoint()), nullptr);
 
@@ -377,7 +377,7 @@ TEST_F(ProjectModel, KeptPointsFollowTheirPairOrAreDropped) {
 
 TEST_F(ProjectModel, CloseKeepsPointsAndTheNextLoadStartsOver) {
   MakeReady(200, 100, 200, 100);
-  ASSERT_TRUE(project.AddPairAt(1, 30, 30).ok);
+  ASSERT_TRUE(project.AddPairAt(1, 30, 30).ok());
   project.ChooseMorphType(3);
   project.CloseProject();
   EXPECT_EQ(project.m_pImage1, nullptr);
@@ -387,7 +387,7 @@ TEST_F(ProjectModel, CloseKeepsPointsAndTheNextLoadStartsOver) {
   EXPECT_FALSE(project.m_szImagePath1.empty());
   EXPECT_EQ(project.m_nMorphType, 3);
 
-  ASSERT_TRUE(project.LoadImage1(Picture(80, 60)).ok);
+  ASSERT_TRUE(project.LoadImage1(Picture(80, 60)).ok());
   EXPECT_EQ(project.m_mesh.m_nPoints, 5);
   EXPECT_EQ(Pairs()[4], (std::array<double, 4>{40, 30, 40, 30}));
 }
@@ -412,22 +412,22 @@ TEST_F(ProjectModel, FrameCountAndMorphTypeRules) {
   project.SetFrameCount(100);
   EXPECT_EQ(project.m_nCurFrame, 2);
 
-  EXPECT_TRUE(project.ChooseMorphType(2).ok);
-  EXPECT_FALSE(project.ChooseMorphType(0).ok);
-  EXPECT_FALSE(project.ChooseMorphType(4).ok);
+  EXPECT_TRUE(project.ChooseMorphType(2).ok());
+  EXPECT_FALSE(project.ChooseMorphType(0).ok());
+  EXPECT_FALSE(project.ChooseMorphType(4).ok());
   EXPECT_EQ(project.m_nMorphType, 2);
 
-  EXPECT_TRUE(project.SetOutputSize(90, 70).ok);
-  EXPECT_FALSE(project.SetOutputSize(0, 70).ok);
-  EXPECT_FALSE(project.SetOutputSize(90, -1).ok);
+  EXPECT_TRUE(project.SetOutputSize(90, 70).ok());
+  EXPECT_FALSE(project.SetOutputSize(0, 70).ok());
+  EXPECT_FALSE(project.SetOutputSize(90, -1).ok());
   EXPECT_EQ(project.m_nOutputWidth, 90);
   EXPECT_EQ(project.m_nOutputHeight, 70);
 }
 
 TEST_F(ProjectModel, RendererTrianglesPairBothSidesByNumber) {
   MakeReady(200, 100, 400, 300);
-  ASSERT_TRUE(project.AddPairAt(1, 60, 20).ok);
-  ASSERT_TRUE(project.MovePoint(2, 5, 123.5, 45.25).ok);
+  ASSERT_TRUE(project.AddPairAt(1, 60, 20).ok());
+  ASSERT_TRUE(project.MovePoint(2, 5, 123.5, 45.25).ok());
   const MorphTriangles tris = project.m_mesh.GetMorphTriangles();
   const auto list = project.m_mesh.TriangleList();
   ASSERT_EQ(tris.size(), list.size());
@@ -467,8 +467,8 @@ TEST_F(ProjectModel, RandomEditingNeverLetsTheListsDisagree) {
         y = p.y;
       }
       const auto r = project.AddPairAt(op == 0 ? 1 : pane, x, y);
-      (r.ok ? adds : refusedAdds)++;
-      if (!r.ok) {
+      (r.ok() ? adds : refusedAdds)++;
+      if (!r.ok()) {
         EXPECT_FALSE(r.message.empty());
       }
     } else if (op < 8) {
@@ -476,11 +476,11 @@ TEST_F(ProjectModel, RandomEditingNeverLetsTheListsDisagree) {
       const auto tris = project.m_mesh.TriangleList();
       ASSERT_TRUE(project.MovePoint(1 + int(rng() % 2), int(rng() % unsigned(n)), double(rng() % 1600) / 10,
                                     double(rng() % 1200) / 10)
-                      .ok);
+                      .ok());
       EXPECT_EQ(project.m_mesh.TriangleList(), tris);
     } else {
       testing::internal::CaptureStdout();
-      if (project.DeletePair(int(rng() % unsigned(n))).ok) ++deletes;
+      if (project.DeletePair(int(rng() % unsigned(n))).ok()) ++deletes;
       testing::internal::GetCapturedStdout();
     }
     ASSERT_TRUE(project.m_mesh.IsConsistent()) << "step " << step;
@@ -502,10 +502,10 @@ TEST_F(ProjectModel, AddAfterADragThatTheHullLosesIsRolledBack) {
   int rolledBack = 0;
   for (int trial = 0; trial < 300 && rolledBack < 3; ++trial) {
     MorphProject p;
-    ASSERT_TRUE(p.LoadImage1(p1).ok);
-    ASSERT_TRUE(p.LoadImage2(p2).ok);
+    ASSERT_TRUE(p.LoadImage1(p1).ok());
+    ASSERT_TRUE(p.LoadImage2(p2).ok());
     for (int k = 0; k < 6; ++k) p.AddPairAt(1, int(rng() % 201), int(rng() % 101));
-    ASSERT_TRUE(p.MovePoint(1, int(rng() % unsigned(p.m_mesh.m_nPoints)), rng() % 201, rng() % 101).ok);
+    ASSERT_TRUE(p.MovePoint(1, int(rng() % unsigned(p.m_mesh.m_nPoints)), rng() % 201, rng() % 101).ok());
     const int x = int(rng() % 201), y = int(rng() % 101);
     const bool visible = p.m_mesh.IsVisibleFromHull(x, y);
     const auto tris = p.m_mesh.TriangleList();
@@ -513,7 +513,7 @@ TEST_F(ProjectModel, AddAfterADragThatTheHullLosesIsRolledBack) {
     const int n = p.m_mesh.m_nPoints;
     const auto r = p.AddPairAt(1, x, y);
     ASSERT_TRUE(p.m_mesh.IsConsistent());
-    if (visible && !r.ok) {
+    if (visible && !r.ok()) {
       ++rolledBack;
       EXPECT_EQ(r.message, ProjectText::kPointNotInsertable);
       EXPECT_EQ(p.m_mesh.m_nPoints, n);
@@ -526,12 +526,12 @@ TEST_F(ProjectModel, AddAfterADragThatTheHullLosesIsRolledBack) {
 
 TEST_F(ProjectModel, FarAwayDragsClampTheTablesAndStaySafe) {
   MakeReady(200, 100, 200, 100);
-  ASSERT_TRUE(project.AddPairAt(1, 50, 40).ok);
-  ASSERT_TRUE(project.MovePoint(2, 5, 1e12, -1e12).ok);
+  ASSERT_TRUE(project.AddPairAt(1, 50, 40).ok());
+  ASSERT_TRUE(project.MovePoint(2, 5, 1e12, -1e12).ok());
   EXPECT_EQ(project.m_mesh.Point2(5).x, 2147483647);
   EXPECT_EQ(project.m_mesh.Point2(5).y, -2147483647 - 1);
-  EXPECT_FALSE(project.MovePoint(2, 5, std::nan(""), 1).ok);
-  ASSERT_TRUE(project.DeletePair(0).ok);
+  EXPECT_FALSE(project.MovePoint(2, 5, std::nan(""), 1).ok());
+  ASSERT_TRUE(project.DeletePair(0).ok());
   EXPECT_EQ(project.m_mesh.Point2(4).x, 2147483647) << "pair 5 renumbered to 4";
   EXPECT_TRUE(project.m_mesh.IsConsistent());
 }

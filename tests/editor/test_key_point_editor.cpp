@@ -83,7 +83,7 @@ TEST_F(KeyPointEditing, RefusedEditsChangeNothing) {
 
   // The 129th pair.
   project.m_nToolMode = ToolAddPoint;
-  for (int i = 0; project.m_mesh.m_nPoints < CKeyPointMesh::kMaxPoints; ++i)
+  for (int i = 0; project.m_mesh.m_nPoints < kMaxKeyPoints; ++i)
     ASSERT_TRUE(Click(1, 13 + (i % 12) * 31, 11 + (i / 12) * 27).szMessage.empty()) << i;
   before = CaptureMeshState(project);
   refused(Click(1, 390, 295), before);
@@ -91,7 +91,7 @@ TEST_F(KeyPointEditing, RefusedEditsChangeNothing) {
   // An add with the partner picture missing: only image1 loaded.
   MorphProject single;
   ASSERT_TRUE(MakePatternPicture(400, 300).Save(dir.File("only.bmp"), PICTURE_BMP));
-  ASSERT_TRUE(single.LoadImage1(dir.File("only.bmp")).ok);
+  ASSERT_TRUE(single.LoadImage1(dir.File("only.bmp")).ok());
   single.m_nToolMode = ToolAddPoint;
   CommandHistory h;
   KeyPointEditor e(single, h);
@@ -250,7 +250,7 @@ TEST(EditHistory, DirtyStateAndTitle) {
   CommandHistory history;
   history.Clear(true);
   EXPECT_FALSE(history.IsDirty());
-  ASSERT_TRUE(history.Execute(MakeMorphTypeCommand(2), project).ok);
+  ASSERT_TRUE(history.Execute(MakeMorphTypeCommand(2), project).ok());
   EXPECT_TRUE(history.IsDirty());
   history.Undo(project);
   EXPECT_FALSE(history.IsDirty());
@@ -259,10 +259,10 @@ TEST(EditHistory, DirtyStateAndTitle) {
   EXPECT_FALSE(history.IsDirty());
   history.Undo(project);
   // A new step after an undo drops the saved state's step for good.
-  ASSERT_TRUE(history.Execute(MakeMorphTypeCommand(3), project).ok);
+  ASSERT_TRUE(history.Execute(MakeMorphTypeCommand(3), project).ok());
   history.Undo(project);
   EXPECT_TRUE(history.IsDirty());
-  EXPECT_FALSE(history.Execute(MakeMorphTypeCommand(7), project).ok);
+  EXPECT_FALSE(history.Execute(MakeMorphTypeCommand(7), project).ok());
   EXPECT_TRUE(history.CanRedo());
 
   EXPECT_EQ(ProjectTitleText("Kestrelle", "/a/b/face.fmph", true, true), "*face.fmph - Kestrelle");
@@ -278,10 +278,10 @@ TEST_F(KeyPointEditing, ProposalsAreOneStepAndStayMarkedUntilTouched) {
   const std::array<double, 4> own = Pair(before - 1);
   EditOutcome o = editor.AddProposals(MakeMeshEditCommand("automatic key points", [](MorphProject& p) {
     for (int x : {60, 120, 180}) {
-      CommandResult r = p.AddPairAt(1, x, 70);
+      Result r = p.AddPairAt(1, x, 70);
       if (!r) return r;
     }
-    return CommandResult::Ok();
+    return Result::Success();
   }));
   ASSERT_TRUE(o.szMessage.empty()) << o.szMessage;
   EXPECT_TRUE(o.bHistoryChanged);
@@ -316,7 +316,7 @@ TEST_F(KeyPointEditing, ProposalsAreOneStepAndStayMarkedUntilTouched) {
   EXPECT_TRUE(editor.Proposals().IsEmpty());
   // A batch that fails changes nothing and is no step.
   o = editor.AddProposals(MakeMeshEditCommand("automatic key points", [](MorphProject&) {
-    return CommandResult::Fail("nothing reliable found");
+    return Result::Fail("nothing reliable found");
   }));
   EXPECT_EQ(o.szMessage, "nothing reliable found");
   EXPECT_EQ(project.m_mesh.m_nPoints, before);

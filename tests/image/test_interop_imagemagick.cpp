@@ -21,13 +21,13 @@ namespace {
 
 constexpr int kSide = 32;  // small enough for ICO, large enough that a flip or shift shows
 
-struct CommandResult {
+struct CommandOutput {
   int nExitCode = -1;
   std::string szOut;  // standard output only; binary safe
 };
 
-CommandResult RunCommand(const std::string& command) {
-  CommandResult r;
+CommandOutput RunCommand(const std::string& command) {
+  CommandOutput r;
   FILE* fp = popen(command.c_str(), "r");
   if (!fp) return r;
   char buf[65536];
@@ -62,7 +62,7 @@ const std::set<std::string>& WritableFormats() {
 
 // ImageMagick's own reading of a file: RGBA bytes, rows top first.
 std::vector<uint8_t> ImageMagickPixels(const std::string& path) {
-  CommandResult r = RunCommand("convert " + ShellQuote(path) + "'[0]' -depth 8 rgba:- 2>/dev/null");
+  CommandOutput r = RunCommand("convert " + ShellQuote(path) + "'[0]' -depth 8 rgba:- 2>/dev/null");
   if (r.nExitCode != 0) return {};
   return std::vector<uint8_t>(r.szOut.begin(), r.szOut.end());
 }
@@ -142,7 +142,7 @@ TEST_P(ImageMagickInterop, OurDecoderReadsWhatConvertWrote) {
   const std::string file = dir.File(output.substr(colon == std::string::npos ? 0 : colon + 1));
   const std::string command = "convert " + ShellQuote(source) + " -depth 8 " + c.szOptions + " " +
                               ShellQuote(prefix + file) + " 2>&1";
-  const CommandResult written = RunCommand(command);
+  const CommandOutput written = RunCommand(command);
   ASSERT_EQ(written.nExitCode, 0) << command << "\n" << written.szOut;
   if (*c.szProbe) {
     const std::string probe = RunCommand("identify -format '" + std::string(c.szProbe) + "' " + ShellQuote(file)).szOut;
@@ -223,7 +223,7 @@ TEST(ImageMagickInterop, AnimatedGifFramesDelaysAndLoopsAsOthersSeeThem) {
   std::fclose(fp);
   ASSERT_TRUE(ok) << gif.GetLastError();
 
-  const CommandResult scenes = RunCommand("identify -format '%T %s %wx%h\\n' " + ShellQuote(path));
+  const CommandOutput scenes = RunCommand("identify -format '%T %s %wx%h\\n' " + ShellQuote(path));
   ASSERT_EQ(scenes.nExitCode, 0);
   EXPECT_EQ(scenes.szOut, "10 0 32x32\n25 1 32x32\n40 2 32x32\n");
 
@@ -235,11 +235,11 @@ TEST(ImageMagickInterop, AnimatedGifFramesDelaysAndLoopsAsOthersSeeThem) {
   ASSERT_NE(netscape, std::string::npos) << "no loop block";
   ASSERT_GE(text.size(), netscape + 16);
   EXPECT_EQ(uint8_t(text[netscape + 13]) | (uint8_t(text[netscape + 14]) << 8), 89);
-  const CommandResult verbose = RunCommand("identify -verbose " + ShellQuote(path) + " | grep Iterations");
+  const CommandOutput verbose = RunCommand("identify -verbose " + ShellQuote(path) + " | grep Iterations");
   EXPECT_EQ(verbose.szOut, "  Iterations: 90\n  Iterations: 90\n  Iterations: 90\n");
 
   if (!HaveTool("ffprobe")) GTEST_SKIP() << "ffprobe is not installed; ImageMagick checks passed";
-  const CommandResult probe = RunCommand(
+  const CommandOutput probe = RunCommand(
       "ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames,width,height "
       "-of default=noprint_wrappers=1 " +
       ShellQuote(path));

@@ -69,7 +69,7 @@ void ExpectSoundResult(const NamedCodec& c, const std::vector<uint8_t>& bytes, c
   if (ok) {
     EXPECT_TRUE(pic.IsValid()) << c.name << " " << what;
     EXPECT_GT(pic.GetWidth(), 0) << c.name << " " << what;
-    EXPECT_LE(int64_t(pic.GetWidth()) * pic.GetHeight(), kMaxPicturePixels) << c.name << " " << what;
+    EXPECT_LE(int64_t(pic.GetWidth()) * pic.GetHeight(), kDecodePixelBudget) << c.name << " " << what;
   } else {
     EXPECT_FALSE(pic.GetLastError().empty()) << c.name << " " << what;
   }

@@ -37,28 +37,28 @@ class MorphChainTest : public testing::Test {
   // A project from two pictures with one pair moved.
   std::string SaveProjectOf(const std::string& name, const std::string& a, const std::string& b) {
     MorphProject project;
-    EXPECT_TRUE(project.LoadImage1(a).ok);
-    EXPECT_TRUE(project.LoadImage2(b).ok);
+    EXPECT_TRUE(project.LoadImage1(a).ok());
+    EXPECT_TRUE(project.LoadImage2(b).ok());
     int vnum = -1;
-    EXPECT_TRUE(project.AddPairAt(1, 20, 10, &vnum).ok);
-    EXPECT_TRUE(project.MovePoint(2, vnum, 40, 18).ok);
+    EXPECT_TRUE(project.AddPairAt(1, 20, 10, &vnum).ok());
+    EXPECT_TRUE(project.MovePoint(2, vnum, 40, 18).ok());
     const std::string path = m_dir.File(name);
-    EXPECT_TRUE(SaveProject(project, path).ok);
+    EXPECT_TRUE(SaveProject(project, path).ok());
     return path;
   }
   // Key points that leave the pictures' frame points alone, counting the segments asked.
   MorphChainPairs CountingPairs(int nFailAt = -1) {
     return [this, nFailAt](MorphProject&) {
       ++m_nPairCalls;
-      return m_nPairCalls == nFailAt ? CommandResult::Fail("no face in either picture") : CommandResult::Ok();
+      return m_nPairCalls == nFailAt ? Result::Fail("no face in either picture") : Result::Success();
     };
   }
   // Runs the chain into a BMP sequence and reads frame g back.
   bool RunSequence(const CMorphChain& chain) {
     COutputRun run;
     const OutputRunResult result = run.Run(chain.MakeRequest(ImageSequence, m_out.File("f.bmp")), {});
-    EXPECT_TRUE(result.Ok()) << result.szError;
-    return result.Ok();
+    EXPECT_TRUE(result.ok()) << result.szError;
+    return result.ok();
   }
   RgbQuad Pixel(int g, int x, int yFromTop) {
     CPicture frame(m_out.File("f" + std::to_string(g) + ".bmp"), PICTURE_BMP);
@@ -181,9 +181,9 @@ TEST_F(MorphChainTest, ProjectsBringTheirOwnPairs) {
   // The middle frame of the first segment is the project's own middle frame (pictures of the
   // output size keep every pixel and point); the same pictures without the pair differ.
   MorphProject project;
-  ASSERT_TRUE(OpenProject(project, aToB).ok);
+  ASSERT_TRUE(OpenProject(project, aToB).ok());
   project.SetFrameCount(6);
-  ASSERT_TRUE(project.SetOutputSize(64, 48).ok);
+  ASSERT_TRUE(project.SetOutputSize(64, 48).ok());
   const MorphTriangles triangles = ProjectTriangles(project);
   COffscreenRenderer renderer;
   FrameBitmap direct, chained, plain;
@@ -213,8 +213,8 @@ TEST_F(MorphChainTest, ProjectsBringTheirOwnPairs) {
   std::string szError;
   ASSERT_TRUE(around.SaveProjects(projects.Path(), szError)) << szError;
   MorphProject reopened, original;
-  ASSERT_TRUE(OpenProject(reopened, CMorphChain::ProjectFileName(projects.Path(), 2)).ok);
-  ASSERT_TRUE(OpenProject(original, greenToRed).ok);
+  ASSERT_TRUE(OpenProject(reopened, CMorphChain::ProjectFileName(projects.Path(), 2)).ok());
+  ASSERT_TRUE(OpenProject(original, greenToRed).ok());
   EXPECT_EQ(reopened.GetImagePath(1), m_szGreen);
   EXPECT_EQ(ProjectTriangles(reopened).size(), ProjectTriangles(original).size());
 }

@@ -101,7 +101,7 @@ TEST(OutputDialogRules, SizesARunCannotRenderAreRefused) {
   EXPECT_TRUE(CheckOutputSizeChoice(1, 1));
   EXPECT_TRUE(CheckOutputSizeChoice(kMaxOutputSide, kMaxOutputSide));
   for (auto wh : {std::pair<int, int>{0, 100}, {100, 0}, {-5, 100}, {kMaxOutputSide + 1, 10}, {10, kMaxOutputSide + 1}}) {
-    const CommandResult r = CheckOutputSizeChoice(wh.first, wh.second);
+    const Result r = CheckOutputSizeChoice(wh.first, wh.second);
     EXPECT_FALSE(r) << wh.first << "x" << wh.second;
     EXPECT_NE(r.message.find(std::to_string(wh.first) + "x" + std::to_string(wh.second)), std::string::npos);
   }

@@ -119,7 +119,7 @@ TEST(OutputRunTest, SequenceRunWritesEveryFrameInOrder) {
   Recorder rec;
   COutputRun run;
   const OutputRunResult result = run.Run(MakeRequest(project, ImageSequence, dir.File("face.bmp"), 4), rec.Callbacks());
-  ASSERT_TRUE(result.Ok()) << result.szError;
+  ASSERT_TRUE(result.ok()) << result.szError;
   EXPECT_EQ(rec.progress, (std::vector<int>{0, 25, 50, 75, 100}));
   EXPECT_EQ(rec.shown, (std::vector<int>{0, 1, 2, 3, 4}));
   EXPECT_EQ(rec.reported, rec.shown);
@@ -145,7 +145,7 @@ TEST(OutputRunTest, SingleFrameRunWritesTheCurrentFrameWithoutNumber) {
   OutputRunRequest rq = MakeRequest(project, SingleFrame, dir.File("still.png"), 4);
   rq.nCurFrame = 3;
   const OutputRunResult result = run.Run(rq, rec.Callbacks());
-  ASSERT_TRUE(result.Ok()) << result.szError;
+  ASSERT_TRUE(result.ok()) << result.szError;
   EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"still.png"});
   CPicture saved(dir.File("still.png"), PICTURE_PNG);
   CPicture frame3, frame0;
@@ -169,7 +169,7 @@ TEST(OutputRunTest, GifRunDecodesFrameByFrame) {
   COutputRun run;
   const OutputRunRequest rq = MakeRequest(project, AnimatedGif, dir.File("morph.gif"), 3);
   const OutputRunResult result = run.Run(rq, rec.Callbacks());
-  ASSERT_TRUE(result.Ok()) << result.szError;
+  ASSERT_TRUE(result.ok()) << result.szError;
   EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"morph.gif"});
 
   GifRefFile gif;
@@ -230,7 +230,7 @@ TEST(OutputRunTest, WebPAndApngRunsWriteEveryFrameOnce) {
     COutputRun run;
     OutputRunRequest rq = MakeRequest(project, AnimatedGif, dir.File("morph." + ext), 3);
     const OutputRunResult result = run.Run(rq, rec.Callbacks());
-    ASSERT_TRUE(result.Ok()) << result.szError;
+    ASSERT_TRUE(result.ok()) << result.szError;
     EXPECT_EQ(rec.shown, (std::vector<int>{0, 1, 2, 3}));
     EXPECT_EQ(result.nFramesWritten, 4);
     EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"morph." + ext});
@@ -255,7 +255,7 @@ TEST(OutputRunTest, WebPAndApngRunsWriteEveryFrameOnce) {
     rq.nLoops = 2;
     Recorder rec2;
     const OutputRunResult named = run.Run(rq, rec2.Callbacks());
-    ASSERT_TRUE(named.Ok()) << named.szError;
+    ASSERT_TRUE(named.ok()) << named.szError;
     EXPECT_EQ(named.szOutputFile, dir.File("named." + ext));
     const AnimationProbe timed = ProbeAnimation(named.szOutputFile);
     EXPECT_EQ(timed.nLoop, 2);
@@ -275,7 +275,7 @@ TEST(OutputRunTest, AviRunHoldsForwardAndBackwardFrames) {
   Recorder rec;
   COutputRun run;
   const OutputRunResult result = run.Run(MakeRequest(project, AviMovie, dir.File("morph.avi"), 3), rec.Callbacks());
-  ASSERT_TRUE(result.Ok()) << result.szError;
+  ASSERT_TRUE(result.ok()) << result.szError;
   EXPECT_EQ(rec.shown, (std::vector<int>{0, 1, 2, 3, 3, 2, 1, 0}));
   EXPECT_EQ(rec.progress, (std::vector<int>{0, 16, 33, 50, 50, 66, 83, 100}));
   EXPECT_EQ(result.nFramesRendered, 4);  // the way back writes the kept frames again
@@ -286,7 +286,7 @@ TEST(OutputRunTest, AviRunHoldsForwardAndBackwardFrames) {
   // A name without "avi" gets the extension added.
   Recorder rec2;
   const OutputRunResult named = run.Run(MakeRequest(project, AviMovie, dir.File("clip"), 1), rec2.Callbacks());
-  ASSERT_TRUE(named.Ok()) << named.szError;
+  ASSERT_TRUE(named.ok()) << named.szError;
   EXPECT_EQ(named.szOutputFile, dir.File("clip.avi"));
   EXPECT_EQ(CountAviVideoFrames(dir.File("clip.avi")), 4);
 }
@@ -317,7 +317,7 @@ TEST(OutputRunTest, FlashRunReusesItsJpegFramesAndRemovesThem) {
   Recorder rec;
   COutputRun run;
   const OutputRunResult result = run.Run(MakeRequest(project, FlashMovie, dir.File("m.swf"), 3), rec.Callbacks());
-  ASSERT_TRUE(result.Ok()) << result.szError;
+  ASSERT_TRUE(result.ok()) << result.szError;
   EXPECT_EQ(result.nFramesRendered, 4);  // the way back renders nothing
   EXPECT_EQ(rec.reported, (std::vector<int>{0, 1, 2, 3, 3, 2, 1, 0}));
   EXPECT_EQ(rec.progress, (std::vector<int>{0, 16, 33, 50, 50, 66, 83, 100}));
@@ -342,7 +342,7 @@ TEST(OutputRunTest, HtmlRunCopiesTheTemplateButKeepsAnExistingPage) {
   OutputRunRequest rq = MakeRequest(project, HtmlPage, dir.File("page.html"), 2);
   rq.szTemplateDir = templates.Path();
   const OutputRunResult first = run.Run(rq, rec.Callbacks());
-  ASSERT_TRUE(first.Ok()) << first.szError;
+  ASSERT_TRUE(first.ok()) << first.szError;
   EXPECT_EQ(first.szMoviePath, dir.File("output.swf"));
   EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"output.swf", "page.html"}));
   EXPECT_EQ(ReadFileBytes(dir.File("page.html")), (std::vector<uint8_t>{'<', 'p', '>'}));
@@ -352,7 +352,7 @@ TEST(OutputRunTest, HtmlRunCopiesTheTemplateButKeepsAnExistingPage) {
   std::filesystem::remove(dir.File("output.swf"));
   Recorder rec2;
   const OutputRunResult second = run.Run(rq, rec2.Callbacks());
-  ASSERT_TRUE(second.Ok()) << second.szError;
+  ASSERT_TRUE(second.ok()) << second.szError;
   EXPECT_FALSE(second.szNotice.empty());
   EXPECT_EQ(ReadFileBytes(dir.File("page.html")), (std::vector<uint8_t>{'m', 'i', 'n', 'e'}));
   EXPECT_TRUE(std::filesystem::exists(dir.File("output.swf")));
@@ -436,7 +436,7 @@ TEST(OutputRequestTest, TheCheckBeforeARunIsTheRunsOwnCheck) {
   for (const Case& c : cases) {
     OutputRunRequest rq = MakeRequest(project, AnimatedGif, dir.File("a.gif"));
     c.change(rq);
-    const CommandResult checked = CheckOutputRunRequest(rq);
+    const Result checked = CheckOutputRunRequest(rq);
     ASSERT_FALSE(checked) << c.name;
     EXPECT_NE(checked.message.find(c.mention), std::string::npos) << c.name << ": " << checked.message;
     Recorder rec;
@@ -479,19 +479,19 @@ TEST_P(MovieReuseTest, WayBackReusesFramesWithTheSameBytes) {
     return result;
   };
   const OutputRunResult plain = run("plain", 0);
-  ASSERT_TRUE(plain.Ok()) << plain.szError;
+  ASSERT_TRUE(plain.ok()) << plain.szError;
   EXPECT_EQ(plain.nFramesRendered, 2 * (N + 1));
   const std::vector<uint8_t> expected = ReadFileBytes(plain.szOutputFile);
   ASSERT_FALSE(expected.empty());
 
   const OutputRunResult reused = run("reused", -1);
-  ASSERT_TRUE(reused.Ok()) << reused.szError;
+  ASSERT_TRUE(reused.ok()) << reused.szError;
   EXPECT_EQ(reused.nFramesRendered, N + 1);  // each frame drawn once
   EXPECT_EQ(reused.nFramesWritten, 2 * (N + 1));
   EXPECT_TRUE(ReadFileBytes(reused.szOutputFile) == expected);
 
   const OutputRunResult partial = run("partial", GetParam().nPartialBytes);
-  ASSERT_TRUE(partial.Ok()) << partial.szError;
+  ASSERT_TRUE(partial.ok()) << partial.szError;
   EXPECT_GT(partial.nFramesRendered, N + 1);
   EXPECT_LT(partial.nFramesRendered, 2 * (N + 1));
   EXPECT_TRUE(ReadFileBytes(partial.szOutputFile) == expected);

@@ -16,8 +16,8 @@ inline void MakeReadyProject(MorphProject& project, TempDir& dir, int w1, int h1
   const std::string p1 = dir.File("one.bmp"), p2 = dir.File("two.bmp");
   ASSERT_TRUE(MakePatternPicture(w1, h1, 1).Save(p1, PICTURE_BMP));
   ASSERT_TRUE(MakePatternPicture(w2, h2, 2).Save(p2, PICTURE_BMP));
-  ASSERT_TRUE(project.LoadImage1(p1).ok);
-  ASSERT_TRUE(project.LoadImage2(p2).ok);
+  ASSERT_TRUE(project.LoadImage1(p1).ok());
+  ASSERT_TRUE(project.LoadImage2(p2).ok());
   project.FinishPreviewSetup();
 }
 

@@ -212,12 +212,12 @@ LeftCopy::LeftCopy() {
   MorphProject project;
   MakeReadyProject(project, dir, 360, 240, 360, 240);
   szProject = dir.File("journey.fmph");
-  EXPECT_TRUE(SaveProject(project, szProject).ok);
-  for (auto [x, y] : {std::pair{40, 30}, {300, 200}, {180, 60}, {90, 210}}) EXPECT_TRUE(project.AddPairAt(1, x, y).ok);
+  EXPECT_TRUE(SaveProject(project, szProject).ok());
+  for (auto [x, y] : {std::pair{40, 30}, {300, 200}, {180, 60}, {90, 210}}) EXPECT_TRUE(project.AddPairAt(1, x, y).ok());
   project.m_nMorphType = 3;
   mesh = CaptureMeshState(project);
   RecoveryContent content;
-  EXPECT_TRUE(ProjectFileBytes(project, content.project, project.m_szImagePath1, project.m_szImagePath2).ok);
+  EXPECT_TRUE(ProjectFileBytes(project, content.project, project.m_szImagePath1, project.m_szImagePath2).ok());
   content.szProjectPath = szProject;
   content.nMorphType = 3;
   std::filesystem::create_directories(state.File("kestrelle"));

@@ -390,7 +390,7 @@ TEST(OutputWindow, SingleFrameCommandWritesTheCurrentFrame) {
   TempDir out;
   f.m_szNextFile = out.File("frame.png");
   Click(f, ids::kSingleFrameButton);
-  ASSERT_TRUE(f->Export().LastRun().Ok()) << f->Export().LastRun().szError;
+  ASSERT_TRUE(f->Export().LastRun().ok()) << f->Export().LastRun().szError;
   CPicture picture;
   ASSERT_TRUE(picture.Load(out.File("frame.png"), PICTURE_PNG));
   EXPECT_EQ(picture.GetWidth(), kW);
@@ -403,7 +403,7 @@ TEST(OutputWindow, SingleFrameCommandWritesTheCurrentFrame) {
     f.m_messages.clear();
     f.m_szNextFile = bad;
     Click(f, ids::kSingleFrameButton);
-    EXPECT_FALSE(f->Export().LastRun().Ok()) << bad;
+    EXPECT_FALSE(f->Export().LastRun().ok()) << bad;
     EXPECT_EQ(f.m_messages.size(), 1u) << bad;
     EXPECT_TRUE(ReadFileBytes(bad).empty()) << bad;
   }
@@ -421,7 +421,7 @@ TEST(OutputWindow, SingleFrameNeverOverwritesAProjectPicture) {
   const std::vector<uint8_t> before = ReadFileBytes(a);
   f.m_szNextFile = a;
   Click(f, ids::kSingleFrameButton);
-  EXPECT_FALSE(f->Export().LastRun().Ok());
+  EXPECT_FALSE(f->Export().LastRun().ok());
   ASSERT_EQ(f.m_messages.size(), 1u);
   EXPECT_NE(f.m_messages[0].szText.find("is an input of the project"), std::string::npos) << f.m_messages[0].szText;
   EXPECT_EQ(ReadFileBytes(a), before);

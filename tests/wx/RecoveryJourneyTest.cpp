@@ -140,7 +140,7 @@ TEST(RecoveryJourney, AKilledProgramGivesEveryPairBack) {
   MorphProject project;
   MakeReadyProject(project, home, 400, 300, 400, 300);
   const std::string projectFile = home.File("journey.fmph");
-  ASSERT_TRUE(SaveProject(project, projectFile).ok);
+  ASSERT_TRUE(SaveProject(project, projectFile).ok());
   const std::vector<uint8_t> projectBytes = ReadFileBytes(projectFile);
   const std::string state = home.File("state/kestrelle"), report = home.File("report.json");
   CliLimits run;

@@ -56,7 +56,7 @@ TEST(RecoveryWindow, RestoreAtStartUpBringsTheEditsBackUnsaved) {
     f->Recovery()->Flush();
     EXPECT_FALSE(Exists(ownCopy));
     MorphProject reread;
-    ASSERT_TRUE(OpenProject(reread, saved).ok);
+    ASSERT_TRUE(OpenProject(reread, saved).ok());
     EXPECT_EQ(CaptureMeshState(reread).tables, left.mesh.tables);
   }
 }

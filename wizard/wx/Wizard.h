@@ -21,7 +21,7 @@ class CWizard : public wxDialog {
 
   // Runs the wizard modally, centred over its parent; wxID_OK or wxID_CANCEL.
   int Run();
-  const wizard::Result& GetResult() const { return m_controller.GetResult(); }
+  const wizard::Ending& GetResult() const { return m_controller.GetResult(); }
 
   // ---- for the window's tests ----
   wxWindow* Page(int nPage) const;
