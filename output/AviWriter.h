@@ -82,8 +82,7 @@ class CAviWriter {
   // MP4 and WebM encode the same 4:2:0 picture again. While nBytes > 0 the frames added from
   // now on are kept so, the latest ones up to nBytes in all; 0 keeps no more (those kept stay
   // until added again or Close).
-  // WebM keeps nothing: VP9 given a picture again was not shown to code it to the same bytes.
-  void KeepFrames(long long nBytes) { m_nKeepBytes = m_container == MovieContainer::WebM ? 0 : nBytes; }
+  void KeepFrames(long long nBytes) { m_nKeepBytes = nBytes; }
   // Adds frame nFrame (an index of GetFrameIndex's count) again as the next frame and lets
   // it go: 0, a negative code, or 1 when it is not kept.
   int AddFrameAgain(int nFrame);

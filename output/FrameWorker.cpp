@@ -4,16 +4,16 @@
 #include <system_error>
 #include <utility>
 
-bool CFrameWorker::RunJob(CPicture& frame, std::string& szError) {
+bool CFrameWorker::RunJob(const FrameBitmap& frame, int nFrame, std::string& szError) {
   try {
-    return m_job(frame, szError);
+    return m_job(frame, nFrame, szError);
   } catch (const std::bad_alloc&) {
     szError = m_szName + " output: out of memory";
     return false;
   }
 }
 
-bool CFrameWorker::Submit(CPicture&& frame) {
+bool CFrameWorker::Submit(const FrameBitmap& frame, int nFrame) {
   std::unique_lock<std::mutex> lock(m_mutex);
   if (!m_thread.joinable() && !m_bStop && !m_bFailed && !m_bInline) {
     try {
@@ -25,7 +25,7 @@ bool CFrameWorker::Submit(CPicture&& frame) {
   if (m_bInline) {
     if (m_bFailed) return false;
     std::string szError;
-    if (!RunJob(frame, szError)) {
+    if (!RunJob(frame, nFrame, szError)) {
       m_bFailed = true;
       m_szLastError = szError;
       return false;
@@ -38,7 +38,17 @@ bool CFrameWorker::Submit(CPicture&& frame) {
     m_szLastError = m_szName + " output was stopped";
     return false;
   }
-  m_pending = std::move(frame);
+  try {
+    // Into the buffer the worker gave back: no allocation once both buffers have grown.
+    m_pending.nWidth = frame.nWidth;
+    m_pending.nHeight = frame.nHeight;
+    m_pending.bits.assign(frame.bits.begin(), frame.bits.end());
+  } catch (const std::bad_alloc&) {
+    m_bFailed = true;
+    m_szLastError = m_szName + " output: out of memory";
+    return false;
+  }
+  m_nPendingFrame = nFrame;
   m_bPending = true;
   m_changed.notify_all();
   return true;
@@ -55,7 +65,6 @@ void CFrameWorker::Stop() {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_bStop = true;
     m_bPending = false;
-    m_pending.Destroy();
   }
   m_changed.notify_all();
   if (m_thread.joinable()) m_thread.join();
@@ -63,19 +72,20 @@ void CFrameWorker::Stop() {
 
 void CFrameWorker::Loop() {
   for (;;) {
-    CPicture frame;
+    int nFrame = 0;
     {
       std::unique_lock<std::mutex> lock(m_mutex);
       m_changed.wait(lock, [this] { return m_bPending || m_bStop; });
       if (m_bStop) return;
-      frame = std::move(m_pending);
+      std::swap(m_working, m_pending);  // the last frame's buffer goes back for the next one
+      nFrame = m_nPendingFrame;
       m_bPending = false;
       m_bBusy = true;
     }
     m_changed.notify_all();  // the caller may hand over the next frame now
 
     std::string szError;
-    const bool bOk = RunJob(frame, szError);
+    const bool bOk = RunJob(m_working, nFrame, szError);
     {
       std::lock_guard<std::mutex> lock(m_mutex);
       m_bBusy = false;

@@ -1,7 +1,8 @@
 // Takes frames on a second thread, so that the next frame renders while the last one is
-// coded (a GIF frame's octree palette, error diffusion and LZW; a WebP or APNG frame's
-// encoder). Frames are taken one at a time, in order, by the same job as on the calling
-// thread, so the file is byte for byte the same; a failure is reported by the next call.
+// converted and coded (a GIF frame's octree palette, error diffusion and LZW; a picture
+// file's encoder; a movie's colour conversion and encoder). Frames are taken one at a time,
+// in order, by the same job as on the calling thread, so the output is byte for byte the
+// same; a failure is reported by the next call.
 #pragma once
 
 #include <condition_variable>
@@ -10,22 +11,23 @@
 #include <string>
 #include <thread>
 
-#include "image/Picture.h"
+#include "render/FrameBitmap.h"
 
 class CFrameWorker {
  public:
-  // Codes one 24-bit frame into the output; false with a text.
-  using Job = std::function<bool(CPicture& frame, std::string& szError)>;
+  // Writes read-back frame nFrame into the output; false with a text.
+  using Job = std::function<bool(const FrameBitmap& frame, int nFrame, std::string& szError)>;
   // szName: what the output is called in the text of a stopped run ("GIF").
   CFrameWorker(Job job, std::string szName) : m_job(std::move(job)), m_szName(std::move(szName)) {}
   ~CFrameWorker() { Stop(); }
   CFrameWorker(const CFrameWorker&) = delete;
   CFrameWorker& operator=(const CFrameWorker&) = delete;
 
-  // Hands over a 24-bit frame once the previous one has been taken. False with a text
-  // when an earlier frame failed (the frame is then dropped).
-  bool Submit(CPicture&& frame);
-  // Waits until every frame is in the file. False with the text of the first failure.
+  // Hands over a copy of the frame once the previous one has been taken (the two buffers
+  // are reused, so a run allocates them once). False with a text when an earlier frame
+  // failed (the frame is then dropped).
+  bool Submit(const FrameBitmap& frame, int nFrame);
+  // Waits until every frame is in the output. False with the text of the first failure.
   bool Drain();
   // Ends the thread; a frame still waiting is dropped.
   void Stop();
@@ -33,14 +35,16 @@ class CFrameWorker {
 
  private:
   void Loop();
-  bool RunJob(CPicture& frame, std::string& szError);
+  bool RunJob(const FrameBitmap& frame, int nFrame, std::string& szError);
 
   Job m_job;
   std::string m_szName;
   std::thread m_thread;
   std::mutex m_mutex;
   std::condition_variable m_changed;
-  CPicture m_pending;
+  FrameBitmap m_pending;    // handed over, not yet taken
+  FrameBitmap m_working;    // the worker's frame
+  int m_nPendingFrame = 0;
   bool m_bPending = false;  // m_pending holds a frame not yet taken
   bool m_bBusy = false;     // the thread is working on a frame
   bool m_bStop = false;

@@ -73,26 +73,35 @@ std::string SequenceFrameName(const std::string& szPath, int nFrame) {
   return szPath.substr(0, szPath.size() - 4) + std::to_string(nFrame) + szExtension;
 }
 
+CSequenceFrameWriter::CSequenceFrameWriter(std::string szPath)
+    : m_szPath(std::move(szPath)),
+      m_worker(
+          [this](const FrameBitmap& bitmap, int nFrame, std::string& szError) {
+            CPicture picture;
+            if (!GrabFrameImage(bitmap, picture, &szError)) return false;
+            // Every frame waits under a temporary name until the whole run is done.
+            m_frames.emplace_back();
+            if (EncodePicture(picture, m_frames.back(), SequenceFrameName(m_szPath, nFrame),
+                              SequencePictureType(m_szPath), szError))
+              return true;
+            m_frames.pop_back();
+            return false;
+          },
+          "Picture") {}
+
 bool CSequenceFrameWriter::Begin() {
   if (!SequencePictureType(m_szPath)) return Fail(NoFormatText(m_szPath));
   return true;
 }
 
 bool CSequenceFrameWriter::WriteFrame(const FrameBitmap& bitmap, int nFrame) {
-  const int nType = SequencePictureType(m_szPath);
-  if (!nType) return Fail(NoFormatText(m_szPath));
-  CPicture picture;
-  if (!GrabFrameImage(bitmap, picture, &m_szLastError)) return false;
-  // Every frame waits under a temporary name until the whole run is done.
-  m_frames.emplace_back();
-  if (!EncodePicture(picture, m_frames.back(), SequenceFrameName(m_szPath, nFrame), nType, m_szLastError)) {
-    m_frames.pop_back();
-    return false;
-  }
+  if (!SequencePictureType(m_szPath)) return Fail(NoFormatText(m_szPath));
+  if (!m_worker.Submit(bitmap, nFrame)) return Fail(m_worker.GetLastError());
   return true;
 }
 
 bool CSequenceFrameWriter::Finish() {
+  if (!m_worker.Drain()) return Fail(m_worker.GetLastError());
   std::string szError;
   const bool bOk = CAtomicFile::CommitAll(m_frames.data(), m_frames.size(), &szError);
   m_frames.clear();
@@ -117,20 +126,62 @@ std::string JpegFramePath(const CTempFolder& folder, int nFrame) {
   return folder.File("2-" + std::to_string(nFrame) + ".jpg");
 }
 
+CJpegFrameWriter::CJpegFrameWriter(const CTempFolder& folder, std::function<void(int nFrame)> onWritten)
+    : m_folder(folder),
+      m_onWritten(std::move(onWritten)),
+      m_worker(
+          [this](const FrameBitmap& bitmap, int nFrame, std::string& szError) {
+            CPicture picture;
+            if (!GrabFrameImage(bitmap, picture, &szError)) return false;
+            if (!picture.Save(JpegFramePath(m_folder, nFrame), PICTURE_JPEG)) {
+              // The folder is ours and goes with the run: the user learns where, not its
+              // private name.
+              szError = "Cannot write frame " + std::to_string(nFrame) + " of the movie in the temporary folder " +
+                        TempFolderRoot() + ": " + picture.GetLastError();
+              return false;
+            }
+            if (m_onWritten) m_onWritten(nFrame);
+            return true;
+          },
+          "SWF") {}
+
 bool CJpegFrameWriter::WriteFrame(const FrameBitmap& bitmap, int nFrame) {
   if (!m_folder.IsCreated()) return Fail("No folder for the temporary frames");
-  CPicture picture;
-  if (!GrabFrameImage(bitmap, picture, &m_szLastError)) return false;
-  if (picture.Save(JpegFramePath(m_folder, nFrame), PICTURE_JPEG)) return true;
-  // The folder is ours and goes with the run: the user learns where, not its private name.
-  return Fail("Cannot write frame " + std::to_string(nFrame) + " of the movie in the temporary folder " +
-              TempFolderRoot() + ": " + picture.GetLastError());
+  if (!m_worker.Submit(bitmap, nFrame)) return Fail(m_worker.GetLastError());
+  return true;
 }
 
-bool CAviFrameWriter::WriteFrame(const FrameBitmap& bitmap, int) {
-  // The read-back rows go to the movie directly: the same pixels a 24-bit picture of
-  // the frame would hold, without building one.
-  if (m_writer.AddFrame(bitmap) < 0) return Fail(m_writer.GetLastErrorText());
+bool CJpegFrameWriter::Finish() {
+  if (!m_worker.Drain()) return Fail(m_worker.GetLastError());
+  return true;
+}
+
+CAviFrameWriter::CAviFrameWriter(CAviWriter& writer)
+    : m_writer(writer),
+      m_worker(
+          [this](const FrameBitmap& bitmap, int, std::string& szError) {
+            // The read-back rows go to the movie directly: the same pixels a 24-bit
+            // picture of the frame would hold, without building one.
+            if (m_writer.AddFrame(bitmap) >= 0) return true;
+            szError = m_writer.GetLastErrorText();
+            return false;
+          },
+          "Movie") {}
+
+bool CAviFrameWriter::WriteFrame(const FrameBitmap& bitmap, int nFrame) {
+  if (!m_worker.Submit(bitmap, nFrame)) return Fail(m_worker.GetLastError());
+  return true;
+}
+
+int CAviFrameWriter::WriteFrameAgain(int nFrame) {
+  if (!Finish()) return -1;
+  const int e = m_writer.AddFrameAgain(nFrame);
+  if (e < 0) Fail(m_writer.GetLastErrorText());
+  return e;
+}
+
+bool CAviFrameWriter::Finish() {
+  if (!m_worker.Drain()) return Fail(m_worker.GetLastError());
   return true;
 }
 
@@ -157,10 +208,8 @@ bool CGifFrameWriter::Begin() {
   return true;
 }
 
-bool CGifFrameWriter::WriteFrame(const FrameBitmap& bitmap, int) {
-  CPicture picture;
-  if (!GrabFrameImage(bitmap, picture, &m_szLastError)) return false;
-  if (!m_worker.Submit(std::move(picture))) return Fail(m_worker.GetLastError());
+bool CGifFrameWriter::WriteFrame(const FrameBitmap& bitmap, int nFrame) {
+  if (!m_worker.Submit(bitmap, nFrame)) return Fail(m_worker.GetLastError());
   return true;
 }
 
@@ -179,7 +228,9 @@ CAnimationFrameWriter::CAnimationFrameWriter(std::string szPath, MovieContainer 
       m_nRate(nRate),
       m_nLoops(nLoops),
       m_worker(
-          [this](CPicture& frame, std::string& szError) {
+          [this](const FrameBitmap& bitmap, int, std::string& szError) {
+            CPicture frame;
+            if (!GrabFrameImage(bitmap, frame, &szError)) return false;
             if (IsPng() ? m_apng.AddFrame(frame) : m_movie.AddFrame(frame) >= 0) return true;
             szError = IsPng() ? m_apng.GetLastError() : m_movie.GetLastErrorText();
             return false;
@@ -200,10 +251,8 @@ bool CAnimationFrameWriter::Begin() {
   return true;
 }
 
-bool CAnimationFrameWriter::WriteFrame(const FrameBitmap& bitmap, int) {
-  CPicture picture;
-  if (!GrabFrameImage(bitmap, picture, &m_szLastError)) return false;
-  if (!m_worker.Submit(std::move(picture))) return Fail(m_worker.GetLastError());
+bool CAnimationFrameWriter::WriteFrame(const FrameBitmap& bitmap, int nFrame) {
+  if (!m_worker.Submit(bitmap, nFrame)) return Fail(m_worker.GetLastError());
   return true;
 }
 

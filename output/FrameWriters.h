@@ -2,6 +2,7 @@
 // and turns them into its kind of output. One writer object lives for one run.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "image/Picture.h"
 #include "output/ApngWriter.h"
 #include "output/AviWriter.h"
+#include "output/FrameImage.h"
 #include "output/FrameWorker.h"
 #include "output/GifStreamWriter.h"
 #include "output/OutputSettings.h"
@@ -46,19 +48,24 @@ int SequencePictureType(const std::string& szPath);
 // and the extension of the chosen type; "" when no type is found.
 std::string SequenceFrameName(const std::string& szPath, int nFrame);
 
-// One picture file per frame, numbered by frame index. The frames take their names only
-// when the whole run is done; an abandoned run leaves every existing frame file as it was.
+// One picture file per frame, numbered by frame index, each coded on a second thread while
+// the next frame renders. The frames take their names only when the whole run is done; an
+// abandoned run leaves every existing frame file as it was.
 class CSequenceFrameWriter : public COutputFrameWriter {
  public:
-  explicit CSequenceFrameWriter(std::string szPath) : m_szPath(std::move(szPath)) {}
+  explicit CSequenceFrameWriter(std::string szPath);
   bool Begin() override;
   bool WriteFrame(const FrameBitmap& bitmap, int nFrame) override;
   bool Finish() override;
-  void Abandon() override { m_frames.clear(); }
+  void Abandon() override {
+    m_worker.Stop();
+    m_frames.clear();
+  }
 
  private:
   std::string m_szPath;
   std::vector<CAtomicFile> m_frames;
+  CFrameWorker m_worker;  // last: stopped before the frames go
 };
 
 // One picture file at the chosen path itself.
@@ -75,24 +82,39 @@ class CSingleFrameWriter : public COutputFrameWriter {
 // "2-<frame>.jpg" inside a run's private folder.
 std::string JpegFramePath(const CTempFolder& folder, int nFrame);
 
-// Temporary JPEG frames "2-<frame>.jpg" in a run's private folder, for the SWF writer.
+// Temporary JPEG frames "2-<frame>.jpg" in a run's private folder, for the SWF writer: each
+// is coded on a second thread while the next frame renders, then handed to onWritten there.
 class CJpegFrameWriter : public COutputFrameWriter {
  public:
-  explicit CJpegFrameWriter(const CTempFolder& folder) : m_folder(folder) {}
+  CJpegFrameWriter(const CTempFolder& folder, std::function<void(int nFrame)> onWritten);
   bool WriteFrame(const FrameBitmap& bitmap, int nFrame) override;
+  // Waits for the frames handed over so far.
+  bool Finish() override;
+  void Abandon() override { m_worker.Stop(); }
 
  private:
   const CTempFolder& m_folder;
+  std::function<void(int nFrame)> m_onWritten;
+  CFrameWorker m_worker;  // last: stopped before the rest goes
 };
 
-// Appends every frame to an AVI movie that the run has opened.
+// Appends every frame to a movie that the run has opened, converted and encoded on a
+// second thread while the next frame renders.
 class CAviFrameWriter : public COutputFrameWriter {
  public:
-  explicit CAviFrameWriter(CAviWriter& writer) : m_writer(writer) {}
+  explicit CAviFrameWriter(CAviWriter& writer);
+  ~CAviFrameWriter() override { m_worker.Stop(); }
   bool WriteFrame(const FrameBitmap& bitmap, int nFrame) override;
+  // Frame nFrame again from what the movie kept (CAviWriter::AddFrameAgain), after every
+  // frame handed over before it: 0, a negative code (text in GetLastError), 1 when not kept.
+  int WriteFrameAgain(int nFrame);
+  // Waits for the frames handed over so far; the movie may then be used directly.
+  bool Finish() override;
+  void Abandon() override { m_worker.Stop(); }
 
  private:
   CAviWriter& m_writer;
+  CFrameWorker m_worker;
 };
 
 // GIF frame delay in hundredths of a second, and how often the animation plays.
@@ -114,7 +136,9 @@ class CGifFrameWriter : public COutputFrameWriter {
       : m_szPath(std::move(szPath)),
         m_stream(nLoops),
         m_worker(
-            [this, nDelay](CPicture& frame, std::string& szError) {
+            [this, nDelay](const FrameBitmap& bitmap, int, std::string& szError) {
+              CPicture frame;
+              if (!GrabFrameImage(bitmap, frame, &szError)) return false;
               if (!ReduceGifFrame(frame, &szError, nDelay)) return false;
               if (m_stream.AddFrame(frame)) return true;
               szError = m_stream.GetLastError();

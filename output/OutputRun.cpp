@@ -151,7 +151,7 @@ struct COutputRun::Context {
   COutputFrameWriter* pWriter = nullptr;
   std::unique_ptr<CTempFolder> pTempFolder;
   bool bCancelled = false;
-  bool bWayBack = false;  // a movie's frames N..0
+  CAviFrameWriter* pAviFrames = nullptr;  // a movie's frames N..0: what the way there kept
 
   Context(const OutputRunRequest& rq, const OutputRunCallbacks& cb, OutputRunResult& res)
       : request(rq), callbacks(cb), result(res) {}
@@ -217,10 +217,10 @@ bool COutputRun::RenderFrame(Context& ctx, int nFrame) {
     frame.nOutputHeight = rq.nOutputHeight / 2 * 2;
   }
 
-  if (ctx.bWayBack) {
+  if (ctx.pAviFrames) {
     // The way back: a frame the movie kept goes in again without being drawn.
-    const int e = m_pAviWriter->AddFrameAgain(nFrame);
-    if (e < 0) return ctx.Fail("Avi Output Error! " + m_pAviWriter->GetLastErrorText());
+    const int e = ctx.pAviFrames->WriteFrameAgain(nFrame);
+    if (e < 0) return ctx.Fail("Avi Output Error! " + ctx.pAviFrames->GetLastError());
     if (e == 0) {
       ++ctx.result.nFramesWritten;
       return true;
@@ -313,13 +313,17 @@ bool COutputRun::RunAvi(Context& ctx) {
     if (!RenderStep(ctx, i, (rq.bOneWay ? 100 : 50) * i / N)) return false;
     if (!CheckRunning(ctx)) break;
   }
+  // The movie is the second thread's until every frame handed over is in.
+  if (!writer.Finish()) return ctx.Fail("Avi Output Error! " + writer.GetLastError());
   avi.KeepFrames(0);
-  ctx.bWayBack = true;
   if (!ctx.bCancelled && !rq.bOneWay) {
+    ctx.pAviFrames = &writer;
     for (int n = N; n >= 0; --n) {
       if (!RenderStep(ctx, n, (N - n) * 50 / N + 50)) return false;
       if (!CheckRunning(ctx)) break;
     }
+    ctx.pAviFrames = nullptr;
+    if (!writer.Finish()) return ctx.Fail("Avi Output Error! " + writer.GetLastError());
   }
   ctx.pWriter = nullptr;
   return true;
@@ -339,16 +343,17 @@ bool COutputRun::RunSwf(Context& ctx) {
   swf.SetFrameRate(rq.nFrameRate > 0 ? static_cast<float>(rq.nFrameRate) : kSwfFrameRate);
   swf.SetPlayOnce(rq.nLoops == 1);
   swf.Begin(rq.nOutputWidth, rq.nOutputHeight);
-  CJpegFrameWriter writer(frames);
+  const int W = rq.nOutputWidth, H = rq.nOutputHeight;
+  CJpegFrameWriter writer(frames, [&swf, &frames, W, H](int n) { swf.AddJpegFrame(JpegFramePath(frames, n), W, H); });
   ctx.pWriter = &writer;
 
   const int N = ctx.N();
-  const int W = rq.nOutputWidth, H = rq.nOutputHeight;
   for (int i = 0; i <= N; ++i) {
     if (!RenderStep(ctx, i, (rq.bOneWay ? 100 : 50) * i / N)) return false;
-    swf.AddJpegFrame(JpegFramePath(frames, i), W, H);
     if (!CheckRunning(ctx)) break;
   }
+  // The movie is the second thread's until every frame handed over is in.
+  if (!writer.Finish()) return ctx.Fail(writer.GetLastError());
   if (!ctx.bCancelled && !rq.bOneWay) {
     // The way back reuses the JPEG files of the way there.
     for (int n = N; n >= 0; --n) {

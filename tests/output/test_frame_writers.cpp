@@ -147,7 +147,8 @@ TEST(SequenceWriterTest, WritesNumberedPicturesAndReportsFailures) {
 
   CSequenceFrameWriter missing(dir.File("no/such/folder/face.bmp"));
   ASSERT_TRUE(missing.Begin());
-  EXPECT_FALSE(missing.WriteFrame(frame, 0));
+  // Frames are coded on a second thread: a failure shows by the next call at the latest.
+  EXPECT_FALSE(missing.WriteFrame(frame, 0) && missing.Finish());
   EXPECT_NE(missing.GetLastError().find("face0.bmp"), std::string::npos);
 }
 
@@ -169,8 +170,11 @@ TEST(JpegFrameWriterTest, PrivateFolderHoldsNumberedFramesUntilRemoved) {
     path = folder.Path();
     EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::others_all,
               std::filesystem::perms::none);
-    CJpegFrameWriter writer(folder);
+    std::vector<int> written;
+    CJpegFrameWriter writer(folder, [&written](int n) { written.push_back(n); });
     ASSERT_TRUE(writer.WriteFrame(MakeFrame(16, 8), 7));
+    ASSERT_TRUE(writer.Finish());
+    EXPECT_EQ(written, std::vector<int>{7});
     EXPECT_EQ(JpegFramePath(folder, 7), path + "/2-7.jpg");
     CPicture back(JpegFramePath(folder, 7), PICTURE_JPEG);
     EXPECT_TRUE(back.IsValid());
