@@ -8,7 +8,8 @@ namespace {
 
 CPicture DecodeJpegBytes(const std::vector<uint8_t>& bytes) {
   CPicture pic;
-  EXPECT_TRUE(DecodeJpeg(pic, bytes.data(), bytes.size())) << pic.GetLastError();
+  const Result r = DecodeJpeg(pic, bytes.data(), bytes.size());
+  EXPECT_TRUE(r.ok()) << r.message;
   return pic;
 }
 

@@ -7,7 +7,8 @@ namespace {
 
 CPicture DecodeJ2kBytes(const std::vector<uint8_t>& bytes) {
   CPicture pic;
-  EXPECT_TRUE(DecodeJpeg2000(pic, bytes.data(), bytes.size())) << pic.GetLastError();
+  const Result r = DecodeJpeg2000(pic, bytes.data(), bytes.size());
+  EXPECT_TRUE(r.ok()) << r.message;
   return pic;
 }
 
@@ -99,13 +100,13 @@ TEST(Jpeg2000Codec, SubsampledChromaIsUpsampled) {
 TEST(Jpeg2000Codec, RefusesOtherDataAndDamagedHeaders) {
   CPicture pic;
   const std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', 13, 10, 26, 10, 0, 0, 0, 0, 0};
-  EXPECT_FALSE(DecodeJpeg2000(pic, png.data(), png.size()));
-  EXPECT_EQ(pic.GetLastError(), "Not a JPEG 2000 file");
+  EXPECT_EQ(DecodeJpeg2000(pic, png.data(), png.size()).message, "Not a JPEG 2000 file");
 
   auto bytes = MakeJ2k(OPJ_CODEC_J2K, 16, 16, {{}}, OPJ_CLRSPC_GRAY, Pattern);
   bytes.resize(20);  // inside the size marker segment
-  EXPECT_FALSE(DecodeJpeg2000(pic, bytes.data(), bytes.size()));
-  EXPECT_NE(pic.GetLastError().find("JPEG 2000"), std::string::npos);
+  const Result r = DecodeJpeg2000(pic, bytes.data(), bytes.size());
+  EXPECT_FALSE(r.ok());
+  EXPECT_NE(r.message.find("JPEG 2000"), std::string::npos);
   EXPECT_FALSE(pic.IsValid());
 }
 

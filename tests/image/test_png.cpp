@@ -57,7 +57,8 @@ std::vector<uint8_t> MakePng(const PngSpec& s) {
 
 CPicture DecodePngBytes(const std::vector<uint8_t>& bytes) {
   CPicture pic;
-  EXPECT_TRUE(DecodePng(pic, bytes.data(), bytes.size())) << pic.GetLastError();
+  const Result r = DecodePng(pic, bytes.data(), bytes.size());
+  EXPECT_TRUE(r.ok()) << r.message;
   return pic;
 }
 

@@ -15,7 +15,8 @@ std::vector<uint8_t> Concat(std::vector<uint8_t> a, const std::vector<uint8_t>& 
 
 CPicture Decode(DecodeFn dec, const std::vector<uint8_t>& bytes) {
   CPicture pic;
-  EXPECT_TRUE(dec(pic, bytes.data(), bytes.size())) << pic.GetLastError();
+  const Result r = dec(pic, bytes.data(), bytes.size());
+  EXPECT_TRUE(r.ok()) << r.message;
   return pic;
 }
 

@@ -10,7 +10,8 @@ namespace {
 
 CPicture DecodeTiffBytes(const std::vector<uint8_t>& bytes) {
   CPicture pic;
-  EXPECT_TRUE(DecodeTiff(pic, bytes.data(), bytes.size())) << pic.GetLastError();
+  const Result r = DecodeTiff(pic, bytes.data(), bytes.size());
+  EXPECT_TRUE(r.ok()) << r.message;
   return pic;
 }
 
@@ -88,8 +89,8 @@ TEST(TiffCodec, EncodesAtTheStreamPositionItIsGiven) {
   FILE* fp = std::tmpfile();
   ASSERT_NE(fp, nullptr);
   std::fputs("PREFIX", fp);
-  std::string err;
-  ASSERT_TRUE(EncodeTiff(src, fp, err)) << err;
+  const Result r = EncodeTiff(src, fp);
+  ASSERT_TRUE(r.ok()) << r.message;
   const long end = std::ftell(fp);
   std::vector<uint8_t> bytes(size_t(end > 6 ? end - 6 : 0));
   std::fseek(fp, 6, SEEK_SET);
@@ -172,11 +173,9 @@ TEST(TiffCodec, OtherLayoutsGoThroughTheGeneralReader) {
 TEST(TiffCodec, UnopenableDataGivesTheOpeningError) {
   CPicture pic;
   const std::vector<uint8_t> junk = {'I', 'I', 42, 0, 0xFF, 0xFF, 0xFF, 0x7F, 1, 2, 3};
-  EXPECT_FALSE(DecodeTiff(pic, junk.data(), junk.size()));
-  EXPECT_EQ(pic.GetLastError(), "Error encountered while opening TIFF file");
+  EXPECT_EQ(DecodeTiff(pic, junk.data(), junk.size()).message, "Error encountered while opening TIFF file");
   const std::vector<uint8_t> notTiff = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0};
-  EXPECT_FALSE(DecodeTiff(pic, notTiff.data(), notTiff.size()));
-  EXPECT_EQ(pic.GetLastError(), "Error encountered while opening TIFF file");
+  EXPECT_EQ(DecodeTiff(pic, notTiff.data(), notTiff.size()).message, "Error encountered while opening TIFF file");
 }
 
 }  // namespace
