@@ -90,6 +90,14 @@ inline CPicture MakeIndexedPicture(int width, int height, int bits) {
   return pic;
 }
 
+// Decodes the bytes with one decoder, which must take them.
+inline CPicture DecodeBytes(DecodeFn dec, const std::vector<uint8_t>& bytes) {
+  CPicture pic;
+  const Result r = dec(pic, bytes.data(), bytes.size());
+  EXPECT_TRUE(r.ok()) << r.message;
+  return pic;
+}
+
 // Expects the decoder to refuse the bytes with some text and to leave no picture.
 inline void ExpectRefused(DecodeFn dec, const std::vector<uint8_t>& bytes, const char* what) {
   CPicture pic;
