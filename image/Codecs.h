@@ -25,9 +25,9 @@ struct PictureCodec {
   const char* aszExtensions[3];  // lower case, unused entries null
   // Null for a format without a signature (TGA, WBMP): detection still tries its reader, but
   // its refusal only means "not this format".
-  PictureSniffer Sniff;
-  PictureDecoder Decode;  // null: not read
-  PictureEncoder Encode;  // null: not written
+  PictureSniffer pfnSniff;
+  PictureDecoder pfnDecode;  // null: not read
+  PictureEncoder pfnEncode;  // null: not written
 };
 
 // Every format with a type code, in the order detection tries them.

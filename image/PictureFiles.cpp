@@ -92,7 +92,7 @@ int ImageTypeFromExtension(const std::string& path) {
 }
 
 Result CPicture::DecodeWith(const PictureCodec& codec, const uint8_t* pData, size_t nSize) {
-  if (!codec.Decode) {
+  if (!codec.pfnDecode) {
     return Result::Fail(ErrorKind::Unsupported,
                         codec.nType == PICTURE_WMF ? "WMF/EMF pictures are not supported" : kUnknownFormat);
   }
@@ -102,7 +102,7 @@ Result CPicture::DecodeWith(const PictureCodec& codec, const uint8_t* pData, siz
   tmp.m_info.bEnabled = m_info.bEnabled;
   Result r;
   try {
-    r = codec.Decode(tmp, pData, nSize);
+    r = codec.pfnDecode(tmp, pData, nSize);
   } catch (const std::bad_alloc&) {
     // Within the budget but more than this process can get now.
     return Result::Fail(ErrorKind::TooLarge, "Not enough memory to decode the picture");
@@ -122,8 +122,8 @@ Result CPicture::DecodeDetected(const uint8_t* pData, size_t nSize, bool& bRecog
   Result broken;
   bRecognised = false;
   for (const PictureCodec& codec : kPictureCodecs) {
-    const bool bSigned = codec.Sniff && codec.Sniff(pData, nSize);
-    if (codec.Sniff && !bSigned) continue;
+    const bool bSigned = codec.pfnSniff && codec.pfnSniff(pData, nSize);
+    if (codec.pfnSniff && !bSigned) continue;
     Result r = DecodeWith(codec, pData, nSize);
     if (r) return r;
     if (bSigned && !bRecognised) {
@@ -205,12 +205,12 @@ bool CPicture::Encode(FILE* fp, int type) const {
     SetLastError("Encode: the picture is empty");
     return false;
   }
-  if (!codec->Encode) {
+  if (!codec->pfnEncode) {
     SetLastError("Encode: this format can only be read", ErrorKind::Unsupported);
     return false;
   }
   errno = 0;
-  Result r = codec->Encode(*this, fp);
+  Result r = codec->pfnEncode(*this, fp);
   const int nWriteError = std::ferror(fp) ? errno : 0;
   if (r && std::ferror(fp)) r = Result::Fail(ErrorKind::Io, "Encode: write error");
   if (r) return true;
