@@ -5,10 +5,13 @@
 #include <string>
 
 #include "base/Limits.h"
+#include "base/Result.h"
 
-// True when a width x height picture at nBytesPerPixel fits the budget; otherwise false
-// with the reason ("12000 x 15000 pixels is more than the 160-megapixel limit").
-bool FitsDecodeBudget(int64_t nWidth, int64_t nHeight, int64_t nBytesPerPixel, std::string* pReason = nullptr);
+// Success when a width x height picture at nBytesPerPixel (0: not counted) fits the budget.
+// Otherwise a failure whose text is `what`, ": " and the reason ("12000 x 15000 pixels is more
+// than the limit of 160 megapixels"), of kind TooLarge, or InvalidInput for a size no picture
+// can have.
+Result CheckDecodeBudget(const std::string& what, int64_t nWidth, int64_t nHeight, int64_t nBytesPerPixel);
 
 // The limits in words, for --help and messages.
 std::string DecodeBudgetText();

@@ -96,7 +96,7 @@ Result ReadProject(MorphProject& project, const std::string& fileName,
     // Only a regular file is read, and opening never blocks on a FIFO.
     std::string szReason;
     const int fd = OpenRegularFile(fileName, &szReason);
-    if (fd < 0) return Result::Fail(ProjectFileText::kOpenProjectError, fileName + ": " + szReason);
+    if (fd < 0) return Result::Fail(ErrorKind::Io, ProjectFileText::kOpenProjectError, fileName + ": " + szReason);
     data.resize(kMaxProjectBytes + 1);
     const size_t got = ReadFully(fd, data.data(), data.size());
     ::close(fd);
@@ -108,17 +108,17 @@ Result ReadProject(MorphProject& project, const std::string& fileName,
   int types[2] = {0, 0};
   for (int k = 0; k < 2; ++k) {
     const size_t at = static_cast<size_t>(k) * kProjectPathRecord;
-    if (data.size() < at + kProjectPathRecord) return Result::Fail(ProjectText::kError);
+    if (data.size() < at + kProjectPathRecord) return Result::Fail(ErrorKind::Truncated, ProjectText::kError);
     if (!PathFromRecord(data.data() + at, stored[k])) return Result::Fail(ProjectText::kError);
     if (PathExtension(stored[k]).empty()) return Result::Fail(ProjectText::kError);
     types[k] = ImageTypeFromExtension(stored[k]);
     paths[k] = samplesDir.empty() ? LocatePicture(stored[k], fileName)
                                   : samplesDir + "/" + FileNamePart(stored[k]);
-    if (paths[k].size() > kMaxPathBytes) return Result::Fail(ProjectText::kPathTooLong);
+    if (paths[k].size() > kMaxPathBytes) return Result::Fail(ErrorKind::TooLarge, ProjectText::kPathTooLong);
     if (!FileExists(paths[k])) {
       std::string why;
       IsReadableRegularFile(paths[k], &why);
-      return Result::Fail(OpenImageError(paths[k]), why.empty() ? why : "(" + why + ")");
+      return Result::Fail(ErrorKind::Io, OpenImageError(paths[k]), why.empty() ? why : "(" + why + ")");
     }
   }
 
@@ -128,17 +128,17 @@ Result ReadProject(MorphProject& project, const std::string& fileName,
   if (count < 0 || count >= kMaxKeyPoints) return Result::Fail(ProjectText::kError);
   const int n = count + 1;
   if (data.size() < static_cast<size_t>(kProjectHeaderSize) + static_cast<size_t>(n) * kProjectPairSize)
-    return Result::Fail(ProjectText::kError);
+    return Result::Fail(ErrorKind::Truncated, ProjectText::kError);
 
   auto pImage1 = std::make_unique<CPicture>(paths[0], types[0]);
   if (!pImage1->IsValid()) {
     const std::string& text = pImage1->GetLastError();
-    return Result::Fail(text.empty() ? std::string(ProjectFileText::kErrorImage) : text);
+    return Result::Fail(pImage1->GetLastErrorKind(), text.empty() ? std::string(ProjectFileText::kErrorImage) : text);
   }
   auto pImage2 = std::make_unique<CPicture>(paths[1], types[1]);
   if (!pImage2->IsValid()) {
     const std::string& text = pImage2->GetLastError();
-    return Result::Fail(text.empty() ? std::string(ProjectFileText::kErrorCreateImage) : text);
+    return Result::Fail(pImage2->GetLastErrorKind(), text.empty() ? std::string(ProjectFileText::kErrorCreateImage) : text);
   }
 
   CKeyPointMesh mesh;
@@ -176,7 +176,7 @@ Result ProjectFileBytes(const MorphProject& project, std::vector<uint8_t>& bytes
                                const std::string& path1, const std::string& path2) {
   // A longer path does not fit its field; cutting it would name another file.
   if (path1.size() > kMaxPathBytes || path2.size() > kMaxPathBytes)
-    return Result::Fail(ProjectFileText::kSavePathTooLong);
+    return Result::Fail(ErrorKind::TooLarge, ProjectFileText::kSavePathTooLong);
 
   const CKeyPointMesh& mesh = project.m_mesh;
   const int n = std::min(mesh.CountList1(), int(kMaxKeyPoints));
@@ -206,7 +206,7 @@ Result SaveProject(const MorphProject& project, const std::string& fileName) {
   // file-size limit leaves the previous project as it was.
   std::string szCause;
   if (!WriteFileAtomically(fileName, bytes.data(), bytes.size(), &szCause))
-    return Result::Fail(std::string(ProjectFileText::kSaveProjectError), szCause);
+    return Result::Fail(ErrorKind::Io, ProjectFileText::kSaveProjectError, szCause);
   return Result::Success();
 }
 

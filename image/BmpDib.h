@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/Result.h"
 #include "image/Picture.h"
 
 struct DibLayout {
@@ -20,5 +21,5 @@ struct DibLayout {
 // Decodes the bitmap whose information header starts at `headerPos`. `pixelPos` is where the
 // rows start (0: right after the colour table). Icons hold two pictures stacked (colour rows,
 // then the 1-bit mask), so their header height is twice the picture's.
-bool DecodeDib(CPicture& pic, const uint8_t* data, size_t size, size_t headerPos, size_t pixelPos,
-               bool bIcon, DibLayout* pLayout, std::string& err);
+Result DecodeDib(CPicture& pic, const uint8_t* data, size_t size, size_t headerPos, size_t pixelPos,
+                 bool bIcon, DibLayout* pLayout);

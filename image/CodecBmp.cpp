@@ -111,12 +111,12 @@ bool RleStreamReachesTheEnd(const uint8_t* p, size_t n, int64_t w, int64_t h, bo
 
 }  // namespace
 
-bool DecodeDib(CPicture& pic, const uint8_t* data, size_t size, size_t headerPos, size_t pixelPos,
-               bool bIcon, DibLayout* pLayout, std::string& err) {
-  const char* const kNotBmp = "Not a BMP";
-  const char* const kTruncated = "BMP file is truncated";
+Result DecodeDib(CPicture& pic, const uint8_t* data, size_t size, size_t headerPos, size_t pixelPos,
+                 bool bIcon, DibLayout* pLayout) {
+  const Result notBmp = Result::Fail(ErrorKind::InvalidInput, "Not a BMP");
+  const Result truncated = Result::Fail(ErrorKind::Truncated, "BMP file is truncated");
   CByteReader in(data, size);
-  if (!in.Seek(headerPos) || in.Left() < 4) return err = kNotBmp, false;
+  if (!in.Seek(headerPos) || in.Left() < 4) return notBmp;
   const uint32_t headerSize = in.U32();
   int64_t width = 0, height = 0;
   uint32_t bits = 0, compression = kBiRgb, clrUsed = 0;
@@ -147,33 +147,33 @@ bool DecodeDib(CPicture& pic, const uint8_t* data, size_t size, size_t headerPos
       if (headerSize >= 56) masks[3] = in.U32();
     }
   } else {
-    return err = kNotBmp, false;
+    return notBmp;
   }
-  if (in.Failed() || !in.Seek(headerPos + headerSize)) return err = kNotBmp, false;
+  if (in.Failed() || !in.Seek(headerPos + headerSize)) return notBmp;
 
   if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
-    return err = "BMP: unsupported bit depth", false;
+    return Result::Fail(ErrorKind::Unsupported, "BMP: unsupported bit depth");
   if (compression == kBiAlphaBitfields) compression = kBiBitfields;
   if (compression != kBiRgb && compression != kBiRle8 && compression != kBiRle4 && compression != kBiBitfields)
-    return err = "BMP: unsupported compression", false;
+    return Result::Fail(ErrorKind::Unsupported, "BMP: unsupported compression");
   if ((compression == kBiRle8 && bits != 8) || (compression == kBiRle4 && bits != 4) ||
       (compression == kBiBitfields && bits != 16 && bits != 32))
-    return err = "BMP: compression does not match the bit depth", false;
+    return Result::Fail("BMP: compression does not match the bit depth");
   const bool topDown = height < 0;
   if (topDown) height = -height;
   if (bIcon) height /= 2;
-  if (width <= 0 || height <= 0) return err = "BMP: invalid picture size", false;
+  if (width <= 0 || height <= 0) return Result::Fail("BMP: invalid picture size");
   if (topDown && (compression == kBiRle8 || compression == kBiRle4))
-    return err = "BMP: a run-length coded bitmap cannot be top-down", false;
-  if (width > kDecodeSideBudget || height > kDecodeSideBudget || width * height > kDecodePixelBudget)
-    return err = "BMP: picture too large", false;
+    return Result::Fail("BMP: a run-length coded bitmap cannot be top-down");
+  Result budget = CheckDecodeBudget("BMP: picture too large", width, height, 0);
+  if (!budget) return budget;
 
   // Masks of a 40-byte header follow it directly.
   if (compression == kBiBitfields && headerSize < 52) {
     masks[0] = in.U32();
     masks[1] = in.U32();
     masks[2] = in.U32();
-    if (in.Failed()) return err = kTruncated, false;
+    if (in.Failed()) return truncated;
   }
   if (compression != kBiBitfields) {
     if (bits == 16) {
@@ -191,7 +191,7 @@ bool DecodeDib(CPicture& pic, const uint8_t* data, size_t size, size_t headerPos
     nColors = (clrUsed == 0 || clrUsed > maxColors) ? maxColors : clrUsed;
     const size_t entry = core ? 3 : 4;
     const uint8_t* p = in.Take(nColors * entry);
-    if (!p) return err = kTruncated, false;
+    if (!p) return truncated;
     for (uint32_t i = 0; i < nColors; ++i) {
       palette[i].rgbBlue = p[i * entry];
       palette[i].rgbGreen = p[i * entry + 1];
@@ -206,15 +206,13 @@ bool DecodeDib(CPicture& pic, const uint8_t* data, size_t size, size_t headerPos
   const uint64_t rowBytes = (rowBits + 7) / 8;
   const size_t available = size - pixelPos;
   const bool rle = compression == kBiRle8 || compression == kBiRle4;
-  if (!rle && stride * uint64_t(height - 1) + rowBytes > available) return err = kTruncated, false;
+  if (!rle && stride * uint64_t(height - 1) + rowBytes > available) return truncated;
   if (rle && !RleStreamReachesTheEnd(data + pixelPos, available, width, height, compression == kBiRle4))
-    return err = kTruncated, false;
+    return truncated;
 
   if (!pic.Create(static_cast<int>(width), static_cast<int>(height), bits <= 8 ? static_cast<int>(bits) : 24,
-                  PICTURE_BMP)) {
-    err = pic.GetLastError();
-    return false;
-  }
+                  PICTURE_BMP))
+    return FailureOf(pic);
   if (nColors) pic.SetPalette(palette, static_cast<int>(nColors));
   if (xppm > 0 && yppm > 0) {
     pic.SetXDPI(static_cast<int>((xppm * 254LL + 5000) / 10000));
@@ -250,28 +248,26 @@ bool DecodeDib(CPicture& pic, const uint8_t* data, size_t size, size_t headerPos
     pLayout->nPixelPos = pixelPos;
     pLayout->nRowBytes = static_cast<size_t>(stride);
   }
-  return true;
+  return Result::Success();
 }
 
-bool DecodeBmp(CPicture& pic, const uint8_t* data, size_t size) {
-  if (!data || size < 14 + 12 || data[0] != 'B' || data[1] != 'M') {
-    pic.SetLastError("Not a BMP");
-    return false;
-  }
+bool SniffBmp(const uint8_t* data, size_t size) {
+  if (!data || size < 14 + 12 || data[0] != 'B' || data[1] != 'M') return false;
+  const uint32_t headerSize = Le32(data + 14);
+  return headerSize == 12 || (headerSize >= 40 && headerSize <= 256);
+}
+
+Result DecodeBmp(CPicture& pic, const uint8_t* data, size_t size) {
+  if (!SniffBmp(data, size)) return Result::Fail("Not a BMP");
   const uint32_t offBits = Le32(data + 10);
-  std::string err;
-  if (!DecodeDib(pic, data, size, 14, offBits >= 14 + 12 ? offBits : 0, false, nullptr, err)) {
-    pic.SetLastError(err);
-    return false;
-  }
-  return true;
+  return DecodeDib(pic, data, size, 14, offBits >= 14 + 12 ? offBits : 0, false, nullptr);
 }
 
-bool EncodeBmp(const CPicture& pic, FILE* fp, std::string& err) {
-  if (!pic.IsValid() || !pic.GetDib()) return err = "BMP: the picture is empty", false;
+Result EncodeBmp(const CPicture& pic, FILE* fp) {
+  if (!pic.IsValid() || !pic.GetDib()) return Result::Fail("BMP: the picture is empty");
   // The file size covers the whole file: this header and the DIB (header, palette, rows).
   const uint64_t fileSize = 14 + uint64_t(pic.GetDibSize());
-  if (fileSize > 0xFFFFFFFFu) return err = "BMP: picture too large for a BMP file", false;
+  if (fileSize > 0xFFFFFFFFu) return Result::Fail(ErrorKind::TooLarge, "BMP: picture too large for a BMP file");
   CByteWriter out;
   out.U8('B');
   out.U8('M');
@@ -280,8 +276,8 @@ bool EncodeBmp(const CPicture& pic, FILE* fp, std::string& err) {
   out.U16(0);
   out.U32(14 + uint32_t(sizeof(BitmapInfoHeader)) + pic.GetPaletteSize());
   out.Bytes(&pic.GetHeader(), sizeof(BitmapInfoHeader));
-  if (!out.Flush(fp)) return err = "BMP: write error", false;
+  if (!out.Flush(fp)) return Result::Fail(ErrorKind::Io, "BMP: write error");
   const size_t rest = pic.GetDibSize() - sizeof(BitmapInfoHeader);
-  if (std::fwrite(pic.GetDib() + sizeof(BitmapInfoHeader), 1, rest, fp) != rest) return err = "BMP: write error", false;
-  return true;
+  if (std::fwrite(pic.GetDib() + sizeof(BitmapInfoHeader), 1, rest, fp) != rest) return Result::Fail(ErrorKind::Io, "BMP: write error");
+  return Result::Success();
 }

@@ -159,16 +159,14 @@ bool ReadSubBlocks(CByteReader& in, std::vector<uint8_t>* out) {
   }
 }
 
-bool Fail(CPicture& pic, const char* text) {
-  pic.SetLastError(text);
-  return false;
-}
-
 }  // namespace
 
-bool DecodeGif(CPicture& pic, const uint8_t* data, size_t size) {
-  if (!data || size < 13 || std::memcmp(data, "GIF8", 4) != 0) return Fail(pic, "Not a GIF");
-  const char* const kTruncated = "GIF file is truncated";
+bool SniffGif(const uint8_t* data, size_t size) { return data && size >= 13 && std::memcmp(data, "GIF8", 4) == 0; }
+
+Result DecodeGif(CPicture& pic, const uint8_t* data, size_t size) {
+  if (!SniffGif(data, size)) return Result::Fail("Not a GIF");
+  const Result truncated = Result::Fail(ErrorKind::Truncated, "GIF file is truncated");
+  const Result corrupt = Result::Fail("GIF: corrupt image data");
   CByteReader in(data, size);
   in.Skip(6);
   in.U16();  // logical screen width
@@ -181,48 +179,48 @@ bool DecodeGif(CPicture& pic, const uint8_t* data, size_t size) {
   if (screenFlags & 0x80) {
     globalColors = 2 << (screenFlags & 7);
     const uint8_t* p = in.Take(size_t(globalColors) * 3);
-    if (!p) return Fail(pic, kTruncated);
+    if (!p) return truncated;
     std::memcpy(globalTable, p, size_t(globalColors) * 3);
   }
 
   int transIndex = -1, delay = 0;
   for (;;) {
     const uint8_t block = in.U8();
-    if (in.Failed()) return Fail(pic, kTruncated);
-    if (block == 0x3B) return Fail(pic, "GIF: the file holds no image");
+    if (in.Failed()) return truncated;
+    if (block == 0x3B) return Result::Fail("GIF: the file holds no image");
     if (block == 0x21) {
       const uint8_t label = in.U8();
       if (label == 0xF9) {
         const uint8_t n = in.U8();
         const uint8_t* p = in.Take(n);
-        if (!p) return Fail(pic, kTruncated);
+        if (!p) return truncated;
         if (n >= 4) {
           transIndex = (p[0] & 1) ? p[3] : -1;
           delay = Le16(p + 1);
         }
       }
-      if (!ReadSubBlocks(in, nullptr)) return Fail(pic, kTruncated);
+      if (!ReadSubBlocks(in, nullptr)) return truncated;
       continue;
     }
-    if (block != 0x2C) return Fail(pic, "GIF: unknown block in the file");
+    if (block != 0x2C) return Result::Fail("GIF: unknown block in the file");
 
     // The first image.
     const int left = in.U16(), top = in.U16(), w = in.U16(), h = in.U16();
     const uint8_t flags = in.U8();
-    if (in.Failed()) return Fail(pic, kTruncated);
-    if (w == 0 || h == 0) return Fail(pic, "GIF: invalid image size");
+    if (in.Failed()) return truncated;
+    if (w == 0 || h == 0) return Result::Fail("GIF: invalid image size");
     const uint8_t* table = globalColors ? globalTable : nullptr;
     int colors = globalColors;
     if (flags & 0x80) {
       colors = 2 << (flags & 7);
       table = in.Take(size_t(colors) * 3);
-      if (!table) return Fail(pic, kTruncated);
+      if (!table) return truncated;
     }
     const int minCodeSize = in.U8();
-    if (in.Failed()) return Fail(pic, kTruncated);
-    if (minCodeSize < 2 || minCodeSize > 8) return Fail(pic, "GIF: corrupt image data");
+    if (in.Failed()) return truncated;
+    if (minCodeSize < 2 || minCodeSize > 8) return corrupt;
     std::vector<uint8_t> codes;
-    if (!ReadSubBlocks(in, &codes)) return Fail(pic, kTruncated);
+    if (!ReadSubBlocks(in, &codes)) return truncated;
     // Each code adds at most one pixel to the longest string so far, and no string is longer
     // than the 4096 entries of the table, which bounds what a stream of this length can hold;
     // refuse sizes it cannot fill before allocating them.
@@ -232,10 +230,10 @@ bool DecodeGif(CPicture& pic, const uint8_t* data, size_t size) {
                                    ? maxCodes * (maxCodes + 1) / 2
                                    : kLongestString * (kLongestString + 1) / 2 + (maxCodes - kLongestString) * kLongestString;
     const uint64_t pixelCount = uint64_t(w) * uint64_t(h);
-    if (pixelCount > maxPixels) return Fail(pic, kTruncated);
+    if (pixelCount > maxPixels) return truncated;
 
     const int bits = colors <= 2 ? 1 : (colors <= 16 ? 4 : 8);
-    if (!pic.Create(w, h, table ? bits : 8, PICTURE_GIF)) return false;
+    if (!pic.Create(w, h, table ? bits : 8, PICTURE_GIF)) return FailureOf(pic);
     if (table) {
       RgbQuad pal[256];
       for (int i = 0; i < colors; ++i) {
@@ -250,9 +248,9 @@ bool DecodeGif(CPicture& pic, const uint8_t* data, size_t size) {
     }
 
     std::vector<uint8_t> pixels(static_cast<size_t>(pixelCount), 0);
-    bool corrupt = false;
-    GifLzwDecode(codes.data(), codes.size(), minCodeSize, pixels.data(), pixels.size(), &corrupt);
-    if (corrupt) return Fail(pic, "GIF: corrupt image data");
+    bool bCorrupt = false;
+    GifLzwDecode(codes.data(), codes.size(), minCodeSize, pixels.data(), pixels.size(), &bCorrupt);
+    if (bCorrupt) return corrupt;
 
     // Rows arrive top first, in four passes when interlaced.
     std::vector<int> order(static_cast<size_t>(h));
@@ -276,15 +274,15 @@ bool DecodeGif(CPicture& pic, const uint8_t* data, size_t size) {
     pic.SetTransIndex(transIndex);
     pic.SetFrameDelay(delay);
     pic.SetOffset(left, top);
-    return true;
+    return Result::Success();
   }
 }
 
 namespace {
 
 // Single-image GIF; a CPictureGIF brings its disposal method and comment.
-bool EncodeGifImage(const CPicture& pic, FILE* fp, std::string& err, int disposal, const std::string& comment) {
-  if (!pic.IsValid()) return err = "GIF: the picture is empty", false;
+Result EncodeGifImage(const CPicture& pic, FILE* fp, int disposal, const std::string& comment) {
+  if (!pic.IsValid()) return Result::Fail("GIF: the picture is empty");
   std::vector<uint8_t> out;
   PutHeader(out, pic);
   if (pic.GetBpp() <= 8) {
@@ -296,16 +294,16 @@ bool EncodeGifImage(const CPicture& pic, FILE* fp, std::string& err, int disposa
     PutTiles(out, pic, disposal);
   }
   out.push_back(0x3B);
-  if (!WriteAll(fp, out)) return err = "GIF: write error", false;
-  return true;
+  if (!WriteAll(fp, out)) return Result::Fail(ErrorKind::Io, "GIF: write error");
+  return Result::Success();
 }
 
 }  // namespace
 
-bool EncodeGif(const CPicture& pic, FILE* fp, std::string& err) {
+Result EncodeGif(const CPicture& pic, FILE* fp) {
   if (const CPictureGIF* gif = dynamic_cast<const CPictureGIF*>(&pic))
-    return EncodeGifImage(pic, fp, err, gif->GetDisposalMethod(), gif->GetComment());
-  return EncodeGifImage(pic, fp, err, 0, std::string());
+    return EncodeGifImage(pic, fp, gif->GetDisposalMethod(), gif->GetComment());
+  return EncodeGifImage(pic, fp, 0, std::string());
 }
 
 bool CPictureGIF::Encode(FILE* fp, CPicture** ppImages, int count, bool bLocalColorMap) {
@@ -324,7 +322,7 @@ bool CPictureGIF::Encode(FILE* fp, CPicture** ppImages, int count, bool bLocalCo
       return false;
     }
     if (img->GetBpp() > 8) {
-      SetLastError("multipage GIF: every image must have 8 bits or fewer");
+      SetLastError("multipage GIF: every image must have 8 bits or fewer", ErrorKind::Unsupported);
       return false;
     }
   }
@@ -337,7 +335,7 @@ bool CPictureGIF::Encode(FILE* fp, CPicture** ppImages, int count, bool bLocalCo
   PutImageBlock(out, first, first.Info().xOffset, first.Info().yOffset, false);
   for (int i = 1; i < count; ++i) {
     if (!WriteAll(fp, out)) {
-      SetLastError("GIF: write error");
+      SetLastError("GIF: write error", ErrorKind::Io);
       return false;
     }
     out.clear();
@@ -347,7 +345,7 @@ bool CPictureGIF::Encode(FILE* fp, CPicture** ppImages, int count, bool bLocalCo
   }
   out.push_back(0x3B);
   if (!WriteAll(fp, out)) {
-    SetLastError("GIF: write error");
+    SetLastError("GIF: write error", ErrorKind::Io);
     return false;
   }
   return true;

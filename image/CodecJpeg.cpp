@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include <jerror.h>
+
 #include "image/Codecs.h"
 #include "image/JpegGlue.h"
 #include "image/Picture.h"
@@ -14,6 +16,7 @@ struct JpegDecodeState {
   CPicture* pPic = nullptr;
   std::vector<uint8_t> row;  // one decoded row when it needs converting
   std::string szError;
+  ErrorKind nKind = ErrorKind::InvalidInput;
   bool bCreated = false;  // the picture holds our half-filled rows
 };
 
@@ -46,7 +49,11 @@ bool DecodeInner(JpegDecodeState& st, const uint8_t* data, size_t size) {
   JpegErrorManager jerr;
   cinfo.err = JpegErrorManagerInit(jerr);
   if (setjmp(jerr.jump)) {
-    if (st.szError.empty()) st.szError = jerr.szMessage;
+    if (st.szError.empty()) {
+      st.szError = jerr.szMessage;
+      if (jerr.pub.msg_code == JWRN_JPEG_EOF) st.nKind = ErrorKind::Truncated;
+      if (jerr.pub.msg_code == JERR_OUT_OF_MEMORY) st.nKind = ErrorKind::TooLarge;
+    }
     jpeg_destroy_decompress(&cinfo);
     return false;
   }
@@ -55,9 +62,16 @@ bool DecodeInner(JpegDecodeState& st, const uint8_t* data, size_t size) {
   jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
   jpeg_read_header(&cinfo, TRUE);
 
-  std::string budget;
-  if (!FitsDecodeBudget(cinfo.image_width, cinfo.image_height, cinfo.num_components > 3 ? 4 : 3, &budget)) {
-    st.szError = "JPEG: picture too large: " + budget;
+  {
+    // In a block of its own: the library's longjmp must not skip a live destructor.
+    const Result budget = CheckDecodeBudget("JPEG: picture too large", cinfo.image_width, cinfo.image_height,
+                                            cinfo.num_components > 3 ? 4 : 3);
+    if (!budget) {
+      st.szError = budget.message;
+      st.nKind = budget.kind;
+    }
+  }
+  if (!st.szError.empty()) {
     jpeg_destroy_decompress(&cinfo);
     return false;
   }
@@ -70,6 +84,7 @@ bool DecodeInner(JpegDecodeState& st, const uint8_t* data, size_t size) {
     if (blocks / 8 > size) {
       st.szError = "JPEG: the file is too short for a " + std::to_string(cinfo.image_width) + " x " +
                    std::to_string(cinfo.image_height) + " picture";
+      st.nKind = ErrorKind::Truncated;
       jpeg_destroy_decompress(&cinfo);
       return false;
     }
@@ -98,6 +113,7 @@ bool DecodeInner(JpegDecodeState& st, const uint8_t* data, size_t size) {
   const bool grey = cinfo.out_color_space == JCS_GRAYSCALE;
   if (!pic.Create(width, height, grey ? 8 : 24, PICTURE_JPEG)) {
     st.szError = pic.GetLastError();
+    st.nKind = pic.GetLastErrorKind();
     jpeg_destroy_decompress(&cinfo);
     return false;
   }
@@ -129,28 +145,20 @@ bool DecodeInner(JpegDecodeState& st, const uint8_t* data, size_t size) {
 
 }  // namespace
 
-bool DecodeJpeg(CPicture& pic, const uint8_t* data, size_t size) {
+bool SniffJpeg(const uint8_t* data, size_t size) { return data && size >= 2 && data[0] == 0xFF && data[1] == 0xD8; }
+
+Result DecodeJpeg(CPicture& pic, const uint8_t* data, size_t size) {
   JpegDecodeState st;
   st.pPic = &pic;
-  if (!data || size == 0) {
-    pic.SetLastError("JPEG: empty input");
-    return false;
-  }
-  if (DecodeInner(st, data, size)) return true;
+  if (!data || size == 0) return Result::Fail("JPEG: empty input");
+  if (DecodeInner(st, data, size)) return Result::Success();
   if (st.bCreated) pic.Destroy();
-  pic.SetLastError(st.szError.rfind("JPEG", 0) == 0 ? st.szError : "JPEG: " + st.szError);
-  return false;
+  return Result::Fail(st.nKind, st.szError.rfind("JPEG", 0) == 0 ? st.szError : "JPEG: " + st.szError);
 }
 
-bool EncodeJpeg(const CPicture& pic, FILE* fp, std::string& err) {
-  if (!fp) {
-    err = "JPEG: invalid file pointer";
-    return false;
-  }
-  if (!pic.IsValid()) {
-    err = "JPEG: no picture to save";
-    return false;
-  }
+Result EncodeJpeg(const CPicture& pic, FILE* fp) {
+  if (!fp) return Result::Fail("JPEG: invalid file pointer");
+  if (!pic.IsValid()) return Result::Fail("JPEG: no picture to save");
   JpegSourceImage src;
   src.nWidth = pic.GetWidth();
   src.nHeight = pic.GetHeight();
@@ -169,8 +177,7 @@ bool EncodeJpeg(const CPicture& pic, FILE* fp, std::string& err) {
     try {
       grey.resize(w * size_t(src.nHeight));
     } catch (const std::bad_alloc&) {
-      err = "JPEG: not enough memory";
-      return false;
+      return Result::Fail(ErrorKind::TooLarge, "JPEG: not enough memory");
     }
     for (int y = 0; y < src.nHeight; ++y) {
       const uint8_t* row = pic.GetBits() + size_t(y) * pic.GetEffWidth();
@@ -181,15 +188,13 @@ bool EncodeJpeg(const CPicture& pic, FILE* fp, std::string& err) {
     src.nStride = w;
     src.nComponents = 1;
   } else {
-    err = "JPEG can save only RGB or GreyScale images";
-    return false;
+    return Result::Fail(ErrorKind::Unsupported, "JPEG can save only RGB or GreyScale images");
   }
 
   std::vector<uint8_t> out;
-  if (!JpegEncodeToMemory(src, pic.GetJpegQuality(), out, err)) return false;
-  if (fwrite(out.data(), 1, out.size(), fp) != out.size() || fflush(fp) != 0) {
-    err = "JPEG: cannot write the file";
-    return false;
-  }
-  return true;
+  std::string err;
+  if (!JpegEncodeToMemory(src, pic.GetJpegQuality(), out, err)) return Result::Fail(err);
+  if (fwrite(out.data(), 1, out.size(), fp) != out.size() || fflush(fp) != 0)
+    return Result::Fail(ErrorKind::Io, "JPEG: cannot write the file");
+  return Result::Success();
 }

@@ -108,7 +108,7 @@ std::vector<uint8_t> ComponentPlane(const opj_image_t& img, const opj_image_comp
 
 inline uint8_t Clamp255(double v) { return uint8_t(std::clamp(v + 0.5, 0.0, 255.0)); }
 
-bool FillPicture(CPicture& pic, const opj_image_t& img, int type, std::string& err) {
+Result FillPicture(CPicture& pic, const opj_image_t& img, int type) {
   const int width = int(img.x1 - img.x0), height = int(img.y1 - img.y0);
   const int n = int(img.numcomps);
   std::vector<std::vector<uint8_t>> planes;
@@ -116,20 +116,18 @@ bool FillPicture(CPicture& pic, const opj_image_t& img, int type, std::string& e
 
   if (n == 1) {
     if (!pic.Create(width, height, 8, type)) {
-      err = pic.GetLastError();
-      return false;
+      return FailureOf(pic);
     }
     pic.SetGrayPalette();
     for (int y = 0; y < height; ++y)
       memcpy(pic.GetBits() + size_t(height - 1 - y) * pic.GetEffWidth(),
              planes[0].data() + size_t(y) * size_t(width), size_t(width));
-    return true;
+    return Result::Success();
   }
 
   const bool alpha = n == 2 || (n == 4 && img.color_space != OPJ_CLRSPC_CMYK);
   if (!pic.Create(width, height, 24, type) || (alpha && !pic.AlphaCreate())) {
-    err = pic.GetLastError();
-    return false;
+    return FailureOf(pic);
   }
   const bool subsampled = n >= 3 && (img.comps[1].dx != img.comps[0].dx ||
                                      img.comps[1].dy != img.comps[0].dy);
@@ -168,103 +166,87 @@ bool FillPicture(CPicture& pic, const opj_image_t& img, int type, std::string& e
       if (a) a[x] = planes[size_t(n - 1)][k];
     }
   }
-  return true;
+  return Result::Success();
 }
 
-bool CheckImage(const opj_image_t* img, std::string& err) {
-  if (!img || img->x1 <= img->x0 || img->y1 <= img->y0) {
-    err = "JPEG 2000: empty picture";
-    return false;
-  }
+Result CheckImage(const opj_image_t* img) {
+  if (!img || img->x1 <= img->x0 || img->y1 <= img->y0) return Result::Fail("JPEG 2000: empty picture");
   const int64_t w = int64_t(img->x1) - img->x0, h = int64_t(img->y1) - img->y0;
-  if (w > kDecodeSideBudget || h > kDecodeSideBudget || w * h > kDecodePixelBudget) {
-    err = "JPEG 2000: picture too large (" + std::to_string(w) + " x " + std::to_string(h) + ")";
-    return false;
-  }
-  if (img->numcomps < 1 || img->numcomps > 4 || !img->comps) {
-    err = "JPEG 2000: " + std::to_string(img->numcomps) +
-          " components (only 1 to 4 can be shown)";
-    return false;
-  }
+  if (img->numcomps < 1 || img->numcomps > 4 || !img->comps)
+    return Result::Fail(ErrorKind::Unsupported,
+                        "JPEG 2000: " + std::to_string(img->numcomps) + " components (only 1 to 4 can be shown)");
   for (OPJ_UINT32 i = 0; i < img->numcomps; ++i) {
     const opj_image_comp_t& c = img->comps[i];
-    if (c.prec < 1 || c.prec > 31 || c.dx == 0 || c.dy == 0) {
-      err = "JPEG 2000: unsupported component layout";
-      return false;
-    }
+    if (c.prec < 1 || c.prec > 31 || c.dx == 0 || c.dy == 0)
+      return Result::Fail(ErrorKind::Unsupported, "JPEG 2000: unsupported component layout");
   }
   // The library holds every sample as a 32-bit value for the whole picture, and an empty
   // tile decodes as well as a full one: only the budget bounds what a small file costs.
-  std::string budget;
-  if (!FitsDecodeBudget(w, h, 4 * int64_t(img->numcomps), &budget)) {
-    err = "JPEG 2000: picture too large: " + budget;
-    return false;
-  }
-  return true;
+  return CheckDecodeBudget("JPEG 2000: picture too large", w, h, 4 * int64_t(img->numcomps));
 }
 
 }  // namespace
 
-bool DecodeJpeg2000(CPicture& pic, const uint8_t* data, size_t size) {
-  OPJ_CODEC_FORMAT format;
-  if (data && size >= sizeof kJp2Signature && memcmp(data, kJp2Signature, sizeof kJp2Signature) == 0)
-    format = OPJ_CODEC_JP2;
-  else if (data && size >= sizeof kCodeStreamStart &&
-           memcmp(data, kCodeStreamStart, sizeof kCodeStreamStart) == 0)
-    format = OPJ_CODEC_J2K;
-  else {
-    pic.SetLastError("Not a JPEG 2000 file");
-    return false;
-  }
+bool SniffJp2(const uint8_t* data, size_t size) {
+  return data && size >= sizeof kJp2Signature && memcmp(data, kJp2Signature, sizeof kJp2Signature) == 0;
+}
 
+bool SniffJpc(const uint8_t* data, size_t size) {
+  return data && size >= sizeof kCodeStreamStart && memcmp(data, kCodeStreamStart, sizeof kCodeStreamStart) == 0;
+}
+
+Result DecodeJpeg2000(CPicture& pic, const uint8_t* data, size_t size) {
+  OPJ_CODEC_FORMAT format;
+  if (SniffJp2(data, size))
+    format = OPJ_CODEC_JP2;
+  else if (SniffJpc(data, size))
+    format = OPJ_CODEC_J2K;
+  else
+    return Result::Fail("Not a JPEG 2000 file");
+
+  const Result noDecoder = Result::Fail(ErrorKind::Unavailable, "cannot initialize the JPEG 2000 decoder");
   std::string libText;
   CJ2kSession s;
   s.pCodec = opj_create_decompress(format);
   opj_dparameters_t params;
   opj_set_default_decoder_parameters(&params);
-  if (!s.pCodec || !opj_setup_decoder(s.pCodec, &params)) {
-    pic.SetLastError("cannot initialize the JPEG 2000 decoder");
-    return false;
-  }
+  if (!s.pCodec || !opj_setup_decoder(s.pCodec, &params)) return noDecoder;
   opj_set_error_handler(s.pCodec, RecordError, &libText);
   opj_set_warning_handler(s.pCodec, IgnoreMessage, nullptr);
   opj_set_info_handler(s.pCodec, IgnoreMessage, nullptr);
 
   MemStream mem{data, size, 0};
   s.pStream = opj_stream_create(OPJ_J2K_STREAM_CHUNK_SIZE, OPJ_TRUE);
-  if (!s.pStream) {
-    pic.SetLastError("cannot initialize the JPEG 2000 decoder");
-    return false;
-  }
+  if (!s.pStream) return noDecoder;
   opj_stream_set_user_data(s.pStream, &mem, nullptr);
   opj_stream_set_user_data_length(s.pStream, size);
   opj_stream_set_read_function(s.pStream, StreamRead);
   opj_stream_set_skip_function(s.pStream, StreamSkip);
   opj_stream_set_seek_function(s.pStream, StreamSeek);
 
-  std::string err;
+  Result r;
   if (!opj_read_header(s.pStream, s.pCodec, &s.pImage)) {
-    err = "JPEG 2000: cannot read the header";
-  } else if (CheckImage(s.pImage, err)) {
+    r = Result::Fail("JPEG 2000: cannot read the header");
+  } else if ((r = CheckImage(s.pImage))) {
     if (!opj_decode(s.pCodec, s.pStream, s.pImage) || !opj_end_decompress(s.pCodec, s.pStream)) {
-      err = "JPEG 2000: cannot decode the picture";
+      r = Result::Fail("JPEG 2000: cannot decode the picture");
     } else {
-      for (OPJ_UINT32 i = 0; i < s.pImage->numcomps && err.empty(); ++i)
+      for (OPJ_UINT32 i = 0; i < s.pImage->numcomps && r; ++i)
         if (!s.pImage->comps[i].data || s.pImage->comps[i].w == 0 || s.pImage->comps[i].h == 0)
-          err = "JPEG 2000: picture data missing";
-      if (err.empty()) {
+          r = Result::Fail(ErrorKind::Truncated, "JPEG 2000: picture data missing");
+      if (r) {
         const int type = format == OPJ_CODEC_JP2 ? PICTURE_JP2 : PICTURE_JPC;
         try {
-          if (FillPicture(pic, *s.pImage, type, err)) return true;
+          r = FillPicture(pic, *s.pImage, type);
+          if (r) return r;
         } catch (const std::bad_alloc&) {
-          err = "JPEG 2000: not enough memory for the picture";
+          r = Result::Fail(ErrorKind::TooLarge, "JPEG 2000: not enough memory for the picture");
         }
         if (pic.IsValid()) pic.Destroy();  // half-filled
       }
     }
   }
   // The library's first message says what was wrong with the data.
-  if (!libText.empty() && err.rfind("JPEG 2000: cannot", 0) == 0) err += ": " + libText;
-  pic.SetLastError(err);
-  return false;
+  if (!libText.empty() && r.message.rfind("JPEG 2000: cannot", 0) == 0) r.message += ": " + libText;
+  return r;
 }

@@ -10,11 +10,6 @@ namespace {
 
 constexpr size_t kHeaderBytes = 128;
 
-bool Fail(CPicture& pic, const char* text) {
-  pic.SetLastError(text);
-  return false;
-}
-
 // Appends one plane line, run-length coded: runs of up to 63 equal bytes; single bytes with
 // both top bits set need a run of one so they are not read as a count.
 void PackLine(const uint8_t* line, size_t n, std::vector<uint8_t>& out) {
@@ -31,38 +26,42 @@ void PackLine(const uint8_t* line, size_t n, std::vector<uint8_t>& out) {
 
 }  // namespace
 
-bool DecodePcx(CPicture& pic, const uint8_t* data, size_t size) {
-  const char* const kCantRead = "Can't read PCX image";
-  // Its one text for every unreadable file, a cut one included.
-  const char* const kTruncated = kCantRead;
-  if (!data || size < kHeaderBytes) return Fail(pic, kCantRead);
+bool SniffPcx(const uint8_t* data, size_t size) {
+  if (!data || size < kHeaderBytes) return false;
   const uint8_t manufacturer = data[0], version = data[1], encoding = data[2], bpp = data[3];
+  return manufacturer == 10 && version <= 5 && encoding <= 1 && (bpp == 1 || bpp == 2 || bpp == 4 || bpp == 8);
+}
+
+Result DecodePcx(CPicture& pic, const uint8_t* data, size_t size) {
+  const Result cantRead = Result::Fail("Can't read PCX image");
+  // Its one text for every unreadable file, a cut one included.
+  const Result truncated = Result::Fail(ErrorKind::Truncated, cantRead.message);
+  if (!SniffPcx(data, size)) return cantRead;
+  const uint8_t encoding = data[2], bpp = data[3];
   const int xmin = Le16(data + 4), ymin = Le16(data + 6), xmax = Le16(data + 8), ymax = Le16(data + 10);
   const int hdpi = Le16(data + 12), vdpi = Le16(data + 14);
   const uint8_t* headerMap = data + 16;
   const int planes = data[65];
   const size_t bytesPerLine = Le16(data + 66);
-  if (manufacturer != 10 || version > 5 || encoding > 1) return Fail(pic, kCantRead);
-  if (bpp != 1 && bpp != 2 && bpp != 4 && bpp != 8) return Fail(pic, kCantRead);
-  if (planes > 4) return Fail(pic, "Can't handle more than 4 planes");
-  if (planes < 1) return Fail(pic, kCantRead);
+  if (planes > 4) return Result::Fail(ErrorKind::Unsupported, "Can't handle more than 4 planes");
+  if (planes < 1) return cantRead;
   if (bpp > 1 && planes > 1 && !(bpp == 8 && planes >= 3))
-    return Fail(pic, "Can't handle packed pixels with more than 1 plane.");
-  if (xmax < xmin || ymax < ymin) return Fail(pic, kCantRead);
+    return Result::Fail(ErrorKind::Unsupported, "Can't handle packed pixels with more than 1 plane.");
+  if (xmax < xmin || ymax < ymin) return cantRead;
   const int width = xmax - xmin + 1, height = ymax - ymin + 1;
-  if (bytesPerLine == 0 || bytesPerLine * 8 < size_t(width) * bpp) return Fail(pic, kCantRead);
+  if (bytesPerLine == 0 || bytesPerLine * 8 < size_t(width) * bpp) return cantRead;
 
   const size_t lineBytes = bytesPerLine * size_t(planes);
   const size_t total = lineBytes * size_t(height);
   // The unpacked planes and the picture are held together.
-  std::string budget;
-  if (!FitsDecodeBudget(width, height, 4, &budget)) return Fail(pic, ("PCX: " + budget).c_str());
+  Result budget = CheckDecodeBudget("PCX: picture too large", width, height, 4);
+  if (!budget) return budget;
   if (uint64_t(total) + uint64_t(width) * uint64_t(height) * 4 > uint64_t(kDecodeByteBudget))
-    return Fail(pic, "PCX: the stored lines need more memory than a picture may use");
+    return Result::Fail(ErrorKind::TooLarge, "PCX: the stored lines need more memory than a picture may use");
   const size_t body = size - kHeaderBytes;
   // A run covers at most 63 bytes in two bytes of file.
   if ((encoding == 1 && body < (total + 62) / 63 * 2) || (encoding == 0 && body < total))
-    return Fail(pic, kTruncated);
+    return truncated;
 
   std::vector<uint8_t> raw(total);
   {
@@ -72,12 +71,12 @@ bool DecodePcx(CPicture& pic, const uint8_t* data, size_t size) {
       std::memcpy(raw.data(), p, total);
     } else {
       while (o < total) {
-        if (i >= body) return Fail(pic, kTruncated);
+        if (i >= body) return truncated;
         uint8_t c = p[i++];
         size_t run = 1;
         if ((c & 0xC0) == 0xC0) {
           run = c & 0x3F;
-          if (i >= body) return Fail(pic, kTruncated);
+          if (i >= body) return truncated;
           c = p[i++];
         }
         run = std::min(run, total - o);
@@ -89,7 +88,7 @@ bool DecodePcx(CPicture& pic, const uint8_t* data, size_t size) {
 
   const bool trueColor = bpp == 8 && planes >= 3;
   const int bits = trueColor ? 24 : (bpp == 8 ? 8 : (bpp == 1 && planes == 1 ? 1 : 4));
-  if (!pic.Create(width, height, bits, PICTURE_PCX)) return false;
+  if (!pic.Create(width, height, bits, PICTURE_PCX)) return FailureOf(pic);
   if (hdpi > 0 && vdpi > 0) {
     pic.SetXDPI(hdpi);
     pic.SetYDPI(vdpi);
@@ -120,7 +119,7 @@ bool DecodePcx(CPicture& pic, const uint8_t* data, size_t size) {
   } else if (bits == 1) {
     pic.SetStdPalette();  // black and white
   }
-  if (planes == 4 && trueColor && !pic.AlphaCreate()) return false;
+  if (planes == 4 && trueColor && !pic.AlphaCreate()) return FailureOf(pic);
 
   for (int r = 0; r < height; ++r) {
     const int y = height - 1 - r;  // PCX stores the top row first
@@ -153,13 +152,13 @@ bool DecodePcx(CPicture& pic, const uint8_t* data, size_t size) {
       }
     }
   }
-  return true;
+  return Result::Success();
 }
 
-bool EncodePcx(const CPicture& pic, FILE* fp, std::string& err) {
-  if (!pic.IsValid()) return err = "PCX: the picture is empty", false;
+Result EncodePcx(const CPicture& pic, FILE* fp) {
+  if (!pic.IsValid()) return Result::Fail("PCX: the picture is empty");
   const int w = pic.GetWidth(), h = pic.GetHeight(), bits = pic.GetBpp();
-  if (w > 0xFFFF || h > 0xFFFF) return err = "PCX: picture too large", false;
+  if (w > 0xFFFF || h > 0xFFFF) return Result::Fail(ErrorKind::TooLarge, "PCX: picture too large");
   const bool palette = bits <= 8;
   const int planes = palette ? 1 : (pic.HasAlpha() ? 4 : 3);
   const size_t bytesPerLine = (size_t(w) + 1) & ~size_t(1);
@@ -192,7 +191,7 @@ bool EncodePcx(const CPicture& pic, FILE* fp, std::string& err) {
   header[65] = static_cast<uint8_t>(planes);
   put16(66, static_cast<int>(bytesPerLine));
   put16(68, 1);  // colour palette
-  if (std::fwrite(header, 1, sizeof header, fp) != sizeof header) return err = "cannot write PCX header", false;
+  if (std::fwrite(header, 1, sizeof header, fp) != sizeof header) return Result::Fail(ErrorKind::Io, "cannot write PCX header");
 
   std::vector<uint8_t> line(bytesPerLine), out;
   for (int y = h - 1; y >= 0; --y) {
@@ -209,7 +208,7 @@ bool EncodePcx(const CPicture& pic, FILE* fp, std::string& err) {
       }
       PackLine(line.data(), line.size(), out);
     }
-    if (std::fwrite(out.data(), 1, out.size(), fp) != out.size()) return err = "PCX: write error", false;
+    if (std::fwrite(out.data(), 1, out.size(), fp) != out.size()) return Result::Fail(ErrorKind::Io, "PCX: write error");
   }
   if (palette) {
     uint8_t tail[769];
@@ -222,7 +221,7 @@ bool EncodePcx(const CPicture& pic, FILE* fp, std::string& err) {
       tail[1 + i * 3 + 1] = c.rgbGreen;
       tail[1 + i * 3 + 2] = c.rgbBlue;
     }
-    if (std::fwrite(tail, 1, sizeof tail, fp) != sizeof tail) return err = "PCX: write error", false;
+    if (std::fwrite(tail, 1, sizeof tail, fp) != sizeof tail) return Result::Fail(ErrorKind::Io, "PCX: write error");
   }
-  return true;
+  return Result::Success();
 }

@@ -30,8 +30,8 @@ class CPgxHeader {
       ++m_nPos;
       SkipBlanks();
     }
-    if (!Number(32, nDepth) || SkipBlanks() == 0 || !Number(uint32_t(kDecodeSideBudget), nWidth) ||
-        SkipBlanks() == 0 || !Number(uint32_t(kDecodeSideBudget), nHeight))
+    if (!Number(32, nDepth) || SkipBlanks() == 0 || !Number(UINT32_MAX, nWidth) || SkipBlanks() == 0 ||
+        !Number(UINT32_MAX, nHeight))
       return false;
     SkipBlanks();
     if (m_nPos < m_nSize && m_pData[m_nPos] == '\r') ++m_nPos;
@@ -74,29 +74,26 @@ class CPgxHeader {
 
 }  // namespace
 
-bool DecodePgx(CPicture& pic, const uint8_t* data, size_t size) {
+bool SniffPgx(const uint8_t* data, size_t size) {
+  if (!data || size < 5 || data[0] != 'P' || data[1] != 'G') return false;
+  size_t i = 2;
+  while (i < size && (data[i] == ' ' || data[i] == '\t')) ++i;
+  return i > 2 && i + 2 <= size && ((data[i] == 'M' && data[i + 1] == 'L') || (data[i] == 'L' && data[i + 1] == 'M'));
+}
+
+Result DecodePgx(CPicture& pic, const uint8_t* data, size_t size) {
   CPgxHeader hdr(data, data ? size : 0);
-  if (!hdr.Parse()) {
-    pic.SetLastError("Not a PGX file");
-    return false;
-  }
-  if (hdr.nDepth < 1 || hdr.nDepth > 32) {
-    pic.SetLastError("PGX: unsupported sample depth " + std::to_string(hdr.nDepth));
-    return false;
-  }
-  if (hdr.nWidth == 0 || hdr.nHeight == 0 ||
-      int64_t(hdr.nWidth) * int64_t(hdr.nHeight) > kDecodePixelBudget) {
-    pic.SetLastError("PGX: bad or too large picture size");
-    return false;
-  }
+  if (!hdr.Parse()) return Result::Fail("Not a PGX file");
+  if (hdr.nDepth < 1 || hdr.nDepth > 32)
+    return Result::Fail(ErrorKind::Unsupported, "PGX: unsupported sample depth " + std::to_string(hdr.nDepth));
+  if (hdr.nWidth == 0 || hdr.nHeight == 0) return Result::Fail("PGX: bad or too large picture size");
+  Result budget = CheckDecodeBudget("PGX: picture too large", hdr.nWidth, hdr.nHeight, 0);
+  if (!budget) return budget;
   const size_t bytes = hdr.nDepth <= 8 ? 1 : hdr.nDepth <= 16 ? 2 : 4;
   const size_t count = size_t(hdr.nWidth) * size_t(hdr.nHeight);
-  if (size - hdr.DataOffset() < count * bytes) {
-    pic.SetLastError("PGX: file truncated");
-    return false;
-  }
+  if (size - hdr.DataOffset() < count * bytes) return Result::Fail(ErrorKind::Truncated, "PGX: file truncated");
   const int w = int(hdr.nWidth), h = int(hdr.nHeight);
-  if (!pic.Create(w, h, 8, PICTURE_PGX)) return false;
+  if (!pic.Create(w, h, 8, PICTURE_PGX)) return FailureOf(pic);
   pic.SetGrayPalette();
 
   const int64_t maxIn = (int64_t(1) << hdr.nDepth) - 1;
@@ -118,5 +115,5 @@ bool DecodePgx(CPicture& pic, const uint8_t* data, size_t size) {
       dst[x] = uint8_t(hdr.nDepth >= 8 ? v >> (hdr.nDepth - 8) : v * 255 / maxIn);
     }
   }
-  return true;
+  return Result::Success();
 }

@@ -21,6 +21,7 @@ struct PngReadState {
   std::vector<uint8_t> pixels;  // decoded rows, top row first
   std::vector<png_bytep> rows;
   std::string szError;
+  ErrorKind nKind = ErrorKind::InvalidInput;
   bool bCreated = false;
 };
 
@@ -44,7 +45,10 @@ void PngWarningFn(png_structp, png_const_charp) {}
 
 void PngReadFn(png_structp png, png_bytep out, png_size_t len) {
   auto* st = static_cast<PngReadState*>(png_get_io_ptr(png));
-  if (len > st->nSize - st->nPos) png_error(png, "PNG file truncated");
+  if (len > st->nSize - st->nPos) {
+    st->nKind = ErrorKind::Truncated;
+    png_error(png, "PNG file truncated");
+  }
   memcpy(out, st->pData + st->nPos, len);
   st->nPos += len;
 }
@@ -107,15 +111,19 @@ bool DecodeInner(PngReadState& st) {
   png_uint_32 width = 0, height = 0;
   int bitDepth = 0, colorType = 0, interlace = 0;
   png_get_IHDR(png, info, &width, &height, &bitDepth, &colorType, &interlace, nullptr, nullptr);
-  std::string budget;
-  if (!FitsDecodeBudget(width, height, 4, &budget)) {
-    st.szError = "PNG: picture too large: " + budget;
-    png_destroy_read_struct(&png, &info, nullptr);
-    return false;
+  {
+    // In a block of its own: the library's longjmp must not skip a live destructor.
+    const Result budget = CheckDecodeBudget("PNG: picture too large", width, height, 4);
+    if (!budget) {
+      st.szError = budget.message;
+      st.nKind = budget.kind;
+    } else if (!PngBodyCanHold(st.pData, st.nSize, width, height, bitDepth, colorType)) {
+      st.szError = "PNG: the file is too short for a " + std::to_string(width) + " x " + std::to_string(height) +
+                   " picture";
+      st.nKind = ErrorKind::Truncated;
+    }
   }
-  if (!PngBodyCanHold(st.pData, st.nSize, width, height, bitDepth, colorType)) {
-    st.szError = "PNG: the file is too short for a " + std::to_string(width) + " x " +
-                 std::to_string(height) + " picture";
+  if (!st.szError.empty()) {
     png_destroy_read_struct(&png, &info, nullptr);
     return false;
   }
@@ -176,6 +184,7 @@ bool DecodeInner(PngReadState& st) {
     st.rows.resize(height);
   } catch (const std::bad_alloc&) {
     st.szError = "PNG: not enough memory for the picture";
+    st.nKind = ErrorKind::TooLarge;
     png_destroy_read_struct(&png, &info, nullptr);
     return false;
   }
@@ -189,6 +198,7 @@ bool DecodeInner(PngReadState& st) {
   if (layout == kIndexed || layout == kGrey) bits = bitDepth == 1 ? 1 : bitDepth <= 4 ? 4 : 8;
   if (!pic.Create(w, h, bits, PICTURE_PNG)) {
     st.szError = pic.GetLastError();
+    st.nKind = pic.GetLastErrorKind();
     png_destroy_read_struct(&png, &info, nullptr);
     return false;
   }
@@ -220,6 +230,7 @@ bool DecodeInner(PngReadState& st) {
   } else {
     if (alpha && !pic.AlphaCreate()) {
       st.szError = pic.GetLastError();
+      st.nKind = pic.GetLastErrorKind();
       png_destroy_read_struct(&png, &info, nullptr);
       return false;
     }
@@ -336,35 +347,28 @@ bool EncodeInner(PngWriteState& st) {
 
 }  // namespace
 
-bool DecodePng(CPicture& pic, const uint8_t* data, size_t size) {
+bool SniffPng(const uint8_t* data, size_t size) {
   static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  if (!data || size < 8 || memcmp(data, kSignature, 8) != 0) {
-    pic.SetLastError("Not a PNG file");
-    return false;
-  }
+  return data && size >= 8 && memcmp(data, kSignature, 8) == 0;
+}
+
+Result DecodePng(CPicture& pic, const uint8_t* data, size_t size) {
+  if (!SniffPng(data, size)) return Result::Fail("Not a PNG file");
   PngReadState st;
   st.pPic = &pic;
   st.pData = data;
   st.nSize = size;
-  if (DecodeInner(st)) return true;
+  if (DecodeInner(st)) return Result::Success();
   if (st.bCreated) pic.Destroy();
-  pic.SetLastError(st.szError.rfind("PNG", 0) == 0 ? st.szError : "PNG: " + st.szError);
-  return false;
+  return Result::Fail(st.nKind, st.szError.rfind("PNG", 0) == 0 ? st.szError : "PNG: " + st.szError);
 }
 
-bool EncodePng(const CPicture& pic, FILE* fp, std::string& err) {
-  if (!fp) {
-    err = "PNG: invalid file pointer";
-    return false;
-  }
-  if (!pic.IsValid()) {
-    err = "PNG: no picture to save";
-    return false;
-  }
+Result EncodePng(const CPicture& pic, FILE* fp) {
+  if (!fp) return Result::Fail("PNG: invalid file pointer");
+  if (!pic.IsValid()) return Result::Fail("PNG: no picture to save");
   PngWriteState st;
   st.pPic = &pic;
   st.fp = fp;
-  if (EncodeInner(st) && fflush(fp) == 0) return true;
-  err = st.szError.empty() ? "PNG: cannot write the file" : "PNG: " + st.szError;
-  return false;
+  if (EncodeInner(st) && fflush(fp) == 0) return Result::Success();
+  return Result::Fail(ErrorKind::Io, st.szError.empty() ? "PNG: cannot write the file" : "PNG: " + st.szError);
 }

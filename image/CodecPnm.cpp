@@ -72,10 +72,9 @@ class CPnmReader {
   size_t m_nPos = 0;
 };
 
-bool Fail(CPicture& pic, const std::string& text) {
+Result Fail(CPicture& pic, const std::string& text) {
   if (pic.IsValid() && pic.GetType() == PICTURE_PNM) pic.Destroy();
-  pic.SetLastError("PNM: " + text);
-  return false;
+  return Result::Fail("PNM: " + text);
 }
 
 inline uint8_t Scale(uint32_t v, uint32_t maxval) {
@@ -84,11 +83,12 @@ inline uint8_t Scale(uint32_t v, uint32_t maxval) {
 
 }  // namespace
 
-bool DecodePnm(CPicture& pic, const uint8_t* data, size_t size) {
-  if (!data || size < 3 || data[0] != 'P' || data[1] < '1' || data[1] > '6') {
-    pic.SetLastError("Not a PNM file");
-    return false;
-  }
+bool SniffPnm(const uint8_t* data, size_t size) {
+  return data && size >= 3 && data[0] == 'P' && data[1] >= '1' && data[1] <= '6';
+}
+
+Result DecodePnm(CPicture& pic, const uint8_t* data, size_t size) {
+  if (!SniffPnm(data, size)) return Result::Fail("Not a PNM file");
   const int kind = data[1] - '0';
   const bool raw = kind >= 4;
   const int family = (kind - 1) % 3;  // 0 bitmap, 1 grey map, 2 pixel map
@@ -96,14 +96,12 @@ bool DecodePnm(CPicture& pic, const uint8_t* data, size_t size) {
   in.Skip(2);
 
   uint32_t width = 0, height = 0, maxval = 1;
-  if (!in.Number(uint32_t(kDecodeSideBudget), width) || !in.Number(uint32_t(kDecodeSideBudget), height))
-    return (pic.SetLastError("PNM: bad or too large picture size"), false);
-  if (width == 0 || height == 0) return (pic.SetLastError("PNM: bad or too large picture size"), false);
-  if (int64_t(width) * int64_t(height) > kDecodePixelBudget)
-    return (pic.SetLastError("PNM: picture too large"), false);
-  if (family != 0 && (!in.Number(65535, maxval) || maxval == 0))
-    return (pic.SetLastError("PNM: bad maximum sample value"), false);
-  if (raw && !in.EndOfHeader()) return (pic.SetLastError("PNM: bad header"), false);
+  if (!in.Number(UINT32_MAX, width) || !in.Number(UINT32_MAX, height) || width == 0 || height == 0)
+    return Result::Fail("PNM: bad or too large picture size");
+  Result budget = CheckDecodeBudget("PNM: picture too large", width, height, 0);
+  if (!budget) return budget;
+  if (family != 0 && (!in.Number(65535, maxval) || maxval == 0)) return Result::Fail("PNM: bad maximum sample value");
+  if (raw && !in.EndOfHeader()) return Result::Fail("PNM: bad header");
 
   const int w = int(width), h = int(height);
   const size_t sampleBytes = maxval > 255 ? 2 : 1;
@@ -111,11 +109,10 @@ bool DecodePnm(CPicture& pic, const uint8_t* data, size_t size) {
   if (raw) {
     const size_t need = family == 0 ? ((size_t(w) + 7) / 8) * size_t(h)
                                     : size_t(w) * size_t(h) * channels * sampleBytes;
-    if (in.Left() < need) return (pic.SetLastError("PNM: file truncated"), false);
+    if (in.Left() < need) return Result::Fail(ErrorKind::Truncated, "PNM: file truncated");
   }
 
-  if (!pic.Create(w, h, family == 0 ? 1 : family == 1 ? 8 : 24, PICTURE_PNM))
-    return false;  // Create leaves its own text
+  if (!pic.Create(w, h, family == 0 ? 1 : family == 1 ? 8 : 24, PICTURE_PNM)) return FailureOf(pic);
   if (family == 0) {
     RgbQuad pal[2];
     pal[0].rgbRed = pal[0].rgbGreen = pal[0].rgbBlue = 255;  // 0 is white, 1 is black
@@ -161,5 +158,5 @@ bool DecodePnm(CPicture& pic, const uint8_t* data, size_t size) {
       }
     }
   }
-  return true;
+  return Result::Success();
 }

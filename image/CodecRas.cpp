@@ -45,30 +45,21 @@ bool Unpack(const uint8_t* src, size_t srcSize, std::vector<uint8_t>& out) {
 
 }  // namespace
 
-bool DecodeRas(CPicture& pic, const uint8_t* data, size_t size) {
-  if (!data || size < 32 || Be32(data) != kRasMagic) {
-    pic.SetLastError("Not a RAS file");
-    return false;
-  }
+bool SniffRas(const uint8_t* data, size_t size) { return data && size >= 32 && Be32(data) == kRasMagic; }
+
+Result DecodeRas(CPicture& pic, const uint8_t* data, size_t size) {
+  if (!SniffRas(data, size)) return Result::Fail("Not a RAS file");
   const uint32_t width = Be32(data + 4), height = Be32(data + 8), depth = Be32(data + 12);
   const uint32_t type = Be32(data + 20), mapType = Be32(data + 24), mapLength = Be32(data + 28);
-  if (width == 0 || height == 0 || width > kDecodeSideBudget || height > kDecodeSideBudget ||
-      int64_t(width) * int64_t(height) > kDecodePixelBudget) {
-    pic.SetLastError("RAS: bad or too large picture size");
-    return false;
-  }
-  if (depth != 1 && depth != 8 && depth != 24 && depth != 32) {
-    pic.SetLastError("RAS: unsupported depth " + std::to_string(depth));
-    return false;
-  }
-  if (type > kRtFormatRgb || mapType > kRmtRaw) {
-    pic.SetLastError("RAS: unsupported raster or colour map type");
-    return false;
-  }
-  if (mapLength > size - 32 || (mapType == kRmtEqualRgb && (mapLength % 3 != 0 || mapLength > 768))) {
-    pic.SetLastError("RAS: bad colour map");
-    return false;
-  }
+  if (width == 0 || height == 0) return Result::Fail("RAS: bad or too large picture size");
+  Result budget = CheckDecodeBudget("RAS: picture too large", width, height, 0);
+  if (!budget) return budget;
+  if (depth != 1 && depth != 8 && depth != 24 && depth != 32)
+    return Result::Fail(ErrorKind::Unsupported, "RAS: unsupported depth " + std::to_string(depth));
+  if (type > kRtFormatRgb || mapType > kRmtRaw)
+    return Result::Fail(ErrorKind::Unsupported, "RAS: unsupported raster or colour map type");
+  if (mapLength > size - 32 || (mapType == kRmtEqualRgb && (mapLength % 3 != 0 || mapLength > 768)))
+    return Result::Fail("RAS: bad colour map");
   const uint8_t* map = data + 32;
   const size_t mapEntries = mapType == kRmtEqualRgb ? mapLength / 3 : 0;
   const uint8_t* pixels = map + mapLength;
@@ -81,22 +72,17 @@ bool DecodeRas(CPicture& pic, const uint8_t* data, size_t size) {
     try {
       unpacked.resize(lineBytes * height);
     } catch (const std::bad_alloc&) {
-      pic.SetLastError("RAS: not enough memory for the picture");
-      return false;
+      return Result::Fail(ErrorKind::TooLarge, "RAS: not enough memory for the picture");
     }
-    if (!Unpack(pixels, pixelBytes, unpacked)) {
-      pic.SetLastError("RAS: file truncated");
-      return false;
-    }
+    if (!Unpack(pixels, pixelBytes, unpacked)) return Result::Fail(ErrorKind::Truncated, "RAS: file truncated");
     rows = unpacked.data();
   } else if (pixelBytes < lineBytes * height) {
-    pic.SetLastError("RAS: file truncated");
-    return false;
+    return Result::Fail(ErrorKind::Truncated, "RAS: file truncated");
   }
 
   const int w = int(width), h = int(height);
   const int bits = depth == 1 ? 1 : depth == 8 ? 8 : 24;
-  if (!pic.Create(w, h, bits, PICTURE_RAS)) return false;
+  if (!pic.Create(w, h, bits, PICTURE_RAS)) return FailureOf(pic);
   if (bits <= 8) {
     std::vector<RgbQuad> pal(size_t(1) << bits);
     if (mapEntries > 0) {
@@ -131,5 +117,5 @@ bool DecodeRas(CPicture& pic, const uint8_t* data, size_t size) {
       dst[3 * x + 2] = rgbOrder ? p[0] : p[2];
     }
   }
-  return true;
+  return Result::Success();
 }

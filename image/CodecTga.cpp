@@ -8,11 +8,6 @@
 
 namespace {
 
-bool Fail(CPicture& pic, const char* text) {
-  pic.SetLastError(text);
-  return false;
-}
-
 // Colour of one stored pixel or map entry of 15, 16, 24 or 32 bits.
 RgbQuad ReadColor(const uint8_t* p, int bits) {
   RgbQuad c;
@@ -33,10 +28,10 @@ RgbQuad ReadColor(const uint8_t* p, int bits) {
 
 }  // namespace
 
-bool DecodeTga(CPicture& pic, const uint8_t* data, size_t size) {
-  const char* const kNotTga = "Not a TGA";
-  const char* const kTruncated = "TGA file is truncated";
-  if (!data || size < 18) return Fail(pic, kNotTga);
+Result DecodeTga(CPicture& pic, const uint8_t* data, size_t size) {
+  const Result notTga = Result::Fail("Not a TGA");
+  const Result truncated = Result::Fail(ErrorKind::Truncated, "TGA file is truncated");
+  if (!data || size < 18) return notTga;
   const int idLength = data[0];
   const int mapType = data[1];
   const int imageType = data[2];
@@ -50,24 +45,24 @@ bool DecodeTga(CPicture& pic, const uint8_t* data, size_t size) {
 
   const int baseType = imageType & ~8;  // 9, 10, 11 are the run-length coded 1, 2, 3
   const bool rle = (imageType & 8) != 0;
-  if (mapType > 1 || (baseType != 1 && baseType != 2 && baseType != 3) || imageType > 11) return Fail(pic, kNotTga);
-  if (width == 0 || height == 0) return Fail(pic, kNotTga);
-  if (baseType == 1 && (mapType != 1 || bits != 8)) return Fail(pic, kNotTga);
-  if (baseType == 2 && bits != 15 && bits != 16 && bits != 24 && bits != 32) return Fail(pic, kNotTga);
-  if (baseType == 3 && bits != 8) return Fail(pic, kNotTga);
-  if (mapType == 1 && mapBits != 15 && mapBits != 16 && mapBits != 24 && mapBits != 32) return Fail(pic, kNotTga);
-  if (descriptor & 0xC0) return Fail(pic, kNotTga);  // interleaved rows: never used in practice
+  if (mapType > 1 || (baseType != 1 && baseType != 2 && baseType != 3) || imageType > 11) return notTga;
+  if (width == 0 || height == 0) return notTga;
+  if (baseType == 1 && (mapType != 1 || bits != 8)) return notTga;
+  if (baseType == 2 && bits != 15 && bits != 16 && bits != 24 && bits != 32) return notTga;
+  if (baseType == 3 && bits != 8) return notTga;
+  if (mapType == 1 && mapBits != 15 && mapBits != 16 && mapBits != 24 && mapBits != 32) return notTga;
+  if (descriptor & 0xC0) return notTga;  // interleaved rows: never used in practice
 
   CByteReader in(data, size);
   in.Skip(18);
-  if (!in.Skip(static_cast<size_t>(idLength))) return Fail(pic, kNotTga);
+  if (!in.Skip(static_cast<size_t>(idLength))) return notTga;
   RgbQuad palette[256];
   if (mapType == 1) {
     const size_t entryBytes = size_t(mapBits + 7) / 8;
     const uint8_t* map = in.Take(entryBytes * size_t(mapLength));
-    if (!map) return Fail(pic, kTruncated);
+    if (!map) return truncated;
     if (baseType == 1) {
-      if (mapFirst + mapLength > 256) return Fail(pic, "TGA: colour map too large");
+      if (mapFirst + mapLength > 256) return Result::Fail("TGA: colour map too large");
       for (int i = 0; i < mapLength; ++i) {
         palette[mapFirst + i] = ReadColor(map + size_t(i) * entryBytes, mapBits);
         palette[mapFirst + i].rgbReserved = 0;
@@ -78,13 +73,12 @@ bool DecodeTga(CPicture& pic, const uint8_t* data, size_t size) {
   const size_t pixelBytes = size_t(bits + 7) / 8;
   const size_t count = size_t(width) * size_t(height);
   // The unpacked run-length data and the picture are held together.
-  std::string budget;
-  if (!FitsDecodeBudget(width, height, int64_t(rle ? pixelBytes : 0) + (baseType == 2 ? 3 : 1) + (bits == 32 ? 1 : 0),
-                        &budget))
-    return Fail(pic, ("TGA: " + budget).c_str());
+  Result budget = CheckDecodeBudget("TGA: picture too large", width, height,
+                                    int64_t(rle ? pixelBytes : 0) + (baseType == 2 ? 3 : 1) + (bits == 32 ? 1 : 0));
+  if (!budget) return budget;
   // Enough data for the picture? A run packet covers at most 128 pixels.
   const size_t minBytes = rle ? (count + 127) / 128 * (1 + pixelBytes) : count * pixelBytes;
-  if (in.Left() < minBytes) return Fail(pic, kTruncated);
+  if (in.Left() < minBytes) return truncated;
 
   std::vector<uint8_t> raw;
   if (rle) {
@@ -95,21 +89,21 @@ bool DecodeTga(CPicture& pic, const uint8_t* data, size_t size) {
       const size_t n = std::min<size_t>((head & 0x7F) + 1, count - done);
       if (head & 0x80) {
         const uint8_t* p = in.Take(pixelBytes);
-        if (!p) return Fail(pic, kTruncated);
+        if (!p) return truncated;
         for (size_t k = 0; k < n; ++k) std::memcpy(&raw[(done + k) * pixelBytes], p, pixelBytes);
       } else {
         const uint8_t* p = in.Take(n * pixelBytes);
-        if (!p) return Fail(pic, kTruncated);
+        if (!p) return truncated;
         std::memcpy(&raw[done * pixelBytes], p, n * pixelBytes);
       }
-      if (in.Failed()) return Fail(pic, kTruncated);
+      if (in.Failed()) return truncated;
       done += n;
     }
   }
   const uint8_t* pixels = rle ? raw.data() : in.Take(count * pixelBytes);
 
   const bool paletted = baseType != 2;
-  if (!pic.Create(width, height, paletted ? 8 : 24, PICTURE_TGA)) return false;
+  if (!pic.Create(width, height, paletted ? 8 : 24, PICTURE_TGA)) return FailureOf(pic);
   if (baseType == 1)
     pic.SetPalette(palette, 256);
   else if (baseType == 3)
@@ -117,7 +111,7 @@ bool DecodeTga(CPicture& pic, const uint8_t* data, size_t size) {
   const bool topDown = (descriptor & 0x20) != 0;
   const bool rightToLeft = (descriptor & 0x10) != 0;
   bool anyAlpha = false;
-  if (bits == 32 && !pic.AlphaCreate()) return false;
+  if (bits == 32 && !pic.AlphaCreate()) return FailureOf(pic);
   for (int r = 0; r < height; ++r) {
     const int y = topDown ? height - 1 - r : r;
     uint8_t* dst = pic.GetBits(y);
@@ -140,14 +134,14 @@ bool DecodeTga(CPicture& pic, const uint8_t* data, size_t size) {
   }
   // Many writers leave the fourth byte at zero; such a picture is opaque, not invisible.
   if (bits == 32 && !anyAlpha) pic.AlphaDelete();
-  return true;
+  return Result::Success();
 }
 
-bool EncodeTga(const CPicture& pic, FILE* fp, std::string& err) {
+Result EncodeTga(const CPicture& pic, FILE* fp) {
   const int bits = pic.GetBpp();
-  if (bits != 8 && bits != 24) return err = "Bit depth must be 8 or 24", false;
+  if (bits != 8 && bits != 24) return Result::Fail(ErrorKind::Unsupported, "Bit depth must be 8 or 24");
   const int w = pic.GetWidth(), h = pic.GetHeight();
-  if (w > 0xFFFF || h > 0xFFFF) return err = "TGA: picture too large", false;
+  if (w > 0xFFFF || h > 0xFFFF) return Result::Fail(ErrorKind::TooLarge, "TGA: picture too large");
   const bool palette = pic.GetPalette() != nullptr;
   const bool alpha = bits == 24 && pic.HasAlpha();
   CByteWriter out;
@@ -171,7 +165,7 @@ bool EncodeTga(const CPicture& pic, FILE* fp, std::string& err) {
       out.U8(pal[i].rgbRed);
     }
   }
-  if (!out.Flush(fp)) return err = "TGA: write error", false;
+  if (!out.Flush(fp)) return Result::Fail(ErrorKind::Io, "TGA: write error");
   for (int y = 0; y < h; ++y) {
     const uint8_t* row = pic.GetBits(y);
     if (bits == 8) {
@@ -184,7 +178,7 @@ bool EncodeTga(const CPicture& pic, FILE* fp, std::string& err) {
         out.U8(*pic.AlphaGetPointer(x, y));
       }
     }
-    if (!out.Flush(fp)) return err = "TGA: write error", false;
+    if (!out.Flush(fp)) return Result::Fail(ErrorKind::Io, "TGA: write error");
   }
-  return true;
+  return Result::Success();
 }

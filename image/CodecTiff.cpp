@@ -207,19 +207,17 @@ void ReadResolution(TIFF* tif, CPicture& pic) {
     pic.SetYDPI(int(yres * scale + 0.5));
 }
 
-bool DecodeOpened(TIFF* tif, CPicture& pic, std::string& err, bool& created) {
+// Failures without a text of their own take the library's (see DecodeTiff).
+Result DecodeOpened(TIFF* tif, CPicture& pic, bool& created) {
+  std::string err;
   uint32_t width = 0, height = 0;
   if (!TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width) ||
       !TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height) || width == 0 || height == 0) {
-    err = "TIFF: missing or zero picture size";
-    return false;
+    return Result::Fail("TIFF: missing or zero picture size");
   }
   // The RGBA path holds four bytes a pixel besides the picture.
-  std::string budget;
-  if (!FitsDecodeBudget(width, height, 4, &budget)) {
-    err = "TIFF: picture too large: " + budget;
-    return false;
-  }
+  Result budget = CheckDecodeBudget("TIFF: picture too large", width, height, 4);
+  if (!budget) return budget;
   uint16_t bps = 1, spp = 1, photometric = PHOTOMETRIC_MINISBLACK, planar = PLANARCONFIG_CONTIG;
   uint16_t orientation = ORIENTATION_TOPLEFT;
   TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bps);
@@ -245,8 +243,7 @@ bool DecodeOpened(TIFF* tif, CPicture& pic, std::string& err, bool& created) {
        photometric == PHOTOMETRIC_MINISWHITE)) {
     const int bits = bps == 1 ? 1 : bps <= 4 ? 4 : 8;
     if (!pic.Create(w, h, bits, PICTURE_TIFF)) {
-      err = pic.GetLastError();
-      return false;
+      return FailureOf(pic);
     }
     created = true;
     std::vector<RgbQuad> pal(size_t(1) << bits);
@@ -254,8 +251,7 @@ bool DecodeOpened(TIFF* tif, CPicture& pic, std::string& err, bool& created) {
     if (photometric == PHOTOMETRIC_PALETTE) {
       uint16_t *red = nullptr, *green = nullptr, *blue = nullptr;
       if (!TIFFGetField(tif, TIFFTAG_COLORMAP, &red, &green, &blue)) {
-        err = "TIFF: palette picture without a colour map";
-        return false;
+        return Result::Fail("TIFF: palette picture without a colour map");
       }
       // Some writers store 8-bit values in the 16-bit map.
       bool eightBit = true;
@@ -274,31 +270,28 @@ bool DecodeOpened(TIFF* tif, CPicture& pic, std::string& err, bool& created) {
       }
     }
     pic.SetPalette(pal.data(), int(pal.size()));
-    if (!ReadIndexedScanlines(tif, pic, bps, err)) return false;
+    if (!ReadIndexedScanlines(tif, pic, bps, err)) return Result::Fail(err);
   } else if (simple && photometric == PHOTOMETRIC_RGB && bps == 8 &&
              (spp == 3 || (spp == 4 && hasAlpha))) {
     created = true;
     if (!pic.Create(w, h, 24, PICTURE_TIFF) || (spp == 4 && !pic.AlphaCreate())) {
-      err = pic.GetLastError();
-      return false;
+      return FailureOf(pic);
     }
     if (!ReadRgbScanlines(tif, pic, spp, extra && extra[0] == EXTRASAMPLE_ASSOCALPHA, err))
-      return false;
+      return Result::Fail(err);
   } else {
     char why[1024] = "";
     if (!TIFFRGBAImageOK(tif, why)) {
-      err = std::string("TIFF: ") + why;
-      return false;
+      return Result::Fail(ErrorKind::Unsupported, std::string("TIFF: ") + why);
     }
     created = true;
     if (!pic.Create(w, h, 24, PICTURE_TIFF) || (hasAlpha && !pic.AlphaCreate())) {
-      err = pic.GetLastError();
-      return false;
+      return FailureOf(pic);
     }
-    if (!ReadRgbaImage(tif, pic, hasAlpha)) return false;
+    if (!ReadRgbaImage(tif, pic, hasAlpha)) return Result::Fail(std::string());
   }
   ReadResolution(tif, pic);
-  return true;
+  return Result::Success();
 }
 
 // ---- writing to an open FILE* ----
@@ -412,46 +405,40 @@ bool WriteOpened(TIFF* tif, const CPicture& pic, std::string& err) {
 
 }  // namespace
 
-bool DecodeTiff(CPicture& pic, const uint8_t* data, size_t size) {
-  if (!data || size < 8) {
-    pic.SetLastError(kOpenError);
-    return false;
-  }
+bool SniffTiff(const uint8_t* data, size_t size) {
+  if (!data || size < 4) return false;
+  // Classic (42) and big (43) files, either byte order.
+  return (data[0] == 'I' && data[1] == 'I' && (data[2] == 42 || data[2] == 43) && data[3] == 0) ||
+         (data[0] == 'M' && data[1] == 'M' && data[2] == 0 && (data[3] == 42 || data[3] == 43));
+}
+
+Result DecodeTiff(CPicture& pic, const uint8_t* data, size_t size) {
+  if (!data || size < 8) return Result::Fail(kOpenError);
   std::string libText;
   CTiffOptions opts(libText);
   MemSource src{data, toff_t(size), 0};
   CTiffHandle tif(TIFFClientOpenExt("memory", "r", &src, MemRead, MemWrite, MemSeek, MemClose,
                                     MemSize, MemMap, NoUnmap, opts.m_pOpts));
-  if (!tif.m_pTif) {
-    pic.SetLastError(kOpenError);
-    return false;
-  }
-  std::string err;
+  if (!tif.m_pTif) return Result::Fail(kOpenError);
+  Result r;
   bool created = false;
   try {
-    if (DecodeOpened(tif.m_pTif, pic, err, created)) return true;
+    r = DecodeOpened(tif.m_pTif, pic, created);
+    if (r) return r;
   } catch (const std::bad_alloc&) {
-    err = "TIFF: not enough memory for the picture";
+    r = Result::Fail(ErrorKind::TooLarge, "TIFF: not enough memory for the picture");
   }
   if (created) pic.Destroy();
-  if (err.empty()) err = libText.empty() ? "TIFF: cannot read the picture data" : "TIFF: " + libText;
-  pic.SetLastError(err);
-  return false;
+  if (r.message.empty())
+    r.message = libText.empty() ? "TIFF: cannot read the picture data" : "TIFF: " + libText;
+  return r;
 }
 
-bool EncodeTiff(const CPicture& pic, FILE* fp, std::string& err) {
-  if (!fp) {
-    err = "TIFF: invalid file pointer";
-    return false;
-  }
-  if (!pic.IsValid()) {
-    err = "TIFF: no picture to save";
-    return false;
-  }
-  if (fflush(fp) != 0) {
-    err = "TIFF: cannot write the file";
-    return false;
-  }
+Result EncodeTiff(const CPicture& pic, FILE* fp) {
+  if (!fp) return Result::Fail("TIFF: invalid file pointer");
+  if (!pic.IsValid()) return Result::Fail("TIFF: no picture to save");
+  const Result cannotWrite = Result::Fail(ErrorKind::Io, "TIFF: cannot write the file");
+  if (fflush(fp) != 0) return cannotWrite;
   const off_t base = ftello(fp);
   FileSink sink{fp, base < 0 ? 0 : base};
   std::string libText;
@@ -461,15 +448,12 @@ bool EncodeTiff(const CPicture& pic, FILE* fp, std::string& err) {
   {
     CTiffHandle tif(TIFFClientOpenExt("file", "w", &sink, FileRead, FileWrite, FileSeek, FileClose,
                                       FileSize, NoMap, NoUnmap, opts.m_pOpts));
-    if (!tif.m_pTif) {
-      err = libText.empty() ? "TIFF: cannot start the file" : "TIFF: " + libText;
-      return false;
-    }
+    if (!tif.m_pTif)
+      return Result::Fail(ErrorKind::Io, libText.empty() ? "TIFF: cannot start the file" : "TIFF: " + libText);
     ok = WriteOpened(tif.m_pTif, pic, werr) && TIFFFlush(tif.m_pTif);
   }
   // The library leaves the position wherever its last patch went; continue after the file.
-  if (ok && fflush(fp) == 0 && fseeko(fp, 0, SEEK_END) == 0) return true;
-  err = "TIFF: " + (libText.empty() ? (werr.empty() ? std::string("cannot write the file") : werr)
-                                    : libText);
-  return false;
+  if (ok && fflush(fp) == 0 && fseeko(fp, 0, SEEK_END) == 0) return Result::Success();
+  if (libText.empty() && werr.empty()) return cannotWrite;
+  return Result::Fail(ErrorKind::Io, "TIFF: " + (libText.empty() ? werr : libText));
 }

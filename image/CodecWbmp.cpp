@@ -18,28 +18,25 @@ bool ReadMultiByte(CByteReader& in, uint32_t& value) {
 
 }  // namespace
 
-bool DecodeWbmp(CPicture& pic, const uint8_t* data, size_t size) {
-  const char* const kNotWbmp = "Not a WBMP";
-  if (!data || size < 4) {
-    pic.SetLastError(kNotWbmp);
-    return false;
-  }
+Result DecodeWbmp(CPicture& pic, const uint8_t* data, size_t size) {
+  const Result notWbmp = Result::Fail("Not a WBMP");
+  if (!data || size < 4) return notWbmp;
   CByteReader in(data, size);
   uint32_t type = 0, width = 0, height = 0;
-  if (!ReadMultiByte(in, type) || type != 0) return pic.SetLastError(kNotWbmp), false;
+  if (!ReadMultiByte(in, type) || type != 0) return notWbmp;
   const uint8_t fixHeader = in.U8();
-  if (in.Failed() || fixHeader != 0) return pic.SetLastError(kNotWbmp), false;
-  if (!ReadMultiByte(in, width) || !ReadMultiByte(in, height) || width == 0 || height == 0 ||
-      width > kDecodeSideBudget || height > kDecodeSideBudget)
-    return pic.SetLastError(kNotWbmp), false;
+  if (in.Failed() || fixHeader != 0) return notWbmp;
+  if (!ReadMultiByte(in, width) || !ReadMultiByte(in, height) || width == 0 || height == 0) return notWbmp;
+  Result budget = CheckDecodeBudget("WBMP: picture too large", width, height, 0);
+  if (!budget) return budget;
   const size_t stride = (size_t(width) + 7) / 8;
   const uint8_t* rows = in.Take(stride * height);
-  if (!rows) return pic.SetLastError(kNotWbmp), false;
-  if (!pic.Create(static_cast<int>(width), static_cast<int>(height), 1, PICTURE_WBMP)) return false;
+  if (!rows) return Result::Fail(ErrorKind::Truncated, notWbmp.message);  // its one text, a cut file's too
+  if (!pic.Create(static_cast<int>(width), static_cast<int>(height), 1, PICTURE_WBMP)) return FailureOf(pic);
   pic.SetStdPalette();  // 0 black, 1 white
   for (uint32_t r = 0; r < height; ++r) {
     uint8_t* dst = pic.GetBits(static_cast<int>(height - 1 - r));
     for (size_t i = 0; i < stride; ++i) dst[i] = rows[r * stride + i];
   }
-  return true;
+  return Result::Success();
 }

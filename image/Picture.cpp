@@ -41,7 +41,7 @@ CPicture::CPicture(const uint8_t* pData, size_t nSize, int type) : CPicture(type
 CPicture::CPicture(const CPicture& src, bool bCopyPixels, bool bCopySelection, bool bCopyAlpha)
     : CPicture(src.GetType()) {
   CopyInfoFrom(src);
-  m_info.szLastError.clear();
+  ClearLastError();
   if (!src.IsValid()) return;
   if (bCopyPixels) {
     m_dib = src.m_dib;
@@ -90,14 +90,14 @@ void CPicture::Adopt(CPicture&& other) {
 
 bool CPicture::Create(int width, int height, int bits, int type) {
   if (width <= 0 || height <= 0) {
-    SetLastError("CPicture::Create : width and height must be greater than zero");
+    SetLastError("CPicture::Create : width and height must be greater than zero", ErrorKind::InvalidInput);
     return false;
   }
   bits = RoundBits(bits);
   const char* const kNoMemory = "CPicture::Create can't allocate memory";
   if (width > kDecodeSideBudget || height > kDecodeSideBudget ||
       int64_t(width) * int64_t(height) > kDecodePixelBudget) {
-    SetLastError(kNoMemory);
+    SetLastError(kNoMemory, ErrorKind::TooLarge);
     return false;
   }
   const uint64_t effWidth = ((uint64_t(width) * uint64_t(bits) + 31) / 32) * 4;
@@ -106,14 +106,14 @@ bool CPicture::Create(int width, int height, int bits, int type) {
   const uint64_t total = kHeaderSize + nColors * sizeof(RgbQuad) + imageSize;
   if (imageSize > std::numeric_limits<uint32_t>::max() || total > std::numeric_limits<size_t>::max() ||
       total > uint64_t(kDecodeByteBudget)) {
-    SetLastError(kNoMemory);
+    SetLastError(kNoMemory, ErrorKind::TooLarge);
     return false;
   }
   std::vector<uint8_t> dib;
   try {
     dib.assign(static_cast<size_t>(total), 0);
   } catch (const std::bad_alloc&) {
-    SetLastError(kNoMemory);
+    SetLastError(kNoMemory, ErrorKind::TooLarge);
     return false;
   }
   BitmapInfoHeader head;
@@ -143,7 +143,15 @@ void CPicture::Destroy() {
   ForgetLookup();
 }
 
-void CPicture::SetLastError(const std::string& text) const { m_info.szLastError = text.substr(0, 255); }
+void CPicture::SetLastError(const std::string& text, ErrorKind kind) const {
+  m_info.szLastError = text.substr(0, 255);
+  m_info.nLastErrorKind = kind == ErrorKind::None ? ErrorKind::InvalidInput : kind;
+}
+
+void CPicture::ClearLastError() const {
+  m_info.szLastError.clear();
+  m_info.nLastErrorKind = ErrorKind::None;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Sizes, rows, palette
@@ -331,7 +339,7 @@ bool CPicture::AlphaCreate() {
   try {
     m_alpha.assign(size_t(GetWidth()) * size_t(GetHeight()), 255);
   } catch (const std::bad_alloc&) {
-    SetLastError("CPicture::AlphaCreate can't allocate memory");
+    SetLastError("CPicture::AlphaCreate can't allocate memory", ErrorKind::TooLarge);
     return false;
   }
   return true;
@@ -352,7 +360,7 @@ bool CPicture::SelectionCreate() {
   try {
     m_selection.assign(size_t(GetWidth()) * size_t(GetHeight()), 0);
   } catch (const std::bad_alloc&) {
-    SetLastError("CPicture::SelectionCreate can't allocate memory");
+    SetLastError("CPicture::SelectionCreate can't allocate memory", ErrorKind::TooLarge);
     return false;
   }
   return true;

@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "base/Result.h"
+
+struct PictureCodec;
+
 // Picture type codes (file formats).
 enum PictureType : int {
   PICTURE_UNKNOWN = 0,
@@ -30,6 +34,8 @@ enum PictureType : int {
 
 // Type code from the text after the last '.' of a path, lower-cased; 0 when unknown.
 int ImageTypeFromExtension(const std::string& path);
+// True for the codes 1..15 of a known format (readable, writable or neither).
+bool IsPictureType(int type);
 
 #pragma pack(push, 1)
 struct BitmapInfoHeader {  // the 40-byte Windows bitmap information header
@@ -68,6 +74,7 @@ struct DrawTarget {
 struct PictureInfo {
   int nType = 0;               // format type code
   std::string szLastError;     // at most 255 characters
+  ErrorKind nLastErrorKind = ErrorKind::None;  // what kind of failure szLastError reports
   int nJpegQuality = 90;
   int nFrameDelay = 0;         // hundredths of a second
   int nBkgndIndex = -1;        // transparent palette index, -1 = none
@@ -136,7 +143,8 @@ class CPicture {
   const PictureInfo& Info() const { return m_info; }
 
   const std::string& GetLastError() const { return m_info.szLastError; }
-  void SetLastError(const std::string& text) const;
+  // The last error's kind: Truncated, TooLarge, Unsupported... (None when there is none).
+  ErrorKind GetLastErrorKind() const { return m_info.nLastErrorKind; }
 
   int GetJpegQuality() const { return m_info.nJpegQuality; }
   void SetJpegQuality(int q) { m_info.nJpegQuality = q; }
@@ -183,13 +191,22 @@ class CPicture {
   uint8_t GetNearestIndex(RgbQuad c) const;
 
  protected:
+  // The last error, as the codecs and the operations above report it (cut to 255 characters).
+  void SetLastError(const std::string& text, ErrorKind kind = ErrorKind::InvalidInput) const;
+  void SetLastError(const Result& failure) const { SetLastError(failure.FullText(), failure.kind); }
+  void ClearLastError() const;
   void CopyInfoFrom(const CPicture& src);
   // Keeps the header copy at the start of the DIB in step with m_header.
   void SyncHeader();
   void ForgetLookup() const { m_bLastLookup = false; }
   // Takes over a decoded picture's buffers and information.
   void Adopt(CPicture&& other);
-  // Mutable: last-error text and the nearest-index memo change inside const operations.
+  // Decodes with one codec, or with the first whose signature matches (bRecognised: some
+  // signature matched, so a failure is that format's reason); this picture changes only on success.
+  Result DecodeWith(const PictureCodec& codec, const uint8_t* pData, size_t nSize);
+  Result DecodeDetected(const uint8_t* pData, size_t nSize, bool& bRecognised);
+  // Mutable: the last error (Save and Encode are const) and the nearest-index memo change
+  // inside const operations.
   mutable PictureInfo m_info;
   BitmapInfoHeader m_header;
   std::vector<uint8_t> m_dib;        // header + palette + rows

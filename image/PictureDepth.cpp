@@ -65,7 +65,7 @@ bool CPicture::DecreaseBpp(int nBits, bool bErrorDiffusion, const RgbQuad* pPale
   CPicture result(GetType());
   result.CopyInfoFrom(*this);
   if (!result.Create(GetWidth(), GetHeight(), nBits, GetType())) {
-    SetLastError(result.GetLastError());
+    SetLastError(result.GetLastError(), result.GetLastErrorKind());
     return false;
   }
   result.m_header.biXPelsPerMeter = m_header.biXPelsPerMeter;
@@ -92,7 +92,7 @@ bool CPicture::DecreaseBpp(int nBits, bool bErrorDiffusion, const RgbQuad* pPale
   if (GetBpp() != 24) {
     copy = *this;
     if (bErrorDiffusion && copy.GetBpp() <= 8 && !copy.IncreaseBpp24()) {
-      SetLastError(copy.GetLastError());
+      SetLastError(copy.GetLastError(), copy.GetLastErrorKind());
       return false;
     }
   }
@@ -156,7 +156,7 @@ bool CPicture::IncreaseBpp24() {
   CPicture result(GetType());
   result.CopyInfoFrom(*this);
   if (!result.Create(GetWidth(), GetHeight(), 24, GetType())) {
-    SetLastError(result.GetLastError());
+    SetLastError(result.GetLastError(), result.GetLastErrorKind());
     return false;
   }
   result.m_header.biXPelsPerMeter = m_header.biXPelsPerMeter;

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <array>
 #include <cstring>
 #include <new>
 
@@ -18,158 +19,159 @@
 
 namespace {
 
-
 const char* const kUnknownFormat = "Decode: Unknown or wrong format";
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, std::string& err) {
+// Windows metafiles: a placeable metafile's key, or an enhanced metafile's first record with
+// its " EMF" signature. Nothing reads them; the signature names what the file is.
+bool SniffWmf(const uint8_t* data, size_t size) {
+  static const uint8_t kPlaceable[4] = {0xD7, 0xCD, 0xC6, 0x9A};
+  if (size >= 4 && std::memcmp(data, kPlaceable, 4) == 0) return true;
+  return size >= 44 && data[0] == 1 && data[1] == 0 && data[2] == 0 && data[3] == 0 &&
+         std::memcmp(data + 40, " EMF", 4) == 0;
+}
+
+Result ReadWholeFile(const std::string& path, std::vector<uint8_t>& out) {
   // Only a regular file is read, and opening never blocks (a FIFO named x.png would).
   std::string reason;
   const int fd = OpenRegularFile(path, &reason);
-  if (fd < 0) {
-    err = "Unable to open file: " + path + ": " + reason;
-    return false;
-  }
+  if (fd < 0) return Result::Fail(ErrorKind::Io, "Unable to open file: " + path + ": " + reason);
   struct stat st;
+  Result r;
   if (::fstat(fd, &st) != 0) {
-    err = "Unable to read file: " + path + ": " + std::strerror(errno);
-    ::close(fd);
-    return false;
+    r = Result::Fail(ErrorKind::Io, "Unable to read file: " + path + ": " + std::strerror(errno));
+  } else if (st.st_size > kMaxPictureFileBytes) {
+    r = Result::Fail(ErrorKind::TooLarge, "File too large: " + path);
+  } else {
+    try {
+      out.resize(static_cast<size_t>(st.st_size));
+      if (ReadFully(fd, out.data(), out.size()) != out.size())
+        r = Result::Fail(ErrorKind::Io, "Unable to read file: " + path);
+    } catch (const std::bad_alloc&) {
+      r = Result::Fail(ErrorKind::TooLarge, "Not enough memory to read: " + path);
+    }
   }
-  if (st.st_size > kMaxPictureFileBytes) {
-    err = "File too large: " + path;
-    ::close(fd);
-    return false;
-  }
-  try {
-    out.resize(static_cast<size_t>(st.st_size));
-  } catch (const std::bad_alloc&) {
-    err = "Not enough memory to read: " + path;
-    ::close(fd);
-    return false;
-  }
-  const size_t got = ReadFully(fd, out.data(), out.size());
   ::close(fd);
-  if (got != out.size()) {
-    err = "Unable to read file: " + path;
-    return false;
-  }
-  return true;
-}
-
-using DecodeFn = bool (*)(CPicture&, const uint8_t*, size_t);
-
-DecodeFn DecoderFor(int type) {
-  switch (type) {
-    case PICTURE_BMP: return DecodeBmp;
-    case PICTURE_GIF: return DecodeGif;
-    case PICTURE_JPEG: return DecodeJpeg;
-    case PICTURE_PNG: return DecodePng;
-    case PICTURE_ICO: return DecodeIco;
-    case PICTURE_TIFF: return DecodeTiff;
-    case PICTURE_TGA: return DecodeTga;
-    case PICTURE_PCX: return DecodePcx;
-    case PICTURE_WBMP: return DecodeWbmp;
-    case PICTURE_JP2:
-    case PICTURE_JPC: return DecodeJpeg2000;
-    case PICTURE_PGX: return DecodePgx;
-    case PICTURE_PNM: return DecodePnm;
-    case PICTURE_RAS: return DecodeRas;
-    default: return nullptr;  // WMF/EMF: no reader
-  }
+  return r;
 }
 
 }  // namespace
 
+// Detection tries the rows in this order and keeps the first reader that succeeds.
+const std::array<PictureCodec, 15> kPictureCodecs = {{
+    {PICTURE_BMP, "BMP", {"bmp"}, SniffBmp, DecodeBmp, EncodeBmp},
+    {PICTURE_JPEG, "JPEG", {"jpg", "jpeg"}, SniffJpeg, DecodeJpeg, EncodeJpeg},
+    {PICTURE_ICO, "ICO", {"ico"}, SniffIco, DecodeIco, nullptr},
+    {PICTURE_GIF, "GIF", {"gif"}, SniffGif, DecodeGif, EncodeGif},
+    {PICTURE_PNG, "PNG", {"png"}, SniffPng, DecodePng, EncodePng},
+    {PICTURE_TIFF, "TIFF", {"tiff", "tif"}, SniffTiff, DecodeTiff, EncodeTiff},
+    {PICTURE_TGA, "TGA", {"tga"}, nullptr, DecodeTga, EncodeTga},
+    {PICTURE_PCX, "PCX", {"pcx"}, SniffPcx, DecodePcx, EncodePcx},
+    {PICTURE_WBMP, "WBMP", {"wbmp"}, nullptr, DecodeWbmp, nullptr},
+    {PICTURE_WMF, "WMF", {"wmf", "emf"}, SniffWmf, nullptr, nullptr},
+    {PICTURE_JP2, "JPEG 2000", {"jp2", "j2k"}, SniffJp2, DecodeJpeg2000, nullptr},
+    {PICTURE_JPC, "JPEG 2000 code stream", {"jpc", "j2c"}, SniffJpc, DecodeJpeg2000, nullptr},
+    {PICTURE_PGX, "PGX", {"pgx"}, SniffPgx, DecodePgx, nullptr},
+    {PICTURE_PNM, "PNM", {"pnm", "pgm", "ppm"}, SniffPnm, DecodePnm, nullptr},
+    {PICTURE_RAS, "RAS", {"ras"}, SniffRas, DecodeRas, nullptr},
+}};
+
+const PictureCodec* FindPictureCodec(int type) {
+  for (const PictureCodec& c : kPictureCodecs)
+    if (c.nType == type) return &c;
+  return nullptr;
+}
+
+bool IsPictureType(int type) { return FindPictureCodec(type) != nullptr; }
+
 int ImageTypeFromExtension(const std::string& path) {
   const std::string ext = PathExtension(path);
-  struct Entry {
-    const char* ext;
-    int type;
-  };
-  static const Entry kTable[] = {
-      {"bmp", PICTURE_BMP},  {"gif", PICTURE_GIF},  {"jpg", PICTURE_JPEG}, {"jpeg", PICTURE_JPEG},
-      {"png", PICTURE_PNG},  {"ico", PICTURE_ICO},  {"tiff", PICTURE_TIFF}, {"tif", PICTURE_TIFF},
-      {"tga", PICTURE_TGA},  {"pcx", PICTURE_PCX},  {"wbmp", PICTURE_WBMP}, {"wmf", PICTURE_WMF},
-      {"emf", PICTURE_WMF},  {"jp2", PICTURE_JP2},  {"j2k", PICTURE_JP2},  {"jpc", PICTURE_JPC},
-      {"j2c", PICTURE_JPC},  {"pgx", PICTURE_PGX},  {"pnm", PICTURE_PNM},  {"pgm", PICTURE_PNM},
-      {"ppm", PICTURE_PNM},  {"ras", PICTURE_RAS},
-  };
-  for (const Entry& e : kTable)
-    if (ext == e.ext) return e.type;
+  for (const PictureCodec& c : kPictureCodecs)
+    for (const char* e : c.aszExtensions)
+      if (e && ext == e) return c.nType;
   return PICTURE_UNKNOWN;
 }
-bool CPicture::Load(const std::string& fileName, int type) {
-  const bool typed = type >= 1 && type <= 15;
-  std::vector<uint8_t> bytes;
-  std::string err;
-  if (!ReadWholeFile(fileName, bytes, err)) {
-    SetLastError(err);
-    return false;
-  }
-  if (typed && Decode(bytes.data(), bytes.size(), type)) return true;
-  // The content may be another format than the name says; the expected format's failure is
-  // the more useful message when detection finds nothing either.
-  const std::string kept = GetLastError();
-  bool ok = Decode(bytes.data(), bytes.size(), PICTURE_UNKNOWN);
-  if (!ok && typed) SetLastError(kept);
-  return ok;
-}
 
-bool CPicture::Decode(const uint8_t* pData, size_t nSize, int type) {
-  if (!pData || nSize == 0) {
-    SetLastError(kUnknownFormat);
-    return false;
+Result CPicture::DecodeWith(const PictureCodec& codec, const uint8_t* pData, size_t nSize) {
+  if (!codec.pfnDecode) {
+    return Result::Fail(ErrorKind::Unsupported,
+                        codec.nType == PICTURE_WMF ? "WMF/EMF pictures are not supported" : kUnknownFormat);
   }
   // Each attempt decodes into a scratch picture, so a failure leaves this picture as it was.
-  auto attempt = [&](DecodeFn fn, int code, std::string& err) {
-    CPicture tmp(code);
-    tmp.m_info.nJpegQuality = m_info.nJpegQuality;
-    tmp.m_info.bEnabled = m_info.bEnabled;
-    bool bDecoded = false;
-    try {
-      bDecoded = fn(tmp, pData, nSize);
-    } catch (const std::bad_alloc&) {
-      // Within the budget but more than this process can get now.
-      err = "Not enough memory to decode the picture";
-      return false;
-    }
-    if (bDecoded && tmp.IsValid()) {
-      tmp.m_info.nType = code;
-      tmp.m_info.szLastError.clear();
-      Adopt(std::move(tmp));
-      return true;
-    }
-    err = tmp.GetLastError().empty() ? kUnknownFormat : tmp.GetLastError();
-    return false;
-  };
+  CPicture tmp(codec.nType);
+  tmp.m_info.nJpegQuality = m_info.nJpegQuality;
+  tmp.m_info.bEnabled = m_info.bEnabled;
+  Result r;
+  try {
+    r = codec.pfnDecode(tmp, pData, nSize);
+  } catch (const std::bad_alloc&) {
+    // Within the budget but more than this process can get now.
+    return Result::Fail(ErrorKind::TooLarge, "Not enough memory to decode the picture");
+  }
+  if (!r) return r.message.empty() ? Result::Fail(r.kind, kUnknownFormat) : r;
+  if (!tmp.IsValid()) return Result::Fail(kUnknownFormat);
+  tmp.m_info.nType = codec.nType;
+  tmp.ClearLastError();
+  Adopt(std::move(tmp));
+  return r;
+}
 
-  std::string err;
-  if (type >= 1 && type <= 15) {
-    DecodeFn fn = DecoderFor(type);
-    if (!fn) {
-      SetLastError(type == PICTURE_WMF ? "WMF/EMF pictures are not supported" : kUnknownFormat);
-      return false;
+Result CPicture::DecodeDetected(const uint8_t* pData, size_t nSize, bool& bRecognised) {
+  // A reader whose signature matches but which fails has found its format broken (a cut PNG
+  // named .jpg): its reason says more than "unknown format". Formats without a signature
+  // only ever answer "not mine".
+  Result broken;
+  bRecognised = false;
+  for (const PictureCodec& codec : kPictureCodecs) {
+    const bool bSigned = codec.pfnSniff && codec.pfnSniff(pData, nSize);
+    if (codec.pfnSniff && !bSigned) continue;
+    Result r = DecodeWith(codec, pData, nSize);
+    if (r) return r;
+    if (bSigned && !bRecognised) {
+      broken = std::move(r);
+      bRecognised = true;
     }
-    if (attempt(fn, type, err)) return true;
-    SetLastError(err);
+  }
+  return bRecognised ? broken : Result::Fail(kUnknownFormat);
+}
+
+bool CPicture::Load(const std::string& fileName, int type) {
+  std::vector<uint8_t> bytes;
+  const Result read = ReadWholeFile(fileName, bytes);
+  if (!read) {
+    SetLastError(read);
     return false;
   }
-  static const int kOrder[] = {PICTURE_BMP, PICTURE_JPEG, PICTURE_ICO,  PICTURE_GIF, PICTURE_PNG,
-                               PICTURE_TIFF, PICTURE_TGA, PICTURE_PCX, PICTURE_WBMP, PICTURE_JP2,
-                               PICTURE_PGX, PICTURE_PNM, PICTURE_RAS};
-  for (int code : kOrder) {
-    if (attempt(DecoderFor(code), code, err)) {
-      // The JPEG 2000 reader tells file from code stream itself.
-      if (code == PICTURE_JP2 && nSize >= 2 && pData[0] == 0xFF && pData[1] == 0x4F) m_info.nType = PICTURE_JPC;
-      return true;
-    }
+  const PictureCodec* typed = FindPictureCodec(type);
+  Result expected = Result::Fail(kUnknownFormat);
+  if (typed && !bytes.empty()) {
+    expected = DecodeWith(*typed, bytes.data(), bytes.size());
+    if (expected) return true;
   }
-  SetLastError(kUnknownFormat);
+  // The content may be another format than the name says.
+  bool bRecognised = false;
+  const Result detected = bytes.empty() ? Result::Fail(kUnknownFormat)
+                                        : DecodeDetected(bytes.data(), bytes.size(), bRecognised);
+  if (detected) return true;
+  // When no signature matches either, the expected format's failure is the more useful message.
+  SetLastError(typed && !bRecognised ? expected : detected);
   return false;
 }
 
+bool CPicture::Decode(const uint8_t* pData, size_t nSize, int type) {
+  Result r;
+  bool bRecognised = false;
+  if (!pData || nSize == 0)
+    r = Result::Fail(kUnknownFormat);
+  else if (IsPictureType(type))
+    r = DecodeWith(*FindPictureCodec(type), pData, nSize);
+  else
+    r = DecodeDetected(pData, nSize, bRecognised);
+  if (!r) SetLastError(r);
+  return r.ok();
+}
+
 bool CPicture::Save(const std::string& fileName, int type) const {
-  if (type < 1 || type > 15) {
+  if (!IsPictureType(type)) {
     SetLastError("Encode: Unknown format");
     return false;
   }
@@ -178,19 +180,20 @@ bool CPicture::Save(const std::string& fileName, int type) const {
   CAtomicFile file;
   std::string err;
   if (!file.Create(fileName, &err) || !file.Stream()) {
-    SetLastError("Unable to open file for writing: " + (err.empty() ? fileName : err));
+    SetLastError("Unable to open file for writing: " + (err.empty() ? fileName : err), ErrorKind::Io);
     return false;
   }
   if (!Encode(file.Stream(), type)) return false;
   if (!file.Commit(&err)) {
-    SetLastError("Unable to write file: " + err);
+    SetLastError("Unable to write file: " + err, ErrorKind::Io);
     return false;
   }
   return true;
 }
 
 bool CPicture::Encode(FILE* fp, int type) const {
-  if (type < 1 || type > 15) {
+  const PictureCodec* codec = FindPictureCodec(type);
+  if (!codec) {
     SetLastError("Encode: Unknown format");
     return false;
   }
@@ -202,29 +205,22 @@ bool CPicture::Encode(FILE* fp, int type) const {
     SetLastError("Encode: the picture is empty");
     return false;
   }
-  std::string err;
-  bool ok = false;
+  if (!codec->pfnEncode) {
+    SetLastError("Encode: this format can only be read", ErrorKind::Unsupported);
+    return false;
+  }
   errno = 0;
-  switch (type) {
-    case PICTURE_BMP: ok = EncodeBmp(*this, fp, err); break;
-    case PICTURE_GIF: ok = EncodeGif(*this, fp, err); break;
-    case PICTURE_JPEG: ok = EncodeJpeg(*this, fp, err); break;
-    case PICTURE_PNG: ok = EncodePng(*this, fp, err); break;
-    case PICTURE_TIFF: ok = EncodeTiff(*this, fp, err); break;
-    case PICTURE_TGA: ok = EncodeTga(*this, fp, err); break;
-    case PICTURE_PCX: ok = EncodePcx(*this, fp, err); break;
-    default: err = "Encode: this format can only be read"; break;
-  }
+  Result r = codec->pfnEncode(*this, fp);
   const int nWriteError = std::ferror(fp) ? errno : 0;
-  if (ok && std::ferror(fp)) {
-    ok = false;
-    err = "Encode: write error";
-  }
-  if (ok) return true;
-  if (err.empty()) err = "Encode: write error";
+  if (r && std::ferror(fp)) r = Result::Fail(ErrorKind::Io, "Encode: write error");
+  if (r) return true;
+  if (r.message.empty()) r.message = "Encode: write error";
   // The system's reason (no space, file too large) says more than the encoder's own text.
-  if (nWriteError) err += std::string(": ") + std::strerror(nWriteError);
-  SetLastError(err);
+  if (nWriteError) {
+    r.message += std::string(": ") + std::strerror(nWriteError);
+    r.kind = ErrorKind::Io;
+  }
+  SetLastError(r);
   return false;
 }
 
@@ -232,7 +228,7 @@ bool CPicture::LoadResource(int resourceId, int type) {
   const uint8_t* data = nullptr;
   size_t size = 0;
   if (!FindPictureResource(resourceId, &data, &size) || !data || size == 0) {
-    SetLastError("Unable to load resource!");
+    SetLastError("Unable to load resource!", ErrorKind::Io);
     return false;
   }
   return Decode(data, size, type);

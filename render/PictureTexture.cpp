@@ -39,9 +39,9 @@ unsigned int CPictureTexture::Build(const CPicture& picture, std::string& szErro
     return 0;
   }
   // The upload holds the rows again (and GLU its scaled levels): the decode budget bounds it.
-  std::string szBudget;
-  if (!FitsDecodeBudget(nWidth, nHeight, 4, &szBudget)) {
-    szError = "the picture is too large for a texture: " + szBudget;
+  const Result budget = CheckDecodeBudget("the picture is too large for a texture", nWidth, nHeight, 4);
+  if (!budget) {
+    szError = budget.message;
     return 0;
   }
   try {

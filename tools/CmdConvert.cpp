@@ -22,7 +22,7 @@ bool PrepareForFormat(CPicture& pic, int type) {
 
 int RunConvert(const std::string& in, const std::string& out) {
   const int outType = ImageTypeFromExtension(out);
-  if (outType < PICTURE_BMP || outType > PICTURE_RAS) {
+  if (!IsPictureType(outType)) {
     std::cerr << "Encode: Unknown format" << '\n';
     return 2;
   }

@@ -141,7 +141,7 @@ TEST_F(ProjectFile, EveryTruncationIsRefusedAndLeavesTheProject) {
   for (size_t len = 0; len < bytes.size(); ++len) {
     WriteFileBytes(cut, std::vector<uint8_t>(bytes.begin(), bytes.begin() + long(len)));
     const auto r = OpenProject(open, cut);
-    EXPECT_FALSE(r.ok()) << len;
+    EXPECT_EQ(r.kind, ErrorKind::Truncated) << len;
     EXPECT_EQ(r.message, "error!") << len;
     ASSERT_TRUE(Snapshot(open) == before) << "length " << len;
   }
@@ -158,7 +158,9 @@ TEST_F(ProjectFile, ImpossibleCountsAndPathsAreRefused) {
   const std::string file = dir.File("bad.fmph");
   for (int32_t count : {-1, -2, -1000, INT_MIN, 128, 129, 1000000, INT_MAX}) {
     WriteFileBytes(file, Build(a, a, many, count, count));
-    EXPECT_EQ(OpenProject(project, file).message, "error!") << count;
+    const Result r = OpenProject(project, file);
+    EXPECT_EQ(r.message, "error!") << count;
+    EXPECT_EQ(r.kind, ErrorKind::InvalidInput) << count;
     EXPECT_TRUE(Snapshot(project) == before) << count;
   }
   // A path field without its terminating zero.
@@ -211,7 +213,9 @@ TEST_F(ProjectFile, MissingAndUndecodablePicturesLeaveTheProject) {
   const std::string file = dir.File("p.fmph");
   const std::string missing = dir.File("gone.png");
   WriteFileBytes(file, Build(missing, a, frame, 4, 4));
-  EXPECT_EQ(OpenProject(project, file).message, "open image [" + missing + "] error");
+  const Result gone = OpenProject(project, file);
+  EXPECT_EQ(gone.message, "open image [" + missing + "] error");
+  EXPECT_EQ(gone.kind, ErrorKind::Io);
   WriteFileBytes(file, Build(a, missing, frame, 4, 4));
   EXPECT_EQ(OpenProject(project, file).message, "open image [" + missing + "] error");
   const std::string broken = dir.File("broken.bmp");
@@ -220,7 +224,9 @@ TEST_F(ProjectFile, MissingAndUndecodablePicturesLeaveTheProject) {
   const auto r = OpenProject(project, file);
   EXPECT_FALSE(r.ok());
   EXPECT_FALSE(r.message.empty());
-  EXPECT_EQ(OpenProject(project, dir.File("nothing.fmph")).message, "open project error!");
+  const Result nothing = OpenProject(project, dir.File("nothing.fmph"));
+  EXPECT_EQ(nothing.message, "open project error!");
+  EXPECT_EQ(nothing.kind, ErrorKind::Io);
   EXPECT_TRUE(Snapshot(project) == before);
 }
 
@@ -249,7 +255,9 @@ TEST_F(ProjectFile, MovedProjectFindsItsPicturesBesideTheFile) {
 TEST_F(ProjectFile, SaveRefusesLongPathsAndReportsUnwritableFiles) {
   ASSERT_TRUE(project.LoadImage1(Picture("a.bmp", 50, 50)).ok());
   const std::string file = dir.File("p.fmph");
-  EXPECT_EQ(SaveProject(project, dir.File("no/such/folder/p.fmph")).message, ProjectFileText::kSaveProjectError);
+  const Result unwritable = SaveProject(project, dir.File("no/such/folder/p.fmph"));
+  EXPECT_EQ(unwritable.message, ProjectFileText::kSaveProjectError);
+  EXPECT_EQ(unwritable.kind, ErrorKind::Io);
   project.m_szImagePath2 = std::string(256, 'x');
   EXPECT_EQ(SaveProject(project, file).message, ProjectFileText::kSavePathTooLong);
   struct stat st;

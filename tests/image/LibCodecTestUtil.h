@@ -12,16 +12,16 @@
 #include "image/Codecs.h"
 #include "image/Picture.h"
 
-using EncodeFn = bool (*)(const CPicture&, FILE*, std::string&);
-using DecodeFn = bool (*)(CPicture&, const uint8_t*, size_t);
+using EncodeFn = PictureEncoder;
+using DecodeFn = PictureDecoder;
 
 // Runs an encoder into an anonymous temporary file and returns what it wrote.
 inline std::vector<uint8_t> EncodeToBytes(EncodeFn enc, const CPicture& pic, std::string* pErr = nullptr) {
   std::vector<uint8_t> bytes;
   FILE* fp = std::tmpfile();
   if (!fp) return bytes;
-  std::string err;
-  if (enc(pic, fp, err)) {
+  const Result r = enc(pic, fp);
+  if (r) {
     std::fseek(fp, 0, SEEK_END);  // writers that patch earlier bytes may stop anywhere
     long n = std::ftell(fp);
     std::rewind(fp);
@@ -29,7 +29,7 @@ inline std::vector<uint8_t> EncodeToBytes(EncodeFn enc, const CPicture& pic, std
     if (!bytes.empty() && std::fread(bytes.data(), 1, bytes.size(), fp) != bytes.size()) bytes.clear();
   }
   std::fclose(fp);
-  if (pErr) *pErr = err;
+  if (pErr) *pErr = r.message;
   return bytes;
 }
 
@@ -90,10 +90,18 @@ inline CPicture MakeIndexedPicture(int width, int height, int bits) {
   return pic;
 }
 
+// Decodes the bytes with one decoder, which must take them.
+inline CPicture DecodeBytes(DecodeFn dec, const std::vector<uint8_t>& bytes) {
+  CPicture pic;
+  const Result r = dec(pic, bytes.data(), bytes.size());
+  EXPECT_TRUE(r.ok()) << r.message;
+  return pic;
+}
+
 // Expects the decoder to refuse the bytes with some text and to leave no picture.
 inline void ExpectRefused(DecodeFn dec, const std::vector<uint8_t>& bytes, const char* what) {
   CPicture pic;
-  const bool ok = dec(pic, bytes.empty() ? nullptr : bytes.data(), bytes.size());
-  EXPECT_FALSE(ok) << what;
-  EXPECT_FALSE(pic.GetLastError().empty()) << what;
+  const Result r = dec(pic, bytes.empty() ? nullptr : bytes.data(), bytes.size());
+  EXPECT_FALSE(r.ok()) << what;
+  EXPECT_FALSE(r.message.empty()) << what;
 }

@@ -179,31 +179,6 @@ TEST(CorruptInputs, LzwDecoderRejectsImpossibleCodes) {
   EXPECT_TRUE(corrupt);
 }
 
-// Headers that promise far more than their bodies can hold, within the decode budget: refused
-// as cut files from the header and the body's size, before the rows are allocated (the
-// decoding child has too little memory for them), never accepted as a blank picture.
-TEST(CorruptInputs, BodiesTooSmallForTheirHeadersAreRefusedBeforeAllocating) {
-  // BMP, 8-bit run-length coded, 60000 x 2000 from four runs and no end-of-bitmap marker.
-  std::vector<uint8_t> bmp = EncodeToBytes(MakeIndexedPicture(9, 6, 8, 3), PICTURE_BMP);
-  bmp.resize(bmp[10] | (bmp[11] << 8));
-  const uint32_t w = 60000, h = 2000;
-  for (int i = 0; i < 4; ++i) {
-    bmp[18 + i] = static_cast<uint8_t>(w >> (8 * i));
-    bmp[22 + i] = static_cast<uint8_t>(h >> (8 * i));
-  }
-  bmp[30] = 1;
-  bmp.insert(bmp.end(), {255, 1, 255, 2, 255, 3, 0, 0});
-  EXPECT_EQ(DecodeErrorWithLittleMemory(bmp, PICTURE_BMP), "BMP file is truncated");
-
-  // GIF, 12000 x 12000 from 10000 bytes of codes: a string grows by one pixel a code but
-  // never beyond the 4096 entries of the table, so these codes hold at most 101 megapixels.
-  std::vector<uint8_t> gif = {'G', 'I', 'F', '8', '9', 'a', 0xE0, 0x2E, 0xE0, 0x2E, 0x80, 0, 0, 0, 0, 0, 255, 255, 255,
-                              0x2C, 0,   0,   0,   0,   0xE0, 0x2E, 0xE0, 0x2E, 0, 2};
-  AppendGifSubBlocks(std::vector<uint8_t>(10000, 0x55), gif);
-  gif.push_back(0x3B);
-  EXPECT_EQ(DecodeErrorWithLittleMemory(gif, PICTURE_GIF), "GIF file is truncated");
-}
-
 // Every cut inside the pixel data gets the format's one text for a cut file.
 TEST(CorruptInputs, CutBodiesSayTheFileIsTruncated) {
   struct Cut {

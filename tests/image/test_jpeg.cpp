@@ -6,12 +6,6 @@
 
 namespace {
 
-CPicture DecodeJpegBytes(const std::vector<uint8_t>& bytes) {
-  CPicture pic;
-  EXPECT_TRUE(DecodeJpeg(pic, bytes.data(), bytes.size())) << pic.GetLastError();
-  return pic;
-}
-
 CPicture MakeGreyPicture(int width, int height, bool reversedPalette) {
   CPicture pic(PICTURE_BMP);
   pic.Create(width, height, 8, PICTURE_BMP);
@@ -61,7 +55,7 @@ TEST(JpegCodec, ColourRoundTripKeepsSizeDepthAndLooks) {
   ASSERT_GT(bytes.size(), 100u);
   EXPECT_EQ(bytes[0], 0xFF);
   EXPECT_EQ(bytes[1], 0xD8);
-  const CPicture back = DecodeJpegBytes(bytes);
+  const CPicture back = DecodeBytes(DecodeJpeg, bytes);
   ASSERT_TRUE(back.IsValid());
   EXPECT_EQ(back.GetWidth(), 61);
   EXPECT_EQ(back.GetHeight(), 37);
@@ -74,7 +68,7 @@ TEST(JpegCodec, RowsStayInPictureOrder) {
   CPicture src = MakeSolidPicture(32, 32, 0, 0, 255);
   for (int y = 16; y < 32; ++y)
     for (int x = 0; x < 32; ++x) src.SetPixelColor(x, y, Rgb(255, 0, 0));  // y counts from the bottom
-  const CPicture back = DecodeJpegBytes(EncodeToBytes(EncodeJpeg, src));
+  const CPicture back = DecodeBytes(DecodeJpeg, EncodeToBytes(EncodeJpeg, src));
   const RgbQuad top = back.GetPixelColor(8, 28), bottom = back.GetPixelColor(8, 4);
   EXPECT_GT(top.rgbRed, 200);
   EXPECT_LT(top.rgbBlue, 60);
@@ -86,7 +80,7 @@ TEST(JpegCodec, GreyPicturesStayGreyWithEightBits) {
   const CPicture src = MakeGreyPicture(40, 30, false);
   const auto bytes = EncodeToBytes(EncodeJpeg, src);
   ASSERT_FALSE(bytes.empty());
-  const CPicture back = DecodeJpegBytes(bytes);
+  const CPicture back = DecodeBytes(DecodeJpeg, bytes);
   EXPECT_EQ(back.GetBpp(), 8);
   EXPECT_TRUE(IsGreyScalePicture(back));
   EXPECT_LT(MeanChannelDiff(src, back), 3.0);
@@ -94,7 +88,7 @@ TEST(JpegCodec, GreyPicturesStayGreyWithEightBits) {
 
 TEST(JpegCodec, GreyLevelsComeFromThePaletteNotTheIndex) {
   const CPicture src = MakeGreyPicture(40, 30, true);  // index i shows grey 255 - i
-  const CPicture back = DecodeJpegBytes(EncodeToBytes(EncodeJpeg, src));
+  const CPicture back = DecodeBytes(DecodeJpeg, EncodeToBytes(EncodeJpeg, src));
   EXPECT_LT(MeanChannelDiff(src, back), 3.0);
 }
 
@@ -116,7 +110,7 @@ TEST(JpegCodec, QualityAndResolutionComeFromThePicture) {
   src.SetYDPI(150);
   const auto high = EncodeToBytes(EncodeJpeg, src);
   EXPECT_LT(low, high.size());
-  const CPicture back = DecodeJpegBytes(high);
+  const CPicture back = DecodeBytes(DecodeJpeg, high);
   EXPECT_EQ(back.GetXDPI(), 300);
   EXPECT_EQ(back.GetYDPI(), 150);
 }
@@ -124,8 +118,8 @@ TEST(JpegCodec, QualityAndResolutionComeFromThePicture) {
 TEST(JpegCodec, CmykBecomesColour) {
   const uint8_t white[4] = {255, 255, 255, 255};  // inverted: no ink at all
   const uint8_t cyan[4] = {0, 255, 255, 255};     // full cyan ink only
-  const CPicture w = DecodeJpegBytes(MakeCmykJpeg(16, 8, white));
-  const CPicture c = DecodeJpegBytes(MakeCmykJpeg(16, 8, cyan));
+  const CPicture w = DecodeBytes(DecodeJpeg, MakeCmykJpeg(16, 8, white));
+  const CPicture c = DecodeBytes(DecodeJpeg, MakeCmykJpeg(16, 8, cyan));
   ASSERT_EQ(w.GetBpp(), 24);
   const RgbQuad pw = w.GetPixelColor(5, 5), pc = c.GetPixelColor(5, 5);
   EXPECT_GT(pw.rgbRed, 245);
@@ -158,7 +152,7 @@ TEST(JpegGlue, EncodesTopDownFourByteRows) {
   std::vector<uint8_t> out;
   std::string err;
   ASSERT_TRUE(JpegEncodeToMemory(src, 90, out, err)) << err;
-  const CPicture back = DecodeJpegBytes(out);
+  const CPicture back = DecodeBytes(DecodeJpeg, out);
   EXPECT_GT(back.GetPixelColor(3, h - 2).rgbBlue, 200);  // top of the picture
   EXPECT_GT(back.GetPixelColor(3, 1).rgbRed, 200);
 }

@@ -180,7 +180,7 @@ TEST(PictureLoad, ContentDecidesWhenTheNameLies) {
   }
 }
 
-TEST(PictureLoad, FailuresKeepTheExpectedFormatsMessage) {
+TEST(PictureLoad, FailuresNameTheBrokenFormatElseTheExpectedOne) {
   TempDir dir;
   WriteFileBytes(dir.File("junk.bmp"), std::vector<uint8_t>(300, 0x55));
   CPicture pic;
@@ -190,6 +190,17 @@ TEST(PictureLoad, FailuresKeepTheExpectedFormatsMessage) {
 
   EXPECT_FALSE(pic.Load(dir.File("junk.bmp"), PICTURE_UNKNOWN));
   EXPECT_EQ(pic.GetLastError(), "Decode: Unknown or wrong format");
+
+  // Content with another format's signature that is broken says why, whatever the name: a
+  // cut PNG named .jpg is a cut PNG, not an unknown format.
+  std::vector<uint8_t> png = EncodeToBytes(MakePatternPicture(40, 30), PICTURE_PNG);
+  png.resize(png.size() / 2);
+  WriteFileBytes(dir.File("cut.jpg"), png);
+  for (int type : {PICTURE_JPEG, PICTURE_UNKNOWN}) {
+    EXPECT_FALSE(pic.Load(dir.File("cut.jpg"), type));
+    EXPECT_EQ(pic.GetLastErrorKind(), ErrorKind::Truncated) << type << ": " << pic.GetLastError();
+    EXPECT_EQ(pic.GetLastError().rfind("PNG", 0), 0u) << pic.GetLastError();
+  }
 
   EXPECT_FALSE(pic.Load(dir.File("missing.png"), PICTURE_PNG));
   EXPECT_FALSE(pic.GetLastError().empty());

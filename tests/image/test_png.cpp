@@ -55,12 +55,6 @@ std::vector<uint8_t> MakePng(const PngSpec& s) {
   return out;
 }
 
-CPicture DecodePngBytes(const std::vector<uint8_t>& bytes) {
-  CPicture pic;
-  EXPECT_TRUE(DecodePng(pic, bytes.data(), bytes.size())) << pic.GetLastError();
-  return pic;
-}
-
 // Top-down PNG row y is stored row (height - 1 - y).
 int StoredRow(const CPicture& pic, int pngRow) { return pic.GetHeight() - 1 - pngRow; }
 
@@ -70,7 +64,7 @@ TEST(PngCodec, ColourRoundTripIsExact) {
   src.SetYDPI(72);
   const auto bytes = EncodeToBytes(EncodePng, src);
   ASSERT_FALSE(bytes.empty());
-  const CPicture back = DecodePngBytes(bytes);
+  const CPicture back = DecodeBytes(DecodePng, bytes);
   EXPECT_EQ(back.GetBpp(), 24);
   EXPECT_EQ(back.GetWidth(), 53);
   EXPECT_EQ(back.GetHeight(), 29);
@@ -83,7 +77,7 @@ TEST(PngCodec, ColourRoundTripIsExact) {
 TEST(PngCodec, PalettePicturesKeepDepthIndicesAndPalette) {
   for (int bits : {1, 4, 8}) {
     const CPicture src = MakeIndexedPicture(19, 7, bits);
-    const CPicture back = DecodePngBytes(EncodeToBytes(EncodePng, src));
+    const CPicture back = DecodeBytes(DecodePng, EncodeToBytes(EncodePng, src));
     ASSERT_EQ(back.GetBpp(), bits);
     for (int y = 0; y < 7; ++y)
       for (int x = 0; x < 19; ++x) ASSERT_EQ(back.GetPixelIndex(x, y), src.GetPixelIndex(x, y)) << bits;
@@ -101,7 +95,7 @@ TEST(PngCodec, AlphaPlaneSurvivesAsRgba) {
   ASSERT_TRUE(src.AlphaCreate());
   for (int y = 0; y < 10; ++y)
     for (int x = 0; x < 20; ++x) *src.AlphaGetPointer(x, y) = uint8_t(x * 12 + y);
-  const CPicture back = DecodePngBytes(EncodeToBytes(EncodePng, src));
+  const CPicture back = DecodeBytes(DecodePng, EncodeToBytes(EncodePng, src));
   ASSERT_TRUE(back.HasAlpha());
   EXPECT_EQ(MaxChannelDiff(src, back), 0);
   for (int y = 0; y < 10; ++y)
@@ -111,7 +105,7 @@ TEST(PngCodec, AlphaPlaneSurvivesAsRgba) {
 TEST(PngCodec, TransparentIndexSurvives) {
   CPicture src = MakeIndexedPicture(8, 8, 8);
   src.SetTransIndex(5);
-  const CPicture back = DecodePngBytes(EncodeToBytes(EncodePng, src));
+  const CPicture back = DecodeBytes(DecodePng, EncodeToBytes(EncodePng, src));
   EXPECT_EQ(back.GetBpp(), 8);
   EXPECT_EQ(back.GetTransIndex(), 5);
   EXPECT_FALSE(back.HasAlpha());
@@ -123,28 +117,28 @@ TEST(PngCodec, GreyFilesGivePalettePicturesOfTheirDepth) {
   s.height = 2;
   s.colorType = PNG_COLOR_TYPE_GRAY;
   s.rows = {{0, 50, 100, 200, 255}, {255, 1, 2, 3, 4}};
-  CPicture g8 = DecodePngBytes(MakePng(s));
+  CPicture g8 = DecodeBytes(DecodePng, MakePng(s));
   EXPECT_EQ(g8.GetBpp(), 8);
   EXPECT_EQ(g8.GetPixelColor(3, StoredRow(g8, 0)).rgbGreen, 200);
   EXPECT_EQ(g8.GetPixelColor(0, StoredRow(g8, 1)).rgbRed, 255);
 
   s.bitDepth = 16;  // cut to the high byte
   s.rows = {{0x12, 0x34, 0xAB, 0xCD, 0, 0, 0, 0, 0, 0}, {0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0}};
-  CPicture g16 = DecodePngBytes(MakePng(s));
+  CPicture g16 = DecodeBytes(DecodePng, MakePng(s));
   EXPECT_EQ(g16.GetBpp(), 8);
   EXPECT_EQ(g16.GetPixelColor(0, StoredRow(g16, 0)).rgbRed, 0x12);
   EXPECT_EQ(g16.GetPixelColor(1, StoredRow(g16, 0)).rgbRed, 0xAB);
 
   s.bitDepth = 2;  // four levels: 0, 85, 170, 255 in a 4-bit picture
   s.rows = {{0x1B, 0x00}, {0xE4, 0x00}};  // 0 1 2 3 | 3 2 1 0
-  CPicture g2 = DecodePngBytes(MakePng(s));
+  CPicture g2 = DecodeBytes(DecodePng, MakePng(s));
   EXPECT_EQ(g2.GetBpp(), 4);
   EXPECT_EQ(g2.GetPixelColor(1, StoredRow(g2, 0)).rgbRed, 85);
   EXPECT_EQ(g2.GetPixelColor(0, StoredRow(g2, 1)).rgbRed, 255);
 
   s.bitDepth = 1;
   s.rows = {{0xA0}, {0x50}};  // 1 0 1 0 0 | 0 1 0 1 0
-  CPicture g1 = DecodePngBytes(MakePng(s));
+  CPicture g1 = DecodeBytes(DecodePng, MakePng(s));
   EXPECT_EQ(g1.GetBpp(), 1);
   EXPECT_EQ(g1.GetPixelColor(0, StoredRow(g1, 0)).rgbRed, 255);
   EXPECT_EQ(g1.GetPixelColor(0, StoredRow(g1, 1)).rgbRed, 0);
@@ -158,7 +152,7 @@ TEST(PngCodec, GreyTransparencyBecomesTheTransparentIndex) {
   s.rows = {{7, 9}};
   s.greyTrans = true;
   s.greyTransValue = 9;
-  const CPicture pic = DecodePngBytes(MakePng(s));
+  const CPicture pic = DecodeBytes(DecodePng, MakePng(s));
   EXPECT_EQ(pic.GetBpp(), 8);
   EXPECT_EQ(pic.GetTransIndex(), 9);
 }
@@ -169,7 +163,7 @@ TEST(PngCodec, GreyAlphaAndRgbaGiveColourWithAlphaPlane) {
   s.height = 1;
   s.colorType = PNG_COLOR_TYPE_GRAY_ALPHA;
   s.rows = {{100, 0, 200, 128}};
-  const CPicture ga = DecodePngBytes(MakePng(s));
+  const CPicture ga = DecodeBytes(DecodePng, MakePng(s));
   ASSERT_EQ(ga.GetBpp(), 24);
   ASSERT_TRUE(ga.HasAlpha());
   EXPECT_EQ(ga.GetPixelColor(1, 0).rgbBlue, 200);
@@ -179,7 +173,7 @@ TEST(PngCodec, GreyAlphaAndRgbaGiveColourWithAlphaPlane) {
   s.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
   s.bitDepth = 16;
   s.rows = {{0x10, 0, 0x20, 0, 0x30, 0, 0x40, 0, 1, 2, 3, 4, 5, 6, 0xFF, 0xFF}};
-  const CPicture rgba = DecodePngBytes(MakePng(s));
+  const CPicture rgba = DecodeBytes(DecodePng, MakePng(s));
   ASSERT_TRUE(rgba.HasAlpha());
   const RgbQuad c = rgba.GetPixelColor(0, 0);
   EXPECT_EQ(c.rgbRed, 0x10);
@@ -197,13 +191,13 @@ TEST(PngCodec, PaletteTransparencyPicksIndexOrAlphaPlane) {
   s.palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
   s.rows = {{0, 1, 2}};
   s.trans = {255, 0};  // one entry fully transparent
-  const CPicture keyed = DecodePngBytes(MakePng(s));
+  const CPicture keyed = DecodeBytes(DecodePng, MakePng(s));
   EXPECT_EQ(keyed.GetBpp(), 8);
   EXPECT_EQ(keyed.GetTransIndex(), 1);
   EXPECT_FALSE(keyed.HasAlpha());
 
   s.trans = {255, 100};  // partial transparency needs the alpha plane
-  const CPicture blended = DecodePngBytes(MakePng(s));
+  const CPicture blended = DecodeBytes(DecodePng, MakePng(s));
   EXPECT_EQ(blended.GetBpp(), 24);
   ASSERT_TRUE(blended.HasAlpha());
   EXPECT_EQ(*blended.AlphaGetPointer(1, 0), 100);
@@ -226,9 +220,9 @@ TEST(PngCodec, InterlacedFilesDecodeLikePlainOnes) {
     }
     s.rows.push_back(row);
   }
-  const CPicture plain = DecodePngBytes(MakePng(s));
+  const CPicture plain = DecodeBytes(DecodePng, MakePng(s));
   s.interlaced = true;
-  const CPicture laced = DecodePngBytes(MakePng(s));
+  const CPicture laced = DecodeBytes(DecodePng, MakePng(s));
   EXPECT_EQ(MaxChannelDiff(plain, laced), 0);
   const RgbQuad c = laced.GetPixelColor(4, StoredRow(laced, 6));
   EXPECT_EQ(c.rgbRed, 4 * 19);

@@ -13,18 +13,12 @@ std::vector<uint8_t> Concat(std::vector<uint8_t> a, const std::vector<uint8_t>& 
   return a;
 }
 
-CPicture Decode(DecodeFn dec, const std::vector<uint8_t>& bytes) {
-  CPicture pic;
-  EXPECT_TRUE(dec(pic, bytes.data(), bytes.size())) << pic.GetLastError();
-  return pic;
-}
-
 // ---- PNM ----
 
 TEST(PnmCodec, PlainAndRawBitmapsAgree) {
   // 1 is black; plain files may run the digits together.
-  const CPicture plain = Decode(DecodePnm, Bytes("P1\n# comment\n10 2\n1000000001\n0 1 1 0 0 0 0 0 0 0\n"));
-  const CPicture raw = Decode(DecodePnm, Concat(Bytes("P4 10 2\n"), {0x80, 0x40, 0x60, 0x00}));
+  const CPicture plain = DecodeBytes(DecodePnm, Bytes("P1\n# comment\n10 2\n1000000001\n0 1 1 0 0 0 0 0 0 0\n"));
+  const CPicture raw = DecodeBytes(DecodePnm, Concat(Bytes("P4 10 2\n"), {0x80, 0x40, 0x60, 0x00}));
   for (const CPicture* p : {&plain, &raw}) {
     ASSERT_EQ(p->GetBpp(), 1);
     EXPECT_EQ(p->GetPixelColor(0, 1).rgbRed, 0);    // top-left black
@@ -36,19 +30,19 @@ TEST(PnmCodec, PlainAndRawBitmapsAgree) {
 }
 
 TEST(PnmCodec, GreyMapsScaleToEightBits) {
-  const CPicture plain = Decode(DecodePnm, Bytes("P2 3 1 15\n0 15 5\n"));
+  const CPicture plain = DecodeBytes(DecodePnm, Bytes("P2 3 1 15\n0 15 5\n"));
   EXPECT_EQ(plain.GetBpp(), 8);
   EXPECT_EQ(plain.GetPixelColor(1, 0).rgbRed, 255);
   EXPECT_EQ(plain.GetPixelColor(2, 0).rgbRed, 85);
-  const CPicture wide = Decode(DecodePnm, Concat(Bytes("P5 2 1 65535\n"), {0xFF, 0xFF, 0x80, 0x00}));
+  const CPicture wide = DecodeBytes(DecodePnm, Concat(Bytes("P5 2 1 65535\n"), {0xFF, 0xFF, 0x80, 0x00}));
   EXPECT_EQ(wide.GetPixelColor(0, 0).rgbGreen, 255);
   EXPECT_EQ(wide.GetPixelColor(1, 0).rgbGreen, 128);
 }
 
 TEST(PnmCodec, PixelMapsGiveColourInOrder) {
-  const CPicture plain = Decode(DecodePnm, Bytes("P3\n2 2\n255\n255 0 0  0 255 0\n0 0 255  1 2 3\n"));
+  const CPicture plain = DecodeBytes(DecodePnm, Bytes("P3\n2 2\n255\n255 0 0  0 255 0\n0 0 255  1 2 3\n"));
   const CPicture raw =
-      Decode(DecodePnm, Concat(Bytes("P6\n2 2\n255\n"), {255, 0, 0, 0, 255, 0, 0, 0, 255, 1, 2, 3}));
+      DecodeBytes(DecodePnm, Concat(Bytes("P6\n2 2\n255\n"), {255, 0, 0, 0, 255, 0, 0, 0, 255, 1, 2, 3}));
   for (const CPicture* p : {&plain, &raw}) {
     ASSERT_EQ(p->GetBpp(), 24);
     EXPECT_EQ(p->GetPixelColor(0, 1).rgbRed, 255);   // top-left red
@@ -77,21 +71,21 @@ TEST(PnmCodec, RefusesBadHeadersAndSamples) {
 // ---- PGX ----
 
 TEST(PgxCodec, ReadsBothByteOrdersAndSigns) {
-  const CPicture ml = Decode(DecodePgx, Concat(Bytes("PG ML + 12 2 1\n"), {0x0F, 0xFF, 0x08, 0x00}));
+  const CPicture ml = DecodeBytes(DecodePgx, Concat(Bytes("PG ML + 12 2 1\n"), {0x0F, 0xFF, 0x08, 0x00}));
   ASSERT_EQ(ml.GetBpp(), 8);
   EXPECT_EQ(ml.GetPixelColor(0, 0).rgbRed, 255);
   EXPECT_EQ(ml.GetPixelColor(1, 0).rgbRed, 128);
-  const CPicture lm = Decode(DecodePgx, Concat(Bytes("PG LM +12 2 1\n"), {0xFF, 0x0F, 0x00, 0x08}));
+  const CPicture lm = DecodeBytes(DecodePgx, Concat(Bytes("PG LM +12 2 1\n"), {0xFF, 0x0F, 0x00, 0x08}));
   EXPECT_EQ(MaxChannelDiff(ml, lm), 0);
   // Signed 8-bit samples: -128 is black, 127 is white.
-  const CPicture sgn = Decode(DecodePgx, Concat(Bytes("PG ML - 8 3 1\n"), {0x80, 0x00, 0x7F}));
+  const CPicture sgn = DecodeBytes(DecodePgx, Concat(Bytes("PG ML - 8 3 1\n"), {0x80, 0x00, 0x7F}));
   EXPECT_EQ(sgn.GetPixelColor(0, 0).rgbRed, 0);
   EXPECT_EQ(sgn.GetPixelColor(1, 0).rgbRed, 128);
   EXPECT_EQ(sgn.GetPixelColor(2, 0).rgbRed, 255);
 }
 
 TEST(PgxCodec, RowsAreTopDownAndShallowDepthsStretch) {
-  const CPicture pic = Decode(DecodePgx, Concat(Bytes("PG ML 4 1 2\n"), {15, 5}));
+  const CPicture pic = DecodeBytes(DecodePgx, Concat(Bytes("PG ML 4 1 2\n"), {15, 5}));
   EXPECT_EQ(pic.GetPixelColor(0, 1).rgbRed, 255);  // first file row at the top
   EXPECT_EQ(pic.GetPixelColor(0, 0).rgbRed, 85);
 }
@@ -118,14 +112,14 @@ std::vector<uint8_t> RasHeader(uint32_t w, uint32_t h, uint32_t depth, uint32_t 
 TEST(RasCodec, TrueColourOrdersAndPadding) {
   // 3 pixels of 24 bits = 9 bytes, padded to 10 per row.
   const auto bgr = Concat(RasHeader(3, 1, 24, 10, 1, 0, 0), {1, 2, 3, 4, 5, 6, 7, 8, 9, 0});
-  const CPicture a = Decode(DecodeRas, bgr);
+  const CPicture a = DecodeBytes(DecodeRas, bgr);
   ASSERT_EQ(a.GetBpp(), 24);
   EXPECT_EQ(a.GetPixelColor(0, 0).rgbBlue, 1);
   EXPECT_EQ(a.GetPixelColor(0, 0).rgbRed, 3);
   const auto rgb = Concat(RasHeader(3, 1, 24, 10, 3, 0, 0), {1, 2, 3, 4, 5, 6, 7, 8, 9, 0});
-  EXPECT_EQ(Decode(DecodeRas, rgb).GetPixelColor(2, 0).rgbRed, 7);
+  EXPECT_EQ(DecodeBytes(DecodeRas, rgb).GetPixelColor(2, 0).rgbRed, 7);
   const auto xbgr = Concat(RasHeader(1, 2, 32, 8, 1, 0, 0), {0, 10, 20, 30, 0, 40, 50, 60});
-  const CPicture c = Decode(DecodeRas, xbgr);
+  const CPicture c = DecodeBytes(DecodeRas, xbgr);
   EXPECT_EQ(c.GetPixelColor(0, 1).rgbBlue, 10);  // first file row on top
   EXPECT_EQ(c.GetPixelColor(0, 0).rgbRed, 60);
 }
@@ -134,7 +128,7 @@ TEST(RasCodec, ColourMapsAndBitmaps) {
   // Two-entry map: red then blue planes of the map.
   std::vector<uint8_t> map = {200, 0, 10, 20, 30, 40};  // reds, greens, blues
   const auto eight = Concat(Concat(RasHeader(3, 1, 8, 4, 1, 1, 6), map), {1, 0, 1, 0});
-  const CPicture p = Decode(DecodeRas, eight);
+  const CPicture p = DecodeBytes(DecodeRas, eight);
   ASSERT_EQ(p.GetBpp(), 8);
   const RgbQuad c = p.GetPixelColor(0, 0);
   EXPECT_EQ(c.rgbRed, 0);
@@ -143,7 +137,7 @@ TEST(RasCodec, ColourMapsAndBitmaps) {
   EXPECT_EQ(p.GetPixelColor(1, 0).rgbRed, 200);
 
   const auto mono = Concat(RasHeader(9, 1, 1, 2, 1, 0, 0), {0x80, 0x80});
-  const CPicture m = Decode(DecodeRas, mono);
+  const CPicture m = DecodeBytes(DecodeRas, mono);
   ASSERT_EQ(m.GetBpp(), 1);
   EXPECT_EQ(m.GetPixelColor(0, 0).rgbRed, 0);  // 1 is black
   EXPECT_EQ(m.GetPixelColor(1, 0).rgbRed, 255);
@@ -153,7 +147,7 @@ TEST(RasCodec, ColourMapsAndBitmaps) {
 TEST(RasCodec, RunLengthEncodedRows) {
   // 6 grey pixels: a run of five 0x33, then a literal 0x80 (escaped).
   const auto rle = Concat(RasHeader(6, 1, 8, 5, 2, 0, 0), {0x80, 0x04, 0x33, 0x80, 0x00});
-  const CPicture p = Decode(DecodeRas, rle);
+  const CPicture p = DecodeBytes(DecodeRas, rle);
   EXPECT_EQ(p.GetPixelColor(4, 0).rgbRed, 0x33);
   EXPECT_EQ(p.GetPixelColor(5, 0).rgbRed, 0x80);
   ExpectRefused(DecodeRas, Concat(RasHeader(6, 1, 8, 3, 2, 0, 0), {0x80, 0x02, 0x33}), "short run data");

@@ -8,12 +8,6 @@
 
 namespace {
 
-CPicture DecodeTiffBytes(const std::vector<uint8_t>& bytes) {
-  CPicture pic;
-  EXPECT_TRUE(DecodeTiff(pic, bytes.data(), bytes.size())) << pic.GetLastError();
-  return pic;
-}
-
 // Writes a TIFF file with libtiff itself: `tags` sets the fields, `body` the data.
 std::vector<uint8_t> MakeTiff(const std::function<void(TIFF*)>& tags,
                               const std::function<void(TIFF*)>& body) {
@@ -52,7 +46,7 @@ TEST(TiffCodec, ColourRoundTripIsExact) {
   src.SetYDPI(300);
   const auto bytes = EncodeToBytes(EncodeTiff, src);
   ASSERT_GT(bytes.size(), size_t(45 * 31 * 3));
-  const CPicture back = DecodeTiffBytes(bytes);
+  const CPicture back = DecodeBytes(DecodeTiff, bytes);
   EXPECT_EQ(back.GetBpp(), 24);
   EXPECT_EQ(back.GetWidth(), 45);
   EXPECT_EQ(back.GetHeight(), 31);
@@ -63,7 +57,7 @@ TEST(TiffCodec, ColourRoundTripIsExact) {
 TEST(TiffCodec, PalettePicturesStayPalettePictures) {
   for (int bits : {1, 4, 8}) {
     const CPicture src = MakeIndexedPicture(23, 9, bits);
-    const CPicture back = DecodeTiffBytes(EncodeToBytes(EncodeTiff, src));
+    const CPicture back = DecodeBytes(DecodeTiff, EncodeToBytes(EncodeTiff, src));
     ASSERT_EQ(back.GetBpp(), bits);
     for (int y = 0; y < 9; ++y)
       for (int x = 0; x < 23; ++x) ASSERT_EQ(back.GetPixelIndex(x, y), src.GetPixelIndex(x, y)) << bits;
@@ -76,7 +70,7 @@ TEST(TiffCodec, AlphaPlaneRoundTripsWithoutPremultiplying) {
   ASSERT_TRUE(src.AlphaCreate());
   for (int y = 0; y < 8; ++y)
     for (int x = 0; x < 16; ++x) *src.AlphaGetPointer(x, y) = uint8_t(x * 16);
-  const CPicture back = DecodeTiffBytes(EncodeToBytes(EncodeTiff, src));
+  const CPicture back = DecodeBytes(DecodeTiff, EncodeToBytes(EncodeTiff, src));
   ASSERT_TRUE(back.HasAlpha());
   EXPECT_EQ(MaxChannelDiff(src, back), 0);
   EXPECT_EQ(*back.AlphaGetPointer(3, 2), 48);
@@ -88,27 +82,27 @@ TEST(TiffCodec, EncodesAtTheStreamPositionItIsGiven) {
   FILE* fp = std::tmpfile();
   ASSERT_NE(fp, nullptr);
   std::fputs("PREFIX", fp);
-  std::string err;
-  ASSERT_TRUE(EncodeTiff(src, fp, err)) << err;
+  const Result r = EncodeTiff(src, fp);
+  ASSERT_TRUE(r.ok()) << r.message;
   const long end = std::ftell(fp);
   std::vector<uint8_t> bytes(size_t(end > 6 ? end - 6 : 0));
   std::fseek(fp, 6, SEEK_SET);
   ASSERT_EQ(std::fread(bytes.data(), 1, bytes.size(), fp), bytes.size());
   std::fclose(fp);
-  EXPECT_EQ(MaxChannelDiff(src, DecodeTiffBytes(bytes)), 0);
+  EXPECT_EQ(MaxChannelDiff(src, DecodeBytes(DecodeTiff, bytes)), 0);
 }
 
 TEST(TiffCodec, GreyAndBilevelFilesKeepTheirDepth) {
   const auto grey = MakeTiff([](TIFF* t) { BasicTags(t, 4, 2, 8, 1, PHOTOMETRIC_MINISBLACK); },
                              [](TIFF* t) { WriteRows(t, {{0, 60, 120, 255}, {9, 8, 7, 6}}); });
-  const CPicture g = DecodeTiffBytes(grey);
+  const CPicture g = DecodeBytes(DecodeTiff, grey);
   EXPECT_EQ(g.GetBpp(), 8);
   EXPECT_EQ(g.GetPixelColor(2, 1).rgbRed, 120);  // top row is stored row 1
   EXPECT_EQ(g.GetPixelColor(3, 0).rgbBlue, 6);
 
   const auto bilevel = MakeTiff([](TIFF* t) { BasicTags(t, 8, 1, 1, 1, PHOTOMETRIC_MINISWHITE); },
                                 [](TIFF* t) { WriteRows(t, {{0x0F}}); });
-  const CPicture b = DecodeTiffBytes(bilevel);
+  const CPicture b = DecodeBytes(DecodeTiff, bilevel);
   EXPECT_EQ(b.GetBpp(), 1);
   EXPECT_EQ(b.GetPixelColor(0, 0).rgbRed, 255);  // 0 is white in a min-is-white file
   EXPECT_EQ(b.GetPixelColor(7, 0).rgbRed, 0);
@@ -133,7 +127,7 @@ TEST(TiffCodec, OtherLayoutsGoThroughTheGeneralReader) {
           TIFFWriteScanline(t, row.data(), y, 0);
         }
       });
-  const CPicture d = DecodeTiffBytes(deep);
+  const CPicture d = DecodeBytes(DecodeTiff, deep);
   ASSERT_EQ(d.GetBpp(), 24);
   const RgbQuad c = d.GetPixelColor(2, 4 - 3);  // file row 3
   EXPECT_EQ(c.rgbRed, 0x23);
@@ -161,7 +155,7 @@ TEST(TiffCodec, OtherLayoutsGoThroughTheGeneralReader) {
             TIFFWriteTile(t, tile.data(), tx, ty, 0, 0);
           }
       });
-  const CPicture ti = DecodeTiffBytes(tiled);
+  const CPicture ti = DecodeBytes(DecodeTiff, tiled);
   ASSERT_EQ(ti.GetBpp(), 24);
   const RgbQuad p = ti.GetPixelColor(18, 17 - 17);  // file row 17, column 18
   EXPECT_EQ(p.rgbRed, 18);
@@ -172,11 +166,9 @@ TEST(TiffCodec, OtherLayoutsGoThroughTheGeneralReader) {
 TEST(TiffCodec, UnopenableDataGivesTheOpeningError) {
   CPicture pic;
   const std::vector<uint8_t> junk = {'I', 'I', 42, 0, 0xFF, 0xFF, 0xFF, 0x7F, 1, 2, 3};
-  EXPECT_FALSE(DecodeTiff(pic, junk.data(), junk.size()));
-  EXPECT_EQ(pic.GetLastError(), "Error encountered while opening TIFF file");
+  EXPECT_EQ(DecodeTiff(pic, junk.data(), junk.size()).message, "Error encountered while opening TIFF file");
   const std::vector<uint8_t> notTiff = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0};
-  EXPECT_FALSE(DecodeTiff(pic, notTiff.data(), notTiff.size()));
-  EXPECT_EQ(pic.GetLastError(), "Error encountered while opening TIFF file");
+  EXPECT_EQ(DecodeTiff(pic, notTiff.data(), notTiff.size()).message, "Error encountered while opening TIFF file");
 }
 
 }  // namespace
