@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include "base/PathParts.h"
+#include "output/OutputFormats.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -35,27 +36,21 @@ const KnownCodec kKnownCodecs[] = {
     {MovieContainer::WebP, "webp", "libwebp", "WebP (libwebp)"},
 };
 
-struct KnownContainer {
-  MovieContainer container;
-  const char* szExtension;  // also the muxer's name
-};
-const KnownContainer kKnownContainers[] = {
-    {MovieContainer::Avi, "avi"},   {MovieContainer::Mp4, "mp4"},   {MovieContainer::WebM, "webm"},
-    {MovieContainer::WebP, "webp"}, {MovieContainer::Apng, "apng"},
-};
+// The rows of the output table written through a container.
+bool IsContainerRow(const OutputFormatRow& row) {
+  return row.writer == OutputWriterKind::Movie || row.writer == OutputWriterKind::Animation;
+}
 
 }  // namespace
 
 MovieContainer MovieContainerForPath(const std::string& szPath) {
-  const std::string ext = PathExtension(szPath);
-  for (const KnownContainer& c : kKnownContainers)
-    if (ext == c.szExtension) return c.container;
-  return MovieContainer::Avi;
+  const OutputFormatRow* pRow = OutputFormatForExtension(PathExtension(szPath));
+  return pRow && IsContainerRow(*pRow) ? pRow->container : MovieContainer::Avi;
 }
 
 const char* MovieContainerExtension(MovieContainer container) {
-  for (const KnownContainer& c : kKnownContainers)
-    if (c.container == container) return c.szExtension;
+  for (const OutputFormatRow& row : OutputFormatRows())
+    if (IsContainerRow(row) && row.container == container) return row.szExtension;
   return "avi";
 }
 

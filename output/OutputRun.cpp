@@ -85,16 +85,25 @@ int CopyFileNoReplace(const std::string& szFrom, const std::string& szTo, std::s
 // A lower bound of what an output of W x H frames takes on disk: exact for uncompressed
 // data, a small share of it for compressed formats, so only a run that surely cannot fit
 // is refused.
-long long FrameBytesAtLeast(int nFormat, int nPictureType, long long nWidth, long long nHeight, bool bRawAvi,
-                            MovieContainer container) {
+long long FrameBytesAtLeast(const OutputFormatRow& row, int nPictureType, long long nWidth, long long nHeight,
+                            bool bRawMovie) {
   const long long nRaw = nWidth * nHeight * 3;
-  // A frame that repeats the one before takes a few bytes in H.264 or VP9.
-  if (container != MovieContainer::Avi && (nFormat == AviMovie || nFormat == AnimatedGif)) return 0;
-  if (nFormat == AviMovie) return bRawAvi ? ((nWidth & ~3LL) * 3 * (nHeight & ~3LL) + 8) : nRaw / 50;
-  if (nFormat == ImageSequence || nFormat == SingleFrame)
-    return nPictureType == PICTURE_BMP ? nRaw + 54 : nPictureType == PICTURE_TGA ? nRaw / 3 : nRaw / 50;
-  if (nFormat == AnimatedGif) return nWidth * nHeight / 20;
-  return nRaw / 50;  // JPEG frames of a movie
+  switch (row.writer) {
+    case OutputWriterKind::Animation: return 0;
+    case OutputWriterKind::Movie:
+      // A frame that repeats the one before takes a few bytes in H.264 or VP9.
+      if (row.frame != OutputFrameKind::CropFour) return 0;
+      return bRawMovie ? ((nWidth & ~3LL) * 3 * (nHeight & ~3LL) + 8) : nRaw / 50;
+    case OutputWriterKind::Sequence:
+    case OutputWriterKind::Single:
+      return nPictureType == PICTURE_BMP ? nRaw + 54 : nPictureType == PICTURE_TGA ? nRaw / 3 : nRaw / 50;
+    case OutputWriterKind::Gif: return nWidth * nHeight / 20;
+    default: return nRaw / 50;  // JPEG frames of a movie
+  }
+}
+
+bool IsSwf(OutputWriterKind writer) {
+  return writer == OutputWriterKind::Swf || writer == OutputWriterKind::SwfPage;
 }
 
 // The data folder holding the page template; the executable's folder when none does, so that
@@ -117,16 +126,16 @@ RunFrameSource RunFrameAt(const OutputRunRequest& request, int g) {
 
 int ChainLastFrame(int nMorphs, int N, int nHold) { return nMorphs * N + (nMorphs + 1) * nHold; }
 
-OutputSpaceNeed EstimateOutputSpace(const OutputRunRequest& rq, bool bRawAvi) {
+OutputSpaceNeed EstimateOutputSpace(const OutputRunRequest& rq, bool bRawMovie) {
   OutputSpaceNeed need;
-  const long long nFrames = rq.nFormat == SingleFrame ? 1 : rq.nFrameCount + 1;
-  const long long nFrame = FrameBytesAtLeast(rq.nFormat, SequencePictureType(rq.szOutputPath), rq.nOutputWidth,
-                                             rq.nOutputHeight, bRawAvi, rq.movieContainer);
+  const OutputFormatRow& row = OutputFormatOf(rq);
+  const long long nFrames = row.writer == OutputWriterKind::Single ? 1 : rq.nFrameCount + 1;
+  const long long nFrame = FrameBytesAtLeast(row, SequencePictureType(rq.szOutputPath), rq.nOutputWidth,
+                                             rq.nOutputHeight, bRawMovie);
   // Movies hold the way there and back.
-  const long long nPasses =
-      !rq.bOneWay && (rq.nFormat == AviMovie || rq.nFormat == FlashMovie || rq.nFormat == HtmlPage) ? 2 : 1;
+  const long long nPasses = rq.bOneWay ? 1 : row.nPasses;
   need.nOutputBytes = nFrame * nFrames * nPasses;
-  if (rq.nFormat == FlashMovie || rq.nFormat == HtmlPage) need.nTempBytes = nFrame * nFrames;
+  if (IsSwf(row.writer)) need.nTempBytes = nFrame * nFrames;
   return need;
 }
 
@@ -153,8 +162,10 @@ struct COutputRun::Context {
   bool bCancelled = false;
   bool bWayBack = false;  // a movie's frames N..0
 
+  const OutputFormatRow& row;
+
   Context(const OutputRunRequest& rq, const OutputRunCallbacks& cb, OutputRunResult& res)
-      : request(rq), callbacks(cb), result(res) {}
+      : request(rq), callbacks(cb), result(res), row(OutputFormatOf(rq)) {}
   int N() const { return request.nFrameCount; }
   void ShowFrame(int i) const {
     if (callbacks.onShowFrame) callbacks.onShowFrame(i);
@@ -178,11 +189,11 @@ struct COutputRun::Context {
 COutputRun::COutputRun() = default;
 COutputRun::~COutputRun() = default;
 
-bool COutputRun::CheckSpace(Context& ctx, bool bRawAvi) {
+bool COutputRun::CheckSpace(Context& ctx, bool bRawMovie) {
   const OutputRunRequest& rq = ctx.request;
-  const OutputSpaceNeed need = EstimateOutputSpace(rq, bRawAvi);
-  const std::string szTarget = rq.nFormat == AviMovie && !ctx.result.szOutputFile.empty() ? ctx.result.szOutputFile
-                                                                                          : rq.szOutputPath;
+  const OutputSpaceNeed need = EstimateOutputSpace(rq, bRawMovie);
+  const bool bMovie = ctx.row.writer == OutputWriterKind::Movie;
+  const std::string szTarget = bMovie && !ctx.result.szOutputFile.empty() ? ctx.result.szOutputFile : rq.szOutputPath;
   const long long nFree = FreeBytesFor(szTarget);
   if (nFree >= 0 && need.nOutputBytes > nFree)
     return ctx.Fail("Not enough free space for " + szTarget + ": the output needs at least " +
@@ -209,8 +220,8 @@ bool COutputRun::RenderFrame(Context& ctx, int nFrame) {
   frame.nCurFrame = source.k;
   frame.nOutputWidth = rq.nOutputWidth;
   frame.nOutputHeight = rq.nOutputHeight;
-  frame.bRoundToFour = rq.nFormat == AviMovie && rq.movieContainer == MovieContainer::Avi;
-  if (rq.nFormat == AviMovie && rq.movieContainer != MovieContainer::Avi) {
+  frame.bRoundToFour = ctx.row.frame == OutputFrameKind::CropFour;
+  if (ctx.row.frame == OutputFrameKind::Even) {
     // 4:2:0 frames need even sides: the whole picture is drawn at the size below, never padded
     // with made-up pixels or cropped.
     frame.nOutputWidth = rq.nOutputWidth / 2 * 2;
@@ -241,7 +252,7 @@ bool COutputRun::RenderFrame(Context& ctx, int nFrame) {
   if (bWriterFailed) {
     // An AVI frame that cannot be written names the writer's status, as the movie
     // writer reports it.
-    if (rq.nFormat == AviMovie) return ctx.Fail("Avi Output Error! " + pWriter->GetLastError());
+    if (ctx.row.writer == OutputWriterKind::Movie) return ctx.Fail("Avi Output Error! " + pWriter->GetLastError());
     return ctx.Fail(pWriter->GetLastError());
   }
   if (!bOk) {
@@ -280,10 +291,10 @@ bool COutputRun::RunSingleFrame(Context& ctx) {
   return true;
 }
 
-bool COutputRun::RunAvi(Context& ctx) {
+bool COutputRun::RunMovie(Context& ctx) {
   const OutputRunRequest& rq = ctx.request;
   CAviWriter& avi = *m_pAviWriter;
-  avi.SetRate(rq.nFrameRate > 0 ? rq.nFrameRate : kAviFrameRate);
+  avi.SetRate(rq.nFrameRate > 0 ? rq.nFrameRate : kMovieFrameRate);
   avi.SetContainer(rq.movieContainer);
   avi.SetFrameFormat(rq.nOutputWidth, rq.nOutputHeight);
   avi.SetFileName(rq.szOutputPath);
@@ -307,15 +318,16 @@ bool COutputRun::RunAvi(Context& ctx) {
   ctx.pWriter = &writer;
 
   // Each frame is drawn once: the way back reuses what the way there made.
-  avi.KeepFrames(rq.bOneWay ? 0 : rq.nReuseBytes < 0 ? kMovieReuseBytes : rq.nReuseBytes);
+  const bool bWayBack = !rq.bOneWay && ctx.row.nPasses == 2;
+  avi.KeepFrames(!bWayBack ? 0 : rq.nReuseBytes < 0 ? kMovieReuseBytes : rq.nReuseBytes);
   const int N = ctx.N();
   for (int i = 0; i <= N; ++i) {
-    if (!RenderStep(ctx, i, (rq.bOneWay ? 100 : 50) * i / N)) return false;
+    if (!RenderStep(ctx, i, (bWayBack ? 50 : 100) * i / N)) return false;
     if (!CheckRunning(ctx)) break;
   }
   avi.KeepFrames(0);
   ctx.bWayBack = true;
-  if (!ctx.bCancelled && !rq.bOneWay) {
+  if (!ctx.bCancelled && bWayBack) {
     for (int n = N; n >= 0; --n) {
       if (!RenderStep(ctx, n, (N - n) * 50 / N + 50)) return false;
       if (!CheckRunning(ctx)) break;
@@ -330,10 +342,10 @@ bool COutputRun::RunSwf(Context& ctx) {
   ctx.pTempFolder = std::make_unique<CTempFolder>("kestrelle-frames");
   if (!ctx.pTempFolder->IsCreated()) return ctx.Fail(ctx.pTempFolder->Error());
   const CTempFolder& frames = *ctx.pTempFolder;
-  const std::string szMovie =
-      rq.nFormat == FlashMovie ? rq.szOutputPath : PathFolder(rq.szOutputPath) + "/" + kHtmlMovieName;
+  const bool bPage = ctx.row.writer == OutputWriterKind::SwfPage;
+  const std::string szMovie = bPage ? PathFolder(rq.szOutputPath) + "/" + kHtmlMovieName : rq.szOutputPath;
   ctx.result.szMoviePath = szMovie;
-  ctx.result.szOutputFile = rq.nFormat == FlashMovie ? szMovie : rq.szOutputPath;
+  ctx.result.szOutputFile = bPage ? rq.szOutputPath : szMovie;
 
   CSwfWriter& swf = *m_pSwfWriter;
   swf.SetFrameRate(rq.nFrameRate > 0 ? static_cast<float>(rq.nFrameRate) : kSwfFrameRate);
@@ -344,12 +356,13 @@ bool COutputRun::RunSwf(Context& ctx) {
 
   const int N = ctx.N();
   const int W = rq.nOutputWidth, H = rq.nOutputHeight;
+  const bool bWayBack = !rq.bOneWay && ctx.row.nPasses == 2;
   for (int i = 0; i <= N; ++i) {
-    if (!RenderStep(ctx, i, (rq.bOneWay ? 100 : 50) * i / N)) return false;
+    if (!RenderStep(ctx, i, (bWayBack ? 50 : 100) * i / N)) return false;
     swf.AddJpegFrame(JpegFramePath(frames, i), W, H);
     if (!CheckRunning(ctx)) break;
   }
-  if (!ctx.bCancelled && !rq.bOneWay) {
+  if (!ctx.bCancelled && bWayBack) {
     // The way back reuses the JPEG files of the way there.
     for (int n = N; n >= 0; --n) {
       ctx.ShowFrame(n);
@@ -384,28 +397,29 @@ OutputRunResult COutputRun::Run(const OutputRunRequest& request, const OutputRun
 
   std::unique_ptr<COutputFrameWriter> pWriter;
   std::string szWrittenFile = request.szOutputPath;  // with an added extension where one is added
-  switch (request.nFormat) {
-    case AnimatedGif:
-      if (WritesAnimation(request)) {
-        auto pAnimation = std::make_unique<CAnimationFrameWriter>(
-            request.szOutputPath, request.movieContainer, request.nOutputWidth, request.nOutputHeight,
-            request.nFrameRate > 0 ? request.nFrameRate : kAnimationFrameRate,
-            request.nLoops >= 0 ? request.nLoops : kAnimationLoopSetting);
-        szWrittenFile = pAnimation->GetFileName();
-        pWriter = std::move(pAnimation);
-        break;
-      }
+  const OutputWriterKind writer = ctx.row.writer;
+  switch (writer) {
+    case OutputWriterKind::Animation: {
+      auto pAnimation = std::make_unique<CAnimationFrameWriter>(
+          request.szOutputPath, request.movieContainer, request.nOutputWidth, request.nOutputHeight,
+          request.nFrameRate > 0 ? request.nFrameRate : kAnimationFrameRate,
+          request.nLoops >= 0 ? request.nLoops : kAnimationLoopSetting);
+      szWrittenFile = pAnimation->GetFileName();
+      pWriter = std::move(pAnimation);
+      break;
+    }
+    case OutputWriterKind::Gif:
       pWriter = std::make_unique<CGifFrameWriter>(request.szOutputPath,
                                                   request.nLoops >= 0 ? request.nLoops : kGifLoopSetting,
                                                   GifFrameDelayForRate(request.nFrameRate));
       break;
-    case SingleFrame: pWriter = std::make_unique<CSingleFrameWriter>(request.szOutputPath); break;
-    case FlashMovie:
-    case HtmlPage:
-    case AviMovie: break;  // writers made by their passes
-    default: pWriter = std::make_unique<CSequenceFrameWriter>(request.szOutputPath); break;
+    case OutputWriterKind::Single: pWriter = std::make_unique<CSingleFrameWriter>(request.szOutputPath); break;
+    case OutputWriterKind::Sequence: pWriter = std::make_unique<CSequenceFrameWriter>(request.szOutputPath); break;
+    case OutputWriterKind::Movie:
+    case OutputWriterKind::Swf:
+    case OutputWriterKind::SwfPage: break;  // writers made by their passes
   }
-  if (request.nFormat != AviMovie && !CheckSpace(ctx, false)) return result;
+  if (writer != OutputWriterKind::Movie && !CheckSpace(ctx, false)) return result;
   if (pWriter) {
     result.szOutputFile = szWrittenFile;
     if (!pWriter->Begin()) return ctx.Fail(pWriter->GetLastError()), result;
@@ -414,11 +428,11 @@ OutputRunResult COutputRun::Run(const OutputRunRequest& request, const OutputRun
 
   bool bOk = true;
   if (CheckRunning(ctx)) {
-    switch (request.nFormat) {
-      case AviMovie: bOk = RunAvi(ctx); break;
-      case FlashMovie:
-      case HtmlPage: bOk = RunSwf(ctx); break;
-      case SingleFrame: bOk = RunSingleFrame(ctx); break;
+    switch (writer) {
+      case OutputWriterKind::Movie: bOk = RunMovie(ctx); break;
+      case OutputWriterKind::Swf:
+      case OutputWriterKind::SwfPage: bOk = RunSwf(ctx); break;
+      case OutputWriterKind::Single: bOk = RunSingleFrame(ctx); break;
       default: bOk = RunSinglePass(ctx); break;
     }
   }
@@ -430,7 +444,7 @@ OutputRunResult COutputRun::Run(const OutputRunRequest& request, const OutputRun
   if (!bOk || ctx.bCancelled) {
     // Nothing half-done stays behind: no GIF, no frames, no temporary frames. A movie the
     // user cancelled keeps the frames done so far; a failed one is removed.
-    if (request.nFormat == AviMovie) {
+    if (writer == OutputWriterKind::Movie) {
       if (bOk) m_pAviWriter->Close();
       else m_pAviWriter->Abandon();
     }
@@ -441,13 +455,13 @@ OutputRunResult COutputRun::Run(const OutputRunRequest& request, const OutputRun
   }
 
   if (pWriter && !pWriter->Finish()) return ctx.Fail(pWriter->GetLastError()), result;
-  if (request.nFormat == AviMovie) {
+  if (writer == OutputWriterKind::Movie) {
     if (m_pAviWriter->Close() != 0) return ctx.Fail("Avi Output Error! " + m_pAviWriter->GetLastErrorText()), result;
   }
   result.stats = MakeOutputStatistics(request.nFrameCount, nElapsedMs);
   result.status = OutputRunStatus::Finished;
 
-  if (request.nFormat == HtmlPage) {
+  if (writer == OutputWriterKind::SwfPage) {
     const std::string szFolder = request.szTemplateDir.empty() ? TemplateFolder() : request.szTemplateDir;
     if (szFolder.empty()) {
       ctx.Fail("The folder of the program (and its page template) cannot be found");

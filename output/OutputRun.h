@@ -11,6 +11,7 @@
 
 #include "base/Limits.h"
 #include "output/AviCodecs.h"
+#include "output/OutputFormats.h"
 #include "output/OutputSettings.h"
 #include "render/OffscreenRenderer.h"
 
@@ -93,22 +94,26 @@ struct OutputRunResult {
 // Name of the page template beside the executable, and of the movie beside the page.
 constexpr const char* kHtmlTemplateName = "exsample.html";
 constexpr const char* kHtmlMovieName = "output.swf";
+// The row of the output table a request writes.
+inline const OutputFormatRow& OutputFormatOf(const OutputRunRequest& request) {
+  return OutputFormatFor(request.nFormat, request.movieContainer);
+}
 // An AnimatedGif run that writes an animated WebP or APNG instead of the GIF.
 inline bool WritesAnimation(const OutputRunRequest& request) {
-  return request.nFormat == AnimatedGif && IsAnimationContainer(request.movieContainer);
+  return OutputFormatOf(request).writer == OutputWriterKind::Animation;
 }
 
 // Frames per second of movies unless the request names a rate (the settings' speed is only
 // shown).
-constexpr int kAviFrameRate = 15;
+constexpr int kMovieFrameRate = 15;
 
 // What an output run writes at least: beside its target, and in the temporary folder.
 struct OutputSpaceNeed {
   long long nOutputBytes = 0;
   long long nTempBytes = 0;
 };
-// bRawAvi: the AVI encoder is the uncompressed one.
-OutputSpaceNeed EstimateOutputSpace(const OutputRunRequest& request, bool bRawAvi);
+// bRawMovie: the movie's encoder is the uncompressed one.
+OutputSpaceNeed EstimateOutputSpace(const OutputRunRequest& request, bool bRawMovie);
 
 class COutputRun {
  public:
@@ -124,12 +129,12 @@ class COutputRun {
   bool RenderStep(Context& ctx, int nFrame, int nPercent);
   bool RunSinglePass(Context& ctx);
   bool RunSingleFrame(Context& ctx);
-  bool RunAvi(Context& ctx);
+  bool RunMovie(Context& ctx);
   bool RunSwf(Context& ctx);
   bool RenderFrame(Context& ctx, int nFrame);
   bool CheckRunning(Context& ctx);
   // Refuses a run that cannot fit the free space of its file systems.
-  bool CheckSpace(Context& ctx, bool bRawAvi);
+  bool CheckSpace(Context& ctx, bool bRawMovie);
 
   std::unique_ptr<COffscreenRenderer> m_pRenderer;
   std::unique_ptr<CAviWriter> m_pAviWriter;

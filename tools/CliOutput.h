@@ -27,9 +27,8 @@ void AddCliOutputOptions(CLI::App& cmd, CliOutputOptions& o, bool bSingleFrame);
 // The kind of output: the --format word, or one chosen from OUT's extension ("frame" for a
 // picture extension when bFrameGiven). Refuses options the kind does not take.
 bool ChooseCliFormat(const CliOutputOptions& o, bool bFrameGiven, std::string& szFormat, std::string& szError);
-// The output format code and container of a format word.
-int CliFormatCode(const std::string& szFormat);
-MovieContainer CliFormatContainer(const std::string& szFormat);
+// The output table's row of a format word (the picture sequence's for an unknown word).
+const OutputFormatRow& CliFormatRow(const std::string& szFormat);
 // The encoder chooser for --codec (the container's first entry by default); an empty chooser
 // for kinds that have no encoder to choose.
 bool MakeCliCodecChooser(const CliOutputOptions& o, const std::string& szFormat, AviCodecChooser& chooser,

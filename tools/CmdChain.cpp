@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/FileChecks.h"
+#include "base/Limits.h"
 #include "base/PathParts.h"
 #include "output/MorphChain.h"
 #include "output/OutputRequest.h"
@@ -58,8 +59,9 @@ int RunChain(const ChainOptions& o) {
   const MorphChainPairs pairs = [&o](MorphProject& project) { return PlaceCliAutoPairs(project, o.autoOptions); };
   if (!chain.Prepare(o.items, options, pairs, onSegment)) return Fail(chain.GetLastError() + "; nothing was written");
 
-  OutputRunRequest request = chain.MakeRequest(CliFormatCode(szFormat), o.output.szOutput);
-  request.movieContainer = CliFormatContainer(szFormat);
+  const OutputFormatRow& row = CliFormatRow(szFormat);
+  OutputRunRequest request = chain.MakeRequest(row.nFormat, o.output.szOutput);
+  request.movieContainer = row.container;
   request.nFrameRate = o.output.nFps;
   request.nLoops = o.output.nLoop;
   // The segment projects go where no item is, and the animation where no segment project goes.
@@ -103,9 +105,9 @@ const CliCommandRegistrar kChainCommand([](CLI::App& app) {
       ->expected(2, -1);
   AddCliAutoOptions(*cmd, opt->autoOptions, true);
   cmd->add_option("--frames", opt->nFrames, "frame steps N of each segment (default 30)")
-      ->check(CLI::Range(1, 100000));
+      ->check(CLI::Range(1, kMaxOutputFrameCount));
   cmd->add_option("--hold", opt->nHold, "frames each picture is shown longer (default 0)")
-      ->check(CLI::Range(0, 100000));
+      ->check(CLI::Range(0, kMaxOutputFrameCount));
   cmd->add_option("--size", opt->szSize,
                   "output size WxH (default the first picture's); every picture is fitted into it without "
                   "distortion, black around it");
