@@ -4,12 +4,11 @@
 #include <system_error>
 #include <utility>
 
-bool CFrameWorker::RunJob(CPicture& frame, std::string& szError) {
+Result CFrameWorker::RunJob(CPicture& frame) {
   try {
-    return m_job(frame, szError);
+    return m_job(frame);
   } catch (const std::bad_alloc&) {
-    szError = m_szName + " output: out of memory";
-    return false;
+    return Result::Fail(ErrorKind::TooLarge, m_szName + " output: out of memory");
   }
 }
 
@@ -24,10 +23,10 @@ bool CFrameWorker::Submit(CPicture&& frame) {
   }
   if (m_bInline) {
     if (m_bFailed) return false;
-    std::string szError;
-    if (!RunJob(frame, szError)) {
+    Result done = RunJob(frame);
+    if (!done) {
       m_bFailed = true;
-      m_szLastError = szError;
+      m_result = std::move(done);
       return false;
     }
     return true;
@@ -35,7 +34,7 @@ bool CFrameWorker::Submit(CPicture&& frame) {
   m_changed.wait(lock, [this] { return !m_bPending || m_bFailed || m_bStop; });
   if (m_bFailed) return false;
   if (m_bStop) {
-    m_szLastError = m_szName + " output was stopped";
+    m_result = Result::Fail(ErrorKind::Interrupted, m_szName + " output was stopped");
     return false;
   }
   m_pending = std::move(frame);
@@ -74,14 +73,14 @@ void CFrameWorker::Loop() {
     }
     m_changed.notify_all();  // the caller may hand over the next frame now
 
-    std::string szError;
-    const bool bOk = RunJob(frame, szError);
+    Result done = RunJob(frame);
+    const bool bOk = done.ok();
     {
       std::lock_guard<std::mutex> lock(m_mutex);
       m_bBusy = false;
       if (!bOk) {
         m_bFailed = true;
-        m_szLastError = szError;
+        m_result = std::move(done);
       }
     }
     m_changed.notify_all();

@@ -10,30 +10,31 @@
 #include <string>
 #include <thread>
 
+#include "base/Result.h"
 #include "image/Picture.h"
 
 class CFrameWorker {
  public:
-  // Codes one 24-bit frame into the output; false with a text.
-  using Job = std::function<bool(CPicture& frame, std::string& szError)>;
+  // Codes one 24-bit frame into the output.
+  using Job = std::function<Result(CPicture& frame)>;
   // szName: what the output is called in the text of a stopped run ("GIF").
   CFrameWorker(Job job, std::string szName) : m_job(std::move(job)), m_szName(std::move(szName)) {}
   ~CFrameWorker() { Stop(); }
   CFrameWorker(const CFrameWorker&) = delete;
   CFrameWorker& operator=(const CFrameWorker&) = delete;
 
-  // Hands over a 24-bit frame once the previous one has been taken. False with a text
-  // when an earlier frame failed (the frame is then dropped).
+  // Hands over a 24-bit frame once the previous one has been taken. False when an earlier
+  // frame failed (the frame is then dropped); GetLastResult says why.
   bool Submit(CPicture&& frame);
-  // Waits until every frame is in the file. False with the text of the first failure.
+  // Waits until every frame is in the file. False after the first failure.
   bool Drain();
   // Ends the thread; a frame still waiting is dropped.
   void Stop();
-  const std::string& GetLastError() const { return m_szLastError; }
+  const Result& GetLastResult() const { return m_result; }
 
  private:
   void Loop();
-  bool RunJob(CPicture& frame, std::string& szError);
+  Result RunJob(CPicture& frame);
 
   Job m_job;
   std::string m_szName;
@@ -46,5 +47,5 @@ class CFrameWorker {
   bool m_bStop = false;
   bool m_bFailed = false;
   bool m_bInline = false;   // no thread could be started: Submit does the work itself
-  std::string m_szLastError;
+  Result m_result;
 };

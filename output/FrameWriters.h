@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/AtomicFile.h"
+#include "base/Result.h"
 
 #include "image/Picture.h"
 #include "output/ApngWriter.h"
@@ -21,22 +22,26 @@ class CTempFolder;
 class COutputFrameWriter {
  public:
   virtual ~COutputFrameWriter() = default;
-  // Before the first frame; false with a text when the output cannot be started.
+  // Before the first frame; false with the failure in GetLastResult when the output cannot
+  // be started.
   virtual bool Begin() { return true; }
-  // One rendered frame; false with a text when it cannot be written.
+  // One rendered frame; false when it cannot be written.
   virtual bool WriteFrame(const FrameBitmap& bitmap, int nFrame) = 0;
   // After the last frame of a complete run.
   virtual bool Finish() { return true; }
   // A cancelled or failed run: drop what is unfinished.
   virtual void Abandon() {}
-  const std::string& GetLastError() const { return m_szLastError; }
+  const Result& GetLastResult() const { return m_result; }
 
  protected:
-  bool Fail(const std::string& text) {
-    m_szLastError = text;
+  bool Fail(Result failure) {
+    m_result = std::move(failure);
     return false;
   }
-  std::string m_szLastError;
+  bool Fail(ErrorKind kind, const std::string& text) { return Fail(Result::Fail(kind, text)); }
+  // The frame read back into a picture; false with the failure kept.
+  bool Grab(const FrameBitmap& bitmap, CPicture& picture);
+  Result m_result;
 };
 
 // Picture type chosen by the first of ".bmp", ".jpg", ".png", ".gif", ".tif", ".tga",
@@ -85,10 +90,10 @@ class CJpegFrameWriter : public COutputFrameWriter {
   const CTempFolder& m_folder;
 };
 
-// Appends every frame to an AVI movie that the run has opened.
-class CAviFrameWriter : public COutputFrameWriter {
+// Appends every frame to a movie (AVI, MP4, WebM) that the run has opened.
+class CMovieFrameWriter : public COutputFrameWriter {
  public:
-  explicit CAviFrameWriter(CAviWriter& writer) : m_writer(writer) {}
+  explicit CMovieFrameWriter(CAviWriter& writer) : m_writer(writer) {}
   bool WriteFrame(const FrameBitmap& bitmap, int nFrame) override;
 
  private:
@@ -104,7 +109,7 @@ int GifFrameDelayForRate(int nRate);
 // Reduces a 24-bit frame in place to 8 bits against its own octree palette of 256
 // colours (7 colour bits, error diffusion) and gives it the GIF frame delay.
 // nDelay: the frame delay it is given, in hundredths of a second.
-bool ReduceGifFrame(CPicture& picture, std::string* pError = nullptr, int nDelay = kGifFrameDelay);
+Result ReduceGifFrame(CPicture& picture, int nDelay = kGifFrameDelay);
 
 // Animated GIF: each frame is reduced as it arrives and goes straight into the file,
 // on a second thread while the next frame renders.
@@ -114,11 +119,11 @@ class CGifFrameWriter : public COutputFrameWriter {
       : m_szPath(std::move(szPath)),
         m_stream(nLoops),
         m_worker(
-            [this, nDelay](CPicture& frame, std::string& szError) {
-              if (!ReduceGifFrame(frame, &szError, nDelay)) return false;
-              if (m_stream.AddFrame(frame)) return true;
-              szError = m_stream.GetLastError();
-              return false;
+            [this, nDelay](CPicture& frame) {
+              Result reduced = ReduceGifFrame(frame, nDelay);
+              if (!reduced) return reduced;
+              if (m_stream.AddFrame(frame)) return Result::Success();
+              return m_stream.GetLastResult();
             },
             "GIF") {}
   bool Begin() override;

@@ -179,10 +179,14 @@ struct COutputRun::Context {
   void Report(int i) const {
     if (callbacks.onReportFrame) callbacks.onReportFrame(i);
   }
-  bool Fail(const std::string& text) {
-    result.status = OutputRunStatus::Failed;
-    result.szError = text;
+  bool Fail(Result failure) {
+    result.outcome = std::move(failure);
     return false;
+  }
+  bool Fail(ErrorKind kind, const std::string& text) { return Fail(Result::Fail(kind, text)); }
+  // A movie's failure: "Avi Output Error!" followed by the writer's status.
+  bool FailMovie(const Result& status) {
+    return Fail(Result::Fail(status.kind, "Avi Output Error!", status.FullText()));
   }
 };
 
@@ -196,12 +200,12 @@ bool COutputRun::CheckSpace(Context& ctx, bool bRawMovie) {
   const std::string szTarget = bMovie && !ctx.result.szOutputFile.empty() ? ctx.result.szOutputFile : rq.szOutputPath;
   const long long nFree = FreeBytesFor(szTarget);
   if (nFree >= 0 && need.nOutputBytes > nFree)
-    return ctx.Fail("Not enough free space for " + szTarget + ": the output needs at least " +
+    return ctx.Fail(ErrorKind::Io, "Not enough free space for " + szTarget + ": the output needs at least " +
                     ByteSizeText(need.nOutputBytes) + ", the file system has " + ByteSizeText(nFree) + " free");
   if (need.nTempBytes > 0) {
     const long long nTempFree = FreeBytesFor(ctx.pTempFolder && ctx.pTempFolder->IsCreated() ? ctx.pTempFolder->Path() : TempFolderRoot());
     if (nTempFree >= 0 && need.nTempBytes > nTempFree)
-      return ctx.Fail("Not enough free space for the temporary frames: they need at least " +
+      return ctx.Fail(ErrorKind::Io, "Not enough free space for the temporary frames: they need at least " +
                       ByteSizeText(need.nTempBytes) + ", the temporary folder has " + ByteSizeText(nTempFree) +
                       " free");
   }
@@ -231,7 +235,7 @@ bool COutputRun::RenderFrame(Context& ctx, int nFrame) {
   if (ctx.bWayBack) {
     // The way back: a frame the movie kept goes in again without being drawn.
     const int e = m_pAviWriter->AddFrameAgain(nFrame);
-    if (e < 0) return ctx.Fail("Avi Output Error! " + m_pAviWriter->GetLastErrorText());
+    if (e < 0) return ctx.FailMovie(m_pAviWriter->GetFailure());
     if (e == 0) {
       ++ctx.result.nFramesWritten;
       return true;
@@ -252,12 +256,12 @@ bool COutputRun::RenderFrame(Context& ctx, int nFrame) {
   if (bWriterFailed) {
     // An AVI frame that cannot be written names the writer's status, as the movie
     // writer reports it.
-    if (ctx.row.writer == OutputWriterKind::Movie) return ctx.Fail("Avi Output Error! " + pWriter->GetLastError());
-    return ctx.Fail(pWriter->GetLastError());
+    if (ctx.row.writer == OutputWriterKind::Movie) return ctx.FailMovie(pWriter->GetLastResult());
+    return ctx.Fail(pWriter->GetLastResult());
   }
   if (!bOk) {
     const std::string& text = m_pRenderer->GetLastError();
-    return ctx.Fail(text.empty() ? std::string("The frame could not be rendered") : text);
+    return ctx.Fail(ErrorKind::Unavailable, text.empty() ? std::string("The frame could not be rendered") : text);
   }
   ++ctx.result.nFramesWritten;
   return true;
@@ -304,17 +308,16 @@ bool COutputRun::RunMovie(Context& ctx) {
   const int nOpen = avi.Open();
   if (nOpen != 0) {
     // The writer's status says why (unless the user merely backed out of the choice).
-    std::string text = "Avi Output Error!";
-    const std::string status = avi.GetLastErrorText();
-    if (!status.empty() && status != "Ok") text += " " + status;
+    const Result status = avi.GetStatus();
     avi.Abandon();
-    return ctx.Fail(text);
+    if (status.ok()) return ctx.Fail(ErrorKind::Unavailable, "Avi Output Error!");
+    return ctx.FailMovie(status);
   }
   if (!CheckSpace(ctx, avi.GetCodecName() == "raw")) {
     avi.Abandon();
     return false;
   }
-  CAviFrameWriter writer(avi);
+  CMovieFrameWriter writer(avi);
   ctx.pWriter = &writer;
 
   // Each frame is drawn once: the way back reuses what the way there made.
@@ -340,7 +343,7 @@ bool COutputRun::RunMovie(Context& ctx) {
 bool COutputRun::RunSwf(Context& ctx) {
   const OutputRunRequest& rq = ctx.request;
   ctx.pTempFolder = std::make_unique<CTempFolder>("kestrelle-frames");
-  if (!ctx.pTempFolder->IsCreated()) return ctx.Fail(ctx.pTempFolder->Error());
+  if (!ctx.pTempFolder->IsCreated()) return ctx.Fail(ErrorKind::Io, ctx.pTempFolder->Error());
   const CTempFolder& frames = *ctx.pTempFolder;
   const bool bPage = ctx.row.writer == OutputWriterKind::SwfPage;
   const std::string szMovie = bPage ? PathFolder(rq.szOutputPath) + "/" + kHtmlMovieName : rq.szOutputPath;
@@ -377,7 +380,10 @@ bool COutputRun::RunSwf(Context& ctx) {
   ctx.pWriter = nullptr;
   // A cancelled movie is written too, with the frames done so far (unless the process is
   // being stopped, which keeps the old file).
-  if (swf.Write(szMovie) != 0 && !ctx.bCancelled) return ctx.Fail("Cannot write the movie " + swf.GetLastError());
+  if (swf.Write(szMovie) != 0 && !ctx.bCancelled) {
+    const Result& written = swf.GetLastResult();
+    return ctx.Fail(Result::Fail(written.kind, "Cannot write the movie", written.FullText()));
+  }
   return true;
 }
 
@@ -388,7 +394,7 @@ OutputRunResult COutputRun::Run(const OutputRunRequest& request, const OutputRun
 
   // Requests the windows never make but a script can.
   const Result checked = CheckOutputRunRequest(request);
-  if (!checked) return ctx.Fail(checked.message), result;
+  if (!checked) return ctx.Fail(checked), result;
 
   if (!m_pRenderer) m_pRenderer = std::make_unique<COffscreenRenderer>();
   m_bLastFrameKept = false;
@@ -422,7 +428,7 @@ OutputRunResult COutputRun::Run(const OutputRunRequest& request, const OutputRun
   if (writer != OutputWriterKind::Movie && !CheckSpace(ctx, false)) return result;
   if (pWriter) {
     result.szOutputFile = szWrittenFile;
-    if (!pWriter->Begin()) return ctx.Fail(pWriter->GetLastError()), result;
+    if (!pWriter->Begin()) return ctx.Fail(pWriter->GetLastResult()), result;
     ctx.pWriter = pWriter.get();
   }
 
@@ -450,25 +456,25 @@ OutputRunResult COutputRun::Run(const OutputRunRequest& request, const OutputRun
     }
     if (pWriter) pWriter->Abandon();
     ctx.pTempFolder.reset();
-    if (bOk) result.status = OutputRunStatus::Cancelled;
+    if (bOk) result.outcome = Result::Fail(ErrorKind::Interrupted, "The output was cancelled");
     return result;
   }
 
-  if (pWriter && !pWriter->Finish()) return ctx.Fail(pWriter->GetLastError()), result;
+  if (pWriter && !pWriter->Finish()) return ctx.Fail(pWriter->GetLastResult()), result;
   if (writer == OutputWriterKind::Movie) {
-    if (m_pAviWriter->Close() != 0) return ctx.Fail("Avi Output Error! " + m_pAviWriter->GetLastErrorText()), result;
+    if (m_pAviWriter->Close() != 0) return ctx.FailMovie(m_pAviWriter->GetFailure()), result;
   }
   result.stats = MakeOutputStatistics(request.nFrameCount, nElapsedMs);
-  result.status = OutputRunStatus::Finished;
+  result.outcome = Result::Success();
 
   if (writer == OutputWriterKind::SwfPage) {
     const std::string szFolder = request.szTemplateDir.empty() ? TemplateFolder() : request.szTemplateDir;
     if (szFolder.empty()) {
-      ctx.Fail("The folder of the program (and its page template) cannot be found");
+      ctx.Fail(ErrorKind::Unavailable, "The folder of the program (and its page template) cannot be found");
     } else {
       std::string szError;
       const int nCopied = CopyFileNoReplace(szFolder + "/" + kHtmlTemplateName, request.szOutputPath, szError);
-      if (nCopied < 0) ctx.Fail(szError);
+      if (nCopied < 0) ctx.Fail(ErrorKind::Io, szError);
       if (nCopied == 0) result.szNotice = "The page " + request.szOutputPath + " exists already and was kept as it is";
     }
   }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/Limits.h"
+#include "base/Result.h"
 #include "output/AviCodecs.h"
 #include "output/OutputFormats.h"
 #include "output/OutputSettings.h"
@@ -77,18 +78,19 @@ struct OutputStatistics {
 };
 OutputStatistics MakeOutputStatistics(int nFrames, int nElapsedMs);
 
-enum class OutputRunStatus { Finished, Cancelled, Failed };
-
 struct OutputRunResult {
-  OutputRunStatus status = OutputRunStatus::Failed;
-  std::string szError;      // why the run failed (the text to show)
+  // Success for a finished run, ErrorKind::Interrupted for one the user cancelled, otherwise
+  // why it failed (FullText is the text to show). A result of no run is a failure.
+  Result outcome = Result::Fail(ErrorKind::Unavailable, std::string());
   std::string szNotice;     // something the user should know about a finished run
   std::string szOutputFile; // the file written (the AVI name after ".avi" is added)
   std::string szMoviePath;  // SWF movie of a Flash or HTML run
   int nFramesRendered = 0;  // off-screen renders
   int nFramesWritten = 0;   // frames handed to the output (movies count both passes)
   OutputStatistics stats;
-  bool ok() const { return status == OutputRunStatus::Finished; }
+  bool ok() const { return outcome.ok(); }
+  bool Cancelled() const { return outcome.kind == ErrorKind::Interrupted; }
+  bool Failed() const { return !ok() && !Cancelled(); }
 };
 
 // Name of the page template beside the executable, and of the movie beside the page.

@@ -200,13 +200,13 @@ int RunCliAnimation(const std::string& szCommand, const OutputRunRequest& reques
   bar.Done();
 
   // A stop request fails every commit, so an interrupted run has replaced nothing.
-  if (result.status == OutputRunStatus::Cancelled || (!result.ok() && CancelRequest::IsSet())) {
+  if (result.Cancelled() || (!result.ok() && CancelRequest::IsSet())) {
     std::cerr << szCommand
               << ": interrupted; the unfinished output was removed and existing files were kept as they were\n";
     return 1;
   }
   if (!result.ok()) {
-    std::cerr << szCommand << ": " << result.szError << '\n';
+    std::cerr << szCommand << ": " << result.outcome.FullText() << '\n';
     return 1;
   }
   if (!result.szNotice.empty()) std::cerr << "note: " << result.szNotice << '\n';

@@ -57,7 +57,8 @@ int RunChain(const ChainOptions& o) {
               << (s.bAutomatic ? "automatic key points" : "the project's key points") << '\n';
   };
   const MorphChainPairs pairs = [&o](MorphProject& project) { return PlaceCliAutoPairs(project, o.autoOptions); };
-  if (!chain.Prepare(o.items, options, pairs, onSegment)) return Fail(chain.GetLastError() + "; nothing was written");
+  if (!chain.Prepare(o.items, options, pairs, onSegment))
+    return Fail(chain.GetLastResult().FullText() + "; nothing was written");
 
   const OutputFormatRow& row = CliFormatRow(szFormat);
   OutputRunRequest request = chain.MakeRequest(row.nFormat, o.output.szOutput);
@@ -87,7 +88,8 @@ int RunChain(const ChainOptions& o) {
   };
   const int nStatus = RunCliAnimation("chain", request, chooser, onFrame);
   if (nStatus != 0 || o.szProjectFolder.empty()) return nStatus;
-  if (!chain.SaveProjects(o.szProjectFolder, szError)) return Fail(szError);
+  const Result saved = chain.SaveProjects(o.szProjectFolder);
+  if (!saved) return Fail(saved.FullText());
   std::cout << chain.SegmentCount() << " segment projects written to " << o.szProjectFolder << '\n';
   return 0;
 }

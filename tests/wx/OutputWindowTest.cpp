@@ -231,7 +231,7 @@ TEST(OutputWindow, GifCancelAtFirstMiddleAndLastFrameStopsWithinAFrameAndLeavesN
     ASSERT_FALSE(driver.m_bWatchdog);
     ASSERT_GT(driver.nProgressAtCancel, 0);
     const OutputRunResult& r = f->Export().LastRun();
-    EXPECT_EQ(r.status, OutputRunStatus::Cancelled);
+    EXPECT_TRUE(r.Cancelled());
     // The click arrives at the next pump: the frame then in progress is the last one.
     EXPECT_LE(r.nFramesRendered, driver.nProgressAtCancel + 1);
     EXPECT_FALSE(driver.bFinished);
@@ -370,7 +370,7 @@ TEST(OutputWindow, SwfCancelKeepsTheMovieAndNoTemporaryJpegs) {
     ExportDriver driver(f);
     driver.nCancelAtPercent = 25;
     driver.Run(ids::kOutputSwf);
-    EXPECT_EQ(f->Export().LastRun().status, OutputRunStatus::Cancelled);
+    EXPECT_TRUE(f->Export().LastRun().Cancelled());
     // The movie holds the frames done so far.
     const std::vector<uint8_t> swf = ReadFileBytes(out.File("cut.swf"));
     ASSERT_GT(swf.size(), 8u);
@@ -390,7 +390,7 @@ TEST(OutputWindow, SingleFrameCommandWritesTheCurrentFrame) {
   TempDir out;
   f.m_szNextFile = out.File("frame.png");
   Click(f, ids::kSingleFrameButton);
-  ASSERT_TRUE(f->Export().LastRun().ok()) << f->Export().LastRun().szError;
+  ASSERT_TRUE(f->Export().LastRun().ok()) << f->Export().LastRun().outcome.FullText();
   CPicture picture;
   ASSERT_TRUE(picture.Load(out.File("frame.png"), PICTURE_PNG));
   EXPECT_EQ(picture.GetWidth(), kW);
