@@ -49,7 +49,7 @@ void RunExport(benchmark::State& state, int nFormat, const char* szName, const s
   const ExportScene scene(w, h);
   CTempFolder dir("kestrelle-bench");
   OutputRunCallbacks callbacks;
-  if (!szCodec.empty()) callbacks.chooseCodec = AviCodecChooserByName(szCodec);
+  if (!szCodec.empty()) callbacks.chooseCodec = MovieCodecChooserByName(szCodec);
   int nWritten = 0;
   for (auto _ : state) {
     COutputRun run;  // a fresh run: context and textures made again, as in every export

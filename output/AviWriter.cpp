@@ -223,14 +223,14 @@ int CAviWriter::Open() {
 
   // The encoder choice comes before the file is created, so backing out leaves any existing
   // file untouched.
-  const std::vector<AviCodecEntry> entries = AvailableAviCodecs(m_container);
+  const std::vector<MovieCodecEntry> entries = AvailableMovieCodecs(m_container);
   int nChoice = 0;
-  if (m_chooser) nChoice = entries.empty() ? kAviCodecCancelled : m_chooser(entries);
+  if (m_chooser) nChoice = entries.empty() ? kMovieCodecCancelled : m_chooser(entries);
   if (!entries.empty() && (nChoice < 0 || nChoice >= static_cast<int>(entries.size()))) return 1;
   const AVCodec* pCodec = nullptr;
   if (!entries.empty()) {
     m_szCodecName = entries[nChoice].szName;
-    const char* szEncoder = AviEncoderName(m_szCodecName, m_container);
+    const char* szEncoder = MovieEncoderName(m_szCodecName, m_container);
     if (szEncoder != nullptr) pCodec = avcodec_find_encoder_by_name(szEncoder);
   }
   if (pCodec == nullptr) {

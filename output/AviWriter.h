@@ -18,7 +18,7 @@
 #include "base/AtomicFile.h"
 #include "base/Result.h"
 #include "image/Picture.h"
-#include "output/AviCodecs.h"
+#include "output/MovieCodecs.h"
 #include "render/FrameBitmap.h"
 
 struct AVFormatContext;
@@ -63,7 +63,7 @@ class CAviWriter {
   void EnsureMovieExtension();
 
   // Asked for the encoder at every Open; without one the uncompressed entry is used.
-  void SetCodecChooser(AviCodecChooser chooser) { m_chooser = std::move(chooser); }
+  void SetCodecChooser(MovieCodecChooser chooser) { m_chooser = std::move(chooser); }
 
   int Open();
   bool IsOpen() const { return m_bHeaderWritten; }
@@ -136,7 +136,7 @@ class CAviWriter {
   AVStream* m_pStream;          // the video stream inside m_pFile
   AVCodecContext* m_pCompressed;  // the encoder frames go through
 
-  AviCodecChooser m_chooser;
+  MovieCodecChooser m_chooser;
   std::string m_szCodecName;
   bool m_bRaw;                  // uncompressed: rows go in as they come, no conversion
   bool m_bFileOpened;           // our file handle is open (closed in Close)

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "output/AviCodecs.h"
+#include "output/MovieCodecs.h"
 #include "output/OutputSettings.h"
 
 // What makes the file out of the rendered frames.

@@ -234,8 +234,8 @@ bool COutputRun::RenderFrame(Context& ctx, int nFrame) {
 
   if (ctx.bWayBack) {
     // The way back: a frame the movie kept goes in again without being drawn.
-    const int e = m_pAviWriter->AddFrameAgain(nFrame);
-    if (e < 0) return ctx.FailMovie(m_pAviWriter->GetFailure());
+    const int e = m_pMovieWriter->AddFrameAgain(nFrame);
+    if (e < 0) return ctx.FailMovie(m_pMovieWriter->GetFailure());
     if (e == 0) {
       ++ctx.result.nFramesWritten;
       return true;
@@ -297,7 +297,7 @@ bool COutputRun::RunSingleFrame(Context& ctx) {
 
 bool COutputRun::RunMovie(Context& ctx) {
   const OutputRunRequest& rq = ctx.request;
-  CAviWriter& avi = *m_pAviWriter;
+  CAviWriter& avi = *m_pMovieWriter;
   avi.SetRate(rq.nFrameRate > 0 ? rq.nFrameRate : kMovieFrameRate);
   avi.SetContainer(rq.movieContainer);
   avi.SetFrameFormat(rq.nOutputWidth, rq.nOutputHeight);
@@ -398,7 +398,7 @@ OutputRunResult COutputRun::Run(const OutputRunRequest& request, const OutputRun
 
   if (!m_pRenderer) m_pRenderer = std::make_unique<COffscreenRenderer>();
   m_bLastFrameKept = false;
-  if (!m_pAviWriter) m_pAviWriter = std::make_unique<CAviWriter>();
+  if (!m_pMovieWriter) m_pMovieWriter = std::make_unique<CAviWriter>();
   if (!m_pSwfWriter) m_pSwfWriter = std::make_unique<CSwfWriter>();
 
   std::unique_ptr<COutputFrameWriter> pWriter;
@@ -451,8 +451,8 @@ OutputRunResult COutputRun::Run(const OutputRunRequest& request, const OutputRun
     // Nothing half-done stays behind: no GIF, no frames, no temporary frames. A movie the
     // user cancelled keeps the frames done so far; a failed one is removed.
     if (writer == OutputWriterKind::Movie) {
-      if (bOk) m_pAviWriter->Close();
-      else m_pAviWriter->Abandon();
+      if (bOk) m_pMovieWriter->Close();
+      else m_pMovieWriter->Abandon();
     }
     if (pWriter) pWriter->Abandon();
     ctx.pTempFolder.reset();
@@ -462,7 +462,7 @@ OutputRunResult COutputRun::Run(const OutputRunRequest& request, const OutputRun
 
   if (pWriter && !pWriter->Finish()) return ctx.Fail(pWriter->GetLastResult()), result;
   if (writer == OutputWriterKind::Movie) {
-    if (m_pAviWriter->Close() != 0) return ctx.FailMovie(m_pAviWriter->GetFailure()), result;
+    if (m_pMovieWriter->Close() != 0) return ctx.FailMovie(m_pMovieWriter->GetFailure()), result;
   }
   result.stats = MakeOutputStatistics(request.nFrameCount, nElapsedMs);
   result.outcome = Result::Success();

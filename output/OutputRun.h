@@ -11,7 +11,7 @@
 
 #include "base/Limits.h"
 #include "base/Result.h"
-#include "output/AviCodecs.h"
+#include "output/MovieCodecs.h"
 #include "output/OutputFormats.h"
 #include "output/OutputSettings.h"
 #include "render/OffscreenRenderer.h"
@@ -63,7 +63,7 @@ struct OutputRunCallbacks {
   std::function<void(int nFrame)> onReportFrame;  // move the frame slider / counter
   std::function<void()> pump;                     // let pending events through
   std::function<bool()> isRunning;                // false once the user cancelled
-  AviCodecChooser chooseCodec;                    // the AVI encoder (uncompressed without one)
+  MovieCodecChooser chooseCodec;                  // the movie encoder (uncompressed without one)
 };
 
 // Figures shown after a finished run: the frame figure is N whatever the format.
@@ -139,7 +139,7 @@ class COutputRun {
   bool CheckSpace(Context& ctx, bool bRawMovie);
 
   std::unique_ptr<COffscreenRenderer> m_pRenderer;
-  std::unique_ptr<CAviWriter> m_pAviWriter;
+  std::unique_ptr<CAviWriter> m_pMovieWriter;
   std::unique_ptr<CSwfWriter> m_pSwfWriter;
   // The last frame rendered, written again while a chain holds a picture.
   FrameBitmap m_lastFrame;

@@ -149,12 +149,12 @@ bool ChooseCliFormat(const CliOutputOptions& o, bool bFrameGiven, std::string& s
   return true;
 }
 
-bool MakeCliCodecChooser(const CliOutputOptions& o, const std::string& szFormat, AviCodecChooser& chooser,
+bool MakeCliCodecChooser(const CliOutputOptions& o, const std::string& szFormat, MovieCodecChooser& chooser,
                          std::string& szError) {
   chooser = nullptr;
   if (!IsMovieFormat(szFormat)) return true;
   const MovieContainer container = CliFormatRow(szFormat).container;
-  const std::vector<AviCodecEntry> entries = AvailableAviCodecs(container);
+  const std::vector<MovieCodecEntry> entries = AvailableMovieCodecs(container);
   if (entries.empty()) {
     szError = std::string("the FFmpeg libraries here have no ") + MovieContainerExtension(container) + " encoder";
     return false;
@@ -163,14 +163,14 @@ bool MakeCliCodecChooser(const CliOutputOptions& o, const std::string& szFormat,
   const std::string szCodec = o.szCodec.empty() ? entries.front().szName
                               : o.szCodec == "rawvideo" ? std::string("raw")
                                                         : o.szCodec;
-  if (FindAviCodec(entries, szCodec) < 0) {
+  if (FindMovieCodec(entries, szCodec) < 0) {
     std::string names;
-    for (const AviCodecEntry& e : entries)
+    for (const MovieCodecEntry& e : entries)
       names += (names.empty() ? "" : ", ") + (e.szName == "raw" ? std::string("rawvideo") : e.szName);
     szError = "--codec: unknown encoder '" + o.szCodec + "' (available: " + names + ")";
     return false;
   }
-  chooser = AviCodecChooserByName(szCodec);
+  chooser = MovieCodecChooserByName(szCodec);
   return true;
 }
 
@@ -186,7 +186,7 @@ bool ParseCliSize(const std::string& text, int& nWidth, int& nHeight) {
   return nWidth > 0 && nHeight > 0;
 }
 
-int RunCliAnimation(const std::string& szCommand, const OutputRunRequest& request, const AviCodecChooser& chooser,
+int RunCliAnimation(const std::string& szCommand, const OutputRunRequest& request, const MovieCodecChooser& chooser,
                     const std::function<void(int nFrame)>& onFrame) {
   CProgressBar bar;
   OutputRunCallbacks callbacks;

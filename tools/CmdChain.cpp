@@ -40,7 +40,7 @@ int Fail(const std::string& text) {
 int RunChain(const ChainOptions& o) {
   std::string szFormat, szError;
   if (!ChooseCliFormat(o.output, false, szFormat, szError)) return Fail(szError);
-  AviCodecChooser chooser;
+  MovieCodecChooser chooser;
   if (!MakeCliCodecChooser(o.output, szFormat, chooser, szError)) return Fail(szError);
   MorphChainOptions options;
   options.nFrames = o.nFrames;

@@ -22,7 +22,7 @@
 #include "base/Limits.h"
 #include "core/ProjectFile.h"
 #include "image/Picture.h"
-#include "output/AviCodecs.h"
+#include "output/MovieCodecs.h"
 #include "output/FrameImage.h"
 #include "output/FrameWriters.h"
 #include "output/OutputRequest.h"
@@ -106,7 +106,7 @@ int RenderSingleFrame(const OutputRunRequest& request) {
 int RunRender(const RenderOptions& o) {
   std::string szFormat, szError;
   if (!ChooseCliFormat(o.output, o.nFrame >= 0, szFormat, szError)) return Fail(szError);
-  AviCodecChooser chooser;
+  MovieCodecChooser chooser;
   if (!MakeCliCodecChooser(o.output, szFormat, chooser, szError)) return Fail("render: " + szError);
   MorphProject project;
   if (!PrepareProject(o, project, szError)) return Fail(szError);

@@ -194,9 +194,9 @@ OutputRunCallbacks CExportCommands::MakeCallbacks() {
     CGLView::ReleaseCurrent();
   };
   callbacks.isRunning = [this] { return m_bOutputRunning; };
-  callbacks.chooseCodec = [this](const std::vector<AviCodecEntry>& entries) {
+  callbacks.chooseCodec = [this](const std::vector<MovieCodecEntry>& entries) {
     // MP4 and WebM have one encoder each: only an AVI asks for its compressor.
-    if (RunContainerFor(AviMovie, m_szOutputPath) != MovieContainer::Avi) return entries.empty() ? kAviCodecCancelled : 0;
+    if (RunContainerFor(AviMovie, m_szOutputPath) != MovieContainer::Avi) return entries.empty() ? kMovieCodecCancelled : 0;
     wxBusyCursorSuspender normal;
     return ChooseAviCodec(m_dlgOutput ? static_cast<wxWindow*>(m_dlgOutput) : &m_window, entries, m_ui);
   };

@@ -94,7 +94,7 @@ double RunAlone(CMainMorphDlg& window, int nFormat, const std::string& path) {
   const MorphTriangles triangles = ProjectTriangles(window.Project());
   OutputRunRequest request = MakeOutputRunRequest(window.Project(), triangles, nFormat, path);
   OutputRunCallbacks callbacks;
-  callbacks.chooseCodec = AviCodecChooserByName("raw");
+  callbacks.chooseCodec = MovieCodecChooserByName("raw");
   CGLView::ReleaseCurrent();
   const Clock::time_point start = Clock::now();
   COutputRun run;

@@ -68,7 +68,7 @@ struct Recorder {
     cb.onReportFrame = [this](int i) { reported.push_back(i); };
     cb.pump = [this] { ++pumps; };
     cb.isRunning = [this] { return stopAfterReports < 0 || static_cast<int>(reported.size()) < stopAfterReports; };
-    cb.chooseCodec = AviCodecChooserByName("raw");
+    cb.chooseCodec = MovieCodecChooserByName("raw");
     return cb;
   }
 };
@@ -297,7 +297,7 @@ TEST(OutputRunTest, AviFailuresAreReported) {
   COutputRun run;
   Recorder rec;
   OutputRunCallbacks cb = rec.Callbacks();
-  cb.chooseCodec = [](const std::vector<AviCodecEntry>&) { return kAviCodecCancelled; };
+  cb.chooseCodec = [](const std::vector<MovieCodecEntry>&) { return kMovieCodecCancelled; };
   const OutputRunResult cancelled = run.Run(MakeRequest(project, AviMovie, dir.File("a.avi")), cb);
   EXPECT_TRUE(cancelled.Failed());
   EXPECT_EQ(cancelled.outcome.FullText().rfind("Avi Output Error!", 0), 0u);
@@ -472,7 +472,7 @@ TEST_P(MovieReuseTest, WayBackReusesFramesWithTheSameBytes) {
     Recorder rec;
     rec.stopAfterReports = stopAfterReports;
     OutputRunCallbacks cb = rec.Callbacks();
-    cb.chooseCodec = AviCodecChooserByName(GetParam().szCodec);
+    cb.chooseCodec = MovieCodecChooserByName(GetParam().szCodec);
     COutputRun outputRun;
     const OutputRunResult result = outputRun.Run(rq, cb);
     EXPECT_EQ(rec.shown.size(), static_cast<size_t>(result.nFramesWritten)) << name;

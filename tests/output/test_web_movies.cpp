@@ -192,10 +192,10 @@ TEST(MovieContainerTest, ExtensionChoosesTheContainerAndItsEncoders) {
   EXPECT_EQ(MovieContainerForPath("a.apng"), MovieContainer::Apng);
   EXPECT_EQ(MovieContainerForPath("a.png"), MovieContainer::Avi);
   // Each container offers only its own encoders.
-  EXPECT_EQ(FindAviCodec(AvailableAviCodecs(MovieContainer::Mp4), "mjpeg"), -1);
-  EXPECT_EQ(FindAviCodec(AvailableAviCodecs(MovieContainer::Avi), "h264"), -1);
-  EXPECT_EQ(AviEncoderName("vp9", MovieContainer::Avi), nullptr);
-  EXPECT_STREQ(AviEncoderName("vp9", MovieContainer::WebM), "libvpx-vp9");
+  EXPECT_EQ(FindMovieCodec(AvailableMovieCodecs(MovieContainer::Mp4), "mjpeg"), -1);
+  EXPECT_EQ(FindMovieCodec(AvailableMovieCodecs(MovieContainer::Avi), "h264"), -1);
+  EXPECT_EQ(MovieEncoderName("vp9", MovieContainer::Avi), nullptr);
+  EXPECT_STREQ(MovieEncoderName("vp9", MovieContainer::WebM), "libvpx-vp9");
 }
 
 }  // namespace

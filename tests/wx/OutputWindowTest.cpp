@@ -18,7 +18,7 @@
 
 #include "app/CommandIds.h"
 #include "image/Picture.h"
-#include "output/AviCodecs.h"
+#include "output/MovieCodecs.h"
 #include "ui/wx/NumEdit.h"
 #include "output/wx/OutputDlg.h"
 #include "output/wx/SaveConfigDlg.h"
@@ -275,10 +275,10 @@ TEST(OutputWindow, AviExportThroughTheCompressorChoice) {
 
   ASSERT_TRUE(driver.bFinished) << (f.m_messages.empty() ? "" : f.m_messages[0].szText);
   // Every encoder this FFmpeg offers, uncompressed frames first.
-  const std::vector<AviCodecEntry> entries = AvailableAviCodecs();
+  const std::vector<MovieCodecEntry> entries = AvailableMovieCodecs();
   ASSERT_EQ(driver.codecLabels.size(), entries.size());
   for (size_t i = 0; i < entries.size(); ++i) EXPECT_EQ(driver.codecLabels[i], entries[i].szLabel);
-  EXPECT_EQ(AvailableAviCodecs().front().szName, "raw");
+  EXPECT_EQ(AvailableMovieCodecs().front().szName, "raw");
   EXPECT_EQ(driver.format, "AVI Movie");
   // Forward pass to 50 %, backward pass to 100 %.
   ASSERT_EQ(driver.progress.size(), static_cast<size_t>(2 * (kN + 1)));

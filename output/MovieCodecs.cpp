@@ -1,4 +1,4 @@
-#include "output/AviCodecs.h"
+#include "output/MovieCodecs.h"
 
 #include <strings.h>
 
@@ -54,8 +54,8 @@ const char* MovieContainerExtension(MovieContainer container) {
   return "avi";
 }
 
-std::vector<AviCodecEntry> AvailableAviCodecs(MovieContainer container) {
-  std::vector<AviCodecEntry> entries;
+std::vector<MovieCodecEntry> AvailableMovieCodecs(MovieContainer container) {
+  std::vector<MovieCodecEntry> entries;
   for (const KnownCodec& c : kKnownCodecs) {
     if (c.container == container && avcodec_find_encoder_by_name(c.szEncoder) != nullptr) {
       entries.push_back({c.szLabel, c.szName});
@@ -65,24 +65,24 @@ std::vector<AviCodecEntry> AvailableAviCodecs(MovieContainer container) {
 }
 
 // FFmpeg encoder name of a short name, or null.
-const char* AviEncoderName(const std::string& szName, MovieContainer container) {
+const char* MovieEncoderName(const std::string& szName, MovieContainer container) {
   for (const KnownCodec& c : kKnownCodecs) {
     if (c.container == container && szName == c.szName) return c.szEncoder;
   }
   return nullptr;
 }
 
-int FindAviCodec(const std::vector<AviCodecEntry>& entries, const std::string& szName) {
+int FindMovieCodec(const std::vector<MovieCodecEntry>& entries, const std::string& szName) {
   for (size_t i = 0; i < entries.size(); ++i) {
     if (strcasecmp(entries[i].szName.c_str(), szName.c_str()) == 0) return static_cast<int>(i);
   }
   return -1;
 }
 
-AviCodecChooser AviCodecChooserByName(const std::string& szName) {
-  return [szName](const std::vector<AviCodecEntry>& entries) {
-    int n = FindAviCodec(entries, szName);
-    return n < 0 ? kAviCodecCancelled : n;
+MovieCodecChooser MovieCodecChooserByName(const std::string& szName) {
+  return [szName](const std::vector<MovieCodecEntry>& entries) {
+    int n = FindMovieCodec(entries, szName);
+    return n < 0 ? kMovieCodecCancelled : n;
   };
 }
 
