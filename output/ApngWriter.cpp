@@ -78,7 +78,7 @@ bool CApngWriter::WriteChunk(const char* szType, const std::vector<uint8_t>& dat
   return true;
 }
 
-bool CApngWriter::CompressFrame(const CPicture& picture, std::vector<uint8_t>& out, std::string& szError) {
+Result CApngWriter::CompressFrame(const CPicture& picture, std::vector<uint8_t>& out) {
   const int w = picture.GetWidth(), h = picture.GetHeight();
   const size_t nRow = static_cast<size_t>(w) * 3;
   // Each row as RGB behind filter 2 ("up", the difference to the row above), which suits
@@ -99,12 +99,10 @@ bool CApngWriter::CompressFrame(const CPicture& picture, std::vector<uint8_t>& o
   }
   uLongf nOut = compressBound(static_cast<uLong>(rows.size()));
   out.resize(nOut);
-  if (compress2(out.data(), &nOut, rows.data(), static_cast<uLong>(rows.size()), kDeflateLevel) != Z_OK) {
-    szError = "APNG: a frame could not be compressed";
-    return false;
-  }
+  if (compress2(out.data(), &nOut, rows.data(), static_cast<uLong>(rows.size()), kDeflateLevel) != Z_OK)
+    return Result::Fail(ErrorKind::TooLarge, "APNG: a frame could not be compressed");
   out.resize(nOut);
-  return true;
+  return Result::Success();
 }
 
 bool CApngWriter::AddFrame(const CPicture& picture) {
@@ -112,8 +110,8 @@ bool CApngWriter::AddFrame(const CPicture& picture) {
   if (picture.GetBpp() != 24 || picture.GetWidth() != m_nWidth || picture.GetHeight() != m_nHeight)
     return Fail(ErrorKind::InvalidInput, "APNG: the frame does not match the animation's size");
   std::vector<uint8_t> data;
-  std::string szError;
-  if (!CompressFrame(picture, data, szError)) return Fail(ErrorKind::InvalidInput, szError);
+  Result compressed = CompressFrame(picture, data);
+  if (!compressed) return Fail(compressed.kind, compressed.message);
   std::vector<uint8_t> control;
   PutBe32(control, m_nSequence++);
   PutBe32(control, static_cast<uint32_t>(m_nWidth));

@@ -25,7 +25,7 @@ class CApngWriter {
   const Result& GetLastResult() const { return m_result; }
 
   // The zlib stream of one frame's rows, each behind its PNG filter byte (top row first).
-  static bool CompressFrame(const CPicture& picture, std::vector<uint8_t>& out, std::string& szError);
+  static Result CompressFrame(const CPicture& picture, std::vector<uint8_t>& out);
 
  private:
   bool Fail(ErrorKind kind, const std::string& text);
