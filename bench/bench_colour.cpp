@@ -63,9 +63,9 @@ void BM_ReduceGifFrame(benchmark::State& state) {
     state.PauseTiming();
     work = frame;
     state.ResumeTiming();
-    std::string szError;
-    if (!ReduceGifFrame(work, &szError)) {
-      state.SkipWithError(szError.c_str());
+    const Result reduced = ReduceGifFrame(work);
+    if (!reduced) {
+      state.SkipWithError(reduced.FullText().c_str());
       break;
     }
     benchmark::DoNotOptimize(work.GetBits());
@@ -102,13 +102,13 @@ void BM_GifFrameEncode(benchmark::State& state) {
   CTempFolder dir("kestrelle-bench");
   CGifStreamWriter stream;
   if (!stream.Open(dir.File("frames.gif"))) {
-    state.SkipWithError(stream.GetLastError().c_str());
+    state.SkipWithError(stream.GetLastResult().FullText().c_str());
     return;
   }
   stream.AddFrame(frame);  // the first frame carries the header
   for (auto _ : state) {
     if (!stream.AddFrame(frame)) {
-      state.SkipWithError(stream.GetLastError().c_str());
+      state.SkipWithError(stream.GetLastResult().FullText().c_str());
       break;
     }
   }

@@ -49,7 +49,7 @@ void RunExport(benchmark::State& state, int nFormat, const char* szName, const s
   const ExportScene scene(w, h);
   CTempFolder dir("kestrelle-bench");
   OutputRunCallbacks callbacks;
-  if (!szCodec.empty()) callbacks.chooseCodec = AviCodecChooserByName(szCodec);
+  if (!szCodec.empty()) callbacks.chooseCodec = MovieCodecChooserByName(szCodec);
   int nWritten = 0;
   for (auto _ : state) {
     COutputRun run;  // a fresh run: context and textures made again, as in every export
@@ -57,7 +57,7 @@ void RunExport(benchmark::State& state, int nFormat, const char* szName, const s
     request.movieContainer = container;
     const OutputRunResult result = run.Run(request, callbacks);
     if (!result.ok()) {
-      state.SkipWithError(result.szError.c_str());
+      state.SkipWithError(result.outcome.FullText().c_str());
       break;
     }
     nWritten = result.nFramesWritten;
@@ -96,13 +96,13 @@ bool RunChain(benchmark::State& state, const std::vector<std::string>& items, in
   MorphChainOptions options;
   options.nFrames = n;
   if (!chain.Prepare(items, options, [](MorphProject&) { return Result::Success(); })) {
-    state.SkipWithError(chain.GetLastError().c_str());
+    state.SkipWithError(chain.GetLastResult().FullText().c_str());
     return false;
   }
   COutputRun run;
   const OutputRunResult result = run.Run(chain.MakeRequest(AviMovie, szOut), {});
   if (!result.ok()) {
-    state.SkipWithError(result.szError.c_str());
+    state.SkipWithError(result.outcome.FullText().c_str());
     return false;
   }
   nWritten += result.nFramesWritten;

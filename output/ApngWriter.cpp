@@ -36,8 +36,8 @@ int WriteAll(int fd, const uint8_t* p, size_t n) {
 
 }  // namespace
 
-bool CApngWriter::Fail(const std::string& text) {
-  m_szLastError = text;
+bool CApngWriter::Fail(ErrorKind kind, const std::string& text) {
+  m_result = Result::Fail(kind, text);
   return false;
 }
 
@@ -50,11 +50,11 @@ bool CApngWriter::Open(const std::string& szPath, int nWidth, int nHeight, int n
   m_nFrames = 0;
   m_nSequence = 0;
   if (nWidth < 1 || nHeight < 1 || nRate < 1 || nRate > 65535 || nPlays < 0)
-    return Fail("APNG: impossible size, rate or play count");
+    return Fail(ErrorKind::InvalidInput, "APNG: impossible size, rate or play count");
   std::string szError;
-  if (!m_file.Create(szPath, &szError)) return Fail("Cannot create " + szError);
+  if (!m_file.Create(szPath, &szError)) return Fail(ErrorKind::Io, "Cannot create " + szError);
   if (const int e = WriteAll(m_file.Fd(), kSignature, sizeof kSignature))
-    return Fail("Cannot write " + szPath + ": " + std::strerror(e));
+    return Fail(ErrorKind::Io, "Cannot write " + szPath + ": " + std::strerror(e));
   std::vector<uint8_t> header;
   PutBe32(header, static_cast<uint32_t>(nWidth));
   PutBe32(header, static_cast<uint32_t>(nHeight));
@@ -74,11 +74,11 @@ bool CApngWriter::WriteChunk(const char* szType, const std::vector<uint8_t>& dat
   uLong crc = crc32(0, chunk.data() + 4, static_cast<uInt>(chunk.size() - 4));
   PutBe32(chunk, static_cast<uint32_t>(crc));
   if (const int e = WriteAll(m_file.Fd(), chunk.data(), chunk.size()))
-    return Fail("Cannot write " + m_szPath + ": " + std::strerror(e));
+    return Fail(ErrorKind::Io, "Cannot write " + m_szPath + ": " + std::strerror(e));
   return true;
 }
 
-bool CApngWriter::CompressFrame(const CPicture& picture, std::vector<uint8_t>& out, std::string& szError) {
+Result CApngWriter::CompressFrame(const CPicture& picture, std::vector<uint8_t>& out) {
   const int w = picture.GetWidth(), h = picture.GetHeight();
   const size_t nRow = static_cast<size_t>(w) * 3;
   // Each row as RGB behind filter 2 ("up", the difference to the row above), which suits
@@ -99,21 +99,19 @@ bool CApngWriter::CompressFrame(const CPicture& picture, std::vector<uint8_t>& o
   }
   uLongf nOut = compressBound(static_cast<uLong>(rows.size()));
   out.resize(nOut);
-  if (compress2(out.data(), &nOut, rows.data(), static_cast<uLong>(rows.size()), kDeflateLevel) != Z_OK) {
-    szError = "APNG: a frame could not be compressed";
-    return false;
-  }
+  if (compress2(out.data(), &nOut, rows.data(), static_cast<uLong>(rows.size()), kDeflateLevel) != Z_OK)
+    return Result::Fail(ErrorKind::TooLarge, "APNG: a frame could not be compressed");
   out.resize(nOut);
-  return true;
+  return Result::Success();
 }
 
 bool CApngWriter::AddFrame(const CPicture& picture) {
-  if (!m_file.IsCreated()) return Fail("APNG: the file is not open");
+  if (!m_file.IsCreated()) return Fail(ErrorKind::InvalidInput, "APNG: the file is not open");
   if (picture.GetBpp() != 24 || picture.GetWidth() != m_nWidth || picture.GetHeight() != m_nHeight)
-    return Fail("APNG: the frame does not match the animation's size");
+    return Fail(ErrorKind::InvalidInput, "APNG: the frame does not match the animation's size");
   std::vector<uint8_t> data;
-  std::string szError;
-  if (!CompressFrame(picture, data, szError)) return Fail(szError);
+  Result compressed = CompressFrame(picture, data);
+  if (!compressed) return Fail(compressed.kind, compressed.message);
   std::vector<uint8_t> control;
   PutBe32(control, m_nSequence++);
   PutBe32(control, static_cast<uint32_t>(m_nWidth));
@@ -140,10 +138,10 @@ bool CApngWriter::AddFrame(const CPicture& picture) {
 }
 
 bool CApngWriter::Close() {
-  if (!m_file.IsCreated()) return Fail("APNG: the file is not open");
+  if (!m_file.IsCreated()) return Fail(ErrorKind::InvalidInput, "APNG: the file is not open");
   if (m_nFrames == 0) {
     Abandon();
-    return Fail("APNG: no frames");
+    return Fail(ErrorKind::InvalidInput, "APNG: no frames");
   }
   if (!WriteChunk("IEND", {})) {
     Abandon();
@@ -161,7 +159,8 @@ bool CApngWriter::Close() {
   std::string szError;
   if (e != 0 || !m_file.Commit(&szError)) {
     Abandon();
-    return Fail(e != 0 ? "Cannot write " + m_szPath + ": " + std::strerror(e) : "Cannot write " + szError);
+    return Fail(ErrorKind::Io,
+                e != 0 ? "Cannot write " + m_szPath + ": " + std::strerror(e) : "Cannot write " + szError);
   }
   return true;
 }

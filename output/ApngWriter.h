@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/AtomicFile.h"
+#include "base/Result.h"
 #include "image/Picture.h"
 
 class CApngWriter {
@@ -21,13 +22,13 @@ class CApngWriter {
   // Writes the frame count and the end, then gives the file its name.
   bool Close();
   void Abandon();
-  const std::string& GetLastError() const { return m_szLastError; }
+  const Result& GetLastResult() const { return m_result; }
 
   // The zlib stream of one frame's rows, each behind its PNG filter byte (top row first).
-  static bool CompressFrame(const CPicture& picture, std::vector<uint8_t>& out, std::string& szError);
+  static Result CompressFrame(const CPicture& picture, std::vector<uint8_t>& out);
 
  private:
-  bool Fail(const std::string& text);
+  bool Fail(ErrorKind kind, const std::string& text);
   bool WriteChunk(const char* szType, const std::vector<uint8_t>& data);
 
   CAtomicFile m_file;
@@ -35,5 +36,5 @@ class CApngWriter {
   int m_nWidth = 0, m_nHeight = 0, m_nRate = 0, m_nPlays = 0;
   int m_nFrames = 0;
   uint32_t m_nSequence = 0;  // of the frame control and frame data chunks
-  std::string m_szLastError;
+  Result m_result;
 };

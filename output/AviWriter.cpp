@@ -70,6 +70,16 @@ const char* CompressedErrorText(int e) {
   return "";
 }
 
+// What kind of failure an FFmpeg error code is.
+ErrorKind KindOfCode(int e) {
+  if (e == AVERROR(ENOMEM)) return ErrorKind::TooLarge;
+  if (e == AVERROR_ENCODER_NOT_FOUND || e == AVERROR_MUXER_NOT_FOUND || e == AVERROR_PROTOCOL_NOT_FOUND)
+    return ErrorKind::Unavailable;
+  if (e == AVERROR(EINVAL)) return ErrorKind::InvalidInput;
+  if (e == AVERROR_PATCHWELCOME || e == AVERROR(ENOSYS)) return ErrorKind::Unsupported;
+  return ErrorKind::Io;
+}
+
 std::string FfmpegErrorText(int e) {
   char buf[AV_ERROR_MAX_STRING_SIZE] = {0};
   av_strerror(e, buf, sizeof buf);
@@ -161,19 +171,34 @@ std::string CAviWriter::WriteStatus() const {
   return m_container == MovieContainer::WebP ? "The animated WebP could not be written:" : kStatusWrite;
 }
 
+void CAviWriter::FailWrite(int nCode) {
+  m_status = Result::Fail(KindOfCode(nCode), WriteStatus(), FfmpegErrorText(nCode));
+}
+
+std::string CAviWriter::GetLastErrorText() const {
+  if (!m_status.ok()) return m_status.FullText();
+  return m_bOpenStarted ? kStatusOk : "";
+}
+
+Result CAviWriter::GetFailure() const {
+  // A failure that left no status of its own (a frame without an open movie) shows the status.
+  return m_status.ok() ? Result::Fail(ErrorKind::Io, GetLastErrorText()) : m_status;
+}
+
 int CAviWriter::FailOpen(int nCode, const std::string& szText) {
-  m_strStatus = szText;
+  m_status = Result::Fail(KindOfCode(nCode), szText);
   return nCode;
 }
 
 int CAviWriter::Open() {
   Close();  // a second Open starts over instead of leaking the first movie
-  m_strStatus = kStatusOk;
+  m_status = Result::Success();
+  m_bOpenStarted = true;
   m_szCodecName.clear();
 
   // Libraries older than the headers we were built against cannot be trusted.
   if (avformat_version() < LIBAVFORMAT_VERSION_INT || avcodec_version() < LIBAVCODEC_VERSION_INT) {
-    m_strStatus = kStatusTooOld;
+    m_status = Result::Fail(ErrorKind::Unavailable, kStatusTooOld);
     return 1;
   }
 
@@ -198,14 +223,14 @@ int CAviWriter::Open() {
 
   // The encoder choice comes before the file is created, so backing out leaves any existing
   // file untouched.
-  const std::vector<AviCodecEntry> entries = AvailableAviCodecs(m_container);
+  const std::vector<MovieCodecEntry> entries = AvailableMovieCodecs(m_container);
   int nChoice = 0;
-  if (m_chooser) nChoice = entries.empty() ? kAviCodecCancelled : m_chooser(entries);
+  if (m_chooser) nChoice = entries.empty() ? kMovieCodecCancelled : m_chooser(entries);
   if (!entries.empty() && (nChoice < 0 || nChoice >= static_cast<int>(entries.size()))) return 1;
   const AVCodec* pCodec = nullptr;
   if (!entries.empty()) {
     m_szCodecName = entries[nChoice].szName;
-    const char* szEncoder = AviEncoderName(m_szCodecName, m_container);
+    const char* szEncoder = MovieEncoderName(m_szCodecName, m_container);
     if (szEncoder != nullptr) pCodec = avcodec_find_encoder_by_name(szEncoder);
   }
   if (pCodec == nullptr) {
@@ -310,7 +335,7 @@ int CAviWriter::AddFrame(const uint8_t* pRows) {
 int CAviWriter::AddFrame(const uint8_t* pRows, int nStride) {
   if (nStride < m_bih.biWidth * 3) {
     if (!m_bHeaderWritten) return AVERROR(EINVAL);
-    m_strStatus = kStatusFrameSize;
+    m_status = Result::Fail(ErrorKind::InvalidInput, kStatusFrameSize);
     return AVERROR(EINVAL);
   }
   return AddFrameFrom(pRows, nStride, PixelSource::Bgr24);
@@ -320,7 +345,7 @@ int CAviWriter::AddFrame(const FrameBitmap& bitmap) {
   if (!m_bHeaderWritten) return AVERROR(EINVAL);
   if (bitmap.nWidth != m_bih.biWidth || bitmap.nHeight != m_bih.biHeight ||
       bitmap.bits.size() < static_cast<size_t>(bitmap.Stride()) * bitmap.nHeight) {
-    m_strStatus = kStatusFrameSize;
+    m_status = Result::Fail(ErrorKind::InvalidInput, kStatusFrameSize);
     return AVERROR(EINVAL);
   }
   return AddFrameFrom(bitmap.bits.data(), bitmap.Stride(), PixelSource::Bgr32);
@@ -330,7 +355,7 @@ int CAviWriter::AddFrame(const CPicture& picture) {
   if (!m_bHeaderWritten) return AVERROR(EINVAL);
   if (picture.GetBpp() != 24 || picture.GetWidth() != m_bih.biWidth ||
       picture.GetHeight() != m_bih.biHeight || picture.GetBits() == nullptr) {
-    m_strStatus = kStatusFrameSize;
+    m_status = Result::Fail(ErrorKind::InvalidInput, kStatusFrameSize);
     return AVERROR(EINVAL);
   }
   return AddFrameFrom(picture.GetBits(), static_cast<int>(picture.GetEffWidth()),
@@ -341,13 +366,13 @@ int CAviWriter::AddFrameFrom(const uint8_t* pRows, int nStride, PixelSource sour
   // Without a finished Open there is nothing to write to; the status still says why.
   if (!m_bHeaderWritten) return AVERROR(EINVAL);
   if (pRows == nullptr) {
-    m_strStatus = kStatusFrameSize;
+    m_status = Result::Fail(ErrorKind::InvalidInput, kStatusFrameSize);
     return AVERROR(EINVAL);
   }
   const int w = m_bih.biWidth, h = m_bih.biHeight;
   int e = av_frame_make_writable(m_pFrame);
   if (e < 0) {
-    m_strStatus = WriteStatus() + " " + FfmpegErrorText(e);
+    FailWrite(e);
     ++m_nFrame;
     return e;
   }
@@ -379,7 +404,7 @@ int CAviWriter::AddFrameFrom(const uint8_t* pRows, int nStride, PixelSource sour
       m_pScale = sws_getContext(w, h, srcFormat, w, h, dstFormat, SWS_BICUBIC | SWS_ACCURATE_RND,
                                 nullptr, nullptr, nullptr);
       if (m_pScale == nullptr) {
-        m_strStatus = WriteStatus() + " " + FfmpegErrorText(AVERROR(ENOMEM));
+        FailWrite(AVERROR(ENOMEM));
         ++m_nFrame;
         return AVERROR(ENOMEM);
       }
@@ -446,7 +471,7 @@ int CAviWriter::EncodeAndWrite(AVFrame* pFrame) {
     e = WritePacket();
   }
   if (e == 0 && m_pFile->pb != nullptr && m_pFile->pb->error < 0) e = m_pFile->pb->error;
-  if (e < 0) m_strStatus = WriteStatus() + " " + FfmpegErrorText(e);
+  if (e < 0) FailWrite(e);
   return e;
 }
 
@@ -493,7 +518,7 @@ int CAviWriter::AddFrameAgain(int nFrame) {
     m_pPacket->pts = m_pPacket->dts = m_nFrame++;
     e = WritePacket();
     if (e == 0 && m_pFile->pb != nullptr && m_pFile->pb->error < 0) e = m_pFile->pb->error;
-    if (e < 0) m_strStatus = WriteStatus() + " " + FfmpegErrorText(e);
+    if (e < 0) FailWrite(e);
   } else {
     kept.pFrame->pts = m_nFrame++;
     e = EncodeAndWrite(kept.pFrame);
@@ -532,12 +557,12 @@ int CAviWriter::CloseKeeping(bool bKeep) {
     if (rc == 0 && e < 0) rc = e;
     m_bFileOpened = false;
   }
-  if (rc < 0) m_strStatus = WriteStatus() + " " + FfmpegErrorText(rc);
+  if (rc < 0) FailWrite(rc);
   if (bKeep && bComplete && rc == 0) {
     std::string szError;
     if (!m_file.Commit(&szError)) {
       rc = AVERROR(EIO);
-      m_strStatus = WriteStatus() + " " + szError;
+      m_status = Result::Fail(ErrorKind::Io, WriteStatus(), szError);
     }
   } else {
     m_file.Discard();

@@ -8,7 +8,7 @@
 // Return conventions: Open gives 0 on success, 1 when the user cancelled the encoder
 // choice (or the FFmpeg libraries are older than the ones built against), and a negative
 // FFmpeg error code otherwise; AddFrame gives 0 or a negative code. GetLastErrorText
-// describes the last failure ("Ok" after a successful Open).
+// describes the last failure ("Ok" after a successful Open), a view of GetStatus.
 #pragma once
 
 #include <cstdint>
@@ -16,8 +16,9 @@
 #include <string>
 
 #include "base/AtomicFile.h"
+#include "base/Result.h"
 #include "image/Picture.h"
-#include "output/AviCodecs.h"
+#include "output/MovieCodecs.h"
 #include "render/FrameBitmap.h"
 
 struct AVFormatContext;
@@ -62,7 +63,7 @@ class CAviWriter {
   void EnsureMovieExtension();
 
   // Asked for the encoder at every Open; without one the uncompressed entry is used.
-  void SetCodecChooser(AviCodecChooser chooser) { m_chooser = std::move(chooser); }
+  void SetCodecChooser(MovieCodecChooser chooser) { m_chooser = std::move(chooser); }
 
   int Open();
   bool IsOpen() const { return m_bHeaderWritten; }
@@ -95,7 +96,12 @@ class CAviWriter {
   // Releases everything and removes the unfinished movie; an existing file stays.
   void Abandon();
 
-  std::string GetLastErrorText() const { return m_strStatus; }
+  // The status text: the last failure, else "Ok" after a successful start of Open, else empty.
+  std::string GetLastErrorText() const;
+  // The last failure with its kind; success when there was none since Open.
+  const Result& GetStatus() const { return m_status; }
+  // For a call that returned a failure code: the failure, or the status text as one.
+  Result GetFailure() const;
   // Frames handed to AddFrame since the last successful Open.
   int GetFrameIndex() const { return m_nFrame; }
   // Short name of the encoder chosen at the last Open ("" before).
@@ -108,6 +114,7 @@ class CAviWriter {
   int EncodeAndWrite(AVFrame* pFrame);
   int WritePacket();  // m_pPacket, stamped in the encoder's time base
   int FailOpen(int nCode, const std::string& szText);
+  void FailWrite(int nCode);
   std::string WriteStatus() const;
   int CloseKeeping(bool bKeep);
   bool IsIntraOnly() const { return m_container == MovieContainer::Avi; }
@@ -121,13 +128,14 @@ class CAviWriter {
   int m_nRate;
   int m_nLoops = 0;
   BitmapInfoHeader m_bih;
-  std::string m_strStatus;
+  Result m_status;
+  bool m_bOpenStarted = false;  // Open ran at least once: the status reads "Ok" without a failure
   int m_nFrame;
   AVFormatContext* m_pFile;     // the open movie (muxer and its file)
   AVStream* m_pStream;          // the video stream inside m_pFile
   AVCodecContext* m_pCompressed;  // the encoder frames go through
 
-  AviCodecChooser m_chooser;
+  MovieCodecChooser m_chooser;
   std::string m_szCodecName;
   bool m_bRaw;                  // uncompressed: rows go in as they come, no conversion
   bool m_bFileOpened;           // our file handle is open (closed in Close)

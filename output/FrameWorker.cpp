@@ -4,12 +4,11 @@
 #include <system_error>
 #include <utility>
 
-bool CFrameWorker::RunJob(const FrameBitmap& frame, int nFrame, std::string& szError) {
+Result CFrameWorker::RunJob(const FrameBitmap& frame, int nFrame) {
   try {
-    return m_job(frame, nFrame, szError);
+    return m_job(frame, nFrame);
   } catch (const std::bad_alloc&) {
-    szError = m_szName + " output: out of memory";
-    return false;
+    return Result::Fail(ErrorKind::TooLarge, m_szName + " output: out of memory");
   }
 }
 
@@ -24,10 +23,10 @@ bool CFrameWorker::Submit(const FrameBitmap& frame, int nFrame) {
   }
   if (m_bInline) {
     if (m_bFailed) return false;
-    std::string szError;
-    if (!RunJob(frame, nFrame, szError)) {
+    Result done = RunJob(frame, nFrame);
+    if (!done) {
       m_bFailed = true;
-      m_szLastError = szError;
+      m_result = std::move(done);
       return false;
     }
     return true;
@@ -35,7 +34,7 @@ bool CFrameWorker::Submit(const FrameBitmap& frame, int nFrame) {
   m_changed.wait(lock, [this] { return !m_bPending || m_bFailed || m_bStop; });
   if (m_bFailed) return false;
   if (m_bStop) {
-    m_szLastError = m_szName + " output was stopped";
+    m_result = Result::Fail(ErrorKind::Interrupted, m_szName + " output was stopped");
     return false;
   }
   try {
@@ -45,7 +44,7 @@ bool CFrameWorker::Submit(const FrameBitmap& frame, int nFrame) {
     m_pending.bits.assign(frame.bits.begin(), frame.bits.end());
   } catch (const std::bad_alloc&) {
     m_bFailed = true;
-    m_szLastError = m_szName + " output: out of memory";
+    m_result = Result::Fail(ErrorKind::TooLarge, m_szName + " output: out of memory");
     return false;
   }
   m_nPendingFrame = nFrame;
@@ -84,14 +83,14 @@ void CFrameWorker::Loop() {
     }
     m_changed.notify_all();  // the caller may hand over the next frame now
 
-    std::string szError;
-    const bool bOk = RunJob(m_working, nFrame, szError);
+    Result done = RunJob(m_working, nFrame);
+    const bool bOk = done.ok();
     {
       std::lock_guard<std::mutex> lock(m_mutex);
       m_bBusy = false;
       if (!bOk) {
         m_bFailed = true;
-        m_szLastError = szError;
+        m_result = std::move(done);
       }
     }
     m_changed.notify_all();

@@ -11,12 +11,13 @@
 #include <string>
 #include <thread>
 
+#include "base/Result.h"
 #include "render/FrameBitmap.h"
 
 class CFrameWorker {
  public:
-  // Writes read-back frame nFrame into the output; false with a text.
-  using Job = std::function<bool(const FrameBitmap& frame, int nFrame, std::string& szError)>;
+  // Writes read-back frame nFrame into the output.
+  using Job = std::function<Result(const FrameBitmap& frame, int nFrame)>;
   // szName: what the output is called in the text of a stopped run ("GIF").
   CFrameWorker(Job job, std::string szName) : m_job(std::move(job)), m_szName(std::move(szName)) {}
   ~CFrameWorker() { Stop(); }
@@ -24,18 +25,18 @@ class CFrameWorker {
   CFrameWorker& operator=(const CFrameWorker&) = delete;
 
   // Hands over a copy of the frame once the previous one has been taken (the two buffers
-  // are reused, so a run allocates them once). False with a text when an earlier frame
-  // failed (the frame is then dropped).
+  // are reused, so a run allocates them once). False when an earlier frame failed (the
+  // frame is then dropped); GetLastResult says why.
   bool Submit(const FrameBitmap& frame, int nFrame);
-  // Waits until every frame is in the output. False with the text of the first failure.
+  // Waits until every frame is in the output. False after the first failure.
   bool Drain();
   // Ends the thread; a frame still waiting is dropped.
   void Stop();
-  const std::string& GetLastError() const { return m_szLastError; }
+  const Result& GetLastResult() const { return m_result; }
 
  private:
   void Loop();
-  bool RunJob(const FrameBitmap& frame, int nFrame, std::string& szError);
+  Result RunJob(const FrameBitmap& frame, int nFrame);
 
   Job m_job;
   std::string m_szName;
@@ -50,5 +51,5 @@ class CFrameWorker {
   bool m_bStop = false;
   bool m_bFailed = false;
   bool m_bInline = false;   // no thread could be started: Submit does the work itself
-  std::string m_szLastError;
+  Result m_result;
 };

@@ -33,29 +33,26 @@ std::string NoFormatText(const std::string& szPath) {
          ": it must contain .bmp, .jpg, .png, .gif, .tif, .tga or .pcx (lower case)";
 }
 
-bool SavePicture(const CPicture& picture, const std::string& szPath, int nType, std::string& szError) {
-  if (picture.Save(szPath, nType)) return true;
-  szError = "Cannot write " + szPath;
-  if (!picture.GetLastError().empty()) szError += ": " + picture.GetLastError();
-  return false;
+Result SavePicture(const CPicture& picture, const std::string& szPath, int nType) {
+  if (picture.Save(szPath, nType)) return Result::Success();
+  std::string text = "Cannot write " + szPath;
+  if (!picture.GetLastError().empty()) text += ": " + picture.GetLastError();
+  return Result::Fail(ErrorKind::Io, text);
 }
 
 // Encodes the picture into a file that is not yet in place.
-bool EncodePicture(const CPicture& picture, CAtomicFile& file, const std::string& szPath, int nType,
-                   std::string& szError) {
+Result EncodePicture(const CPicture& picture, CAtomicFile& file, const std::string& szPath, int nType) {
   std::string szCause;
-  if (!file.Create(szPath, &szCause) || !file.Stream()) {
-    szError = "Cannot write " + (szCause.empty() ? szPath : szCause);
-    return false;
-  }
+  if (!file.Create(szPath, &szCause) || !file.Stream())
+    return Result::Fail(ErrorKind::Io, "Cannot write " + (szCause.empty() ? szPath : szCause));
   if (!picture.Encode(file.Stream(), nType) || !file.Finish(&szCause)) {
-    szError = "Cannot write " + szPath;
-    if (!picture.GetLastError().empty()) szError += ": " + picture.GetLastError();
-    else if (!szCause.empty()) szError = "Cannot write " + szCause;
+    std::string text = "Cannot write " + szPath;
+    if (!picture.GetLastError().empty()) text += ": " + picture.GetLastError();
+    else if (!szCause.empty()) text = "Cannot write " + szCause;
     file.Discard();
-    return false;
+    return Result::Fail(ErrorKind::Io, text);
   }
-  return true;
+  return Result::Success();
 }
 
 }  // namespace
@@ -73,53 +70,66 @@ std::string SequenceFrameName(const std::string& szPath, int nFrame) {
   return szPath.substr(0, szPath.size() - 4) + std::to_string(nFrame) + szExtension;
 }
 
+Result GrabFrame(const FrameBitmap& bitmap, CPicture& picture) {
+  std::string szError;
+  if (GrabFrameImage(bitmap, picture, &szError)) return Result::Success();
+  return Result::Fail(ErrorKind::TooLarge, szError);
+}
+
+bool COutputFrameWriter::Grab(const FrameBitmap& bitmap, CPicture& picture) {
+  Result grabbed = GrabFrame(bitmap, picture);
+  return grabbed.ok() || Fail(std::move(grabbed));
+}
+
 CSequenceFrameWriter::CSequenceFrameWriter(std::string szPath)
     : m_szPath(std::move(szPath)),
       m_worker(
-          [this](const FrameBitmap& bitmap, int nFrame, std::string& szError) {
+          [this](const FrameBitmap& bitmap, int nFrame) {
             CPicture picture;
-            if (!GrabFrameImage(bitmap, picture, &szError)) return false;
+            Result done = GrabFrame(bitmap, picture);
+            if (!done) return done;
             // Every frame waits under a temporary name until the whole run is done.
             m_frames.emplace_back();
-            if (EncodePicture(picture, m_frames.back(), SequenceFrameName(m_szPath, nFrame),
-                              SequencePictureType(m_szPath), szError))
-              return true;
-            m_frames.pop_back();
-            return false;
+            done = EncodePicture(picture, m_frames.back(), SequenceFrameName(m_szPath, nFrame),
+                                 SequencePictureType(m_szPath));
+            if (!done) m_frames.pop_back();
+            return done;
           },
           "Picture") {}
 
 bool CSequenceFrameWriter::Begin() {
-  if (!SequencePictureType(m_szPath)) return Fail(NoFormatText(m_szPath));
+  if (!SequencePictureType(m_szPath)) return Fail(ErrorKind::InvalidInput, NoFormatText(m_szPath));
   return true;
 }
 
 bool CSequenceFrameWriter::WriteFrame(const FrameBitmap& bitmap, int nFrame) {
-  if (!SequencePictureType(m_szPath)) return Fail(NoFormatText(m_szPath));
-  if (!m_worker.Submit(bitmap, nFrame)) return Fail(m_worker.GetLastError());
+  const int nType = SequencePictureType(m_szPath);
+  if (!nType) return Fail(ErrorKind::InvalidInput, NoFormatText(m_szPath));
+  if (!m_worker.Submit(bitmap, nFrame)) return Fail(m_worker.GetLastResult());
   return true;
 }
 
 bool CSequenceFrameWriter::Finish() {
-  if (!m_worker.Drain()) return Fail(m_worker.GetLastError());
+  if (!m_worker.Drain()) return Fail(m_worker.GetLastResult());
   std::string szError;
   const bool bOk = CAtomicFile::CommitAll(m_frames.data(), m_frames.size(), &szError);
   m_frames.clear();
-  if (!bOk) return Fail("Cannot write " + szError);
+  if (!bOk) return Fail(ErrorKind::Io, "Cannot write " + szError);
   return true;
 }
 
 bool CSingleFrameWriter::Begin() {
-  if (!SequencePictureType(m_szPath)) return Fail(NoFormatText(m_szPath));
+  if (!SequencePictureType(m_szPath)) return Fail(ErrorKind::InvalidInput, NoFormatText(m_szPath));
   return true;
 }
 
 bool CSingleFrameWriter::WriteFrame(const FrameBitmap& bitmap, int) {
   const int nType = SequencePictureType(m_szPath);
-  if (!nType) return Fail(NoFormatText(m_szPath));
+  if (!nType) return Fail(ErrorKind::InvalidInput, NoFormatText(m_szPath));
   CPicture picture;
-  if (!GrabFrameImage(bitmap, picture, &m_szLastError)) return false;
-  return SavePicture(picture, m_szPath, nType, m_szLastError);
+  if (!Grab(bitmap, picture)) return false;
+  Result saved = SavePicture(picture, m_szPath, nType);
+  return saved.ok() || Fail(std::move(saved));
 }
 
 std::string JpegFramePath(const CTempFolder& folder, int nFrame) {
@@ -130,58 +140,57 @@ CJpegFrameWriter::CJpegFrameWriter(const CTempFolder& folder, std::function<void
     : m_folder(folder),
       m_onWritten(std::move(onWritten)),
       m_worker(
-          [this](const FrameBitmap& bitmap, int nFrame, std::string& szError) {
+          [this](const FrameBitmap& bitmap, int nFrame) {
             CPicture picture;
-            if (!GrabFrameImage(bitmap, picture, &szError)) return false;
-            if (!picture.Save(JpegFramePath(m_folder, nFrame), PICTURE_JPEG)) {
+            Result grabbed = GrabFrame(bitmap, picture);
+            if (!grabbed) return grabbed;
+            if (!picture.Save(JpegFramePath(m_folder, nFrame), PICTURE_JPEG))
               // The folder is ours and goes with the run: the user learns where, not its
               // private name.
-              szError = "Cannot write frame " + std::to_string(nFrame) + " of the movie in the temporary folder " +
-                        TempFolderRoot() + ": " + picture.GetLastError();
-              return false;
-            }
+              return Result::Fail(ErrorKind::Io, "Cannot write frame " + std::to_string(nFrame) +
+                                                     " of the movie in the temporary folder " + TempFolderRoot() +
+                                                     ": " + picture.GetLastError());
             if (m_onWritten) m_onWritten(nFrame);
-            return true;
+            return Result::Success();
           },
           "SWF") {}
 
 bool CJpegFrameWriter::WriteFrame(const FrameBitmap& bitmap, int nFrame) {
-  if (!m_folder.IsCreated()) return Fail("No folder for the temporary frames");
-  if (!m_worker.Submit(bitmap, nFrame)) return Fail(m_worker.GetLastError());
+  if (!m_folder.IsCreated()) return Fail(ErrorKind::Io, "No folder for the temporary frames");
+  if (!m_worker.Submit(bitmap, nFrame)) return Fail(m_worker.GetLastResult());
   return true;
 }
 
 bool CJpegFrameWriter::Finish() {
-  if (!m_worker.Drain()) return Fail(m_worker.GetLastError());
+  if (!m_worker.Drain()) return Fail(m_worker.GetLastResult());
   return true;
 }
 
-CAviFrameWriter::CAviFrameWriter(CAviWriter& writer)
+CMovieFrameWriter::CMovieFrameWriter(CAviWriter& writer)
     : m_writer(writer),
       m_worker(
-          [this](const FrameBitmap& bitmap, int, std::string& szError) {
+          [this](const FrameBitmap& bitmap, int) {
             // The read-back rows go to the movie directly: the same pixels a 24-bit
             // picture of the frame would hold, without building one.
-            if (m_writer.AddFrame(bitmap) >= 0) return true;
-            szError = m_writer.GetLastErrorText();
-            return false;
+            if (m_writer.AddFrame(bitmap) >= 0) return Result::Success();
+            return m_writer.GetFailure();
           },
           "Movie") {}
 
-bool CAviFrameWriter::WriteFrame(const FrameBitmap& bitmap, int nFrame) {
-  if (!m_worker.Submit(bitmap, nFrame)) return Fail(m_worker.GetLastError());
+bool CMovieFrameWriter::WriteFrame(const FrameBitmap& bitmap, int nFrame) {
+  if (!m_worker.Submit(bitmap, nFrame)) return Fail(m_worker.GetLastResult());
   return true;
 }
 
-int CAviFrameWriter::WriteFrameAgain(int nFrame) {
+int CMovieFrameWriter::WriteFrameAgain(int nFrame) {
   if (!Finish()) return -1;
   const int e = m_writer.AddFrameAgain(nFrame);
-  if (e < 0) Fail(m_writer.GetLastErrorText());
+  if (e < 0) Fail(m_writer.GetFailure());
   return e;
 }
 
-bool CAviFrameWriter::Finish() {
-  if (!m_worker.Drain()) return Fail(m_worker.GetLastError());
+bool CMovieFrameWriter::Finish() {
+  if (!m_worker.Drain()) return Fail(m_worker.GetLastResult());
   return true;
 }
 
@@ -191,31 +200,29 @@ int GifFrameDelayForRate(int nRate) {
   return nDelay < 1 ? 1 : nDelay;
 }
 
-bool ReduceGifFrame(CPicture& picture, std::string* pError, int nDelay) {
+Result ReduceGifFrame(CPicture& picture, int nDelay) {
   OctreePalette octree(256, 7);
   RgbQuad aPalette[256] = {};
   if (octree.AddImage(picture)) octree.WritePalette(aPalette, 256);
-  if (!picture.DecreaseBpp(8, true, aPalette, 256)) {
-    if (pError) *pError = "GIF colour reduction: " + picture.GetLastError();
-    return false;
-  }
+  if (!picture.DecreaseBpp(8, true, aPalette, 256))
+    return Result::Fail(ErrorKind::TooLarge, "GIF colour reduction: " + picture.GetLastError());
   picture.SetFrameDelay(nDelay);
-  return true;
+  return Result::Success();
 }
 
 bool CGifFrameWriter::Begin() {
-  if (!m_stream.Open(m_szPath)) return Fail(m_stream.GetLastError());
+  if (!m_stream.Open(m_szPath)) return Fail(m_stream.GetLastResult());
   return true;
 }
 
 bool CGifFrameWriter::WriteFrame(const FrameBitmap& bitmap, int nFrame) {
-  if (!m_worker.Submit(bitmap, nFrame)) return Fail(m_worker.GetLastError());
+  if (!m_worker.Submit(bitmap, nFrame)) return Fail(m_worker.GetLastResult());
   return true;
 }
 
 bool CGifFrameWriter::Finish() {
-  if (!m_worker.Drain()) return Fail(m_worker.GetLastError());
-  if (!m_stream.Finish()) return Fail(m_stream.GetLastError());
+  if (!m_worker.Drain()) return Fail(m_worker.GetLastResult());
+  if (!m_stream.Finish()) return Fail(m_stream.GetLastResult());
   return true;
 }
 
@@ -228,12 +235,12 @@ CAnimationFrameWriter::CAnimationFrameWriter(std::string szPath, MovieContainer 
       m_nRate(nRate),
       m_nLoops(nLoops),
       m_worker(
-          [this](const FrameBitmap& bitmap, int, std::string& szError) {
+          [this](const FrameBitmap& bitmap, int) {
             CPicture frame;
-            if (!GrabFrameImage(bitmap, frame, &szError)) return false;
-            if (IsPng() ? m_apng.AddFrame(frame) : m_movie.AddFrame(frame) >= 0) return true;
-            szError = IsPng() ? m_apng.GetLastError() : m_movie.GetLastErrorText();
-            return false;
+            Result grabbed = GrabFrame(bitmap, frame);
+            if (!grabbed) return grabbed;
+            if (IsPng() ? m_apng.AddFrame(frame) : m_movie.AddFrame(frame) >= 0) return Result::Success();
+            return IsPng() ? m_apng.GetLastResult() : m_movie.GetFailure();
           },
           MovieContainerExtension(container)) {
   const std::string szExtension = MovieContainerExtension(container);
@@ -241,24 +248,24 @@ CAnimationFrameWriter::CAnimationFrameWriter(std::string szPath, MovieContainer 
 }
 
 bool CAnimationFrameWriter::Begin() {
-  if (IsPng()) return m_apng.Open(m_szFile, m_nWidth, m_nHeight, m_nRate, m_nLoops) || Fail(m_apng.GetLastError());
+  if (IsPng()) return m_apng.Open(m_szFile, m_nWidth, m_nHeight, m_nRate, m_nLoops) || Fail(m_apng.GetLastResult());
   m_movie.SetContainer(m_container);
   m_movie.SetRate(m_nRate);
   m_movie.SetLoops(m_nLoops);
   m_movie.SetFrameFormat(m_nWidth, m_nHeight);
   m_movie.SetFileName(m_szFile);
-  if (m_movie.Open() != 0) return Fail(m_movie.GetLastErrorText());
+  if (m_movie.Open() != 0) return Fail(m_movie.GetFailure());
   return true;
 }
 
 bool CAnimationFrameWriter::WriteFrame(const FrameBitmap& bitmap, int nFrame) {
-  if (!m_worker.Submit(bitmap, nFrame)) return Fail(m_worker.GetLastError());
+  if (!m_worker.Submit(bitmap, nFrame)) return Fail(m_worker.GetLastResult());
   return true;
 }
 
 bool CAnimationFrameWriter::Finish() {
-  if (!m_worker.Drain()) return Fail(m_worker.GetLastError());
-  if (IsPng()) return m_apng.Close() || Fail(m_apng.GetLastError());
-  if (m_movie.Close() != 0) return Fail(m_movie.GetLastErrorText());
+  if (!m_worker.Drain()) return Fail(m_worker.GetLastResult());
+  if (IsPng()) return m_apng.Close() || Fail(m_apng.GetLastResult());
+  if (m_movie.Close() != 0) return Fail(m_movie.GetFailure());
   return true;
 }

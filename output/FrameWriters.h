@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "base/AtomicFile.h"
+#include "base/Result.h"
 
 #include "image/Picture.h"
 #include "output/ApngWriter.h"
 #include "output/AviWriter.h"
-#include "output/FrameImage.h"
 #include "output/FrameWorker.h"
 #include "output/GifStreamWriter.h"
 #include "output/OutputSettings.h"
@@ -23,22 +23,26 @@ class CTempFolder;
 class COutputFrameWriter {
  public:
   virtual ~COutputFrameWriter() = default;
-  // Before the first frame; false with a text when the output cannot be started.
+  // Before the first frame; false with the failure in GetLastResult when the output cannot
+  // be started.
   virtual bool Begin() { return true; }
-  // One rendered frame; false with a text when it cannot be written.
+  // One rendered frame; false when it cannot be written.
   virtual bool WriteFrame(const FrameBitmap& bitmap, int nFrame) = 0;
   // After the last frame of a complete run.
   virtual bool Finish() { return true; }
   // A cancelled or failed run: drop what is unfinished.
   virtual void Abandon() {}
-  const std::string& GetLastError() const { return m_szLastError; }
+  const Result& GetLastResult() const { return m_result; }
 
  protected:
-  bool Fail(const std::string& text) {
-    m_szLastError = text;
+  bool Fail(Result failure) {
+    m_result = std::move(failure);
     return false;
   }
-  std::string m_szLastError;
+  bool Fail(ErrorKind kind, const std::string& text) { return Fail(Result::Fail(kind, text)); }
+  // The frame read back into a picture; false with the failure kept.
+  bool Grab(const FrameBitmap& bitmap, CPicture& picture);
+  Result m_result;
 };
 
 // Picture type chosen by the first of ".bmp", ".jpg", ".png", ".gif", ".tif", ".tga",
@@ -98,15 +102,16 @@ class CJpegFrameWriter : public COutputFrameWriter {
   CFrameWorker m_worker;  // last: stopped before the rest goes
 };
 
-// Appends every frame to a movie that the run has opened, converted and encoded on a
-// second thread while the next frame renders.
-class CAviFrameWriter : public COutputFrameWriter {
+// Appends every frame to a movie (AVI, MP4, WebM) that the run has opened, converted and
+// encoded on a second thread while the next frame renders.
+class CMovieFrameWriter : public COutputFrameWriter {
  public:
-  explicit CAviFrameWriter(CAviWriter& writer);
-  ~CAviFrameWriter() override { m_worker.Stop(); }
+  explicit CMovieFrameWriter(CAviWriter& writer);
+  ~CMovieFrameWriter() override { m_worker.Stop(); }
   bool WriteFrame(const FrameBitmap& bitmap, int nFrame) override;
   // Frame nFrame again from what the movie kept (CAviWriter::AddFrameAgain), after every
-  // frame handed over before it: 0, a negative code (text in GetLastError), 1 when not kept.
+  // frame handed over before it: 0, a negative code (the failure in GetLastResult), or 1
+  // when it is not kept.
   int WriteFrameAgain(int nFrame);
   // Waits for the frames handed over so far; the movie may then be used directly.
   bool Finish() override;
@@ -123,10 +128,13 @@ constexpr int kGifLoopSetting = 90;
 // The delay nearest to 1 / nRate seconds (at least one hundredth); kGifFrameDelay for 0.
 int GifFrameDelayForRate(int nRate);
 
+// The read-back frame as a 24-bit picture (GrabFrameImage), as a Result.
+Result GrabFrame(const FrameBitmap& bitmap, CPicture& picture);
+
 // Reduces a 24-bit frame in place to 8 bits against its own octree palette of 256
 // colours (7 colour bits, error diffusion) and gives it the GIF frame delay.
 // nDelay: the frame delay it is given, in hundredths of a second.
-bool ReduceGifFrame(CPicture& picture, std::string* pError = nullptr, int nDelay = kGifFrameDelay);
+Result ReduceGifFrame(CPicture& picture, int nDelay = kGifFrameDelay);
 
 // Animated GIF: each frame is reduced as it arrives and goes straight into the file,
 // on a second thread while the next frame renders.
@@ -136,13 +144,14 @@ class CGifFrameWriter : public COutputFrameWriter {
       : m_szPath(std::move(szPath)),
         m_stream(nLoops),
         m_worker(
-            [this, nDelay](const FrameBitmap& bitmap, int, std::string& szError) {
+            [this, nDelay](const FrameBitmap& bitmap, int) {
               CPicture frame;
-              if (!GrabFrameImage(bitmap, frame, &szError)) return false;
-              if (!ReduceGifFrame(frame, &szError, nDelay)) return false;
-              if (m_stream.AddFrame(frame)) return true;
-              szError = m_stream.GetLastError();
-              return false;
+              Result grabbed = GrabFrame(bitmap, frame);
+              if (!grabbed) return grabbed;
+              Result reduced = ReduceGifFrame(frame, nDelay);
+              if (!reduced) return reduced;
+              if (m_stream.AddFrame(frame)) return Result::Success();
+              return m_stream.GetLastResult();
             },
             "GIF") {}
   bool Begin() override;

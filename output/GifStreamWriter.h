@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/AtomicFile.h"
+#include "base/Result.h"
 #include "base/UniqueFile.h"
 #include "image/Picture.h"
 
@@ -31,10 +32,10 @@ class CGifStreamWriter {
   void Abandon();
 
   int GetFrameCount() const { return m_nFrames; }
-  const std::string& GetLastError() const { return m_szLastError; }
+  const Result& GetLastResult() const { return m_result; }
 
  private:
-  bool Fail(const std::string& text);
+  bool Fail(ErrorKind kind, const std::string& text);
   bool EncodeToMemory(CPicture** ppImages, int nCount, std::vector<uint8_t>& out);
   bool WriteBytes(const uint8_t* p, size_t n);
 
@@ -43,7 +44,7 @@ class CGifStreamWriter {
   CAtomicFile m_file;
   FILE* m_pFile = nullptr;  // m_file's stream
   std::string m_szTargetPath;
-  std::string m_szLastError;
+  Result m_result;
   // What the encoder writes for the stand-in first image, up to its trailer; the later
   // frames are cut out of two-image encodings after these bytes.
   CPicture m_stub;

@@ -74,9 +74,9 @@ bool CMorphChain::Prepare(const std::vector<std::string>& items, const MorphChai
   m_segments.clear();
   m_inputs.clear();
   m_options = options;
-  if (items.size() < 2) return Fail("A chain needs at least two pictures or projects");
-  if (options.nFrames < 1) return Fail("A segment needs at least one frame step");
-  if (options.nHold < 0) return Fail("The hold frames cannot be negative");
+  if (items.size() < 2) return Fail(ErrorKind::InvalidInput, "A chain needs at least two pictures or projects");
+  if (options.nFrames < 1) return Fail(ErrorKind::InvalidInput, "A segment needs at least one frame step");
+  if (options.nHold < 0) return Fail(ErrorKind::InvalidInput, "The hold frames cannot be negative");
 
   std::string szLast;  // the picture the chain has reached
   for (const std::string& item : items) {
@@ -85,8 +85,9 @@ bool CMorphChain::Prepare(const std::vector<std::string>& items, const MorphChai
     if (IsProjectPath(item)) {
       auto pProject = std::make_unique<MorphProject>();
       const Result opened = OpenProject(*pProject, item);
-      if (!opened) return Fail(item + ": " + opened.FullText());
-      if (!pProject->IsReady()) return Fail(item + ": the project does not have both pictures");
+      if (!opened) return Fail(opened.kind, item + ": " + opened.FullText());
+      if (!pProject->IsReady())
+        return Fail(ErrorKind::InvalidInput, item + ": the project does not have both pictures");
       const std::string szStart = pProject->GetImagePath(1);
       // A project that does not start where the chain is gets there through a segment first.
       if (!szLast.empty() && !IsSameFile(szLast, szStart) && !AddAutomatic(szLast, szStart, pairs)) return false;
@@ -113,14 +114,14 @@ bool CMorphChain::AddAutomatic(const std::string& szFrom, const std::string& szT
   MorphProject& project = *segment.pProject;
   const std::string szName = SegmentName(m_segments.size(), szFrom, szTo);
   Result r = project.LoadImage1(szFrom);
-  if (!r) return Fail(szFrom + ": " + r.FullText());
+  if (!r) return Fail(r.kind, szFrom + ": " + r.FullText());
   r = project.LoadImage2(szTo);
-  if (!r) return Fail(szTo + ": " + r.FullText());
+  if (!r) return Fail(r.kind, szTo + ": " + r.FullText());
   if (pairs) {
     r = pairs(project);
-    if (!r) return Fail(szName + ": " + r.FullText());
+    if (!r) return Fail(r.kind, szName + ": " + r.FullText());
   }
-  if (!Fit(segment)) return Fail(szName + ": " + m_szLastError);
+  if (!Fit(segment)) return Fail(m_result.kind, szName + ": " + m_result.message);
   m_segments.push_back(std::move(segment));
   return true;
 }
@@ -130,7 +131,9 @@ bool CMorphChain::AddProject(const std::string& szPath, std::unique_ptr<MorphPro
   segment.pProject = std::move(pProject);
   segment.szFrom = segment.pProject->GetImagePath(1);
   segment.szTo = segment.pProject->GetImagePath(2);
-  if (!Fit(segment)) return Fail(SegmentName(m_segments.size(), segment.szFrom, segment.szTo) + ": " + m_szLastError);
+  if (!Fit(segment))
+    return Fail(m_result.kind,
+                SegmentName(m_segments.size(), segment.szFrom, segment.szTo) + ": " + m_result.message);
   m_inputs.push_back(szPath);
   m_segments.push_back(std::move(segment));
   return true;
@@ -148,10 +151,11 @@ bool CMorphChain::Fit(Segment& segment) {
   }
   const int W = m_options.nWidth, H = m_options.nHeight;
   if (W > kMaxOutputSide || H > kMaxOutputSide)
-    return Fail("the output size " + std::to_string(W) + "x" + std::to_string(H) + " is not possible");
+    return Fail(ErrorKind::TooLarge,
+                "the output size " + std::to_string(W) + "x" + std::to_string(H) + " is not possible");
   std::string szError;
   if (!FitPicture(image1, W, H, segment.fitted1, &szError) || !FitPicture(image2, W, H, segment.fitted2, &szError))
-    return Fail(szError);
+    return Fail(ErrorKind::TooLarge, szError);
   // Each side's points move with its picture: into the fitted rectangle, in output pixels.
   const FittedRect r1 = FitIntoOutput(image1.GetWidth(), image1.GetHeight(), W, H);
   const FittedRect r2 = FitIntoOutput(image2.GetWidth(), image2.GetHeight(), W, H);
@@ -209,14 +213,11 @@ std::string CMorphChain::ProjectFileName(const std::string& szFolder, int n) {
   return szFolder + "/" + name;
 }
 
-bool CMorphChain::SaveProjects(const std::string& szFolder, std::string& szError) const {
+Result CMorphChain::SaveProjects(const std::string& szFolder) const {
   for (size_t n = 0; n < m_segments.size(); ++n) {
     const std::string szFile = ProjectFileName(szFolder, static_cast<int>(n));
     const Result saved = SaveProject(*m_segments[n].pProject, szFile);
-    if (!saved) {
-      szError = szFile + ": " + saved.FullText();
-      return false;
-    }
+    if (!saved) return Result::Fail(saved.kind, szFile + ": " + saved.FullText());
   }
-  return true;
+  return Result::Success();
 }

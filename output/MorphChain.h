@@ -73,16 +73,17 @@ class CMorphChain {
 
   // Writes every segment's project into szFolder as "segment-01.fmph", ... (the pictures'
   // paths and the pairs used), for correction in the window. Each file is written whole; the
-  // first that cannot be written stops it with a text.
-  bool SaveProjects(const std::string& szFolder, std::string& szError) const;
+  // first that cannot be written stops it.
+  Result SaveProjects(const std::string& szFolder) const;
   // The project file of segment n in szFolder.
   static std::string ProjectFileName(const std::string& szFolder, int n);
 
-  const std::string& GetLastError() const { return m_szLastError; }
+  // Why Prepare failed.
+  const Result& GetLastResult() const { return m_result; }
 
  private:
-  bool Fail(const std::string& text) {
-    m_szLastError = text;
+  bool Fail(ErrorKind kind, const std::string& text) {
+    m_result = Result::Fail(kind, text);
     return false;
   }
   bool AddAutomatic(const std::string& szFrom, const std::string& szTo, const MorphChainPairs& pairs);
@@ -92,5 +93,5 @@ class CMorphChain {
   MorphChainOptions m_options;
   std::vector<Segment> m_segments;
   std::vector<std::string> m_inputs;
-  std::string m_szLastError;
+  Result m_result;
 };

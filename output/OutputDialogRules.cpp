@@ -7,6 +7,7 @@
 
 #include "base/PathParts.h"
 #include "base/TextMarks.h"
+#include "output/OutputFormats.h"
 #include "output/OutputRequest.h"
 #include "output/OutputRun.h"
 
@@ -23,14 +24,10 @@ int LeadingNumber(const std::string& text, int nLimit) {
 // ---------------------------------------------------------------- output dialog
 
 std::string OutputFormatName(int nFormat) {
-  switch (nFormat) {
-    case ImageSequence: return N_("JPG Pictrue");
-    case AnimatedGif: return N_("Animated GIF");
-    case FlashMovie: return N_("Flash Movie");
-    case HtmlPage: return N_("Html Page");
-    case AviMovie: return N_("AVI Movie");
-    default: return std::string();
-  }
+  // The name of the code's own row; codes without rows have none.
+  for (const OutputFormatRow& row : OutputFormatRows())
+    if (row.nFormat == nFormat) return row.szName;
+  return std::string();
 }
 
 std::string OutputSpeedText(int nSpeed) { return std::to_string(nSpeed) + " frames/s"; }
@@ -70,34 +67,20 @@ std::string OutputFileChoice::Wildcard() const {
 
 OutputFileChoice OutputFileChoiceFor(int nFormat) {
   OutputFileChoice c;
-  c.bValid = true;
-  switch (nFormat) {
-    case ImageSequence:
-    case SingleFrame:
-      c.szDefaultExt = "bmp";
-      c.filters = {{"BMP (*.bmp)", "*.bmp"}, {"PNG (*.png)", "*.png"}, {"JPG (*.jpg)", "*.jpg"},
-                   {"GIF (*.gif)", "*.gif"}, {"TIF (*.tif ;*.tiff)", "*.tif;*.tiff"},
-                   {"TGA (*.tga)", "*.tga"}, {"PCX (*.pcx)", "*.pcx"}};
-      break;
-    case AnimatedGif:
-      c.szDefaultExt = "gif";
-      c.filters = {{"GIF (*.gif)", "*.gif"}, {"WebP (*.webp)", "*.webp"}, {"APNG (*.apng)", "*.apng"}};
-      break;
-    case FlashMovie:
-      c.szDefaultExt = "swf";
-      c.filters = {{"FLASH (*.swf)", "*.swf"}};
-      break;
-    case HtmlPage:
-      c.szDefaultExt = "html";
-      c.filters = {{"HTML (*.html)", "*.html"}};
-      break;
-    case AviMovie:
-      c.szDefaultExt = "avi";
-      c.filters = {{"AVI (*.avi)", "*.avi"}, {"MP4 (*.mp4)", "*.mp4"}, {"WebM (*.webm)", "*.webm"}};
-      break;
-    default:
-      return OutputFileChoice{};
+  // The code's rows in table order, the first its own kind: "label|pattern|label|pattern...".
+  for (const OutputFormatRow& row : OutputFormatRows()) {
+    if (row.nFormat != nFormat) continue;
+    std::string rest = row.szFilters;
+    while (!rest.empty()) {
+      const size_t bar = rest.find('|');
+      const size_t end = rest.find('|', bar + 1);
+      c.filters.push_back({rest.substr(0, bar), rest.substr(bar + 1, end == std::string::npos ? end : end - bar - 1)});
+      rest = end == std::string::npos ? std::string() : rest.substr(end + 1);
+    }
   }
+  if (c.filters.empty()) return c;
+  c.bValid = true;
+  c.szDefaultExt = c.filters.front().szPattern.substr(2);  // "*.bmp"
   c.szDefaultName = "sample." + c.szDefaultExt;
   return c;
 }
@@ -131,13 +114,8 @@ std::string OutputFileForFilter(const OutputFileChoice& choice, const std::strin
 }
 
 std::string OutputKindName(int nFormat, const std::string& szPath) {
-  switch (RunContainerFor(nFormat, szPath)) {
-    case MovieContainer::Mp4: return N_("MP4 Movie");
-    case MovieContainer::WebM: return N_("WebM Movie");
-    case MovieContainer::WebP: return N_("Animated WebP");
-    case MovieContainer::Apng: return N_("Animated PNG");
-    default: return OutputFormatName(nFormat);
-  }
+  const OutputFormatRow& row = OutputFormatFor(nFormat, szPath);
+  return row.nFormat == nFormat ? row.szName : OutputFormatName(nFormat);
 }
 
 // ---------------------------------------------------------------- sizes

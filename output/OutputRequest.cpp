@@ -10,6 +10,7 @@
 #include "base/PathParts.h"
 #include "image/Picture.h"
 #include "output/FrameWriters.h"
+#include "output/OutputFormats.h"
 #include "render/ProjectFrame.h"
 
 OutputRunRequest MakeOutputRunRequest(const MorphProject& project, const MorphTriangles& triangles,
@@ -25,18 +26,17 @@ OutputRunRequest MakeOutputRunRequest(const MorphProject& project, const MorphTr
 }
 
 MovieContainer RunContainerFor(int nFormat, const std::string& szOutputPath) {
-  // WebP and APNG are what the GIF output writes besides GIF; a movie of any other name is an AVI.
-  const MovieContainer container = MovieContainerForPath(szOutputPath);
-  return (nFormat == AnimatedGif) == IsAnimationContainer(container) ? container : MovieContainer::Avi;
+  return OutputFormatFor(nFormat, szOutputPath).container;
 }
 
 std::vector<std::string> OutputRunFiles(const OutputRunRequest& request) {
   const std::string& out = request.szOutputPath;
+  const OutputWriterKind writer = OutputFormatOf(request).writer;
   std::vector<std::string> files{out};
-  if (request.nFormat == ImageSequence)
+  if (writer == OutputWriterKind::Sequence)
     for (int i = 0; i <= request.nFrameCount; ++i) files.push_back(SequenceFrameName(out, i));
-  if (request.nFormat == HtmlPage) files.push_back(PathFolder(out) + "/" + kHtmlMovieName);
-  if (request.nFormat == AviMovie || WritesAnimation(request))
+  if (writer == OutputWriterKind::SwfPage) files.push_back(PathFolder(out) + "/" + kHtmlMovieName);
+  if (writer == OutputWriterKind::Movie || writer == OutputWriterKind::Animation)
     files.push_back(out + "." + MovieContainerExtension(request.movieContainer));
   return files;
 }
@@ -53,35 +53,36 @@ Result CheckOutputRunRequest(const OutputRunRequest& request) {
   if (W < 1 || H < 1 || W > kMaxOutputSide || H > kMaxOutputSide)
     return fail("The output size " + std::to_string(W) + "x" + std::to_string(H) + " is not possible (1 to " +
                 std::to_string(kMaxOutputSide) + " pixels a side)");
-  if (request.nFormat == AviMovie) {
-    if (request.movieContainer == MovieContainer::Avi && (W < 4 || H < 4))
-      return fail("AVI frames need an output size of at least 4x4");
-    if (request.movieContainer != MovieContainer::Avi && (W < 2 || H < 2))
-      return fail("MP4 and WebM frames need an output size of at least 2x2");
+  const OutputFormatRow& row = OutputFormatOf(request);
+  if (W < row.nMinSide || H < row.nMinSide) {
+    // Every row of the writer with the same smallest side is named.
+    std::vector<std::string> names;
+    for (const OutputFormatRow& other : OutputFormatRows())
+      if (other.writer == row.writer && other.nMinSide == row.nMinSide) names.push_back(other.szShortName);
+    const std::string side = std::to_string(row.nMinSide);
+    return fail(JoinedList(names, " and ") + " frames need an output size of at least " + side + "x" + side);
   }
-  if (WritesAnimation(request) && request.movieContainer == MovieContainer::WebP &&
-      (W > kMaxWebPSide || H > kMaxWebPSide))
-    return fail("An animated WebP is at most " + std::to_string(kMaxWebPSide) + " pixels a side");
-  const bool bTimed = request.nFormat == AnimatedGif || request.nFormat == AviMovie ||
-                      request.nFormat == FlashMovie || request.nFormat == HtmlPage;
+  if (W > row.nMaxSide || H > row.nMaxSide)
+    return fail(std::string("An animated ") + row.szShortName + " is at most " + std::to_string(row.nMaxSide) +
+                " pixels a side");
   if (request.nFrameRate != 0) {
-    if (!bTimed) return fail("Pictures and picture sequences have no frame rate");
+    if (!row.bTimed) return fail("Pictures and picture sequences have no frame rate");
     if (request.nFrameRate < 1 || request.nFrameRate > kMaxOutputFrameRate)
       return fail("The frame rate must be between 1 and " + std::to_string(kMaxOutputFrameRate) +
                   " frames per second");
   }
   if (request.nLoops != -1) {
-    if (request.nFormat == AnimatedGif) {
-      if (request.nLoops < 0 || request.nLoops > 65535)
-        return fail(std::string(WritesAnimation(request) ? "An animation" : "A GIF") +
-                    " plays 1 to 65535 times, or endlessly (0)");
-    } else if (request.nFormat == FlashMovie || request.nFormat == HtmlPage) {
+    if (row.loops == OutputLoopKind::Plays) {
+      if (request.nLoops < 0 || request.nLoops > kMaxOutputPlays)
+        return fail(std::string(row.writer == OutputWriterKind::Animation ? "An animation" : "A GIF") +
+                    " plays 1 to " + std::to_string(kMaxOutputPlays) + " times, or endlessly (0)");
+    } else if (row.loops == OutputLoopKind::OnceOrEndless) {
       if (request.nLoops != 0 && request.nLoops != 1) return fail("A SWF movie plays once (1) or endlessly (0)");
     } else {
       return fail("Only GIF and SWF animations have a loop setting; movie players decide themselves");
     }
   }
-  if (request.nFormat == SingleFrame) {
+  if (row.writer == OutputWriterKind::Single) {
     const int k = request.nCurFrame;
     if (k < 0) return fail("The frame " + std::to_string(k) + " is not between 0 and " + std::to_string(N));
     if (k > N) return fail("The frame " + std::to_string(k) + " is past the last frame " + std::to_string(N));
@@ -94,7 +95,7 @@ Result CheckOutputRunRequest(const OutputRunRequest& request) {
   const std::string szKind = NonRegularKind(request.szOutputPath);
   if (!szKind.empty()) return fail("Cannot write " + request.szOutputPath + ": it is " + szKind + ", not a file");
   // A folder that cannot take the files fails now rather than after every frame is rendered.
-  if (request.nFormat != AviMovie) {
+  if (row.writer != OutputWriterKind::Movie) {
     const std::string szFolder = PathFolder(request.szOutputPath);
     if (::access(szFolder.c_str(), W_OK | X_OK) != 0)
       return fail("Cannot write " + request.szOutputPath + ": " + std::strerror(errno));

@@ -85,16 +85,25 @@ int CopyFileNoReplace(const std::string& szFrom, const std::string& szTo, std::s
 // A lower bound of what an output of W x H frames takes on disk: exact for uncompressed
 // data, a small share of it for compressed formats, so only a run that surely cannot fit
 // is refused.
-long long FrameBytesAtLeast(int nFormat, int nPictureType, long long nWidth, long long nHeight, bool bRawAvi,
-                            MovieContainer container) {
+long long FrameBytesAtLeast(const OutputFormatRow& row, int nPictureType, long long nWidth, long long nHeight,
+                            bool bRawMovie) {
   const long long nRaw = nWidth * nHeight * 3;
-  // A frame that repeats the one before takes a few bytes in H.264 or VP9.
-  if (container != MovieContainer::Avi && (nFormat == AviMovie || nFormat == AnimatedGif)) return 0;
-  if (nFormat == AviMovie) return bRawAvi ? ((nWidth & ~3LL) * 3 * (nHeight & ~3LL) + 8) : nRaw / 50;
-  if (nFormat == ImageSequence || nFormat == SingleFrame)
-    return nPictureType == PICTURE_BMP ? nRaw + 54 : nPictureType == PICTURE_TGA ? nRaw / 3 : nRaw / 50;
-  if (nFormat == AnimatedGif) return nWidth * nHeight / 20;
-  return nRaw / 50;  // JPEG frames of a movie
+  switch (row.writer) {
+    case OutputWriterKind::Animation: return 0;
+    case OutputWriterKind::Movie:
+      // A frame that repeats the one before takes a few bytes in H.264 or VP9.
+      if (row.frame != OutputFrameKind::CropFour) return 0;
+      return bRawMovie ? ((nWidth & ~3LL) * 3 * (nHeight & ~3LL) + 8) : nRaw / 50;
+    case OutputWriterKind::Sequence:
+    case OutputWriterKind::Single:
+      return nPictureType == PICTURE_BMP ? nRaw + 54 : nPictureType == PICTURE_TGA ? nRaw / 3 : nRaw / 50;
+    case OutputWriterKind::Gif: return nWidth * nHeight / 20;
+    default: return nRaw / 50;  // JPEG frames of a movie
+  }
+}
+
+bool IsSwf(OutputWriterKind writer) {
+  return writer == OutputWriterKind::Swf || writer == OutputWriterKind::SwfPage;
 }
 
 // The data folder holding the page template; the executable's folder when none does, so that
@@ -117,16 +126,16 @@ RunFrameSource RunFrameAt(const OutputRunRequest& request, int g) {
 
 int ChainLastFrame(int nMorphs, int N, int nHold) { return nMorphs * N + (nMorphs + 1) * nHold; }
 
-OutputSpaceNeed EstimateOutputSpace(const OutputRunRequest& rq, bool bRawAvi) {
+OutputSpaceNeed EstimateOutputSpace(const OutputRunRequest& rq, bool bRawMovie) {
   OutputSpaceNeed need;
-  const long long nFrames = rq.nFormat == SingleFrame ? 1 : rq.nFrameCount + 1;
-  const long long nFrame = FrameBytesAtLeast(rq.nFormat, SequencePictureType(rq.szOutputPath), rq.nOutputWidth,
-                                             rq.nOutputHeight, bRawAvi, rq.movieContainer);
+  const OutputFormatRow& row = OutputFormatOf(rq);
+  const long long nFrames = row.writer == OutputWriterKind::Single ? 1 : rq.nFrameCount + 1;
+  const long long nFrame = FrameBytesAtLeast(row, SequencePictureType(rq.szOutputPath), rq.nOutputWidth,
+                                             rq.nOutputHeight, bRawMovie);
   // Movies hold the way there and back.
-  const long long nPasses =
-      !rq.bOneWay && (rq.nFormat == AviMovie || rq.nFormat == FlashMovie || rq.nFormat == HtmlPage) ? 2 : 1;
+  const long long nPasses = rq.bOneWay ? 1 : row.nPasses;
   need.nOutputBytes = nFrame * nFrames * nPasses;
-  if (rq.nFormat == FlashMovie || rq.nFormat == HtmlPage) need.nTempBytes = nFrame * nFrames;
+  if (IsSwf(row.writer)) need.nTempBytes = nFrame * nFrames;
   return need;
 }
 
@@ -151,10 +160,12 @@ struct COutputRun::Context {
   COutputFrameWriter* pWriter = nullptr;
   std::unique_ptr<CTempFolder> pTempFolder;
   bool bCancelled = false;
-  CAviFrameWriter* pAviFrames = nullptr;  // a movie's frames N..0: what the way there kept
+  CMovieFrameWriter* pMovieFrames = nullptr;  // a movie's frames N..0: what the way there kept
+
+  const OutputFormatRow& row;
 
   Context(const OutputRunRequest& rq, const OutputRunCallbacks& cb, OutputRunResult& res)
-      : request(rq), callbacks(cb), result(res) {}
+      : request(rq), callbacks(cb), result(res), row(OutputFormatOf(rq)) {}
   int N() const { return request.nFrameCount; }
   void ShowFrame(int i) const {
     if (callbacks.onShowFrame) callbacks.onShowFrame(i);
@@ -168,29 +179,33 @@ struct COutputRun::Context {
   void Report(int i) const {
     if (callbacks.onReportFrame) callbacks.onReportFrame(i);
   }
-  bool Fail(const std::string& text) {
-    result.status = OutputRunStatus::Failed;
-    result.szError = text;
+  bool Fail(Result failure) {
+    result.outcome = std::move(failure);
     return false;
+  }
+  bool Fail(ErrorKind kind, const std::string& text) { return Fail(Result::Fail(kind, text)); }
+  // A movie's failure: "Avi Output Error!" followed by the writer's status.
+  bool FailMovie(const Result& status) {
+    return Fail(Result::Fail(status.kind, "Avi Output Error!", status.FullText()));
   }
 };
 
 COutputRun::COutputRun() = default;
 COutputRun::~COutputRun() = default;
 
-bool COutputRun::CheckSpace(Context& ctx, bool bRawAvi) {
+bool COutputRun::CheckSpace(Context& ctx, bool bRawMovie) {
   const OutputRunRequest& rq = ctx.request;
-  const OutputSpaceNeed need = EstimateOutputSpace(rq, bRawAvi);
-  const std::string szTarget = rq.nFormat == AviMovie && !ctx.result.szOutputFile.empty() ? ctx.result.szOutputFile
-                                                                                          : rq.szOutputPath;
+  const OutputSpaceNeed need = EstimateOutputSpace(rq, bRawMovie);
+  const bool bMovie = ctx.row.writer == OutputWriterKind::Movie;
+  const std::string szTarget = bMovie && !ctx.result.szOutputFile.empty() ? ctx.result.szOutputFile : rq.szOutputPath;
   const long long nFree = FreeBytesFor(szTarget);
   if (nFree >= 0 && need.nOutputBytes > nFree)
-    return ctx.Fail("Not enough free space for " + szTarget + ": the output needs at least " +
+    return ctx.Fail(ErrorKind::Io, "Not enough free space for " + szTarget + ": the output needs at least " +
                     ByteSizeText(need.nOutputBytes) + ", the file system has " + ByteSizeText(nFree) + " free");
   if (need.nTempBytes > 0) {
     const long long nTempFree = FreeBytesFor(ctx.pTempFolder && ctx.pTempFolder->IsCreated() ? ctx.pTempFolder->Path() : TempFolderRoot());
     if (nTempFree >= 0 && need.nTempBytes > nTempFree)
-      return ctx.Fail("Not enough free space for the temporary frames: they need at least " +
+      return ctx.Fail(ErrorKind::Io, "Not enough free space for the temporary frames: they need at least " +
                       ByteSizeText(need.nTempBytes) + ", the temporary folder has " + ByteSizeText(nTempFree) +
                       " free");
   }
@@ -209,18 +224,18 @@ bool COutputRun::RenderFrame(Context& ctx, int nFrame) {
   frame.nCurFrame = source.k;
   frame.nOutputWidth = rq.nOutputWidth;
   frame.nOutputHeight = rq.nOutputHeight;
-  frame.bRoundToFour = rq.nFormat == AviMovie && rq.movieContainer == MovieContainer::Avi;
-  if (rq.nFormat == AviMovie && rq.movieContainer != MovieContainer::Avi) {
+  frame.bRoundToFour = ctx.row.frame == OutputFrameKind::CropFour;
+  if (ctx.row.frame == OutputFrameKind::Even) {
     // 4:2:0 frames need even sides: the whole picture is drawn at the size below, never padded
     // with made-up pixels or cropped.
     frame.nOutputWidth = rq.nOutputWidth / 2 * 2;
     frame.nOutputHeight = rq.nOutputHeight / 2 * 2;
   }
 
-  if (ctx.pAviFrames) {
+  if (ctx.pMovieFrames) {
     // The way back: a frame the movie kept goes in again without being drawn.
-    const int e = ctx.pAviFrames->WriteFrameAgain(nFrame);
-    if (e < 0) return ctx.Fail("Avi Output Error! " + ctx.pAviFrames->GetLastError());
+    const int e = ctx.pMovieFrames->WriteFrameAgain(nFrame);
+    if (e < 0) return ctx.FailMovie(ctx.pMovieFrames->GetLastResult());
     if (e == 0) {
       ++ctx.result.nFramesWritten;
       return true;
@@ -241,12 +256,12 @@ bool COutputRun::RenderFrame(Context& ctx, int nFrame) {
   if (bWriterFailed) {
     // An AVI frame that cannot be written names the writer's status, as the movie
     // writer reports it.
-    if (rq.nFormat == AviMovie) return ctx.Fail("Avi Output Error! " + pWriter->GetLastError());
-    return ctx.Fail(pWriter->GetLastError());
+    if (ctx.row.writer == OutputWriterKind::Movie) return ctx.FailMovie(pWriter->GetLastResult());
+    return ctx.Fail(pWriter->GetLastResult());
   }
   if (!bOk) {
     const std::string& text = m_pRenderer->GetLastError();
-    return ctx.Fail(text.empty() ? std::string("The frame could not be rendered") : text);
+    return ctx.Fail(ErrorKind::Unavailable, text.empty() ? std::string("The frame could not be rendered") : text);
   }
   ++ctx.result.nFramesWritten;
   return true;
@@ -280,10 +295,10 @@ bool COutputRun::RunSingleFrame(Context& ctx) {
   return true;
 }
 
-bool COutputRun::RunAvi(Context& ctx) {
+bool COutputRun::RunMovie(Context& ctx) {
   const OutputRunRequest& rq = ctx.request;
-  CAviWriter& avi = *m_pAviWriter;
-  avi.SetRate(rq.nFrameRate > 0 ? rq.nFrameRate : kAviFrameRate);
+  CAviWriter& avi = *m_pMovieWriter;
+  avi.SetRate(rq.nFrameRate > 0 ? rq.nFrameRate : kMovieFrameRate);
   avi.SetContainer(rq.movieContainer);
   avi.SetFrameFormat(rq.nOutputWidth, rq.nOutputHeight);
   avi.SetFileName(rq.szOutputPath);
@@ -293,37 +308,37 @@ bool COutputRun::RunAvi(Context& ctx) {
   const int nOpen = avi.Open();
   if (nOpen != 0) {
     // The writer's status says why (unless the user merely backed out of the choice).
-    std::string text = "Avi Output Error!";
-    const std::string status = avi.GetLastErrorText();
-    if (!status.empty() && status != "Ok") text += " " + status;
+    const Result status = avi.GetStatus();
     avi.Abandon();
-    return ctx.Fail(text);
+    if (status.ok()) return ctx.Fail(ErrorKind::Unavailable, "Avi Output Error!");
+    return ctx.FailMovie(status);
   }
   if (!CheckSpace(ctx, avi.GetCodecName() == "raw")) {
     avi.Abandon();
     return false;
   }
-  CAviFrameWriter writer(avi);
+  CMovieFrameWriter writer(avi);
   ctx.pWriter = &writer;
 
   // Each frame is drawn once: the way back reuses what the way there made.
-  avi.KeepFrames(rq.bOneWay ? 0 : rq.nReuseBytes < 0 ? kMovieReuseBytes : rq.nReuseBytes);
+  const bool bWayBack = !rq.bOneWay && ctx.row.nPasses == 2;
+  avi.KeepFrames(!bWayBack ? 0 : rq.nReuseBytes < 0 ? kMovieReuseBytes : rq.nReuseBytes);
   const int N = ctx.N();
   for (int i = 0; i <= N; ++i) {
-    if (!RenderStep(ctx, i, (rq.bOneWay ? 100 : 50) * i / N)) return false;
+    if (!RenderStep(ctx, i, (bWayBack ? 50 : 100) * i / N)) return false;
     if (!CheckRunning(ctx)) break;
   }
   // The movie is the second thread's until every frame handed over is in.
-  if (!writer.Finish()) return ctx.Fail("Avi Output Error! " + writer.GetLastError());
+  if (!writer.Finish()) return ctx.FailMovie(writer.GetLastResult());
   avi.KeepFrames(0);
-  if (!ctx.bCancelled && !rq.bOneWay) {
-    ctx.pAviFrames = &writer;
+  if (!ctx.bCancelled && bWayBack) {
+    ctx.pMovieFrames = &writer;
     for (int n = N; n >= 0; --n) {
       if (!RenderStep(ctx, n, (N - n) * 50 / N + 50)) return false;
       if (!CheckRunning(ctx)) break;
     }
-    ctx.pAviFrames = nullptr;
-    if (!writer.Finish()) return ctx.Fail("Avi Output Error! " + writer.GetLastError());
+    ctx.pMovieFrames = nullptr;
+    if (!writer.Finish()) return ctx.FailMovie(writer.GetLastResult());
   }
   ctx.pWriter = nullptr;
   return true;
@@ -332,12 +347,12 @@ bool COutputRun::RunAvi(Context& ctx) {
 bool COutputRun::RunSwf(Context& ctx) {
   const OutputRunRequest& rq = ctx.request;
   ctx.pTempFolder = std::make_unique<CTempFolder>("kestrelle-frames");
-  if (!ctx.pTempFolder->IsCreated()) return ctx.Fail(ctx.pTempFolder->Error());
+  if (!ctx.pTempFolder->IsCreated()) return ctx.Fail(ErrorKind::Io, ctx.pTempFolder->Error());
   const CTempFolder& frames = *ctx.pTempFolder;
-  const std::string szMovie =
-      rq.nFormat == FlashMovie ? rq.szOutputPath : PathFolder(rq.szOutputPath) + "/" + kHtmlMovieName;
+  const bool bPage = ctx.row.writer == OutputWriterKind::SwfPage;
+  const std::string szMovie = bPage ? PathFolder(rq.szOutputPath) + "/" + kHtmlMovieName : rq.szOutputPath;
   ctx.result.szMoviePath = szMovie;
-  ctx.result.szOutputFile = rq.nFormat == FlashMovie ? szMovie : rq.szOutputPath;
+  ctx.result.szOutputFile = bPage ? rq.szOutputPath : szMovie;
 
   CSwfWriter& swf = *m_pSwfWriter;
   swf.SetFrameRate(rq.nFrameRate > 0 ? static_cast<float>(rq.nFrameRate) : kSwfFrameRate);
@@ -348,13 +363,14 @@ bool COutputRun::RunSwf(Context& ctx) {
   ctx.pWriter = &writer;
 
   const int N = ctx.N();
+  const bool bWayBack = !rq.bOneWay && ctx.row.nPasses == 2;
   for (int i = 0; i <= N; ++i) {
-    if (!RenderStep(ctx, i, (rq.bOneWay ? 100 : 50) * i / N)) return false;
+    if (!RenderStep(ctx, i, (bWayBack ? 50 : 100) * i / N)) return false;
     if (!CheckRunning(ctx)) break;
   }
   // The movie is the second thread's until every frame handed over is in.
-  if (!writer.Finish()) return ctx.Fail(writer.GetLastError());
-  if (!ctx.bCancelled && !rq.bOneWay) {
+  if (!writer.Finish()) return ctx.Fail(writer.GetLastResult());
+  if (!ctx.bCancelled && bWayBack) {
     // The way back reuses the JPEG files of the way there.
     for (int n = N; n >= 0; --n) {
       ctx.ShowFrame(n);
@@ -369,7 +385,10 @@ bool COutputRun::RunSwf(Context& ctx) {
   ctx.pWriter = nullptr;
   // A cancelled movie is written too, with the frames done so far (unless the process is
   // being stopped, which keeps the old file).
-  if (swf.Write(szMovie) != 0 && !ctx.bCancelled) return ctx.Fail("Cannot write the movie " + swf.GetLastError());
+  if (swf.Write(szMovie) != 0 && !ctx.bCancelled) {
+    const Result& written = swf.GetLastResult();
+    return ctx.Fail(Result::Fail(written.kind, "Cannot write the movie", written.FullText()));
+  }
   return true;
 }
 
@@ -380,50 +399,51 @@ OutputRunResult COutputRun::Run(const OutputRunRequest& request, const OutputRun
 
   // Requests the windows never make but a script can.
   const Result checked = CheckOutputRunRequest(request);
-  if (!checked) return ctx.Fail(checked.message), result;
+  if (!checked) return ctx.Fail(checked), result;
 
   if (!m_pRenderer) m_pRenderer = std::make_unique<COffscreenRenderer>();
   m_bLastFrameKept = false;
-  if (!m_pAviWriter) m_pAviWriter = std::make_unique<CAviWriter>();
+  if (!m_pMovieWriter) m_pMovieWriter = std::make_unique<CAviWriter>();
   if (!m_pSwfWriter) m_pSwfWriter = std::make_unique<CSwfWriter>();
 
   std::unique_ptr<COutputFrameWriter> pWriter;
   std::string szWrittenFile = request.szOutputPath;  // with an added extension where one is added
-  switch (request.nFormat) {
-    case AnimatedGif:
-      if (WritesAnimation(request)) {
-        auto pAnimation = std::make_unique<CAnimationFrameWriter>(
-            request.szOutputPath, request.movieContainer, request.nOutputWidth, request.nOutputHeight,
-            request.nFrameRate > 0 ? request.nFrameRate : kAnimationFrameRate,
-            request.nLoops >= 0 ? request.nLoops : kAnimationLoopSetting);
-        szWrittenFile = pAnimation->GetFileName();
-        pWriter = std::move(pAnimation);
-        break;
-      }
+  const OutputWriterKind writer = ctx.row.writer;
+  switch (writer) {
+    case OutputWriterKind::Animation: {
+      auto pAnimation = std::make_unique<CAnimationFrameWriter>(
+          request.szOutputPath, request.movieContainer, request.nOutputWidth, request.nOutputHeight,
+          request.nFrameRate > 0 ? request.nFrameRate : kAnimationFrameRate,
+          request.nLoops >= 0 ? request.nLoops : kAnimationLoopSetting);
+      szWrittenFile = pAnimation->GetFileName();
+      pWriter = std::move(pAnimation);
+      break;
+    }
+    case OutputWriterKind::Gif:
       pWriter = std::make_unique<CGifFrameWriter>(request.szOutputPath,
                                                   request.nLoops >= 0 ? request.nLoops : kGifLoopSetting,
                                                   GifFrameDelayForRate(request.nFrameRate));
       break;
-    case SingleFrame: pWriter = std::make_unique<CSingleFrameWriter>(request.szOutputPath); break;
-    case FlashMovie:
-    case HtmlPage:
-    case AviMovie: break;  // writers made by their passes
-    default: pWriter = std::make_unique<CSequenceFrameWriter>(request.szOutputPath); break;
+    case OutputWriterKind::Single: pWriter = std::make_unique<CSingleFrameWriter>(request.szOutputPath); break;
+    case OutputWriterKind::Sequence: pWriter = std::make_unique<CSequenceFrameWriter>(request.szOutputPath); break;
+    case OutputWriterKind::Movie:
+    case OutputWriterKind::Swf:
+    case OutputWriterKind::SwfPage: break;  // writers made by their passes
   }
-  if (request.nFormat != AviMovie && !CheckSpace(ctx, false)) return result;
+  if (writer != OutputWriterKind::Movie && !CheckSpace(ctx, false)) return result;
   if (pWriter) {
     result.szOutputFile = szWrittenFile;
-    if (!pWriter->Begin()) return ctx.Fail(pWriter->GetLastError()), result;
+    if (!pWriter->Begin()) return ctx.Fail(pWriter->GetLastResult()), result;
     ctx.pWriter = pWriter.get();
   }
 
   bool bOk = true;
   if (CheckRunning(ctx)) {
-    switch (request.nFormat) {
-      case AviMovie: bOk = RunAvi(ctx); break;
-      case FlashMovie:
-      case HtmlPage: bOk = RunSwf(ctx); break;
-      case SingleFrame: bOk = RunSingleFrame(ctx); break;
+    switch (writer) {
+      case OutputWriterKind::Movie: bOk = RunMovie(ctx); break;
+      case OutputWriterKind::Swf:
+      case OutputWriterKind::SwfPage: bOk = RunSwf(ctx); break;
+      case OutputWriterKind::Single: bOk = RunSingleFrame(ctx); break;
       default: bOk = RunSinglePass(ctx); break;
     }
   }
@@ -435,31 +455,31 @@ OutputRunResult COutputRun::Run(const OutputRunRequest& request, const OutputRun
   if (!bOk || ctx.bCancelled) {
     // Nothing half-done stays behind: no GIF, no frames, no temporary frames. A movie the
     // user cancelled keeps the frames done so far; a failed one is removed.
-    if (request.nFormat == AviMovie) {
-      if (bOk) m_pAviWriter->Close();
-      else m_pAviWriter->Abandon();
+    if (writer == OutputWriterKind::Movie) {
+      if (bOk) m_pMovieWriter->Close();
+      else m_pMovieWriter->Abandon();
     }
     if (pWriter) pWriter->Abandon();
     ctx.pTempFolder.reset();
-    if (bOk) result.status = OutputRunStatus::Cancelled;
+    if (bOk) result.outcome = Result::Fail(ErrorKind::Interrupted, "The output was cancelled");
     return result;
   }
 
-  if (pWriter && !pWriter->Finish()) return ctx.Fail(pWriter->GetLastError()), result;
-  if (request.nFormat == AviMovie) {
-    if (m_pAviWriter->Close() != 0) return ctx.Fail("Avi Output Error! " + m_pAviWriter->GetLastErrorText()), result;
+  if (pWriter && !pWriter->Finish()) return ctx.Fail(pWriter->GetLastResult()), result;
+  if (writer == OutputWriterKind::Movie) {
+    if (m_pMovieWriter->Close() != 0) return ctx.FailMovie(m_pMovieWriter->GetFailure()), result;
   }
   result.stats = MakeOutputStatistics(request.nFrameCount, nElapsedMs);
-  result.status = OutputRunStatus::Finished;
+  result.outcome = Result::Success();
 
-  if (request.nFormat == HtmlPage) {
+  if (writer == OutputWriterKind::SwfPage) {
     const std::string szFolder = request.szTemplateDir.empty() ? TemplateFolder() : request.szTemplateDir;
     if (szFolder.empty()) {
-      ctx.Fail("The folder of the program (and its page template) cannot be found");
+      ctx.Fail(ErrorKind::Unavailable, "The folder of the program (and its page template) cannot be found");
     } else {
       std::string szError;
       const int nCopied = CopyFileNoReplace(szFolder + "/" + kHtmlTemplateName, request.szOutputPath, szError);
-      if (nCopied < 0) ctx.Fail(szError);
+      if (nCopied < 0) ctx.Fail(ErrorKind::Io, szError);
       if (nCopied == 0) result.szNotice = "The page " + request.szOutputPath + " exists already and was kept as it is";
     }
   }

@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "base/Limits.h"
-#include "output/AviCodecs.h"
+#include "base/Result.h"
+#include "output/MovieCodecs.h"
+#include "output/OutputFormats.h"
 #include "output/OutputSettings.h"
 #include "render/OffscreenRenderer.h"
 
@@ -61,7 +63,7 @@ struct OutputRunCallbacks {
   std::function<void(int nFrame)> onReportFrame;  // move the frame slider / counter
   std::function<void()> pump;                     // let pending events through
   std::function<bool()> isRunning;                // false once the user cancelled
-  AviCodecChooser chooseCodec;                    // the AVI encoder (uncompressed without one)
+  MovieCodecChooser chooseCodec;                  // the movie encoder (uncompressed without one)
 };
 
 // Figures shown after a finished run: the frame figure is N whatever the format.
@@ -76,39 +78,44 @@ struct OutputStatistics {
 };
 OutputStatistics MakeOutputStatistics(int nFrames, int nElapsedMs);
 
-enum class OutputRunStatus { Finished, Cancelled, Failed };
-
 struct OutputRunResult {
-  OutputRunStatus status = OutputRunStatus::Failed;
-  std::string szError;      // why the run failed (the text to show)
+  // Success for a finished run, ErrorKind::Interrupted for one the user cancelled, otherwise
+  // why it failed (FullText is the text to show). A result of no run is a failure.
+  Result outcome = Result::Fail(ErrorKind::Unavailable, std::string());
   std::string szNotice;     // something the user should know about a finished run
   std::string szOutputFile; // the file written (the AVI name after ".avi" is added)
   std::string szMoviePath;  // SWF movie of a Flash or HTML run
   int nFramesRendered = 0;  // off-screen renders
   int nFramesWritten = 0;   // frames handed to the output (movies count both passes)
   OutputStatistics stats;
-  bool ok() const { return status == OutputRunStatus::Finished; }
+  bool ok() const { return outcome.ok(); }
+  bool Cancelled() const { return outcome.kind == ErrorKind::Interrupted; }
+  bool Failed() const { return !ok() && !Cancelled(); }
 };
 
 // Name of the page template beside the executable, and of the movie beside the page.
 constexpr const char* kHtmlTemplateName = "exsample.html";
 constexpr const char* kHtmlMovieName = "output.swf";
+// The row of the output table a request writes.
+inline const OutputFormatRow& OutputFormatOf(const OutputRunRequest& request) {
+  return OutputFormatFor(request.nFormat, request.movieContainer);
+}
 // An AnimatedGif run that writes an animated WebP or APNG instead of the GIF.
 inline bool WritesAnimation(const OutputRunRequest& request) {
-  return request.nFormat == AnimatedGif && IsAnimationContainer(request.movieContainer);
+  return OutputFormatOf(request).writer == OutputWriterKind::Animation;
 }
 
 // Frames per second of movies unless the request names a rate (the settings' speed is only
 // shown).
-constexpr int kAviFrameRate = 15;
+constexpr int kMovieFrameRate = 15;
 
 // What an output run writes at least: beside its target, and in the temporary folder.
 struct OutputSpaceNeed {
   long long nOutputBytes = 0;
   long long nTempBytes = 0;
 };
-// bRawAvi: the AVI encoder is the uncompressed one.
-OutputSpaceNeed EstimateOutputSpace(const OutputRunRequest& request, bool bRawAvi);
+// bRawMovie: the movie's encoder is the uncompressed one.
+OutputSpaceNeed EstimateOutputSpace(const OutputRunRequest& request, bool bRawMovie);
 
 class COutputRun {
  public:
@@ -124,15 +131,15 @@ class COutputRun {
   bool RenderStep(Context& ctx, int nFrame, int nPercent);
   bool RunSinglePass(Context& ctx);
   bool RunSingleFrame(Context& ctx);
-  bool RunAvi(Context& ctx);
+  bool RunMovie(Context& ctx);
   bool RunSwf(Context& ctx);
   bool RenderFrame(Context& ctx, int nFrame);
   bool CheckRunning(Context& ctx);
   // Refuses a run that cannot fit the free space of its file systems.
-  bool CheckSpace(Context& ctx, bool bRawAvi);
+  bool CheckSpace(Context& ctx, bool bRawMovie);
 
   std::unique_ptr<COffscreenRenderer> m_pRenderer;
-  std::unique_ptr<CAviWriter> m_pAviWriter;
+  std::unique_ptr<CAviWriter> m_pMovieWriter;
   std::unique_ptr<CSwfWriter> m_pSwfWriter;
   // The last frame rendered, written again while a chain holds a picture.
   FrameBitmap m_lastFrame;

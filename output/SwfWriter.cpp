@@ -375,6 +375,7 @@ int CSwfWriter::Write(const std::string& szPath) {
   if (m_bOutOfMemory) {
     std::fprintf(stderr, "Unable to write output file: %s\n", szPath.c_str());
     m_bOutOfMemory = false;
+    m_result = Result::Fail(ErrorKind::TooLarge, szPath + ": out of memory");
     return -1;
   }
   try {
@@ -392,10 +393,11 @@ int CSwfWriter::Write(const std::string& szPath) {
     // The movie takes its name only once it is complete: a failed write keeps an
     // existing file as it was.
     CAtomicFile file;
-    m_szLastError.clear();
-    bool bOk = file.Create(szPath, &m_szLastError) && WriteSwf(file.Fd());
-    if (bOk) bOk = file.Commit(&m_szLastError);
-    if (!bOk && m_szLastError.empty()) m_szLastError = szPath + ": " + std::strerror(errno);
+    std::string szError;
+    bool bOk = file.Create(szPath, &szError) && WriteSwf(file.Fd());
+    if (bOk) bOk = file.Commit(&szError);
+    if (!bOk && szError.empty()) szError = szPath + ": " + std::strerror(errno);
+    m_result = bOk ? Result::Success() : Result::Fail(ErrorKind::Io, szError);
     file.Discard();
     if (!bOk) {
       std::fprintf(stderr, "Unable to write output file: %s\n", szPath.c_str());
@@ -403,6 +405,7 @@ int CSwfWriter::Write(const std::string& szPath) {
     }
   } catch (const std::bad_alloc&) {
     ReportOutOfMemory();
+    m_result = Result::Fail(ErrorKind::TooLarge, szPath + ": out of memory");
     std::fprintf(stderr, "Unable to write output file: %s\n", szPath.c_str());
     rc = -1;
   }

@@ -5,6 +5,7 @@
 #include <list>
 #include <string>
 
+#include "base/Result.h"
 #include "output/SwfBitWriter.h"
 
 // Frames per second of a movie unless SetFrameRate names another rate.
@@ -32,7 +33,7 @@ class CSwfWriter {
   // written completely (messages on stderr).
   int Write(const std::string& szPath);
   // Why the last Write failed: the path and the system's reason.
-  const std::string& GetLastError() const { return m_szLastError; }
+  const Result& GetLastResult() const { return m_result; }
 
   int GetFrameCount() const { return m_nFrames; }
 
@@ -80,6 +81,6 @@ class CSwfWriter {
   int m_nNextId;
   int m_nVersion;
   float m_fScale;
-  std::string m_szLastError;
+  Result m_result;
   bool m_bOutOfMemory = false;  // the movie was abandoned; Write reports it
 };

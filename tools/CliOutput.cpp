@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -13,6 +14,7 @@
 #include "base/PathParts.h"
 #include "image/Picture.h"
 #include "output/FrameWriters.h"
+#include "output/OutputFormats.h"
 
 namespace {
 
@@ -42,27 +44,53 @@ class CProgressBar {
 };
 
 bool IsMovieFormat(const std::string& szFormat) {
-  const MovieContainer container = CliFormatContainer(szFormat);
-  return szFormat == "avi" || (container != MovieContainer::Avi && !IsAnimationContainer(container));
+  const OutputFormatRow* pRow = OutputFormatForWord(szFormat);
+  return pRow && pRow->writer == OutputWriterKind::Movie;
+}
+
+bool IsPictureFormat(const std::string& szFormat) {
+  const OutputFormatRow* pRow = OutputFormatForWord(szFormat);
+  return pRow && !pRow->bTimed;
+}
+
+// What --format offers, by format code (the order the window's buttons have); "frame" only
+// for commands that write one frame.
+std::vector<std::string> FormatWords(bool bSingleFrame) {
+  std::vector<const OutputFormatRow*> rows;
+  for (const OutputFormatRow& row : OutputFormatRows())
+    if (bSingleFrame || row.writer != OutputWriterKind::Single) rows.push_back(&row);
+  std::stable_sort(rows.begin(), rows.end(),
+                   [](const OutputFormatRow* a, const OutputFormatRow* b) { return a->nFormat < b->nFormat; });
+  std::vector<std::string> words;
+  for (const OutputFormatRow* pRow : rows) words.push_back(pRow->szWord);
+  return words;
+}
+
+// ".gif gif, .webp webp (animated WebP), ...": what each extension writes.
+std::string ExtensionHelp() {
+  std::string s;
+  for (const OutputFormatRow& row : OutputFormatRows()) {
+    if (!row.szExtension) continue;
+    s += std::string(s.empty() ? "" : ", ") + "." + row.szExtension + " " + row.szWord;
+    if (*row.szCliNote) s += std::string(" ") + row.szCliNote;
+  }
+  return s;
 }
 
 }  // namespace
 
-MovieContainer CliFormatContainer(const std::string& szFormat) {
-  // The words of the formats written through a container are its extensions.
-  return MovieContainerForPath("x." + szFormat);
+const OutputFormatRow& CliFormatRow(const std::string& szFormat) {
+  const OutputFormatRow* pRow = OutputFormatForWord(szFormat);
+  return pRow ? *pRow : OutputFormatFor(ImageSequence, MovieContainer::Avi);
 }
 
 void AddCliOutputOptions(CLI::App& cmd, CliOutputOptions& o, bool bSingleFrame) {
   cmd.add_option("-o,--output", o.szOutput, "file to write; the extension chooses the format")->required();
-  std::vector<std::string> formats = {"sequence", "gif", "webp", "apng", "swf", "html", "avi", "mp4", "webm"};
-  if (bSingleFrame) formats.push_back("frame");
   cmd.add_option("--format", o.szFormat,
-                 std::string("what to write (default from OUT's extension: .gif gif, .webp webp (animated WebP), "
-                             ".apng apng, .avi avi, .mp4 mp4, .webm webm, .swf swf, .html html, another picture "
-                             "extension: sequence") +
+                 "what to write (default from OUT's extension: " + ExtensionHelp() +
+                     ", another picture extension: sequence" +
                      (bSingleFrame ? ", or frame when --frame is given)" : ")"))
-      ->check(CLI::IsMember(formats));
+      ->check(CLI::IsMember(FormatWords(bSingleFrame)));
   cmd.add_option("--codec", o.szCodec,
                  "movie encoder: AVI rawvideo (default, uncompressed frames), mjpeg, ffv1, ...; MP4 h264; "
                  "WebM vp9");
@@ -73,19 +101,20 @@ void AddCliOutputOptions(CLI::App& cmd, CliOutputOptions& o, bool bSingleFrame) 
   cmd.add_option("--loop", o.nLoop,
                  "how often the animation plays, 0 endlessly: GIF 0 to 65535 (default 90), WebP and APNG "
                  "0 to 65535 (default 0), SWF and HTML 0 or 1 (default 0); written into the file")
-      ->check(CLI::Range(0, 65535));
+      ->check(CLI::Range(0, kMaxOutputPlays));
 }
 
 bool ChooseCliFormat(const CliOutputOptions& o, bool bFrameGiven, std::string& szFormat, std::string& szError) {
   szFormat = o.szFormat;
   if (szFormat.empty()) {
-    const std::string ext = PathExtension(o.szOutput);
-    if (ext == "gif" || ext == "swf" || ext == "html" || ext == "avi" || CliFormatContainer(ext) != MovieContainer::Avi)
-      szFormat = ext;
+    const OutputFormatRow* pRow = OutputFormatForExtension(PathExtension(o.szOutput));
+    if (pRow) szFormat = pRow->szWord;
     else if (ImageTypeFromExtension(o.szOutput) != PICTURE_UNKNOWN) szFormat = bFrameGiven ? "frame" : "sequence";
     else {
-      szError = o.szOutput + ": unknown picture format (use an extension such as .png, .bmp, .jpg, .gif, "
-                             ".webp, .apng, .avi, .mp4, .webm, .swf or .html, or --format)";
+      std::vector<std::string> exts = {".png", ".bmp", ".jpg"};
+      for (const std::string& ext : OutputExtensions()) exts.push_back(ext);
+      szError = o.szOutput + ": unknown picture format (use an extension such as " + JoinedList(exts, " or ") +
+                ", or --format)";
       return false;
     }
   }
@@ -93,24 +122,26 @@ bool ChooseCliFormat(const CliOutputOptions& o, bool bFrameGiven, std::string& s
     szError = "--frame: renders one picture, which --format " + szFormat + " does not write";
     return false;
   }
+  const std::string szMovies = JoinedList(OutputShortNames(OutputWriterKind::Movie), " and ");
   if (!o.szCodec.empty() && !IsMovieFormat(szFormat)) {
-    szError = "--codec: only AVI, MP4 and WebM movies have an encoder to choose";
+    szError = "--codec: only " + szMovies + " movies have an encoder to choose";
     return false;
   }
-  if (o.nFps != 0 && (szFormat == "sequence" || szFormat == "frame")) {
+  if (o.nFps != 0 && IsPictureFormat(szFormat)) {
     szError = "--fps: pictures and picture sequences have no frame rate";
     return false;
   }
   if (o.nLoop >= 0) {
     if (IsMovieFormat(szFormat)) {
-      szError = "--loop: AVI, MP4 and WebM movies have no loop setting; players decide themselves";
+      szError = "--loop: " + szMovies + " movies have no loop setting; players decide themselves";
       return false;
     }
-    if (szFormat == "sequence" || szFormat == "frame") {
+    if (IsPictureFormat(szFormat)) {
       szError = "--loop: pictures and picture sequences do not play";
       return false;
     }
-    if ((szFormat == "swf" || szFormat == "html") && o.nLoop > 1) {
+    const OutputFormatRow* pRow = OutputFormatForWord(szFormat);
+    if (pRow && pRow->loops == OutputLoopKind::OnceOrEndless && o.nLoop > 1) {
       szError = "--loop: a SWF movie plays once (1) or endlessly (0), not " + std::to_string(o.nLoop) + " times";
       return false;
     }
@@ -118,21 +149,12 @@ bool ChooseCliFormat(const CliOutputOptions& o, bool bFrameGiven, std::string& s
   return true;
 }
 
-int CliFormatCode(const std::string& szFormat) {
-  if (szFormat == "frame") return SingleFrame;
-  if (szFormat == "gif" || IsAnimationContainer(CliFormatContainer(szFormat))) return AnimatedGif;
-  if (szFormat == "swf") return FlashMovie;
-  if (szFormat == "html") return HtmlPage;
-  if (IsMovieFormat(szFormat)) return AviMovie;
-  return ImageSequence;
-}
-
-bool MakeCliCodecChooser(const CliOutputOptions& o, const std::string& szFormat, AviCodecChooser& chooser,
+bool MakeCliCodecChooser(const CliOutputOptions& o, const std::string& szFormat, MovieCodecChooser& chooser,
                          std::string& szError) {
   chooser = nullptr;
   if (!IsMovieFormat(szFormat)) return true;
-  const MovieContainer container = CliFormatContainer(szFormat);
-  const std::vector<AviCodecEntry> entries = AvailableAviCodecs(container);
+  const MovieContainer container = CliFormatRow(szFormat).container;
+  const std::vector<MovieCodecEntry> entries = AvailableMovieCodecs(container);
   if (entries.empty()) {
     szError = std::string("the FFmpeg libraries here have no ") + MovieContainerExtension(container) + " encoder";
     return false;
@@ -141,14 +163,14 @@ bool MakeCliCodecChooser(const CliOutputOptions& o, const std::string& szFormat,
   const std::string szCodec = o.szCodec.empty() ? entries.front().szName
                               : o.szCodec == "rawvideo" ? std::string("raw")
                                                         : o.szCodec;
-  if (FindAviCodec(entries, szCodec) < 0) {
+  if (FindMovieCodec(entries, szCodec) < 0) {
     std::string names;
-    for (const AviCodecEntry& e : entries)
+    for (const MovieCodecEntry& e : entries)
       names += (names.empty() ? "" : ", ") + (e.szName == "raw" ? std::string("rawvideo") : e.szName);
     szError = "--codec: unknown encoder '" + o.szCodec + "' (available: " + names + ")";
     return false;
   }
-  chooser = AviCodecChooserByName(szCodec);
+  chooser = MovieCodecChooserByName(szCodec);
   return true;
 }
 
@@ -164,7 +186,7 @@ bool ParseCliSize(const std::string& text, int& nWidth, int& nHeight) {
   return nWidth > 0 && nHeight > 0;
 }
 
-int RunCliAnimation(const std::string& szCommand, const OutputRunRequest& request, const AviCodecChooser& chooser,
+int RunCliAnimation(const std::string& szCommand, const OutputRunRequest& request, const MovieCodecChooser& chooser,
                     const std::function<void(int nFrame)>& onFrame) {
   CProgressBar bar;
   OutputRunCallbacks callbacks;
@@ -178,18 +200,18 @@ int RunCliAnimation(const std::string& szCommand, const OutputRunRequest& reques
   bar.Done();
 
   // A stop request fails every commit, so an interrupted run has replaced nothing.
-  if (result.status == OutputRunStatus::Cancelled || (!result.ok() && CancelRequest::IsSet())) {
+  if (result.Cancelled() || (!result.ok() && CancelRequest::IsSet())) {
     std::cerr << szCommand
               << ": interrupted; the unfinished output was removed and existing files were kept as they were\n";
     return 1;
   }
   if (!result.ok()) {
-    std::cerr << szCommand << ": " << result.szError << '\n';
+    std::cerr << szCommand << ": " << result.outcome.FullText() << '\n';
     return 1;
   }
   if (!result.szNotice.empty()) std::cerr << "note: " << result.szNotice << '\n';
   std::string szWritten = result.szOutputFile;
-  if (request.nFormat == ImageSequence)
+  if (OutputFormatOf(request).writer == OutputWriterKind::Sequence)
     szWritten = SequenceFrameName(request.szOutputPath, 0) + " to " +
                 SequenceFrameName(request.szOutputPath, request.nFrameCount);
   else if (!result.szMoviePath.empty() && result.szMoviePath != result.szOutputFile)

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "output/AviCodecs.h"
+#include "output/MovieCodecs.h"
 #include "output/OutputRun.h"
 
 namespace CLI {
@@ -27,17 +27,16 @@ void AddCliOutputOptions(CLI::App& cmd, CliOutputOptions& o, bool bSingleFrame);
 // The kind of output: the --format word, or one chosen from OUT's extension ("frame" for a
 // picture extension when bFrameGiven). Refuses options the kind does not take.
 bool ChooseCliFormat(const CliOutputOptions& o, bool bFrameGiven, std::string& szFormat, std::string& szError);
-// The output format code and container of a format word.
-int CliFormatCode(const std::string& szFormat);
-MovieContainer CliFormatContainer(const std::string& szFormat);
+// The output table's row of a format word (the picture sequence's for an unknown word).
+const OutputFormatRow& CliFormatRow(const std::string& szFormat);
 // The encoder chooser for --codec (the container's first entry by default); an empty chooser
 // for kinds that have no encoder to choose.
-bool MakeCliCodecChooser(const CliOutputOptions& o, const std::string& szFormat, AviCodecChooser& chooser,
+bool MakeCliCodecChooser(const CliOutputOptions& o, const std::string& szFormat, MovieCodecChooser& chooser,
                          std::string& szError);
 // "WxH" with both sides at least 1.
 bool ParseCliSize(const std::string& text, int& nWidth, int& nHeight);
 
 // Runs the animation with a progress bar on a terminal; onFrame hears every frame the run
 // reports. Prints what was written, or the error prefixed with szCommand; the exit status.
-int RunCliAnimation(const std::string& szCommand, const OutputRunRequest& request, const AviCodecChooser& chooser,
+int RunCliAnimation(const std::string& szCommand, const OutputRunRequest& request, const MovieCodecChooser& chooser,
                     const std::function<void(int nFrame)>& onFrame = {});

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/FileChecks.h"
+#include "base/Limits.h"
 #include "base/PathParts.h"
 #include "output/MorphChain.h"
 #include "output/OutputRequest.h"
@@ -39,7 +40,7 @@ int Fail(const std::string& text) {
 int RunChain(const ChainOptions& o) {
   std::string szFormat, szError;
   if (!ChooseCliFormat(o.output, false, szFormat, szError)) return Fail(szError);
-  AviCodecChooser chooser;
+  MovieCodecChooser chooser;
   if (!MakeCliCodecChooser(o.output, szFormat, chooser, szError)) return Fail(szError);
   MorphChainOptions options;
   options.nFrames = o.nFrames;
@@ -56,10 +57,12 @@ int RunChain(const ChainOptions& o) {
               << (s.bAutomatic ? "automatic key points" : "the project's key points") << '\n';
   };
   const MorphChainPairs pairs = [&o](MorphProject& project) { return PlaceCliAutoPairs(project, o.autoOptions); };
-  if (!chain.Prepare(o.items, options, pairs, onSegment)) return Fail(chain.GetLastError() + "; nothing was written");
+  if (!chain.Prepare(o.items, options, pairs, onSegment))
+    return Fail(chain.GetLastResult().FullText() + "; nothing was written");
 
-  OutputRunRequest request = chain.MakeRequest(CliFormatCode(szFormat), o.output.szOutput);
-  request.movieContainer = CliFormatContainer(szFormat);
+  const OutputFormatRow& row = CliFormatRow(szFormat);
+  OutputRunRequest request = chain.MakeRequest(row.nFormat, o.output.szOutput);
+  request.movieContainer = row.container;
   request.nFrameRate = o.output.nFps;
   request.nLoops = o.output.nLoop;
   // The segment projects go where no item is, and the animation where no segment project goes.
@@ -85,7 +88,8 @@ int RunChain(const ChainOptions& o) {
   };
   const int nStatus = RunCliAnimation("chain", request, chooser, onFrame);
   if (nStatus != 0 || o.szProjectFolder.empty()) return nStatus;
-  if (!chain.SaveProjects(o.szProjectFolder, szError)) return Fail(szError);
+  const Result saved = chain.SaveProjects(o.szProjectFolder);
+  if (!saved) return Fail(saved.FullText());
   std::cout << chain.SegmentCount() << " segment projects written to " << o.szProjectFolder << '\n';
   return 0;
 }
@@ -103,9 +107,9 @@ const CliCommandRegistrar kChainCommand([](CLI::App& app) {
       ->expected(2, -1);
   AddCliAutoOptions(*cmd, opt->autoOptions, true);
   cmd->add_option("--frames", opt->nFrames, "frame steps N of each segment (default 30)")
-      ->check(CLI::Range(1, 100000));
+      ->check(CLI::Range(1, kMaxOutputFrameCount));
   cmd->add_option("--hold", opt->nHold, "frames each picture is shown longer (default 0)")
-      ->check(CLI::Range(0, 100000));
+      ->check(CLI::Range(0, kMaxOutputFrameCount));
   cmd->add_option("--size", opt->szSize,
                   "output size WxH (default the first picture's); every picture is fitted into it without "
                   "distortion, black around it");

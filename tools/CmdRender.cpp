@@ -19,9 +19,10 @@
 #include "base/PathParts.h"
 #include "base/AtomicFile.h"
 #include "base/FileChecks.h"
+#include "base/Limits.h"
 #include "core/ProjectFile.h"
 #include "image/Picture.h"
-#include "output/AviCodecs.h"
+#include "output/MovieCodecs.h"
 #include "output/FrameImage.h"
 #include "output/FrameWriters.h"
 #include "output/OutputRequest.h"
@@ -105,20 +106,21 @@ int RenderSingleFrame(const OutputRunRequest& request) {
 int RunRender(const RenderOptions& o) {
   std::string szFormat, szError;
   if (!ChooseCliFormat(o.output, o.nFrame >= 0, szFormat, szError)) return Fail(szError);
-  AviCodecChooser chooser;
+  MovieCodecChooser chooser;
   if (!MakeCliCodecChooser(o.output, szFormat, chooser, szError)) return Fail("render: " + szError);
   MorphProject project;
   if (!PrepareProject(o, project, szError)) return Fail(szError);
   const MorphTriangles triangles = ProjectTriangles(project);
-  OutputRunRequest request = MakeOutputRunRequest(project, triangles, CliFormatCode(szFormat), o.output.szOutput);
+  const OutputFormatRow& row = CliFormatRow(szFormat);
+  OutputRunRequest request = MakeOutputRunRequest(project, triangles, row.nFormat, o.output.szOutput);
   request.nCurFrame = o.nFrame < 0 ? request.nFrameCount / 2 : o.nFrame;
-  request.movieContainer = CliFormatContainer(szFormat);
+  request.movieContainer = row.container;
   request.nFrameRate = o.output.nFps;
   request.nLoops = o.output.nLoop;
   request.inputFiles.push_back(o.szProject);
   const Result checked = CheckOutputRunRequest(request);
   if (!checked) return Fail("render: " + checked.message);
-  if (request.nFormat == SingleFrame) return RenderSingleFrame(request);
+  if (row.writer == OutputWriterKind::Single) return RenderSingleFrame(request);
   return RunCliAnimation("render", request, chooser);
 }
 

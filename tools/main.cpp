@@ -10,7 +10,7 @@
 
 #include "base/AtomicFile.h"
 #include "base/DecodeBudget.h"
-#include "output/AviCodecs.h"
+#include "output/MovieCodecs.h"
 #include "output/OutputRun.h"
 #include "Version.h"
 #include "tools/CliRegistry.h"

@@ -194,9 +194,9 @@ OutputRunCallbacks CExportCommands::MakeCallbacks() {
     CGLView::ReleaseCurrent();
   };
   callbacks.isRunning = [this] { return m_bOutputRunning; };
-  callbacks.chooseCodec = [this](const std::vector<AviCodecEntry>& entries) {
+  callbacks.chooseCodec = [this](const std::vector<MovieCodecEntry>& entries) {
     // MP4 and WebM have one encoder each: only an AVI asks for its compressor.
-    if (RunContainerFor(AviMovie, m_szOutputPath) != MovieContainer::Avi) return entries.empty() ? kAviCodecCancelled : 0;
+    if (RunContainerFor(AviMovie, m_szOutputPath) != MovieContainer::Avi) return entries.empty() ? kMovieCodecCancelled : 0;
     wxBusyCursorSuspender normal;
     return ChooseAviCodec(m_dlgOutput ? static_cast<wxWindow*>(m_dlgOutput) : &m_window, entries, m_ui);
   };
@@ -216,7 +216,7 @@ OutputRunResult CExportCommands::Run(int nFormat, const OutputRunCallbacks& call
     request.inputFiles.push_back(m_session.ProjectPath());
     const Result checked = CheckOutputRunRequest(request);
     if (!checked) {
-      result.szError = checked.FullText();
+      result.outcome = checked;
     } else {
       CGLView::ReleaseCurrent();
       COutputRun run;
@@ -242,8 +242,8 @@ void CExportCommands::StartRun() {
     m_dlgOutput->ShowResults(result.stats);
     if (!result.szNotice.empty())
       m_ui.Message(m_dlgOutput, Tr(result.szNotice), mainwin::kProductName, wxOK | wxICON_INFORMATION);
-  } else if (result.status == OutputRunStatus::Failed) {
-    m_ui.Message(m_dlgOutput, Tr(result.szError), mainwin::kProductName, wxOK | wxICON_ERROR);
+  } else if (result.Failed()) {
+    m_ui.Message(m_dlgOutput, Tr(result.outcome.FullText()), mainwin::kProductName, wxOK | wxICON_ERROR);
     m_dlgOutput->ShowFailed();
   }
 }
@@ -255,5 +255,5 @@ void CExportCommands::SaveSingleFrame() {
   m_szOutputPath = path;
   m_session.m_nOutputFormat = SingleFrame;
   const OutputRunResult result = Run(SingleFrame, OutputRunCallbacks{});
-  if (!result.ok()) m_ui.Message(&m_window, Tr(result.szError), mainwin::kProductName, wxOK | wxICON_ERROR);
+  if (!result.ok()) m_ui.Message(&m_window, Tr(result.outcome.FullText()), mainwin::kProductName, wxOK | wxICON_ERROR);
 }

@@ -94,13 +94,13 @@ double RunAlone(CMainMorphDlg& window, int nFormat, const std::string& path) {
   const MorphTriangles triangles = ProjectTriangles(window.Project());
   OutputRunRequest request = MakeOutputRunRequest(window.Project(), triangles, nFormat, path);
   OutputRunCallbacks callbacks;
-  callbacks.chooseCodec = AviCodecChooserByName("raw");
+  callbacks.chooseCodec = MovieCodecChooserByName("raw");
   CGLView::ReleaseCurrent();
   const Clock::time_point start = Clock::now();
   COutputRun run;
   const OutputRunResult result = run.Run(request, callbacks);
   const double s = Seconds(start);
-  if (!result.ok()) std::fprintf(stderr, "run alone failed: %s\n", result.szError.c_str());
+  if (!result.ok()) std::fprintf(stderr, "run alone failed: %s\n", result.outcome.FullText().c_str());
   return s;
 }
 
@@ -133,7 +133,7 @@ double RunFromWindow(CMainMorphDlg& window, int nButton, const std::string& path
   g_nPreviewDraws = window.PreviewView()->GetDrawCount() - nDraws;
   g_fRunSeconds = window.Export().LastRun().stats.nElapsedMs / 1000.0;
   g_user.onDialog = nullptr;
-  if (!window.Export().LastRun().ok()) std::fprintf(stderr, "window run failed: %s\n", window.Export().LastRun().szError.c_str());
+  if (!window.Export().LastRun().ok()) std::fprintf(stderr, "window run failed: %s\n", window.Export().LastRun().outcome.FullText().c_str());
   return s;
 }
 

@@ -6,13 +6,13 @@
 #include "ui/wx/Translation.h"
 #include "ui/wx/UserInteraction.h"
 
-int ChooseAviCodec(wxWindow* parent, const std::vector<AviCodecEntry>& entries, IUserInteraction& ui) {
-  if (entries.empty()) return kAviCodecCancelled;
+int ChooseAviCodec(wxWindow* parent, const std::vector<MovieCodecEntry>& entries, IUserInteraction& ui) {
+  if (entries.empty()) return kMovieCodecCancelled;
   wxArrayString labels;
-  for (const AviCodecEntry& e : entries) labels.Add(Tr(e.szLabel));
+  for (const MovieCodecEntry& e : entries) labels.Add(Tr(e.szLabel));
   wxSingleChoiceDialog dialog(parent, _("压缩程序:"), _("视频压缩"), labels);
   dialog.SetSelection(0);
-  if (ui.ShowModal(dialog) != wxID_OK) return kAviCodecCancelled;
+  if (ui.ShowModal(dialog) != wxID_OK) return kMovieCodecCancelled;
   const int n = dialog.GetSelection();
-  return n >= 0 && n < static_cast<int>(entries.size()) ? n : kAviCodecCancelled;
+  return n >= 0 && n < static_cast<int>(entries.size()) ? n : kMovieCodecCancelled;
 }

@@ -4,10 +4,10 @@
 
 #include <vector>
 
-#include "output/AviCodecs.h"
+#include "output/MovieCodecs.h"
 
 class IUserInteraction;
 class wxWindow;
 
-// The chosen index, or kAviCodecCancelled.
-int ChooseAviCodec(wxWindow* parent, const std::vector<AviCodecEntry>& entries, IUserInteraction& ui);
+// The chosen index, or kMovieCodecCancelled.
+int ChooseAviCodec(wxWindow* parent, const std::vector<MovieCodecEntry>& entries, IUserInteraction& ui);

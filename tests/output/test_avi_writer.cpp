@@ -72,7 +72,7 @@ int WriteMovie(CAviWriter& avi, const std::string& path, const std::string& szCo
   avi.SetRate(15);
   avi.SetFrameFormat(frames[0].w, frames[0].h);
   avi.SetFileName(path);
-  avi.SetCodecChooser(AviCodecChooserByName(szCodec));
+  avi.SetCodecChooser(MovieCodecChooserByName(szCodec));
   int rc = avi.Open();
   if (rc != 0) return rc;
   for (const TestFrame& f : frames) {
@@ -82,7 +82,7 @@ int WriteMovie(CAviWriter& avi, const std::string& path, const std::string& szCo
   return avi.Close();
 }
 
-bool HasCodec(const std::string& name) { return FindAviCodec(AvailableAviCodecs(), name) >= 0; }
+bool HasCodec(const std::string& name) { return FindMovieCodec(AvailableMovieCodecs(), name) >= 0; }
 
 }  // namespace
 
@@ -125,17 +125,17 @@ TEST(AviWriterFormat, AviExtensionIsAddedOnlyWithoutLowerCaseAvi) {
 }
 
 TEST(AviCodecList, UncompressedComesFirstAndNamesResolve) {
-  const std::vector<AviCodecEntry> entries = AvailableAviCodecs();
+  const std::vector<MovieCodecEntry> entries = AvailableMovieCodecs();
   ASSERT_FALSE(entries.empty());
   EXPECT_EQ(entries[0].szLabel, "Full frames (uncompressed)");
   EXPECT_EQ(entries[0].szName, "raw");
   for (size_t i = 0; i < entries.size(); ++i) {
-    EXPECT_EQ(FindAviCodec(entries, entries[i].szName), static_cast<int>(i));
-    EXPECT_NE(AviEncoderName(entries[i].szName), nullptr);
+    EXPECT_EQ(FindMovieCodec(entries, entries[i].szName), static_cast<int>(i));
+    EXPECT_NE(MovieEncoderName(entries[i].szName), nullptr);
   }
-  EXPECT_EQ(FindAviCodec(entries, "RAW"), 0);
-  EXPECT_EQ(FindAviCodec(entries, "no-such-codec"), -1);
-  EXPECT_EQ(AviCodecChooserByName("no-such-codec")(entries), kAviCodecCancelled);
+  EXPECT_EQ(FindMovieCodec(entries, "RAW"), 0);
+  EXPECT_EQ(FindMovieCodec(entries, "no-such-codec"), -1);
+  EXPECT_EQ(MovieCodecChooserByName("no-such-codec")(entries), kMovieCodecCancelled);
 }
 
 TEST(AviWriterMovie, UncompressedFramesComeBackExactlyAndUpright) {
@@ -144,8 +144,8 @@ TEST(AviWriterMovie, UncompressedFramesComeBackExactlyAndUpright) {
   std::vector<TestFrame> frames = {MakeFrame(16, 12, 0), MakeFrame(16, 12, 1),
                                    MakeFrame(16, 12, 2)};
   CAviWriter avi;
-  std::vector<AviCodecEntry> offered;
-  avi.SetCodecChooser([&](const std::vector<AviCodecEntry>& e) {
+  std::vector<MovieCodecEntry> offered;
+  avi.SetCodecChooser([&](const std::vector<MovieCodecEntry>& e) {
     offered = e;
     return 0;
   });
@@ -154,7 +154,7 @@ TEST(AviWriterMovie, UncompressedFramesComeBackExactlyAndUpright) {
   avi.SetFileName(path);
   ASSERT_EQ(avi.Open(), 0) << avi.GetLastErrorText();
   EXPECT_EQ(avi.GetLastErrorText(), "Ok");
-  EXPECT_EQ(offered.size(), AvailableAviCodecs().size());
+  EXPECT_EQ(offered.size(), AvailableMovieCodecs().size());
   EXPECT_EQ(avi.GetCodecName(), "raw");
   for (const TestFrame& f : frames) ASSERT_EQ(avi.AddFrame(f.bottomUp.data()), 0);
   EXPECT_EQ(avi.GetFrameIndex(), 3);
@@ -267,7 +267,7 @@ TEST(AviWriterFailures, CancelledChoiceReturnsOneAndLeavesNoFile) {
   CAviWriter avi;
   avi.SetFrameFormat(16, 12);
   avi.SetFileName(path);
-  avi.SetCodecChooser([](const std::vector<AviCodecEntry>&) { return kAviCodecCancelled; });
+  avi.SetCodecChooser([](const std::vector<MovieCodecEntry>&) { return kMovieCodecCancelled; });
   EXPECT_EQ(avi.Open(), 1);
   EXPECT_FALSE(avi.IsOpen());
   const TestFrame f = MakeFrame(16, 12, 0);
@@ -277,7 +277,7 @@ TEST(AviWriterFailures, CancelledChoiceReturnsOneAndLeavesNoFile) {
 
   // An existing file survives a cancelled choice.
   WriteFileBytes(path, {1, 2, 3});
-  avi.SetCodecChooser([](const std::vector<AviCodecEntry>& e) { return static_cast<int>(e.size()); });
+  avi.SetCodecChooser([](const std::vector<MovieCodecEntry>& e) { return static_cast<int>(e.size()); });
   EXPECT_EQ(avi.Open(), 1);
   avi.Close();
   EXPECT_EQ(ReadFileBytes(path), (std::vector<uint8_t>{1, 2, 3}));

@@ -204,8 +204,8 @@ TEST(GifExportFastPath, OutputRunWritesTheStraightforwardBytes) {
   request.szOutputPath = dir.File("fast.gif");
   COutputRun run;
   const OutputRunResult result = run.Run(request, OutputRunCallbacks{});
-  if (!result.ok() && result.szError.find("EGL") != std::string::npos) GTEST_SKIP() << result.szError;
-  ASSERT_TRUE(result.ok()) << result.szError;
+  if (!result.ok() && result.outcome.FullText().find("EGL") != std::string::npos) GTEST_SKIP() << result.outcome.FullText();
+  ASSERT_TRUE(result.ok()) << result.outcome.FullText();
 
   // The straightforward path: frames 0..N, each rendered, read back, reduced, then one
   // all-frames encoding.

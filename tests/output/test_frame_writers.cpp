@@ -125,11 +125,11 @@ TEST(SequenceWriterTest, WritesNumberedPicturesAndReportsFailures) {
   CSequenceFrameWriter writer(dir.File("face.png"));
   ASSERT_TRUE(writer.Begin());
   const FrameBitmap frame = MakeFrame(6, 4, 9);
-  ASSERT_TRUE(writer.WriteFrame(frame, 0)) << writer.GetLastError();
-  ASSERT_TRUE(writer.WriteFrame(frame, 12)) << writer.GetLastError();
+  ASSERT_TRUE(writer.WriteFrame(frame, 0)) << writer.GetLastResult().FullText();
+  ASSERT_TRUE(writer.WriteFrame(frame, 12)) << writer.GetLastResult().FullText();
   // The frames take their names only when the run is complete.
   EXPECT_FALSE(std::filesystem::exists(dir.File("face12.png")));
-  ASSERT_TRUE(writer.Finish()) << writer.GetLastError();
+  ASSERT_TRUE(writer.Finish()) << writer.GetLastResult().FullText();
   CPicture back(dir.File("face12.png"), PICTURE_PNG);
   ASSERT_TRUE(back.IsValid());
   CPicture grabbed;
@@ -143,13 +143,13 @@ TEST(SequenceWriterTest, WritesNumberedPicturesAndReportsFailures) {
 
   CSequenceFrameWriter upper(dir.File("FACE.BMP"));
   EXPECT_FALSE(upper.Begin());
-  EXPECT_NE(upper.GetLastError().find("FACE.BMP"), std::string::npos);
+  EXPECT_NE(upper.GetLastResult().FullText().find("FACE.BMP"), std::string::npos);
 
   CSequenceFrameWriter missing(dir.File("no/such/folder/face.bmp"));
   ASSERT_TRUE(missing.Begin());
   // Frames are coded on a second thread: a failure shows by the next call at the latest.
   EXPECT_FALSE(missing.WriteFrame(frame, 0) && missing.Finish());
-  EXPECT_NE(missing.GetLastError().find("face0.bmp"), std::string::npos);
+  EXPECT_NE(missing.GetLastResult().FullText().find("face0.bmp"), std::string::npos);
 }
 
 TEST(SingleFrameWriterTest, WritesThePathItself) {

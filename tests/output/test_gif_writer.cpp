@@ -47,8 +47,8 @@ std::vector<CPicture> ReducedFrames(const std::vector<FrameBitmap>& frames) {
   for (const FrameBitmap& frame : frames) {
     CPicture pic;
     EXPECT_TRUE(GrabFrameImage(frame, pic));
-    std::string error;
-    EXPECT_TRUE(ReduceGifFrame(pic, &error)) << error;
+    const Result done = ReduceGifFrame(pic);
+    EXPECT_TRUE(done.ok()) << done.FullText();
     reduced.push_back(std::move(pic));
   }
   return reduced;
@@ -99,10 +99,10 @@ TEST(GifStreamWriterTest, StreamedFileEqualsTheAllFramesEncoding) {
 
   TempDir dir;
   CGifFrameWriter writer(dir.File("anim.gif"));
-  ASSERT_TRUE(writer.Begin()) << writer.GetLastError();
+  ASSERT_TRUE(writer.Begin()) << writer.GetLastResult().FullText();
   for (size_t i = 0; i < frames.size(); ++i) ASSERT_TRUE(writer.WriteFrame(frames[i], static_cast<int>(i)));
   EXPECT_FALSE(std::filesystem::exists(dir.File("anim.gif")));  // only the part file so far
-  ASSERT_TRUE(writer.Finish()) << writer.GetLastError();
+  ASSERT_TRUE(writer.Finish()) << writer.GetLastResult().FullText();
   EXPECT_EQ(ReadFileBytes(dir.File("anim.gif")), expected);
   EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"anim.gif"});
 }
@@ -193,7 +193,7 @@ TEST(GifStreamWriterTest, UnwritableFolderAndEmptyMovieAreReported) {
   TempDir dir;
   CGifFrameWriter writer(dir.File("missing/anim.gif"));
   EXPECT_FALSE(writer.Begin());
-  EXPECT_NE(writer.GetLastError().find("missing/anim.gif"), std::string::npos);
+  EXPECT_NE(writer.GetLastResult().FullText().find("missing/anim.gif"), std::string::npos);
 
   CGifStreamWriter stream;
   ASSERT_TRUE(stream.Open(dir.File("empty.gif")));

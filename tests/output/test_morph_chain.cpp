@@ -57,7 +57,7 @@ class MorphChainTest : public testing::Test {
   bool RunSequence(const CMorphChain& chain) {
     COutputRun run;
     const OutputRunResult result = run.Run(chain.MakeRequest(ImageSequence, m_out.File("f.bmp")), {});
-    EXPECT_TRUE(result.ok()) << result.szError;
+    EXPECT_TRUE(result.ok()) << result.outcome.FullText();
     return result.ok();
   }
   RgbQuad Pixel(int g, int x, int yFromTop) {
@@ -109,7 +109,7 @@ TEST_F(MorphChainTest, PicturesMakeSegmentsAndTheRunShowsEachFittedAtItsStop) {
   std::vector<int> announced;
   ASSERT_TRUE(chain.Prepare({m_szRed, m_szBlue, m_szGreen}, options, CountingPairs(),
                             [&](int n) { announced.push_back(n); }))
-      << chain.GetLastError();
+      << chain.GetLastResult().FullText();
   EXPECT_EQ(m_nPairCalls, 2);
   EXPECT_EQ(announced, (std::vector<int>{0, 1}));
   ASSERT_EQ(chain.SegmentCount(), 2);
@@ -155,11 +155,11 @@ TEST_F(MorphChainTest, PicturesMakeSegmentsAndTheRunShowsEachFittedAtItsStop) {
 TEST_F(MorphChainTest, AFailingSegmentIsNamedWithItsReason) {
   CMorphChain chain;
   EXPECT_FALSE(chain.Prepare({m_szRed, m_szBlue, m_szGreen}, {}, CountingPairs(2)));
-  EXPECT_NE(chain.GetLastError().find("segment 2 (blue.bmp to green.bmp)"), std::string::npos) << chain.GetLastError();
-  EXPECT_NE(chain.GetLastError().find("no face in either picture"), std::string::npos) << chain.GetLastError();
+  EXPECT_NE(chain.GetLastResult().FullText().find("segment 2 (blue.bmp to green.bmp)"), std::string::npos) << chain.GetLastResult().FullText();
+  EXPECT_NE(chain.GetLastResult().FullText().find("no face in either picture"), std::string::npos) << chain.GetLastResult().FullText();
   EXPECT_FALSE(chain.Prepare({m_szRed}, {}, CountingPairs()));
   EXPECT_FALSE(chain.Prepare({m_szRed, m_dir.File("missing.png")}, {}, CountingPairs()));
-  EXPECT_NE(chain.GetLastError().find("missing.png"), std::string::npos) << chain.GetLastError();
+  EXPECT_NE(chain.GetLastResult().FullText().find("missing.png"), std::string::npos) << chain.GetLastResult().FullText();
 }
 
 // A project is its own segment with its own pairs: its frames are the project's frames. A
@@ -173,7 +173,7 @@ TEST_F(MorphChainTest, ProjectsBringTheirOwnPairs) {
   CMorphChain chain;
   MorphChainOptions options;
   options.nFrames = 6;
-  ASSERT_TRUE(chain.Prepare({aToB, bToGreen}, options, CountingPairs())) << chain.GetLastError();
+  ASSERT_TRUE(chain.Prepare({aToB, bToGreen}, options, CountingPairs())) << chain.GetLastResult().FullText();
   EXPECT_EQ(m_nPairCalls, 0);
   ASSERT_EQ(chain.SegmentCount(), 2);
   EXPECT_FALSE(chain.GetSegment(0).bAutomatic);
@@ -193,7 +193,7 @@ TEST_F(MorphChainTest, ProjectsBringTheirOwnPairs) {
   ASSERT_TRUE(renderer.RenderFrame(fromChain, chained));
   EXPECT_EQ(chained.bits, direct.bits);
   CMorphChain pictures;
-  ASSERT_TRUE(pictures.Prepare({szA, szB}, options, CountingPairs())) << pictures.GetLastError();
+  ASSERT_TRUE(pictures.Prepare({szA, szB}, options, CountingPairs())) << pictures.GetLastResult().FullText();
   MorphFrameRequest withoutPair = pictures.MakeRequest(AnimatedGif, "x.gif").chain[0];
   withoutPair.nCurFrame = 3;
   ASSERT_TRUE(renderer.RenderFrame(withoutPair, plain));
@@ -201,7 +201,7 @@ TEST_F(MorphChainTest, ProjectsBringTheirOwnPairs) {
 
   m_nPairCalls = 0;
   CMorphChain around;
-  ASSERT_TRUE(around.Prepare({aToB, greenToRed, m_szBlue}, options, CountingPairs())) << around.GetLastError();
+  ASSERT_TRUE(around.Prepare({aToB, greenToRed, m_szBlue}, options, CountingPairs())) << around.GetLastResult().FullText();
   ASSERT_EQ(around.SegmentCount(), 4);  // a-b, b-green (automatic), green-red, red-blue (automatic)
   EXPECT_TRUE(around.GetSegment(1).bAutomatic);
   EXPECT_EQ(around.GetSegment(1).szTo, m_szGreen);
@@ -210,8 +210,8 @@ TEST_F(MorphChainTest, ProjectsBringTheirOwnPairs) {
 
   // Each segment's project is written for the window, with its pairs.
   TempDir projects;
-  std::string szError;
-  ASSERT_TRUE(around.SaveProjects(projects.Path(), szError)) << szError;
+  const Result saved = around.SaveProjects(projects.Path());
+  ASSERT_TRUE(saved.ok()) << saved.FullText();
   MorphProject reopened, original;
   ASSERT_TRUE(OpenProject(reopened, CMorphChain::ProjectFileName(projects.Path(), 2)).ok());
   ASSERT_TRUE(OpenProject(original, greenToRed).ok());

@@ -68,7 +68,7 @@ struct Recorder {
     cb.onReportFrame = [this](int i) { reported.push_back(i); };
     cb.pump = [this] { ++pumps; };
     cb.isRunning = [this] { return stopAfterReports < 0 || static_cast<int>(reported.size()) < stopAfterReports; };
-    cb.chooseCodec = AviCodecChooserByName("raw");
+    cb.chooseCodec = MovieCodecChooserByName("raw");
     return cb;
   }
 };
@@ -119,7 +119,7 @@ TEST(OutputRunTest, SequenceRunWritesEveryFrameInOrder) {
   Recorder rec;
   COutputRun run;
   const OutputRunResult result = run.Run(MakeRequest(project, ImageSequence, dir.File("face.bmp"), 4), rec.Callbacks());
-  ASSERT_TRUE(result.ok()) << result.szError;
+  ASSERT_TRUE(result.ok()) << result.outcome.FullText();
   EXPECT_EQ(rec.progress, (std::vector<int>{0, 25, 50, 75, 100}));
   EXPECT_EQ(rec.shown, (std::vector<int>{0, 1, 2, 3, 4}));
   EXPECT_EQ(rec.reported, rec.shown);
@@ -145,7 +145,7 @@ TEST(OutputRunTest, SingleFrameRunWritesTheCurrentFrameWithoutNumber) {
   OutputRunRequest rq = MakeRequest(project, SingleFrame, dir.File("still.png"), 4);
   rq.nCurFrame = 3;
   const OutputRunResult result = run.Run(rq, rec.Callbacks());
-  ASSERT_TRUE(result.ok()) << result.szError;
+  ASSERT_TRUE(result.ok()) << result.outcome.FullText();
   EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"still.png"});
   CPicture saved(dir.File("still.png"), PICTURE_PNG);
   CPicture frame3, frame0;
@@ -169,7 +169,7 @@ TEST(OutputRunTest, GifRunDecodesFrameByFrame) {
   COutputRun run;
   const OutputRunRequest rq = MakeRequest(project, AnimatedGif, dir.File("morph.gif"), 3);
   const OutputRunResult result = run.Run(rq, rec.Callbacks());
-  ASSERT_TRUE(result.ok()) << result.szError;
+  ASSERT_TRUE(result.ok()) << result.outcome.FullText();
   EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"morph.gif"});
 
   GifRefFile gif;
@@ -205,7 +205,7 @@ TEST(OutputRunTest, CancelledGifRunLeavesNoFiles) {
   rec.stopAfterReports = 2;
   COutputRun run;
   const OutputRunResult result = run.Run(MakeRequest(project, AnimatedGif, dir.File("morph.gif"), 5), rec.Callbacks());
-  EXPECT_EQ(result.status, OutputRunStatus::Cancelled);
+  EXPECT_TRUE(result.Cancelled());
   EXPECT_EQ(rec.reported, (std::vector<int>{0, 1}));
   EXPECT_TRUE(FilesIn(dir.Path()).empty());
 
@@ -213,7 +213,7 @@ TEST(OutputRunTest, CancelledGifRunLeavesNoFiles) {
   Recorder early;
   early.stopAfterReports = 0;
   const OutputRunResult none = run.Run(MakeRequest(project, AnimatedGif, dir.File("morph.gif"), 5), early.Callbacks());
-  EXPECT_EQ(none.status, OutputRunStatus::Cancelled);
+  EXPECT_TRUE(none.Cancelled());
   EXPECT_EQ(none.nFramesRendered, 0);
   EXPECT_TRUE(FilesIn(dir.Path()).empty());
 }
@@ -230,7 +230,7 @@ TEST(OutputRunTest, WebPAndApngRunsWriteEveryFrameOnce) {
     COutputRun run;
     OutputRunRequest rq = MakeRequest(project, AnimatedGif, dir.File("morph." + ext), 3);
     const OutputRunResult result = run.Run(rq, rec.Callbacks());
-    ASSERT_TRUE(result.ok()) << result.szError;
+    ASSERT_TRUE(result.ok()) << result.outcome.FullText();
     EXPECT_EQ(rec.shown, (std::vector<int>{0, 1, 2, 3}));
     EXPECT_EQ(result.nFramesWritten, 4);
     EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"morph." + ext});
@@ -255,7 +255,7 @@ TEST(OutputRunTest, WebPAndApngRunsWriteEveryFrameOnce) {
     rq.nLoops = 2;
     Recorder rec2;
     const OutputRunResult named = run.Run(rq, rec2.Callbacks());
-    ASSERT_TRUE(named.ok()) << named.szError;
+    ASSERT_TRUE(named.ok()) << named.outcome.FullText();
     EXPECT_EQ(named.szOutputFile, dir.File("named." + ext));
     const AnimationProbe timed = ProbeAnimation(named.szOutputFile);
     EXPECT_EQ(timed.nLoop, 2);
@@ -264,7 +264,7 @@ TEST(OutputRunTest, WebPAndApngRunsWriteEveryFrameOnce) {
     Recorder cancel;
     cancel.stopAfterReports = 2;
     rq.szOutputPath = dir.File("cancelled." + ext);
-    EXPECT_EQ(run.Run(rq, cancel.Callbacks()).status, OutputRunStatus::Cancelled);
+    EXPECT_TRUE(run.Run(rq, cancel.Callbacks()).Cancelled());
     EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"morph." + ext, "named." + ext}));
   }
 }
@@ -275,7 +275,7 @@ TEST(OutputRunTest, AviRunHoldsForwardAndBackwardFrames) {
   Recorder rec;
   COutputRun run;
   const OutputRunResult result = run.Run(MakeRequest(project, AviMovie, dir.File("morph.avi"), 3), rec.Callbacks());
-  ASSERT_TRUE(result.ok()) << result.szError;
+  ASSERT_TRUE(result.ok()) << result.outcome.FullText();
   EXPECT_EQ(rec.shown, (std::vector<int>{0, 1, 2, 3, 3, 2, 1, 0}));
   EXPECT_EQ(rec.progress, (std::vector<int>{0, 16, 33, 50, 50, 66, 83, 100}));
   EXPECT_EQ(result.nFramesRendered, 4);  // the way back writes the kept frames again
@@ -286,7 +286,7 @@ TEST(OutputRunTest, AviRunHoldsForwardAndBackwardFrames) {
   // A name without "avi" gets the extension added.
   Recorder rec2;
   const OutputRunResult named = run.Run(MakeRequest(project, AviMovie, dir.File("clip"), 1), rec2.Callbacks());
-  ASSERT_TRUE(named.ok()) << named.szError;
+  ASSERT_TRUE(named.ok()) << named.outcome.FullText();
   EXPECT_EQ(named.szOutputFile, dir.File("clip.avi"));
   EXPECT_EQ(CountAviVideoFrames(dir.File("clip.avi")), 4);
 }
@@ -297,17 +297,17 @@ TEST(OutputRunTest, AviFailuresAreReported) {
   COutputRun run;
   Recorder rec;
   OutputRunCallbacks cb = rec.Callbacks();
-  cb.chooseCodec = [](const std::vector<AviCodecEntry>&) { return kAviCodecCancelled; };
+  cb.chooseCodec = [](const std::vector<MovieCodecEntry>&) { return kMovieCodecCancelled; };
   const OutputRunResult cancelled = run.Run(MakeRequest(project, AviMovie, dir.File("a.avi")), cb);
-  EXPECT_EQ(cancelled.status, OutputRunStatus::Failed);
-  EXPECT_EQ(cancelled.szError.rfind("Avi Output Error!", 0), 0u);
+  EXPECT_TRUE(cancelled.Failed());
+  EXPECT_EQ(cancelled.outcome.FullText().rfind("Avi Output Error!", 0), 0u);
   EXPECT_TRUE(rec.shown.empty());
 
   Recorder rec2;
   const OutputRunResult missing = run.Run(MakeRequest(project, AviMovie, dir.File("no/dir/a.avi")), rec2.Callbacks());
-  EXPECT_EQ(missing.status, OutputRunStatus::Failed);
-  EXPECT_EQ(missing.szError.rfind("Avi Output Error!", 0), 0u);
-  EXPECT_GT(missing.szError.size(), std::string("Avi Output Error!").size());
+  EXPECT_TRUE(missing.Failed());
+  EXPECT_EQ(missing.outcome.FullText().rfind("Avi Output Error!", 0), 0u);
+  EXPECT_GT(missing.outcome.FullText().size(), std::string("Avi Output Error!").size());
 }
 
 TEST(OutputRunTest, FlashRunReusesItsJpegFramesAndRemovesThem) {
@@ -317,7 +317,7 @@ TEST(OutputRunTest, FlashRunReusesItsJpegFramesAndRemovesThem) {
   Recorder rec;
   COutputRun run;
   const OutputRunResult result = run.Run(MakeRequest(project, FlashMovie, dir.File("m.swf"), 3), rec.Callbacks());
-  ASSERT_TRUE(result.ok()) << result.szError;
+  ASSERT_TRUE(result.ok()) << result.outcome.FullText();
   EXPECT_EQ(result.nFramesRendered, 4);  // the way back renders nothing
   EXPECT_EQ(rec.reported, (std::vector<int>{0, 1, 2, 3, 3, 2, 1, 0}));
   EXPECT_EQ(rec.progress, (std::vector<int>{0, 16, 33, 50, 50, 66, 83, 100}));
@@ -328,7 +328,7 @@ TEST(OutputRunTest, FlashRunReusesItsJpegFramesAndRemovesThem) {
   Recorder cancel;
   cancel.stopAfterReports = 2;
   const OutputRunResult partial = run.Run(MakeRequest(project, FlashMovie, dir.File("p.swf"), 3), cancel.Callbacks());
-  EXPECT_EQ(partial.status, OutputRunStatus::Cancelled);
+  EXPECT_TRUE(partial.Cancelled());
   EXPECT_EQ(SwfFrameCount(ReadFileBytes(dir.File("p.swf"))), 2);
   EXPECT_TRUE(FilesIn(tmp.Path()).empty());
 }
@@ -342,7 +342,7 @@ TEST(OutputRunTest, HtmlRunCopiesTheTemplateButKeepsAnExistingPage) {
   OutputRunRequest rq = MakeRequest(project, HtmlPage, dir.File("page.html"), 2);
   rq.szTemplateDir = templates.Path();
   const OutputRunResult first = run.Run(rq, rec.Callbacks());
-  ASSERT_TRUE(first.ok()) << first.szError;
+  ASSERT_TRUE(first.ok()) << first.outcome.FullText();
   EXPECT_EQ(first.szMoviePath, dir.File("output.swf"));
   EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"output.swf", "page.html"}));
   EXPECT_EQ(ReadFileBytes(dir.File("page.html")), (std::vector<uint8_t>{'<', 'p', '>'}));
@@ -352,7 +352,7 @@ TEST(OutputRunTest, HtmlRunCopiesTheTemplateButKeepsAnExistingPage) {
   std::filesystem::remove(dir.File("output.swf"));
   Recorder rec2;
   const OutputRunResult second = run.Run(rq, rec2.Callbacks());
-  ASSERT_TRUE(second.ok()) << second.szError;
+  ASSERT_TRUE(second.ok()) << second.outcome.FullText();
   EXPECT_FALSE(second.szNotice.empty());
   EXPECT_EQ(ReadFileBytes(dir.File("page.html")), (std::vector<uint8_t>{'m', 'i', 'n', 'e'}));
   EXPECT_TRUE(std::filesystem::exists(dir.File("output.swf")));
@@ -363,8 +363,8 @@ TEST(OutputRunTest, HtmlRunCopiesTheTemplateButKeepsAnExistingPage) {
   rq.szOutputPath = dir3.File("page.html");
   Recorder rec3;
   const OutputRunResult third = run.Run(rq, rec3.Callbacks());
-  EXPECT_EQ(third.status, OutputRunStatus::Failed);
-  EXPECT_NE(third.szError.find("exsample.html"), std::string::npos);
+  EXPECT_TRUE(third.Failed());
+  EXPECT_NE(third.outcome.FullText().find("exsample.html"), std::string::npos);
   EXPECT_EQ(FilesIn(dir3.Path()), std::vector<std::string>{"output.swf"});
 }
 
@@ -393,20 +393,20 @@ TEST(OutputRunTest, BadRequestsAndUnwritablePathsGiveMessages) {
   for (const Case& c : cases) {
     Recorder rec;
     const OutputRunResult result = run.Run(MakeRequest(project, c.format, c.path), rec.Callbacks());
-    EXPECT_EQ(result.status, OutputRunStatus::Failed) << c.path;
-    EXPECT_NE(result.szError.find(c.mention), std::string::npos) << result.szError;
+    EXPECT_TRUE(result.Failed()) << c.path;
+    EXPECT_NE(result.outcome.FullText().find(c.mention), std::string::npos) << result.outcome.FullText();
   }
   EXPECT_TRUE(FilesIn(dir.Path()).empty());
 
   Recorder rec;
   OutputRunRequest rq = MakeRequest(project, AnimatedGif, dir.File("a.gif"), 0);
-  EXPECT_FALSE(run.Run(rq, rec.Callbacks()).szError.empty());
+  EXPECT_FALSE(run.Run(rq, rec.Callbacks()).outcome.FullText().empty());
   rq = MakeRequest(project, AnimatedGif, dir.File("a.gif"));
   rq.nOutputWidth = 0;
-  EXPECT_EQ(run.Run(rq, rec.Callbacks()).status, OutputRunStatus::Failed);
+  EXPECT_TRUE(run.Run(rq, rec.Callbacks()).Failed());
   rq = MakeRequest(project, AnimatedGif, dir.File("a.gif"));
   rq.pImage2 = nullptr;
-  EXPECT_EQ(run.Run(rq, rec.Callbacks()).status, OutputRunStatus::Failed);
+  EXPECT_TRUE(run.Run(rq, rec.Callbacks()).Failed());
   EXPECT_TRUE(rec.shown.empty());
   EXPECT_TRUE(FilesIn(dir.Path()).empty());
 }
@@ -441,8 +441,8 @@ TEST(OutputRequestTest, TheCheckBeforeARunIsTheRunsOwnCheck) {
     EXPECT_NE(checked.message.find(c.mention), std::string::npos) << c.name << ": " << checked.message;
     Recorder rec;
     const OutputRunResult result = run.Run(rq, rec.Callbacks());
-    EXPECT_EQ(result.status, OutputRunStatus::Failed) << c.name;
-    EXPECT_EQ(result.szError, checked.message) << c.name;
+    EXPECT_TRUE(result.Failed()) << c.name;
+    EXPECT_EQ(result.outcome.FullText(), checked.message) << c.name;
     EXPECT_TRUE(rec.shown.empty()) << c.name;
   }
   EXPECT_TRUE(FilesIn(dir.Path()).empty());
@@ -488,33 +488,33 @@ TEST_P(MovieReuseTest, WayBackReusesFramesWithTheSameBytes) {
     Recorder rec;
     rec.stopAfterReports = stopAfterReports;
     OutputRunCallbacks cb = rec.Callbacks();
-    cb.chooseCodec = AviCodecChooserByName(GetParam().szCodec);
+    cb.chooseCodec = MovieCodecChooserByName(GetParam().szCodec);
     COutputRun outputRun;
     const OutputRunResult result = outputRun.Run(rq, cb);
     EXPECT_EQ(rec.shown.size(), static_cast<size_t>(result.nFramesWritten)) << name;
     return result;
   };
   const OutputRunResult plain = run("plain", 0);
-  ASSERT_TRUE(plain.ok()) << plain.szError;
+  ASSERT_TRUE(plain.ok()) << plain.outcome.FullText();
   EXPECT_EQ(plain.nFramesRendered, 2 * (N + 1));
   const std::vector<uint8_t> expected = MovieBytes(plain.szOutputFile);
   ASSERT_FALSE(expected.empty());
 
   const OutputRunResult reused = run("reused", -1);
-  ASSERT_TRUE(reused.ok()) << reused.szError;
+  ASSERT_TRUE(reused.ok()) << reused.outcome.FullText();
   EXPECT_EQ(reused.nFramesRendered, N + 1);  // each frame drawn once
   EXPECT_EQ(reused.nFramesWritten, 2 * (N + 1));
   EXPECT_TRUE(MovieBytes(reused.szOutputFile) == expected);
 
   const OutputRunResult partial = run("partial", GetParam().nPartialBytes);
-  ASSERT_TRUE(partial.ok()) << partial.szError;
+  ASSERT_TRUE(partial.ok()) << partial.outcome.FullText();
   EXPECT_GT(partial.nFramesRendered, N + 1);
   EXPECT_LT(partial.nFramesRendered, 2 * (N + 1));
   EXPECT_TRUE(MovieBytes(partial.szOutputFile) == expected);
 
   // Cancelled two frames into the way back: nothing more is drawn or written.
   const OutputRunResult cancelled = run("cancelled", -1, N + 3);
-  EXPECT_EQ(cancelled.status, OutputRunStatus::Cancelled);
+  EXPECT_TRUE(cancelled.Cancelled());
   EXPECT_EQ(cancelled.nFramesWritten, N + 3);
   EXPECT_EQ(cancelled.nFramesRendered, N + 1);
 }

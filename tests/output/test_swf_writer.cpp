@@ -796,7 +796,7 @@ TEST_F(SwfMovieTest, WriteFailuresAreReported) {
     EXPECT_EQ(swf.Write("/dev/full"), -1);
     // A device is not a file the movie may replace.
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Unable to write output file: /dev/full\n");
-    EXPECT_NE(swf.GetLastError().find("device"), std::string::npos) << swf.GetLastError();
+    EXPECT_NE(swf.GetLastResult().FullText().find("device"), std::string::npos) << swf.GetLastResult().FullText();
   }
 
   // The writer is idle again and makes a sound movie next time.

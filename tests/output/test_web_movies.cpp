@@ -129,13 +129,13 @@ TEST_P(AnimationWriterTest, FramesLoopCountAndDelaysComeBack) {
     const std::string szName = m_dir.File("loops" + std::to_string(nLoops));
     CAnimationFrameWriter writer(szName, GetParam(), 33, 25, 20, nLoops);
     EXPECT_EQ(writer.GetFileName(), szName + "." + Extension());
-    ASSERT_TRUE(writer.Begin()) << writer.GetLastError();
+    ASSERT_TRUE(writer.Begin()) << writer.GetLastResult().FullText();
     frames.clear();
     for (int i = 0; i < 6; ++i) {
       frames.push_back(MakePatternPicture(33, 25, 3 * i));
-      ASSERT_TRUE(writer.WriteFrame(BitmapOf(frames.back()), i)) << writer.GetLastError();
+      ASSERT_TRUE(writer.WriteFrame(BitmapOf(frames.back()), i)) << writer.GetLastResult().FullText();
     }
-    ASSERT_TRUE(writer.Finish()) << writer.GetLastError();
+    ASSERT_TRUE(writer.Finish()) << writer.GetLastResult().FullText();
 
     const AnimationProbe back = ProbeAnimation(writer.GetFileName());
     ASSERT_TRUE(back.bOpened) << back.szError;
@@ -171,7 +171,7 @@ TEST_P(AnimationWriterTest, AnAbandonedAnimationKeepsTheOldFile) {
   const std::vector<uint8_t> old = {'o', 'l', 'd'};
   WriteFileBytes(szOld, old);
   CAnimationFrameWriter writer(szOld, GetParam(), 33, 25, 20, 0);
-  ASSERT_TRUE(writer.Begin()) << writer.GetLastError();
+  ASSERT_TRUE(writer.Begin()) << writer.GetLastResult().FullText();
   for (int i = 0; i < 3; ++i) ASSERT_TRUE(writer.WriteFrame(BitmapOf(MakePatternPicture(33, 25, i)), i));
   writer.Abandon();
   EXPECT_EQ(ReadFileBytes(szOld), old);
@@ -192,10 +192,10 @@ TEST(MovieContainerTest, ExtensionChoosesTheContainerAndItsEncoders) {
   EXPECT_EQ(MovieContainerForPath("a.apng"), MovieContainer::Apng);
   EXPECT_EQ(MovieContainerForPath("a.png"), MovieContainer::Avi);
   // Each container offers only its own encoders.
-  EXPECT_EQ(FindAviCodec(AvailableAviCodecs(MovieContainer::Mp4), "mjpeg"), -1);
-  EXPECT_EQ(FindAviCodec(AvailableAviCodecs(MovieContainer::Avi), "h264"), -1);
-  EXPECT_EQ(AviEncoderName("vp9", MovieContainer::Avi), nullptr);
-  EXPECT_STREQ(AviEncoderName("vp9", MovieContainer::WebM), "libvpx-vp9");
+  EXPECT_EQ(FindMovieCodec(AvailableMovieCodecs(MovieContainer::Mp4), "mjpeg"), -1);
+  EXPECT_EQ(FindMovieCodec(AvailableMovieCodecs(MovieContainer::Avi), "h264"), -1);
+  EXPECT_EQ(MovieEncoderName("vp9", MovieContainer::Avi), nullptr);
+  EXPECT_STREQ(MovieEncoderName("vp9", MovieContainer::WebM), "libvpx-vp9");
 }
 
 }  // namespace

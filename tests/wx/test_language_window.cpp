@@ -21,7 +21,7 @@
 
 #include "app/CommandIdMap.h"
 #include "app/CommandIds.h"
-#include "output/AviCodecs.h"
+#include "output/MovieCodecs.h"
 #include "output/wx/CodecChoice.h"
 #include "output/wx/OutputDlg.h"
 #include "output/wx/SaveConfigDlg.h"
@@ -230,7 +230,7 @@ void RunTour(CTextTour& tour) {
     f->GetEventHandler()->ProcessEvent(click);
   }
   f.Command(ids::kSizeCustom);
-  ChooseAviCodec(f.Get(), AvailableAviCodecs(), f.User());
+  ChooseAviCodec(f.Get(), AvailableMovieCodecs(), f.User());
   f.User().onDialog = nullptr;
 
   // The wizard, every page of both branches, and its refusal of a bad length.

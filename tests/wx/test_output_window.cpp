@@ -18,7 +18,7 @@
 
 #include "app/CommandIds.h"
 #include "image/Picture.h"
-#include "output/AviCodecs.h"
+#include "output/MovieCodecs.h"
 #include "ui/wx/NumEdit.h"
 #include "output/wx/OutputDlg.h"
 #include "output/wx/SaveConfigDlg.h"
@@ -231,7 +231,7 @@ TEST(OutputWindow, GifCancelAtFirstMiddleAndLastFrameStopsWithinAFrameAndLeavesN
     ASSERT_FALSE(driver.m_bWatchdog);
     ASSERT_GT(driver.nProgressAtCancel, 0);
     const OutputRunResult& r = f->Export().LastRun();
-    EXPECT_EQ(r.status, OutputRunStatus::Cancelled);
+    EXPECT_TRUE(r.Cancelled());
     // The click arrives at the next pump: the frame then in progress is the last one.
     EXPECT_LE(r.nFramesRendered, driver.nProgressAtCancel + 1);
     EXPECT_FALSE(driver.bFinished);
@@ -275,10 +275,10 @@ TEST(OutputWindow, AviExportThroughTheCompressorChoice) {
 
   ASSERT_TRUE(driver.bFinished) << (f.m_messages.empty() ? "" : f.m_messages[0].szText);
   // Every encoder this FFmpeg offers, uncompressed frames first.
-  const std::vector<AviCodecEntry> entries = AvailableAviCodecs();
+  const std::vector<MovieCodecEntry> entries = AvailableMovieCodecs();
   ASSERT_EQ(driver.codecLabels.size(), entries.size());
   for (size_t i = 0; i < entries.size(); ++i) EXPECT_EQ(driver.codecLabels[i], entries[i].szLabel);
-  EXPECT_EQ(AvailableAviCodecs().front().szName, "raw");
+  EXPECT_EQ(AvailableMovieCodecs().front().szName, "raw");
   EXPECT_EQ(driver.format, "AVI Movie");
   // Forward pass to 50 %, backward pass to 100 %.
   ASSERT_EQ(driver.progress.size(), static_cast<size_t>(2 * (kN + 1)));
@@ -370,7 +370,7 @@ TEST(OutputWindow, SwfCancelKeepsTheMovieAndNoTemporaryJpegs) {
     ExportDriver driver(f);
     driver.nCancelAtPercent = 25;
     driver.Run(ids::kOutputSwf);
-    EXPECT_EQ(f->Export().LastRun().status, OutputRunStatus::Cancelled);
+    EXPECT_TRUE(f->Export().LastRun().Cancelled());
     // The movie holds the frames done so far.
     const std::vector<uint8_t> swf = ReadFileBytes(out.File("cut.swf"));
     ASSERT_GT(swf.size(), 8u);
@@ -390,7 +390,7 @@ TEST(OutputWindow, SingleFrameCommandWritesTheCurrentFrame) {
   TempDir out;
   f.m_szNextFile = out.File("frame.png");
   Click(f, ids::kSingleFrameButton);
-  ASSERT_TRUE(f->Export().LastRun().ok()) << f->Export().LastRun().szError;
+  ASSERT_TRUE(f->Export().LastRun().ok()) << f->Export().LastRun().outcome.FullText();
   CPicture picture;
   ASSERT_TRUE(picture.Load(out.File("frame.png"), PICTURE_PNG));
   EXPECT_EQ(picture.GetWidth(), kW);

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-struct AviCodecEntry {
+struct MovieCodecEntry {
   std::string szLabel;  // shown to the user, e.g. "Full frames (uncompressed)"
   std::string szName;   // short name for scripts, e.g. "raw", "mjpeg", "ffv1"
 };
@@ -27,26 +27,26 @@ inline bool IsAnimationContainer(MovieContainer container) {
 }
 
 // Index returned by a chooser when the user backs out.
-constexpr int kAviCodecCancelled = -1;
+constexpr int kMovieCodecCancelled = -1;
 
 // Asked once per Open: gets the available entries, returns the chosen index or
-// kAviCodecCancelled. The window code answers with a dialog, kestrelle-cli with --codec.
-using AviCodecChooser = std::function<int(const std::vector<AviCodecEntry>& entries)>;
+// kMovieCodecCancelled. The window code answers with a dialog, kestrelle-cli with --codec.
+using MovieCodecChooser = std::function<int(const std::vector<MovieCodecEntry>& entries)>;
 
 // Entries whose encoder the linked FFmpeg provides, in a fixed order. AVI: "raw" (always
 // first when present), "mjpeg", "ffv1", "huffyuv", "ffvhuff", "utvideo", "magicyuv",
 // "png", "zlib"; MP4: "h264"; WebM: "vp9"; WebP: "webp".
-std::vector<AviCodecEntry> AvailableAviCodecs(MovieContainer container = MovieContainer::Avi);
+std::vector<MovieCodecEntry> AvailableMovieCodecs(MovieContainer container = MovieContainer::Avi);
 
 // FFmpeg encoder name behind a short name of the container's list, or null when the name is
 // not one of them.
-const char* AviEncoderName(const std::string& szName, MovieContainer container = MovieContainer::Avi);
+const char* MovieEncoderName(const std::string& szName, MovieContainer container = MovieContainer::Avi);
 
 // Index of the entry with the given short name (case-insensitive), or -1.
-int FindAviCodec(const std::vector<AviCodecEntry>& entries, const std::string& szName);
+int FindMovieCodec(const std::vector<MovieCodecEntry>& entries, const std::string& szName);
 
 // A chooser that picks the entry named szName, or cancels when there is none.
-AviCodecChooser AviCodecChooserByName(const std::string& szName);
+MovieCodecChooser MovieCodecChooserByName(const std::string& szName);
 
 // The movie libraries' own log lines on the error stream: off unless asked for.
 void SetMovieLibraryLogging(bool bVerbose);

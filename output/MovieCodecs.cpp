@@ -1,8 +1,9 @@
-#include "output/AviCodecs.h"
+#include "output/MovieCodecs.h"
 
 #include <strings.h>
 
 #include "base/PathParts.h"
+#include "output/OutputFormats.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -35,32 +36,26 @@ const KnownCodec kKnownCodecs[] = {
     {MovieContainer::WebP, "webp", "libwebp", "WebP (libwebp)"},
 };
 
-struct KnownContainer {
-  MovieContainer container;
-  const char* szExtension;  // also the muxer's name
-};
-const KnownContainer kKnownContainers[] = {
-    {MovieContainer::Avi, "avi"},   {MovieContainer::Mp4, "mp4"},   {MovieContainer::WebM, "webm"},
-    {MovieContainer::WebP, "webp"}, {MovieContainer::Apng, "apng"},
-};
+// The rows of the output table written through a container.
+bool IsContainerRow(const OutputFormatRow& row) {
+  return row.writer == OutputWriterKind::Movie || row.writer == OutputWriterKind::Animation;
+}
 
 }  // namespace
 
 MovieContainer MovieContainerForPath(const std::string& szPath) {
-  const std::string ext = PathExtension(szPath);
-  for (const KnownContainer& c : kKnownContainers)
-    if (ext == c.szExtension) return c.container;
-  return MovieContainer::Avi;
+  const OutputFormatRow* pRow = OutputFormatForExtension(PathExtension(szPath));
+  return pRow && IsContainerRow(*pRow) ? pRow->container : MovieContainer::Avi;
 }
 
 const char* MovieContainerExtension(MovieContainer container) {
-  for (const KnownContainer& c : kKnownContainers)
-    if (c.container == container) return c.szExtension;
+  for (const OutputFormatRow& row : OutputFormatRows())
+    if (IsContainerRow(row) && row.container == container) return row.szExtension;
   return "avi";
 }
 
-std::vector<AviCodecEntry> AvailableAviCodecs(MovieContainer container) {
-  std::vector<AviCodecEntry> entries;
+std::vector<MovieCodecEntry> AvailableMovieCodecs(MovieContainer container) {
+  std::vector<MovieCodecEntry> entries;
   for (const KnownCodec& c : kKnownCodecs) {
     if (c.container == container && avcodec_find_encoder_by_name(c.szEncoder) != nullptr) {
       entries.push_back({c.szLabel, c.szName});
@@ -70,24 +65,24 @@ std::vector<AviCodecEntry> AvailableAviCodecs(MovieContainer container) {
 }
 
 // FFmpeg encoder name of a short name, or null.
-const char* AviEncoderName(const std::string& szName, MovieContainer container) {
+const char* MovieEncoderName(const std::string& szName, MovieContainer container) {
   for (const KnownCodec& c : kKnownCodecs) {
     if (c.container == container && szName == c.szName) return c.szEncoder;
   }
   return nullptr;
 }
 
-int FindAviCodec(const std::vector<AviCodecEntry>& entries, const std::string& szName) {
+int FindMovieCodec(const std::vector<MovieCodecEntry>& entries, const std::string& szName) {
   for (size_t i = 0; i < entries.size(); ++i) {
     if (strcasecmp(entries[i].szName.c_str(), szName.c_str()) == 0) return static_cast<int>(i);
   }
   return -1;
 }
 
-AviCodecChooser AviCodecChooserByName(const std::string& szName) {
-  return [szName](const std::vector<AviCodecEntry>& entries) {
-    int n = FindAviCodec(entries, szName);
-    return n < 0 ? kAviCodecCancelled : n;
+MovieCodecChooser MovieCodecChooserByName(const std::string& szName) {
+  return [szName](const std::vector<MovieCodecEntry>& entries) {
+    int n = FindMovieCodec(entries, szName);
+    return n < 0 ? kMovieCodecCancelled : n;
   };
 }
 
