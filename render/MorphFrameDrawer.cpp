@@ -34,18 +34,23 @@ bool CMorphFrameDrawer::UploadTextures(const CPicture* pImage1, const CPicture* 
     return false;
   }
   std::string szError;
-  const GLuint tex1 = m_texture1.Build(*pImage1, szError);
+  const GLuint tex1 = m_texture1.Use(*pImage1, m_texImage1, szError);
   if (tex1 == 0) {
     m_szLastError = "image1: " + szError;
     return false;
   }
-  const GLuint tex2 = m_texture2.Build(*pImage2, szError);
+  const GLuint tex2 = m_texture2.Use(*pImage2, m_texImage2, szError);
   if (tex2 == 0) {
-    glDeleteTextures(1, &tex1);
+    if (tex1 != m_texImage1) {
+      glDeleteTextures(1, &tex1);
+      m_texture1.ForgetBuilt();
+    }
     m_szLastError = "image2: " + szError;
     return false;
   }
-  ReleaseTextures();
+  // Textures used again stay; the ones replaced go.
+  if (m_texImage1 != 0 && m_texImage1 != tex1) glDeleteTextures(1, &m_texImage1);
+  if (m_texImage2 != 0 && m_texImage2 != tex2) glDeleteTextures(1, &m_texImage2);
   m_texImage1 = tex1;
   m_texImage2 = tex2;
   m_nImage1Width = pImage1->GetWidth();
@@ -63,6 +68,8 @@ void CMorphFrameDrawer::ReleaseTextures() {
 
 void CMorphFrameDrawer::ForgetTextures() {
   m_texImage1 = m_texImage2 = 0;
+  m_texture1.ForgetBuilt();
+  m_texture2.ForgetBuilt();
 }
 
 void CMorphFrameDrawer::SetUploadCacheEnabled(bool bEnabled) {

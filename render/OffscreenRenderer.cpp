@@ -99,7 +99,8 @@ bool COffscreenRenderer::RenderFrame(const MorphFrameRequest& request, FrameBitm
   }
   CCurrentGuard guard(d.context);
 
-  // Every frame starts from the fixed state and freshly built textures.
+  // Every frame starts from the fixed state; the textures of the previous frame serve
+  // again while the pictures are unchanged.
   CMorphFrameDrawer::InitGLState();
   CMorphFrameDrawer::SetupProjection(W, H);
   if (!d.drawer.UploadTextures(request.pImage1, request.pImage2)) {
@@ -115,7 +116,6 @@ bool COffscreenRenderer::RenderFrame(const MorphFrameRequest& request, FrameBitm
   static const MorphTriangles kNoTriangles;
   d.drawer.DrawFrameOffscreen(request.pTriangles ? *request.pTriangles : kNoTriangles, frame);
   const bool bRead = d.context.ReadPixels(nBitmapWidth, nBitmapHeight, out);
-  d.drawer.ReleaseTextures();
   if (!bRead) {
     m_szLastError = d.context.GetLastError();
     return false;

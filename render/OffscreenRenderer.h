@@ -1,5 +1,6 @@
 // Renders morph frames without any display: an EGL context on Mesa (software or GPU),
-// one context for a whole run, fresh fixed state and texture upload for every frame.
+// one context for a whole run, fresh fixed state for every frame, textures uploaded again
+// only when a picture's pixels change.
 #pragma once
 
 #include <memory>
@@ -41,9 +42,9 @@ class COffscreenRenderer {
   const std::string& GetLastError() const { return m_szLastError; }
   // Name of the OpenGL renderer in use (empty until a context has been created).
   std::string GetRendererName() const;
-  // Texture uploads that reused the kept base level of an unchanged picture.
+  // Texture uploads saved for unchanged pictures.
   int GetUploadCacheHits() const;
-  // The kept base levels are on by default; off, every frame rebuilds both textures.
+  // The kept textures are on by default; off, every frame rebuilds both textures.
   void SetUploadCacheEnabled(bool bEnabled);
 
  private:
