@@ -98,7 +98,10 @@ void CMorphFrameDrawer::DrawFrame(const MorphTriangles& triangles, const MorphFr
 void CMorphFrameDrawer::DrawFrameOffscreen(const MorphTriangles& triangles,
                                            const MorphFrameParams& frame) const {
   glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  // Every triangle lies at z = 0 and passes the depth test: without the test (and the
+  // depth buffer's clear) the rasteriser neither reads nor writes depth, for the same frame.
+  glDisable(GL_DEPTH_TEST);
+  glClear(GL_COLOR_BUFFER_BIT);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
   glPushMatrix();

@@ -58,7 +58,7 @@ class CMorphFrameDrawer {
   // overlay. The caller swaps buffers.
   void DrawFrame(const MorphTriangles& triangles, const MorphFrameParams& frame,
                  const MorphViewParams& view) const;
-  // Off-screen: clear, identity model-view, all triangles, flush.
+  // Off-screen: clear, identity model-view, all triangles (no depth test), flush.
   void DrawFrameOffscreen(const MorphTriangles& triangles, const MorphFrameParams& frame) const;
 
   // Keeps the textures, and their built base levels, between uploads of unchanged pictures.
