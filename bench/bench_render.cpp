@@ -3,7 +3,10 @@
 //   BM_RenderFrame/W/H/kept   frames of a run (one context; the textures kept while the
 //                             pictures do not change, the normal case)
 //   BM_RenderFrame/W/H/rebuilt  the same with both textures rebuilt by GLU every frame
-//   BM_RenderFrameColdStart/W/H  a new renderer (context creation included) per frame
+//   BM_RenderFrameColdStart/W/H/spare  a new renderer per frame, as every export of the
+//                            window makes: spare 0 a cold start (context creation, shader
+//                            compilation, textures built), spare 1 taking the context
+//                            that the renderer before left
 //   BM_RenderStep/W/H/step   one step of a frame alone, the others run untimed around it:
 //                            0 make current (fixed state, projection); texture upload of
 //                            unchanged pictures 1 with the textures kept, 2 from the kept
@@ -72,6 +75,7 @@ void BM_RenderFrameColdStart(benchmark::State& state) {
   const BenchScene scene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   FrameBitmap bitmap;
   for (auto _ : state) {
+    if (state.range(2) == 0) COffscreenRenderer::DropSpareContext();
     COffscreenRenderer renderer;
     if (!renderer.RenderFrame(scene.Request(15), bitmap)) {
       state.SkipWithError(renderer.GetLastError().c_str());
@@ -170,7 +174,8 @@ BENCHMARK(BM_RenderFrame)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RenderFrameColdStart)
-    ->ArgNames({"W", "H"})
-    ->Args({1024, 768})
+    ->ArgNames({"W", "H", "spare"})
+    ->Args({1024, 768, 0})
+    ->Args({1024, 768, 1})
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
