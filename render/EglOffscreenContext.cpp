@@ -115,9 +115,9 @@ struct CEglOffscreenContext::Impl {
   PFNGLBINDRENDERBUFFERPROC glBindRenderbuffer = nullptr;
   PFNGLRENDERBUFFERSTORAGEPROC glRenderbufferStorage = nullptr;
 
+  // Colour only: every triangle of a frame lies at z = 0, so no depth is kept.
   GLuint fbo = 0;
   GLuint rbColor = 0;
-  GLuint rbDepth = 0;
   int nFbWidth = 0;
   int nFbHeight = 0;
 
@@ -135,9 +135,8 @@ struct CEglOffscreenContext::Impl {
 
   void DeleteFramebuffer() {
     if (fbo) glDeleteFramebuffers(1, &fbo);
-    const GLuint rbs[2] = {rbColor, rbDepth};
-    if (rbColor || rbDepth) glDeleteRenderbuffers(2, rbs);
-    fbo = rbColor = rbDepth = 0;
+    if (rbColor) glDeleteRenderbuffers(1, &rbColor);
+    fbo = rbColor = 0;
     nFbWidth = nFbHeight = 0;
   }
 };
@@ -280,14 +279,10 @@ bool CEglOffscreenContext::PrepareFramebuffer(int cx, int cy) {
   ClearGlErrors();
   d.glGenFramebuffers(1, &d.fbo);
   d.glGenRenderbuffers(1, &d.rbColor);
-  d.glGenRenderbuffers(1, &d.rbDepth);
   d.glBindFramebuffer(GL_FRAMEBUFFER, d.fbo);
   d.glBindRenderbuffer(GL_RENDERBUFFER, d.rbColor);
   d.glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, cx, cy);
   d.glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, d.rbColor);
-  d.glBindRenderbuffer(GL_RENDERBUFFER, d.rbDepth);
-  d.glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, cx, cy);
-  d.glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, d.rbDepth);
   d.glBindRenderbuffer(GL_RENDERBUFFER, 0);
   if (glGetError() == GL_OUT_OF_MEMORY) {
     d.DeleteFramebuffer();

@@ -34,18 +34,23 @@ bool CMorphFrameDrawer::UploadTextures(const CPicture* pImage1, const CPicture* 
     return false;
   }
   std::string szError;
-  const GLuint tex1 = m_texture1.Build(*pImage1, szError);
+  const GLuint tex1 = m_texture1.Use(*pImage1, m_texImage1, szError);
   if (tex1 == 0) {
     m_szLastError = "image1: " + szError;
     return false;
   }
-  const GLuint tex2 = m_texture2.Build(*pImage2, szError);
+  const GLuint tex2 = m_texture2.Use(*pImage2, m_texImage2, szError);
   if (tex2 == 0) {
-    glDeleteTextures(1, &tex1);
+    if (tex1 != m_texImage1) {
+      glDeleteTextures(1, &tex1);
+      m_texture1.ForgetBuilt();
+    }
     m_szLastError = "image2: " + szError;
     return false;
   }
-  ReleaseTextures();
+  // Textures used again stay; the ones replaced go.
+  if (m_texImage1 != 0 && m_texImage1 != tex1) glDeleteTextures(1, &m_texImage1);
+  if (m_texImage2 != 0 && m_texImage2 != tex2) glDeleteTextures(1, &m_texImage2);
   m_texImage1 = tex1;
   m_texImage2 = tex2;
   m_nImage1Width = pImage1->GetWidth();
@@ -63,6 +68,8 @@ void CMorphFrameDrawer::ReleaseTextures() {
 
 void CMorphFrameDrawer::ForgetTextures() {
   m_texImage1 = m_texImage2 = 0;
+  m_texture1.ForgetBuilt();
+  m_texture2.ForgetBuilt();
 }
 
 void CMorphFrameDrawer::SetUploadCacheEnabled(bool bEnabled) {
@@ -91,7 +98,10 @@ void CMorphFrameDrawer::DrawFrame(const MorphTriangles& triangles, const MorphFr
 void CMorphFrameDrawer::DrawFrameOffscreen(const MorphTriangles& triangles,
                                            const MorphFrameParams& frame) const {
   glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  // Every triangle lies at z = 0 and passes the depth test: without the test (and the
+  // depth buffer's clear) the rasteriser neither reads nor writes depth, for the same frame.
+  glDisable(GL_DEPTH_TEST);
+  glClear(GL_COLOR_BUFFER_BIT);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
   glPushMatrix();
@@ -103,13 +113,59 @@ void CMorphFrameDrawer::DrawFrameOffscreen(const MorphTriangles& triangles,
 
 namespace {
 
-// Per-vertex values of one triangle, each formed in double precision and kept as float.
-struct TriangleVertices {
-  float ax[3], ay[3];  // image1 key points in output space
-  float bx[3], by[3];  // image2 key points in output space
+// One triangle of frame k as the passes draw it, every value formed in double precision
+// and kept as float.
+struct TriangleDraw {
   float s1[3], t1[3];  // image1 texture coordinates
   float s2[3], t2[3];  // image2 texture coordinates
+  float px[3], py[3];  // positions from A towards B (pass 1 and the edges)
+  float qx[3], qy[3];  // the same from B back towards A (pass 2)
 };
+
+// Key points in picture pixels to output space at frame k of N.
+struct FrameMapping {
+  double W, H, k, N;
+  double w1, h1, w2, h2;
+
+  TriangleDraw Map(const MorphTriangle& tri) const {
+    TriangleDraw d;
+    for (int i = 0; i < 3; ++i) {
+      const MorphVertex& p = tri[static_cast<size_t>(i)];
+      const float ax = static_cast<float>(W * p.x1 / w1);
+      const float ay = static_cast<float>(H * p.y1 / h1);
+      const float bx = static_cast<float>(W * p.x2 / w2);
+      const float by = static_cast<float>(H * p.y2 / h2);
+      d.s1[i] = static_cast<float>(p.x1 / w1);
+      d.t1[i] = static_cast<float>(1.0 - p.y1 / h1);
+      d.s2[i] = static_cast<float>(p.x2 / w2);
+      d.t2[i] = static_cast<float>(1.0 - p.y2 / h2);
+      d.px[i] = static_cast<float>(ax + k * (static_cast<double>(bx) - ax) / N);
+      d.py[i] = static_cast<float>(ay + k * (static_cast<double>(by) - ay) / N);
+      d.qx[i] = static_cast<float>(bx + (N - k) * (static_cast<double>(ax) - bx) / N);
+      d.qy[i] = static_cast<float>(by + (N - k) * (static_cast<double>(ay) - by) / N);
+    }
+    return d;
+  }
+  // GL's y axis points up.
+  void EmitPass1(const TriangleDraw& d) const {
+    for (int i = 0; i < 3; ++i) {
+      glTexCoord2f(d.s1[i], d.t1[i]);
+      glVertex3f(d.px[i], static_cast<float>(H - d.py[i]), 0.0f);
+    }
+  }
+  void EmitPass2(const TriangleDraw& d) const {
+    for (int i = 0; i < 3; ++i) {
+      glTexCoord2f(d.s2[i], d.t2[i]);
+      glVertex3f(d.qx[i], static_cast<float>(H - d.qy[i]), 0.0f);
+    }
+  }
+};
+
+void BeginPass(float fAlpha, GLuint texture) {
+  glColor4f(1.0f, 1.0f, 1.0f, fAlpha);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  glBegin(GL_TRIANGLES);
+}
 
 }  // namespace
 
@@ -123,69 +179,55 @@ void CMorphFrameDrawer::DrawTriangles(const MorphTriangles& triangles,
   const int nType = frame.nMorphType;
   const bool bPass1 = nType == 1 || nType == 2;
   const bool bPass2 = nType == 1 || nType == 3;
-  const double W = frame.nOutputWidth;
-  const double H = frame.nOutputHeight;
-  const double k = frame.nCurFrame;
-  const double N = frame.nFrameCount;
-  const double w1 = m_nImage1Width, h1 = m_nImage1Height;
-  const double w2 = m_nImage2Width, h2 = m_nImage2Height;
+  const FrameMapping map{static_cast<double>(frame.nOutputWidth),
+                         static_cast<double>(frame.nOutputHeight),
+                         static_cast<double>(frame.nCurFrame),
+                         static_cast<double>(frame.nFrameCount),
+                         static_cast<double>(m_nImage1Width),
+                         static_cast<double>(m_nImage1Height),
+                         static_cast<double>(m_nImage2Width),
+                         static_cast<double>(m_nImage2Height)};
+  const double k = map.k, N = map.N;
   const float fAlpha1 = nType == 1 ? static_cast<float>((N - k) / N) : 1.0f;
   const float fAlpha2 = nType == 1 ? static_cast<float>(k / N) : 1.0f;
 
+  if (!bShowEdges) {
+    // Blending only adds to the frame (GL_ONE) and every fragment passes the depth test
+    // (all at z = 0), so a pixel gets the same additions in any order: each pass goes to GL
+    // as one batch, and a pass of weight 0 adds nothing and is left out.
+    if (bPass1 && fAlpha1 != 0.0f) {
+      BeginPass(fAlpha1, m_texImage1);
+      for (const MorphTriangle& tri : triangles) map.EmitPass1(map.Map(tri));
+      glEnd();
+    }
+    if (bPass2 && fAlpha2 != 0.0f) {
+      BeginPass(fAlpha2, m_texImage2);
+      for (const MorphTriangle& tri : triangles) map.EmitPass2(map.Map(tri));
+      glEnd();
+    }
+    return;
+  }
+  // The edges are opaque: each triangle's edges go over its passes and under the passes of
+  // the triangles after it.
   for (const MorphTriangle& tri : triangles) {
-    TriangleVertices v;
-    for (int i = 0; i < 3; ++i) {
-      const MorphVertex& p = tri[static_cast<size_t>(i)];
-      v.ax[i] = static_cast<float>(W * p.x1 / w1);
-      v.ay[i] = static_cast<float>(H * p.y1 / h1);
-      v.bx[i] = static_cast<float>(W * p.x2 / w2);
-      v.by[i] = static_cast<float>(H * p.y2 / h2);
-      v.s1[i] = static_cast<float>(p.x1 / w1);
-      v.t1[i] = static_cast<float>(1.0 - p.y1 / h1);
-      v.s2[i] = static_cast<float>(p.x2 / w2);
-      v.t2[i] = static_cast<float>(1.0 - p.y2 / h2);
-    }
-    // Interpolated positions, from A towards B (pass 1 and the edges) ...
-    float px[3], py[3];
-    for (int i = 0; i < 3; ++i) {
-      px[i] = static_cast<float>(v.ax[i] + k * (static_cast<double>(v.bx[i]) - v.ax[i]) / N);
-      py[i] = static_cast<float>(v.ay[i] + k * (static_cast<double>(v.by[i]) - v.ay[i]) / N);
-    }
+    const TriangleDraw d = map.Map(tri);
     if (bPass1) {
-      glColor4f(1.0f, 1.0f, 1.0f, fAlpha1);
-      glBindTexture(GL_TEXTURE_2D, m_texImage1);
-      glBegin(GL_TRIANGLES);
-      for (int i = 0; i < 3; ++i) {
-        glTexCoord2f(v.s1[i], v.t1[i]);
-        glVertex3f(px[i], static_cast<float>(H - py[i]), 0.0f);
-      }
+      BeginPass(fAlpha1, m_texImage1);
+      map.EmitPass1(d);
       glEnd();
     }
     if (bPass2) {
-      // ... and from B back towards A for the second pass.
-      float qx[3], qy[3];
-      for (int i = 0; i < 3; ++i) {
-        qx[i] = static_cast<float>(v.bx[i] + (N - k) * (static_cast<double>(v.ax[i]) - v.bx[i]) / N);
-        qy[i] = static_cast<float>(v.by[i] + (N - k) * (static_cast<double>(v.ay[i]) - v.by[i]) / N);
-      }
-      glColor4f(1.0f, 1.0f, 1.0f, fAlpha2);
-      glBindTexture(GL_TEXTURE_2D, m_texImage2);
-      glBegin(GL_TRIANGLES);
-      for (int i = 0; i < 3; ++i) {
-        glTexCoord2f(v.s2[i], v.t2[i]);
-        glVertex3f(qx[i], static_cast<float>(H - qy[i]), 0.0f);
-      }
+      BeginPass(fAlpha2, m_texImage2);
+      map.EmitPass2(d);
       glEnd();
     }
-    if (bShowEdges) {
-      // Full-strength black edges on the interpolated mesh.
-      glDisable(GL_BLEND);
-      glColor3f(0.0f, 0.0f, 0.0f);
-      glBegin(GL_LINE_STRIP);
-      static const int kOrder[6] = {0, 1, 0, 2, 1, 2};
-      for (int i : kOrder) glVertex3f(px[i], static_cast<float>(H - py[i]), 0.0f);
-      glEnd();
-      glEnable(GL_BLEND);
-    }
+    // Full-strength black edges on the interpolated mesh.
+    glDisable(GL_BLEND);
+    glColor3f(0.0f, 0.0f, 0.0f);
+    glBegin(GL_LINE_STRIP);
+    static const int kOrder[6] = {0, 1, 0, 2, 1, 2};
+    for (int i : kOrder) glVertex3f(d.px[i], static_cast<float>(map.H - d.py[i]), 0.0f);
+    glEnd();
+    glEnable(GL_BLEND);
   }
 }

@@ -44,8 +44,9 @@ class CMorphFrameDrawer {
   static void SetupProjection(int cx, int cy);
 
   // Builds both textures in the current context (image1's first), replacing and deleting
-  // the previous pair, and records the picture sizes. False when either picture is missing
-  // or unusable; the previous textures and sizes are then left in place.
+  // the previous pair, and records the picture sizes. A texture whose picture still has the
+  // pixels it was built from is kept as it is. False when either picture is missing or
+  // unusable; the previous textures and sizes are then left in place.
   bool UploadTextures(const CPicture* pImage1, const CPicture* pImage2);
   // Deletes the textures in the current context.
   void ReleaseTextures();
@@ -57,10 +58,10 @@ class CMorphFrameDrawer {
   // overlay. The caller swaps buffers.
   void DrawFrame(const MorphTriangles& triangles, const MorphFrameParams& frame,
                  const MorphViewParams& view) const;
-  // Off-screen: clear, identity model-view, all triangles, flush.
+  // Off-screen: clear, identity model-view, all triangles (no depth test), flush.
   void DrawFrameOffscreen(const MorphTriangles& triangles, const MorphFrameParams& frame) const;
 
-  // Keeps the texture's built base level between uploads of unchanged pictures.
+  // Keeps the textures, and their built base levels, between uploads of unchanged pictures.
   void SetUploadCacheEnabled(bool bEnabled);
   int GetUploadCacheHits() const;
 

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include <cstdio>
+#include <mutex>
 
 #include "image/Picture.h"
 #include "render/EglOffscreenContext.h"
@@ -12,6 +13,43 @@ struct COffscreenRenderer::Impl {
   CEglOffscreenContext context;
   CMorphFrameDrawer drawer;
   FrameBitmap bitmap;  // reused by RenderFrameOffscreen from frame to frame
+  int nHitsBefore = 0;  // upload cache hits of the renderers before this one
+};
+
+// The parts of the last renderer that ended, for the next renderer (of any thread: no
+// context is current between calls). One is kept; more renderers at once make their own.
+class COffscreenRenderer::CSpare {
+ public:
+  static std::unique_ptr<Impl> Take() {
+    std::lock_guard<std::mutex> lock(Mutex());
+    std::unique_ptr<Impl> p = std::move(Slot());
+    if (!p) return std::make_unique<Impl>();
+    p->drawer.SetUploadCacheEnabled(true);
+    p->nHitsBefore = p->drawer.GetUploadCacheHits();
+    return p;
+  }
+  static void Leave(std::unique_ptr<Impl> p) {
+    p->bitmap = FrameBitmap();
+    std::unique_ptr<Impl> pDropped;  // destroyed outside the lock
+    std::lock_guard<std::mutex> lock(Mutex());
+    if (Slot()) pDropped = std::move(p);
+    else Slot() = std::move(p);
+  }
+  static void Drop() {
+    std::unique_ptr<Impl> pDropped;
+    std::lock_guard<std::mutex> lock(Mutex());
+    pDropped = std::move(Slot());
+  }
+
+ private:
+  static std::mutex& Mutex() {
+    static std::mutex mutex;
+    return mutex;
+  }
+  static std::unique_ptr<Impl>& Slot() {
+    static std::unique_ptr<Impl> pSpare;
+    return pSpare;
+  }
 };
 
 namespace {
@@ -69,15 +107,19 @@ bool CheckRequest(const MorphFrameRequest& r, std::string& szError) {
 
 }  // namespace
 
-COffscreenRenderer::COffscreenRenderer() : m_pImpl(new Impl) {}
+COffscreenRenderer::COffscreenRenderer() : m_pImpl(CSpare::Take()) {}
 
-COffscreenRenderer::~COffscreenRenderer() = default;
+COffscreenRenderer::~COffscreenRenderer() { CSpare::Leave(std::move(m_pImpl)); }
+
+void COffscreenRenderer::DropSpareContext() { CSpare::Drop(); }
 
 std::string COffscreenRenderer::GetRendererName() const {
   return m_pImpl->context.GetRendererName();
 }
 
-int COffscreenRenderer::GetUploadCacheHits() const { return m_pImpl->drawer.GetUploadCacheHits(); }
+int COffscreenRenderer::GetUploadCacheHits() const {
+  return m_pImpl->drawer.GetUploadCacheHits() - m_pImpl->nHitsBefore;
+}
 
 void COffscreenRenderer::SetUploadCacheEnabled(bool bEnabled) {
   m_pImpl->drawer.SetUploadCacheEnabled(bEnabled);
@@ -99,7 +141,8 @@ bool COffscreenRenderer::RenderFrame(const MorphFrameRequest& request, FrameBitm
   }
   CCurrentGuard guard(d.context);
 
-  // Every frame starts from the fixed state and freshly built textures.
+  // Every frame starts from the fixed state; the textures of the previous frame serve
+  // again while the pictures are unchanged.
   CMorphFrameDrawer::InitGLState();
   CMorphFrameDrawer::SetupProjection(W, H);
   if (!d.drawer.UploadTextures(request.pImage1, request.pImage2)) {
@@ -115,7 +158,6 @@ bool COffscreenRenderer::RenderFrame(const MorphFrameRequest& request, FrameBitm
   static const MorphTriangles kNoTriangles;
   d.drawer.DrawFrameOffscreen(request.pTriangles ? *request.pTriangles : kNoTriangles, frame);
   const bool bRead = d.context.ReadPixels(nBitmapWidth, nBitmapHeight, out);
-  d.drawer.ReleaseTextures();
   if (!bRead) {
     m_szLastError = d.context.GetLastError();
     return false;

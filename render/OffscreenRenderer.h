@@ -1,5 +1,9 @@
 // Renders morph frames without any display: an EGL context on Mesa (software or GPU),
-// one context for a whole run, fresh fixed state and texture upload for every frame.
+// fresh fixed state for every frame, textures uploaded again only when a picture's pixels
+// change. One context serves the whole process: a renderer that ends leaves its context
+// and textures to the next one, since making them costs several frames' time (EGL set-up,
+// the rasteriser compiling its shaders, the pictures' textures) and every export of the
+// window makes a renderer of its own.
 #pragma once
 
 #include <memory>
@@ -39,15 +43,21 @@ class COffscreenRenderer {
   bool RenderFrame(const MorphFrameRequest& request, FrameBitmap& out);
 
   const std::string& GetLastError() const { return m_szLastError; }
-  // Name of the OpenGL renderer in use (empty until a context has been created).
+  // Name of the OpenGL renderer in use (empty until a context has been created, here or by
+  // a renderer before).
   std::string GetRendererName() const;
-  // Texture uploads that reused the kept base level of an unchanged picture.
+  // Texture uploads this renderer saved for unchanged pictures.
   int GetUploadCacheHits() const;
-  // The kept base levels are on by default; off, every frame rebuilds both textures.
+  // The kept textures are on by default; off, every frame rebuilds both textures.
   void SetUploadCacheEnabled(bool bEnabled);
+
+  // Destroys the context a finished renderer left for the next one, with its textures and
+  // framebuffer; the next renderer makes a new one.
+  static void DropSpareContext();
 
  private:
   struct Impl;
+  class CSpare;
   std::unique_ptr<Impl> m_pImpl;
   std::string m_szLastError;
 };

@@ -11,6 +11,7 @@
 #include "image/Picture.h"
 
 void CPictureTexture::ForgetCache() {
+  m_nBuilt = 0;
   m_nSrcWidth = m_nSrcHeight = 0;
   m_nLevelWidth = m_nLevelHeight = 0;
   m_srcRows.clear();
@@ -31,7 +32,58 @@ bool CPictureTexture::SameSource(const uint8_t* pRows, int nWidth, int nHeight,
   return m_srcRows.size() == nBytes && std::memcmp(m_srcRows.data(), pRows, nBytes) == 0;
 }
 
+namespace {
+
+// A picture's stored rows as three bytes per pixel: its own, or those of a 24-bit copy
+// (the texture is read that way, so palette and grey pictures are converted).
+class CRows24 {
+ public:
+  bool Take(const CPicture& picture, std::string& szError) {
+    const CPicture* pSource = &picture;
+    if (picture.GetBpp() != 24) {
+      m_converted = picture;
+      if (!m_converted.IncreaseBpp24() || m_converted.GetBpp() != 24) {
+        szError = "the picture could not be converted to 24 bits per pixel";
+        return false;
+      }
+      pSource = &m_converted;
+    }
+    m_pRows = pSource->GetBits();
+    m_nRowBytes = pSource->GetEffWidth();
+    if (!m_pRows || m_nRowBytes < static_cast<size_t>(picture.GetWidth()) * 3) {
+      szError = "the picture has no pixel data";
+      return false;
+    }
+    return true;
+  }
+  const uint8_t* Rows() const { return m_pRows; }
+  size_t RowBytes() const { return m_nRowBytes; }
+
+ private:
+  CPicture m_converted;
+  const uint8_t* m_pRows = nullptr;
+  size_t m_nRowBytes = 0;
+};
+
+}  // namespace
+
+unsigned int CPictureTexture::Use(const CPicture& picture, unsigned int nCurrent,
+                                  std::string& szError) {
+  if (nCurrent == 0 || nCurrent != m_nBuilt) return Build(picture, szError);
+  try {
+    CRows24 rows;
+    if (picture.IsValid() && rows.Take(picture, szError) &&
+        SameSource(rows.Rows(), picture.GetWidth(), picture.GetHeight(), rows.RowBytes())) {
+      ++m_nCacheHits;
+      return nCurrent;
+    }
+  } catch (const std::bad_alloc&) {
+  }
+  return Build(picture, szError);
+}
+
 unsigned int CPictureTexture::Build(const CPicture& picture, std::string& szError) {
+  m_nBuilt = 0;
   const int nWidth = picture.GetWidth();
   const int nHeight = picture.GetHeight();
   if (!picture.IsValid() || nWidth <= 0 || nHeight <= 0) {
@@ -45,7 +97,11 @@ unsigned int CPictureTexture::Build(const CPicture& picture, std::string& szErro
     return 0;
   }
   try {
-    return BuildWithin(picture, szError);
+    CRows24 rows;
+    if (!rows.Take(picture, szError)) return 0;
+    const unsigned int tex = BuildWithin(rows.Rows(), nWidth, nHeight, rows.RowBytes(), szError);
+    if (tex != 0 && !m_level0.empty()) m_nBuilt = tex;
+    return tex;
   } catch (const std::bad_alloc&) {
     ForgetCache();
     szError = "not enough memory for the picture texture";
@@ -53,28 +109,8 @@ unsigned int CPictureTexture::Build(const CPicture& picture, std::string& szErro
   }
 }
 
-unsigned int CPictureTexture::BuildWithin(const CPicture& picture, std::string& szError) {
-  const int nWidth = picture.GetWidth();
-  const int nHeight = picture.GetHeight();
-  // The texture is read as three bytes per pixel from the stored rows, so palette and
-  // grey pictures go through a 24-bit copy.
-  const CPicture* pSource = &picture;
-  CPicture converted;
-  if (picture.GetBpp() != 24) {
-    converted = picture;
-    if (!converted.IncreaseBpp24() || converted.GetBpp() != 24) {
-      szError = "the picture could not be converted to 24 bits per pixel";
-      return 0;
-    }
-    pSource = &converted;
-  }
-  const uint8_t* pRows = pSource->GetBits();
-  const size_t nRowBytes = pSource->GetEffWidth();
-  if (!pRows || nRowBytes < static_cast<size_t>(nWidth) * 3) {
-    szError = "the picture has no pixel data";
-    return 0;
-  }
-
+unsigned int CPictureTexture::BuildWithin(const uint8_t* pRows, int nWidth, int nHeight,
+                                          size_t nRowBytes, std::string& szError) {
   GLuint tex = 0;
   glGenTextures(1, &tex);
   glBindTexture(GL_TEXTURE_2D, tex);

@@ -147,6 +147,24 @@ TEST_F(FrameDrawerTest, FailedUploadKeepsThePreviousTextures) {
   EXPECT_EQ(m_drawer.GetImage1Height(), 32);
   EXPECT_EQ(m_drawer.GetImage2Width(), 32);
   EXPECT_EQ(m_drawer.GetImage2Height(), 16);
+
+  // image1 changed, then refused with an unusable partner: the next upload shows the
+  // change, not the texture kept from the old pixels.
+  CPicture changed(image1);
+  for (int y = 8; y < 24; ++y)
+    for (int x = 0; x < 64; ++x) changed.SetPixelColor(x, y, RgbQuad{0, 0, 255, 0});
+  EXPECT_FALSE(m_drawer.UploadTextures(&changed, &empty));
+  ASSERT_TRUE(m_drawer.UploadTextures(&changed, &image2)) << m_drawer.GetLastError();
+  const MorphTriangles tris = MakeFrameMesh(64, 32, 32, 16);
+  MorphFrameParams frame;
+  frame.nOutputWidth = frame.nOutputHeight = 16;
+  m_drawer.DrawFrame(tris, frame, MorphViewParams());
+  const FrameBitmap drawn = Read(16, 16);
+  CMorphFrameDrawer fresh;
+  ASSERT_TRUE(fresh.UploadTextures(&changed, &image2)) << fresh.GetLastError();
+  fresh.DrawFrame(tris, frame, MorphViewParams());
+  EXPECT_EQ(drawn.bits, Read(16, 16).bits);
+  fresh.ReleaseTextures();
   m_context.End();
 }
 

@@ -270,6 +270,20 @@ TEST_F(OffscreenRendererTest, KeptTextureLevelGivesTheSameFramesAsRebuilding) {
   const FrameBitmap after = frame(cached, 0);
   EXPECT_FALSE(SameColours(before, after));
   EXPECT_TRUE(SameColours(after, frame(rebuilding, 0)));
+
+  // A renderer that ends leaves its context to the next one, which keeps textures again,
+  // counts only its own savings and draws the same frames.
+  COffscreenRenderer::DropSpareContext();
+  {
+    COffscreenRenderer ended;
+    frame(ended, 5);
+    frame(ended, 6);
+    ended.SetUploadCacheEnabled(false);
+  }
+  COffscreenRenderer next;
+  EXPECT_TRUE(SameColours(frame(next, 10), frame(rebuilding, 10)));
+  frame(next, 20);
+  EXPECT_EQ(next.GetUploadCacheHits(), 2);
 }
 
 TEST_F(OffscreenRendererTest, WriterReceivesTheFrameAndItsIndex) {
