@@ -11,18 +11,12 @@
 #include "support/AviProbe.h"
 #include "support/CliProject.h"
 #include "support/GifReference.h"
-#include "support/MovieChecks.h"
+#include "support/PictureChecks.h"
+#include "support/SwfReference.h"
 #include "core/ProjectFile.h"
 #include "support/TestSupport.h"
 
 namespace {
-
-std::vector<std::string> FilesIn(const std::string& dir) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(dir)) names.push_back(entry.path().filename());
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 // Video packets and codec of an AVI file's video stream.
 std::pair<int, std::string> AviFramesAndCodec(const std::string& path) {
@@ -63,14 +57,14 @@ TEST_F(CliExportTest, ExtensionChoosesTheKindOfOutput) {
   ASSERT_EQ(r.nExitCode, 0) << r.szOutput;
   r = Render(m_out.File("one.bmp"), "--frames 3 --frame 2 --size 40x30");
   ASSERT_EQ(r.nExitCode, 0) << r.szOutput;
-  EXPECT_EQ(FilesIn(m_out.Path()), (std::vector<std::string>{"a.avi", "a.gif", "a.swf", "one.bmp", "s0.png",
+  EXPECT_EQ(FolderEntries(m_out.Path()), (std::vector<std::string>{"a.avi", "a.gif", "a.swf", "one.bmp", "s0.png",
                                                               "s1.png", "s2.png", "s3.png"}));
 }
 
 TEST_F(CliExportTest, HtmlPageGetsTheShippedTemplateAndItsMovie) {
   const CliResult r = Render(m_out.File("page.html"));
   ASSERT_EQ(r.nExitCode, 0) << r.szOutput;
-  EXPECT_EQ(FilesIn(m_out.Path()), (std::vector<std::string>{"output.swf", "page.html"}));
+  EXPECT_EQ(FolderEntries(m_out.Path()), (std::vector<std::string>{"output.swf", "page.html"}));
   EXPECT_EQ(ReadFileBytes(m_out.File("page.html")), ReadFileBytes(BinDir() + "/exsample.html"));
   EXPECT_EQ(SwfFrameCount(ReadFileBytes(m_out.File("output.swf"))), 8);
 }
@@ -118,7 +112,7 @@ TEST_F(CliExportTest, FailuresExitNonZeroWithAMessage) {
   const CliResult bad = RunCli("render '" + m_out.File("none.fmph") + "' -o '" + m_out.File("x.gif") + "'");
   EXPECT_NE(bad.nExitCode, 0);
   EXPECT_FALSE(bad.szOutput.empty());
-  EXPECT_TRUE(FilesIn(m_out.Path()).empty());
+  EXPECT_TRUE(FolderEntries(m_out.Path()).empty());
 }
 
 // Without --fps and --loop every kind is written exactly as with its own values named, and
@@ -192,5 +186,5 @@ TEST_F(CliExportTest, WebMoviesHoldBothPassesAtAnEvenSize) {
     EXPECT_LT(fDiff, 12.0);
     EXPECT_LT(2 * fDiff, MeanAbsoluteDifference(movie->frames[2], raw.frames[0]));
   }
-  EXPECT_EQ(FilesIn(m_out.Path()), (std::vector<std::string>{"clip.webm", "raw.avi", "same.mp4", "w.mp4"}));
+  EXPECT_EQ(FolderEntries(m_out.Path()), (std::vector<std::string>{"clip.webm", "raw.avi", "same.mp4", "w.mp4"}));
 }

@@ -8,7 +8,7 @@
 
 #include "support/AnimationProbe.h"
 #include "support/CliFixture.h"
-#include "support/MovieChecks.h"
+#include "support/PictureChecks.h"
 #include "support/SyntheticScenes.h"
 
 namespace {

@@ -2,7 +2,6 @@
 // its own button events (the file is chosen through the test hook), the run it starts, Cancel
 // in mid-run, the settings and custom-size dialogs, and the single-frame picture.
 #include <gtest/gtest.h>
-#include <dirent.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <stdlib.h>
@@ -49,16 +48,6 @@ void OpenSmallSample(MainWindowFixture& f) {
   f->Apply(f->Session().SetFrameCount(kN));
   f->Apply(f->Session().SliderScrolled(pane::ScrollThumbTrack, kN / 2));
   f->Apply(f->Session().ApplyOutputSize(kW, kH));
-}
-
-std::vector<std::string> FolderEntries(const std::string& dir) {
-  std::vector<std::string> names;
-  if (DIR* d = opendir(dir.c_str())) {
-    while (dirent* e = readdir(d))
-      if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
-    closedir(d);
-  }
-  return names;
 }
 
 // Plays the user at the output dialog: presses "输出..." once it is up, answers the compressor
