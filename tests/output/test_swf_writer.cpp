@@ -11,7 +11,6 @@
 
 #include <jpeglib.h>
 
-#include "image/JpegGlue.h"
 #include "output/SwfBitWriter.h"
 #include "output/SwfWriter.h"
 #include "support/PictureChecks.h"
@@ -19,38 +18,6 @@
 #include "support/TestSupport.h"
 
 namespace {
-
-// Top-down RGB pattern of a frame.
-std::vector<uint8_t> FramePixels(int w, int h, int seed) {
-  std::vector<uint8_t> rgb(static_cast<size_t>(w) * h * 3);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      uint8_t* p = &rgb[(static_cast<size_t>(y) * w + x) * 3];
-      p[0] = static_cast<uint8_t>(x * 255 / w);
-      p[1] = static_cast<uint8_t>(y * 255 / h);
-      p[2] = static_cast<uint8_t>(seed * 50);
-    }
-  return rgb;
-}
-
-// Writes a JPEG file as the frame writer does (quality 90), from top-down RGB or grey.
-void WriteJpegFile(const std::string& path, const std::vector<uint8_t>& pix, int w, int h,
-                   int comps) {
-  std::vector<uint8_t> src(pix);
-  if (comps == 3)  // JpegGlue takes blue-green-red
-    for (size_t i = 0; i < src.size(); i += 3) std::swap(src[i], src[i + 2]);
-  JpegSourceImage img;
-  img.pBits = src.data();
-  img.nWidth = w;
-  img.nHeight = h;
-  img.nStride = static_cast<size_t>(w) * comps;
-  img.nComponents = comps;
-  img.bBottomUp = false;
-  std::vector<uint8_t> out;
-  std::string err;
-  ASSERT_TRUE(JpegEncodeToMemory(img, 90, out, err)) << err;
-  WriteFileBytes(path, out);
-}
 
 // Checks one frame's shape: the rectangle 0..w by 0..h twips filled with bitmap `bitmapId`.
 void ExpectRectangleShape(const SwfRefShape& s, int id, int bitmapId, int32_t w, int32_t h) {
@@ -221,7 +188,7 @@ class SwfMovieTest : public testing::Test {
   TempDir m_dir;
   std::string Jpeg(int i) const { return m_dir.File("2-" + std::to_string(i) + ".jpg"); }
   void MakeFrames(int n, int w, int h) {
-    for (int i = 0; i < n; ++i) WriteJpegFile(Jpeg(i), FramePixels(w, h, i), w, h, 3);
+    for (int i = 0; i < n; ++i) WriteFrameJpeg(Jpeg(i), SwfFramePixels(w, h, i), w, h, 3);
   }
   SwfRefMovie WriteAndParse(CSwfWriter& swf, const std::string& name) {
     const std::string path = m_dir.File(name);
@@ -281,7 +248,7 @@ TEST_F(SwfMovieTest, OutputRunMovieHasTheExpectedTagsAndPictures) {
     EXPECT_EQ(img.w, W);
     EXPECT_EQ(img.h, H);
     EXPECT_EQ(img.comps, 3);
-    EXPECT_LT(MeanAbsoluteDifference(img.rgb, FramePixels(W, H, order[frame - 1])), 4.0);
+    EXPECT_LT(MeanAbsoluteDifference(img.rgb, SwfFramePixels(W, H, order[frame - 1])), 4.0);
 
     ASSERT_LT(t, m.tags.size());
     const SwfRefTag& shape = m.tags[t++];
@@ -342,7 +309,7 @@ TEST_F(SwfMovieTest, EveryMovieStartsAfreshAndSmallFramesAreCentred) {
 TEST_F(SwfMovieTest, WideMoviesSplitTheirEdges) {
   // 3277 pixels = 65540 twips needs 18 bits: each horizontal side goes in two halves.
   const int W = 3277, H = 8;
-  WriteJpegFile(Jpeg(0), FramePixels(W, H, 0), W, H, 3);
+  WriteFrameJpeg(Jpeg(0), SwfFramePixels(W, H, 0), W, H, 3);
   CSwfWriter swf;
   swf.Begin(W, H);
   swf.AddJpegFrame(Jpeg(0), W, H);
@@ -373,7 +340,7 @@ TEST_F(SwfMovieTest, AbsurdSizesGiveWarningsAndAWellFormedFile) {
 TEST_F(SwfMovieTest, GreyFramesAreExpandedToColour) {
   std::vector<uint8_t> grey(24 * 16);
   for (size_t i = 0; i < grey.size(); ++i) grey[i] = static_cast<uint8_t>(i % 24 * 10);
-  WriteJpegFile(Jpeg(0), grey, 24, 16, 1);
+  WriteFrameJpeg(Jpeg(0), grey, 24, 16, 1);
   CSwfWriter swf;
   swf.Begin(24, 16);
   swf.AddJpegFrame(Jpeg(0), 24, 16);

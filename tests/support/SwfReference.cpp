@@ -1,9 +1,15 @@
 #include "support/SwfReference.h"
 
+#include <gtest/gtest.h>
+
 #include <csetjmp>
 #include <cstdio>
+#include <utility>
 
 #include <jpeglib.h>
+
+#include "image/JpegGlue.h"
+#include "support/TestSupport.h"
 
 uint32_t SwfBitReader::UB(int n) {
   uint32_t v = 0;
@@ -233,7 +239,10 @@ void ReferenceJpegErrorExit(j_common_ptr cinfo) {
 
 }  // namespace
 
-SwfJpegImage DecodeSwfJpeg(const std::vector<uint8_t>& d, size_t tablesStart, size_t tablesEnd) {
+namespace {
+
+// The tables stream (none when nTables is 0), then the image stream, as separate inputs.
+SwfJpegImage DecodeJpegStreams(const uint8_t* tables, size_t nTables, const uint8_t* image, size_t nImage) {
   SwfJpegImage out;
   jpeg_decompress_struct cinfo;
   ReferenceJpegError jerr;
@@ -245,12 +254,14 @@ SwfJpegImage DecodeSwfJpeg(const std::vector<uint8_t>& d, size_t tablesStart, si
     out.bOk = false;
     return out;
   }
-  jpeg_mem_src(&cinfo, d.data() + tablesStart, tablesEnd - tablesStart);
-  if (jpeg_read_header(&cinfo, FALSE) != JPEG_HEADER_TABLES_ONLY) {
-    jpeg_destroy_decompress(&cinfo);
-    return out;
+  if (nTables > 0) {
+    jpeg_mem_src(&cinfo, tables, nTables);
+    if (jpeg_read_header(&cinfo, FALSE) != JPEG_HEADER_TABLES_ONLY) {
+      jpeg_destroy_decompress(&cinfo);
+      return out;
+    }
   }
-  jpeg_mem_src(&cinfo, d.data() + tablesEnd, d.size() - tablesEnd);
+  jpeg_mem_src(&cinfo, image, nImage);
   if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) {
     jpeg_destroy_decompress(&cinfo);
     return out;
@@ -269,4 +280,43 @@ SwfJpegImage DecodeSwfJpeg(const std::vector<uint8_t>& d, size_t tablesStart, si
   jpeg_destroy_decompress(&cinfo);
   out.bOk = true;
   return out;
+}
+
+}  // namespace
+
+SwfJpegImage DecodeSwfJpeg(const std::vector<uint8_t>& d, size_t tablesStart, size_t tablesEnd) {
+  return DecodeJpegStreams(d.data() + tablesStart, tablesEnd - tablesStart, d.data() + tablesEnd, d.size() - tablesEnd);
+}
+
+SwfJpegImage DecodeReferenceJpeg(const std::vector<uint8_t>& data) {
+  return DecodeJpegStreams(nullptr, 0, data.data(), data.size());
+}
+
+std::vector<uint8_t> SwfFramePixels(int w, int h, int seed) {
+  std::vector<uint8_t> rgb(static_cast<size_t>(w) * h * 3);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      uint8_t* p = &rgb[(static_cast<size_t>(y) * w + x) * 3];
+      p[0] = static_cast<uint8_t>(x * 255 / w);
+      p[1] = static_cast<uint8_t>(y * 255 / h);
+      p[2] = static_cast<uint8_t>(seed * 50);
+    }
+  return rgb;
+}
+
+void WriteFrameJpeg(const std::string& path, const std::vector<uint8_t>& pixels, int w, int h, int comps) {
+  std::vector<uint8_t> src(pixels);
+  if (comps == 3)  // the encoder takes blue-green-red
+    for (size_t i = 0; i < src.size(); i += 3) std::swap(src[i], src[i + 2]);
+  JpegSourceImage img;
+  img.pBits = src.data();
+  img.nWidth = w;
+  img.nHeight = h;
+  img.nStride = static_cast<size_t>(w) * comps;
+  img.nComponents = comps;
+  img.bBottomUp = false;
+  std::vector<uint8_t> out;
+  std::string err;
+  ASSERT_TRUE(JpegEncodeToMemory(img, 90, out, err)) << err;
+  WriteFileBytes(path, out);
 }

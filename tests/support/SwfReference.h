@@ -94,3 +94,10 @@ struct SwfJpegImage {
 // Decodes the tables stream [tablesStart, tablesEnd) and then the abbreviated image stream
 // after it, as two separate inputs.
 SwfJpegImage DecodeSwfJpeg(const std::vector<uint8_t>& data, size_t tablesStart, size_t tablesEnd);
+// Decodes a whole JPEG file.
+SwfJpegImage DecodeReferenceJpeg(const std::vector<uint8_t>& data);
+
+// The frame files the SWF writer reads: a top-down RGB pattern (red across, green down, blue
+// by seed), written as the frame writer writes JPEG files (quality 90) from RGB or grey rows.
+std::vector<uint8_t> SwfFramePixels(int w, int h, int seed);
+void WriteFrameJpeg(const std::string& path, const std::vector<uint8_t>& pixels, int w, int h, int comps = 3);
