@@ -35,6 +35,13 @@ std::vector<std::string> FolderEntries(const std::string& folder) {
   return names;
 }
 
+std::vector<std::string> Temporaries(const std::string& folder) {
+  std::vector<std::string> found;
+  for (const std::string& name : FolderEntries(folder))
+    if (name.find("kestrelle") != std::string::npos) found.push_back(name);
+  return found;
+}
+
 CPicture MakePatternPicture(int width, int height, int seed) {
   CPicture pic(PICTURE_BMP);
   pic.Create(width, height, 24, PICTURE_BMP);
