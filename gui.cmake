@@ -19,7 +19,7 @@ kestrelle_library(kui ui)
 kestrelle_library(kappcore app)
 kestrelle_link(kappcore keditor koutput kcore)
 kestrelle_library(kwizard wizard)
-kestrelle_link(kwizard koutput)
+kestrelle_link(kwizard kbase)
 
 # Window libraries.
 function(kestrelle_wx_library name dir)

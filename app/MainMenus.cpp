@@ -1,5 +1,7 @@
 #include "app/MainMenus.h"
 
+#include <iterator>
+
 #include "app/CommandIds.h"
 #include "app/PaneGeometry.h"
 #include "app/ProjectSession.h"
@@ -9,6 +11,13 @@
 namespace menus {
 
 namespace {
+
+// The File menu's texts of kSampleProjects, in its order.
+constexpr const char* kSampleMenuTexts[] = {"gril to leopard", "bill to boy", "mona lisa", "cat to tiger",
+                                            "gril to boy",     "gril warp",   "cushaw warp"};
+static_assert(std::size(kSampleMenuTexts) == std::size(kSampleProjects) &&
+                  ids::kSampleLast - ids::kSampleFirst + 1 == static_cast<int>(std::size(kSampleProjects)),
+              "one command and one text for every sample");
 
 MenuItem Item(int nId, const char* szText) { return {ItemKind::Normal, nId, szText}; }
 MenuItem Check(int nId, const char* szText) { return {ItemKind::Check, nId, szText}; }
@@ -32,16 +41,24 @@ constexpr int kProjectItems[] = {
 
 }  // namespace
 
+const SampleProject* SampleOfCommand(int nCommand) {
+  const int i = nCommand - ids::kSampleFirst;
+  return i >= 0 && i < static_cast<int>(std::size(kSampleProjects)) ? &kSampleProjects[i] : nullptr;
+}
+
 std::vector<Menu> MainMenuBar() {
   Menu file{N_("文件"),
             {Item(ids::kNewWizard, N_("新建项目向导...\tCtrl+N")), Item(ids::kOpenProject, N_("打开项目\tCtrl+O")),
              Begin(N_("打开示例项目")), Begin(N_("多图像混合变形"))}};
-  for (const SampleProject& s : kSampleProjects)
-    if (!s.bWarp) file.items.push_back(Item(s.nCommand, s.szMenuText));
+  const auto samples = [&file](bool bWarp) {
+    for (size_t i = 0; i < std::size(kSampleProjects); ++i)
+      if (kSampleProjects[i].bWarp == bWarp)
+        file.items.push_back(Item(ids::kSampleFirst + static_cast<int>(i), kSampleMenuTexts[i]));
+  };
+  samples(false);
   file.items.push_back(End());
   file.items.push_back(Begin(N_("单图像变形")));
-  for (const SampleProject& s : kSampleProjects)
-    if (s.bWarp) file.items.push_back(Item(s.nCommand, s.szMenuText));
+  samples(true);
   file.items.push_back(End());
   file.items.push_back(End());
   for (const MenuItem& item :

@@ -8,6 +8,7 @@
 #include <vector>
 
 class ProjectSession;
+struct SampleProject;
 
 namespace menus {
 
@@ -26,6 +27,9 @@ struct Menu {
 
 // "文件", "编辑", "显示", "动画", "播放", "帮助" with their items.
 std::vector<Menu> MainMenuBar();
+// The shipped sample (core's kSampleProjects) a File-menu command opens: command
+// ids::kSampleFirst + i opens sample i. None for any other command.
+const SampleProject* SampleOfCommand(int nCommand);
 // The zoom popup of pane 0, 1 or 2 (menus 176, 178, 179).
 std::vector<MenuItem> ZoomMenu(int nPane);
 // The output-size popup of button 1030 for the session's pictures (empty without both).

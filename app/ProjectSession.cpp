@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/MainMenus.h"
 #include "app/OutputSizeCommands.h"
 #include "core/ProjectFile.h"
 #include "output/OutputDialogRules.h"
@@ -145,10 +146,11 @@ SessionChange ProjectSession::OpenProject(const std::string& path) {
 }
 
 SessionChange ProjectSession::OpenSample(int nCommand, const std::string& samplesFolder) {
-  const Result r = OpenSampleProjectCommand(m_project, nCommand, samplesFolder);
+  const SampleProject* sample = menus::SampleOfCommand(nCommand);
+  if (!sample) return SessionChange::Refused(ProjectText::kError);
+  const Result r = OpenShippedSample(m_project, *sample, samplesFolder);
   if (!r) return SessionChange::Refused(r.message);
-  const SampleProject* sample = FindSampleProject(nCommand);
-  return ProjectOpened(sample ? samplesFolder + "/" + sample->szFileName : std::string());
+  return ProjectOpened(samplesFolder + "/" + sample->szFileName);
 }
 
 SessionChange ProjectSession::PictureLoaded(int nSlot) {

@@ -20,13 +20,9 @@
 #include "core/AppFolders.h"
 
 const SampleProject kSampleProjects[7] = {
-    {32926, "gril to leopard", "girltoleopard.fmph", false},
-    {32927, "bill to boy", "boytobill.fmph", false},
-    {32928, "mona lisa", "monalisa.fmph", false},
-    {32929, "cat to tiger", "cattotirger.fmph", false},
-    {32930, "gril to boy", "griltoboy.fmph", false},
-    {32931, "gril warp", "girl.fmph", true},
-    {32932, "cushaw warp", "cushaw.fmph", true},
+    {"girltoleopard.fmph", false}, {"boytobill.fmph", false}, {"monalisa.fmph", false},
+    {"cattotirger.fmph", false},   {"griltoboy.fmph", false}, {"girl.fmph", true},
+    {"cushaw.fmph", true},
 };
 
 namespace {
@@ -220,18 +216,9 @@ Result OpenSampleProject(MorphProject& project, const std::string& samplesDir,
   return ReadProject(project, dir + "/" + projectFileName, dir);
 }
 
-const SampleProject* FindSampleProject(int nCommand) {
-  for (const SampleProject& s : kSampleProjects)
-    if (s.nCommand == nCommand) return &s;
-  return nullptr;
-}
-
-Result OpenSampleProjectCommand(MorphProject& project, int nCommand, const std::string& samplesDir) {
-  const SampleProject* sample = FindSampleProject(nCommand);
-  if (!sample) return Result::Fail(ProjectText::kError);
-  Result r =
-      OpenSampleProject(project, samplesDir.empty() ? DefaultSamplesDir() : samplesDir, sample->szFileName);
-  if (r && sample->bWarp) project.m_nMorphType = 2;
+Result OpenShippedSample(MorphProject& project, const SampleProject& sample, const std::string& samplesDir) {
+  Result r = OpenSampleProject(project, samplesDir.empty() ? DefaultSamplesDir() : samplesDir, sample.szFileName);
+  if (r && sample.bWarp) project.m_nMorphType = 2;
   return r;
 }
 

@@ -42,18 +42,15 @@ Result OpenProject(MorphProject& project, const std::string& fileName);
 Result OpenSampleProject(MorphProject& project, const std::string& samplesDir,
                                 const std::string& projectFileName);
 
-// The seven sample projects of the File menu.
+// The seven sample projects shipped in the samples folder, in the order the program offers them.
 struct SampleProject {
-  int nCommand;
-  const char* szMenuText;
   const char* szFileName;
   bool bWarp;  // opening it sets morph type 2
 };
 extern const SampleProject kSampleProjects[7];
-const SampleProject* FindSampleProject(int nCommand);
-// Opens the sample of a menu command; samplesDir empty means DefaultSamplesDir().
-Result OpenSampleProjectCommand(MorphProject& project, int nCommand,
-                                       const std::string& samplesDir = std::string());
+// Opens a shipped sample; samplesDir empty means DefaultSamplesDir().
+Result OpenShippedSample(MorphProject& project, const SampleProject& sample,
+                         const std::string& samplesDir = std::string());
 
 // The "samples" folder beside the executable ("./samples" when its folder cannot be found).
 std::string DefaultSamplesDir();

@@ -5,7 +5,6 @@
 
 #include "app/CommandIdMap.h"
 #include "app/CommandLine.h"
-#include "core/ProjectFile.h"
 
 namespace {
 
@@ -21,7 +20,7 @@ std::vector<int> MenuCommands() {
                         ids::kPlayPause,   ids::kLoopPlay,     ids::kLoopBack,   ids::kFirstFrame,
                         ids::kLastFrame,   ids::kNextFrame,    ids::kPrevFrame,  ids::kHelp,
                         ids::kAbout};
-  for (const SampleProject& s : kSampleProjects) v.push_back(s.nCommand);
+  for (int id = ids::kSampleFirst; id <= ids::kSampleLast; ++id) v.push_back(id);
   for (const auto* menu : {ids::kZoomMenu1, ids::kZoomMenu2, ids::kZoomMenu3})
     for (int i = 0; i < 8; ++i) v.push_back(menu[i].nId);
   for (int id = ids::kSizePopupFirst; id <= ids::kSizePopupLast; ++id) v.push_back(id);

@@ -342,6 +342,9 @@ TEST(ProjectSession, PositionReadoutsStartAtTheOriginAtEveryLayout) {
 TEST(ProjectSession, SampleSaveRedoStepsAndAWizardCancel) {
   ProjectSession s;
   s.Resize(kCw, kCh);
+  EXPECT_STREQ(menus::SampleOfCommand(ids::kSampleFirst + 3)->szFileName, "cattotirger.fmph");
+  EXPECT_EQ(menus::SampleOfCommand(ids::kSampleLast + 1), nullptr);
+  EXPECT_TRUE(s.OpenSample(ids::kSampleLast + 1, BinDir() + "/samples").bRefused);
   const SessionChange sample = s.OpenSample(ids::kSampleFirst, BinDir() + "/samples");
   ASSERT_FALSE(sample.bRefused) << sample.szMessage;
   EXPECT_EQ(sample.nSetupTimer, ids::kTimerOpenSetup);

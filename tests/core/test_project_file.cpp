@@ -281,21 +281,19 @@ TEST_F(ProjectFile, SamplesFindTheirPicturesByFileName) {
   WriteFileBytes(samples + "/griltoboy.fmph", Build("/home/other/girl.bmp", "/home/other/boy.bmp", frame, 5, 5));
 
   ASSERT_TRUE(project.ChooseMorphType(3));
-  auto r = OpenSampleProjectCommand(project, 32931, samples);
+  auto r = OpenShippedSample(project, kSampleProjects[5], samples);  // girl.fmph, a warp
   ASSERT_TRUE(r.ok()) << r.message;
   EXPECT_EQ(project.m_szImagePath1, samples + "/girl.bmp");
   EXPECT_EQ(project.m_szImagePath2, samples + "/girl.bmp");
   EXPECT_EQ(project.m_nMorphType, 2);
   EXPECT_EQ(project.m_mesh.m_nPoints, 6);
 
-  r = OpenSampleProjectCommand(project, 32930, samples);
+  r = OpenShippedSample(project, kSampleProjects[4], samples);  // griltoboy.fmph
   ASSERT_TRUE(r.ok()) << r.message;
   EXPECT_EQ(project.m_szImagePath2, samples + "/boy.bmp");
   EXPECT_EQ(project.m_nMorphType, 2) << "other samples keep the type";
 
-  EXPECT_EQ(OpenSampleProjectCommand(project, 32926, samples).message, "open project error!");
-  EXPECT_FALSE(OpenSampleProjectCommand(project, 12345, samples).ok());
-  EXPECT_EQ(std::string(FindSampleProject(32929)->szFileName), "cattotirger.fmph");
+  EXPECT_EQ(OpenShippedSample(project, kSampleProjects[0], samples).message, "open project error!");
 }
 
 TEST(ProjectFolder, SamplesLieBesideTheExecutable) {

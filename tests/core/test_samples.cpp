@@ -37,7 +37,7 @@ class SampleProjectTest : public ::testing::TestWithParam<SampleProject> {};
 TEST_P(SampleProjectTest, OpensFromTheSamplesFolderWithItsMorphType) {
   const SampleProject& sample = GetParam();
   MorphProject project;
-  const Result result = OpenSampleProjectCommand(project, sample.nCommand, SamplesDir());
+  const Result result = OpenShippedSample(project, sample, SamplesDir());
   ASSERT_TRUE(result.ok()) << sample.szFileName << ": " << result.message;
   ASSERT_TRUE(project.IsReady());
   EXPECT_EQ(project.m_nMorphType, sample.bWarp ? 2 : 1);
@@ -65,7 +65,7 @@ TEST_P(SampleProjectTest, OpensFromTheSamplesFolderWithItsMorphType) {
 TEST_P(SampleProjectTest, TrianglesTileBothPicturesWithoutFolding) {
   const SampleProject& sample = GetParam();
   MorphProject project;
-  ASSERT_TRUE(OpenSampleProjectCommand(project, sample.nCommand, SamplesDir()).ok());
+  ASSERT_TRUE(OpenShippedSample(project, sample, SamplesDir()).ok());
   const MorphTriangles triangles = project.m_mesh.GetMorphTriangles();
   ASSERT_FALSE(triangles.empty());
 
@@ -99,7 +99,7 @@ TEST_P(SampleProjectTest, TrianglesTileBothPicturesWithoutFolding) {
 TEST_P(SampleProjectTest, EveryPictureHasItsSourceRecorded) {
   const SampleProject& sample = GetParam();
   MorphProject project;
-  ASSERT_TRUE(OpenSampleProjectCommand(project, sample.nCommand, SamplesDir()).ok());
+  ASSERT_TRUE(OpenShippedSample(project, sample, SamplesDir()).ok());
   std::ifstream in(SamplesDir() + "/LICENSES.md");
   ASSERT_TRUE(in.good());
   std::stringstream text;
@@ -121,7 +121,7 @@ TEST(SampleProjects, EveryShippedPictureBelongsToASample) {
   std::set<std::string> used;
   for (const SampleProject& sample : kSampleProjects) {
     MorphProject project;
-    ASSERT_TRUE(OpenSampleProjectCommand(project, sample.nCommand, SamplesDir()).ok());
+    ASSERT_TRUE(OpenShippedSample(project, sample, SamplesDir()).ok());
     used.insert(FileNameOf(project.m_szImagePath1));
     used.insert(FileNameOf(project.m_szImagePath2));
   }

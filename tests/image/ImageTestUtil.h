@@ -1,5 +1,5 @@
-// Helpers of the image tests: small helpers to compare pictures and write files (the GIF
-// reference reader is tests/support/GifReference.h).
+// Helpers of the image tests: small helpers to compare colours and write files (pictures are
+// compared by support/PictureChecks.h, GIF files read back by support/GifReference.h).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "image/Picture.h"
+#include "support/PictureChecks.h"
 
 namespace imgtest {
 
@@ -33,22 +34,6 @@ inline std::vector<uint8_t> EncodeToBytes(const CPicture& pic, int type, bool* o
 
 inline bool SameColor(RgbQuad a, RgbQuad b) {
   return a.rgbBlue == b.rgbBlue && a.rgbGreen == b.rgbGreen && a.rgbRed == b.rgbRed;
-}
-
-// Every pixel of two pictures has the same colour (alpha ignored).
-inline ::testing::AssertionResult SamePixels(const CPicture& a, const CPicture& b) {
-  if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight())
-    return ::testing::AssertionFailure() << "sizes differ: " << a.GetWidth() << "x" << a.GetHeight() << " vs "
-                                         << b.GetWidth() << "x" << b.GetHeight();
-  for (int y = 0; y < a.GetHeight(); ++y)
-    for (int x = 0; x < a.GetWidth(); ++x) {
-      RgbQuad ca = a.GetPixelColor(x, y), cb = b.GetPixelColor(x, y);
-      if (!SameColor(ca, cb))
-        return ::testing::AssertionFailure()
-               << "pixel (" << x << "," << y << "): " << int(ca.rgbRed) << "," << int(ca.rgbGreen) << ","
-               << int(ca.rgbBlue) << " vs " << int(cb.rgbRed) << "," << int(cb.rgbGreen) << "," << int(cb.rgbBlue);
-    }
-  return ::testing::AssertionSuccess();
 }
 
 inline RgbQuad Rgb(uint8_t r, uint8_t g, uint8_t b) {

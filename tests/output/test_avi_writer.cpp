@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "support/AviProbe.h"
+#include "support/PictureChecks.h"
 #include "support/TestSupport.h"
 #include "output/AviWriter.h"
 
@@ -57,13 +58,6 @@ FrameBitmap ToBitmap(const TestFrame& f) {
     for (int x = 0; x < f.w; ++x)
       for (int k = 0; k < 3; ++k) b.Row(r)[x * 4 + k] = f.bottomUp[static_cast<size_t>(r) * ((f.w * 3 + 3) & ~3) + x * 3 + k];
   return b;
-}
-
-double MeanAbsDiff(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
-  if (a.size() != b.size() || a.empty()) return 1e9;
-  double sum = 0;
-  for (size_t i = 0; i < a.size(); ++i) sum += std::abs(int(a[i]) - int(b[i]));
-  return sum / a.size();
 }
 
 // Writes frames with the encoder named szCodec (through the chooser) at 15 frames/s.
@@ -230,7 +224,7 @@ TEST(AviWriterMovie, MotionJpegFramesAreKeyFramesCloseToTheInput) {
   EXPECT_EQ(m.nPackets, 4);
   EXPECT_TRUE(m.bAllKey);
   ASSERT_EQ(m.frames.size(), 4u);
-  EXPECT_LT(MeanAbsDiff(m.frames[0], f.topDown), 6.0);
+  EXPECT_LT(MeanAbsoluteDifference(m.frames[0], f.topDown), 6.0);
   // Top-left pixel is red (BGR 20, 40, 220), bottom-left blue.
   EXPECT_GT(m.frames[0][2], 180);
   EXPECT_LT(m.frames[0][0], 60);

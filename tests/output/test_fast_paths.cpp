@@ -14,6 +14,7 @@
 #include "output/OctreePalette.h"
 #include "output/OutputRun.h"
 #include "render/OffscreenRenderer.h"
+#include "support/OutputRequests.h"
 #include "support/ReferenceDecrease.h"
 #include "support/TestSupport.h"
 
@@ -193,15 +194,7 @@ TEST(GifExportFastPath, OutputRunWritesTheStraightforwardBytes) {
   const MorphTriangles tris = TwoTriangles(w, h);
   TempDir dir;
 
-  OutputRunRequest request;
-  request.pImage1 = &image1;
-  request.pImage2 = &image2;
-  request.pTriangles = &tris;
-  request.nFrameCount = n;
-  request.nOutputWidth = w;
-  request.nOutputHeight = h;
-  request.nFormat = AnimatedGif;
-  request.szOutputPath = dir.File("fast.gif");
+  const OutputRunRequest request = MakeRunRequest(image1, image2, tris, AnimatedGif, dir.File("fast.gif"), n, w, h);
   COutputRun run;
   const OutputRunResult result = run.Run(request, OutputRunCallbacks{});
   if (!result.ok() && result.outcome.FullText().find("EGL") != std::string::npos) GTEST_SKIP() << result.outcome.FullText();

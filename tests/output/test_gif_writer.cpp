@@ -70,12 +70,6 @@ std::vector<uint8_t> EncodeAllAtOnce(std::vector<CPicture>& frames) {
   return bytes;
 }
 
-std::vector<std::string> FilesIn(const std::string& dir) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(dir)) names.push_back(entry.path().filename());
-  return names;
-}
-
 }  // namespace
 
 TEST(GifFrameReductionTest, FramesBecomeEightBitsWithDelayOne) {
@@ -104,7 +98,7 @@ TEST(GifStreamWriterTest, StreamedFileEqualsTheAllFramesEncoding) {
   EXPECT_FALSE(std::filesystem::exists(dir.File("anim.gif")));  // only the part file so far
   ASSERT_TRUE(writer.Finish()) << writer.GetLastResult().FullText();
   EXPECT_EQ(ReadFileBytes(dir.File("anim.gif")), expected);
-  EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"anim.gif"});
+  EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"anim.gif"});
 }
 
 TEST(GifStreamWriterTest, LayoutAndPixelsDecodeBack) {
@@ -176,7 +170,7 @@ TEST(GifStreamWriterTest, AbandonLeavesNoFileAndKeepsAnExistingTarget) {
     ASSERT_TRUE(writer.WriteFrame(frames[0], 0));
     writer.Abandon();
   }
-  EXPECT_TRUE(FilesIn(dir.Path()).empty());
+  EXPECT_TRUE(FolderEntries(dir.Path()).empty());
 
   WriteFileBytes(dir.File("old.gif"), {1, 2, 3});
   {
@@ -185,7 +179,7 @@ TEST(GifStreamWriterTest, AbandonLeavesNoFileAndKeepsAnExistingTarget) {
     ASSERT_TRUE(writer.WriteFrame(frames[0], 0));
     // Destroyed without Finish, as a run that stops half-way.
   }
-  EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"old.gif"});
+  EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"old.gif"});
   EXPECT_EQ(ReadFileBytes(dir.File("old.gif")), (std::vector<uint8_t>{1, 2, 3}));
 }
 
@@ -198,11 +192,11 @@ TEST(GifStreamWriterTest, UnwritableFolderAndEmptyMovieAreReported) {
   CGifStreamWriter stream;
   ASSERT_TRUE(stream.Open(dir.File("empty.gif")));
   EXPECT_FALSE(stream.Finish());
-  EXPECT_TRUE(FilesIn(dir.Path()).empty());
+  EXPECT_TRUE(FolderEntries(dir.Path()).empty());
 
   CPicture truecolour = MakeSolidPicture(4, 4, 1, 2, 3);
   ASSERT_TRUE(stream.Open(dir.File("x.gif")));
   EXPECT_FALSE(stream.AddFrame(truecolour));
   stream.Abandon();
-  EXPECT_TRUE(FilesIn(dir.Path()).empty());
+  EXPECT_TRUE(FolderEntries(dir.Path()).empty());
 }

@@ -2,7 +2,6 @@
 // be self-contained, and its SWF reader must find every frame of our movies.
 #include <gtest/gtest.h>
 
-#include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -11,8 +10,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "image/JpegGlue.h"
 #include "output/SwfWriter.h"
+#include "support/PictureChecks.h"
+#include "support/SwfReference.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -23,65 +23,6 @@ std::string TemplateText(const std::string& path) {
 }
 
 bool HaveNode() { return std::system("node --version > /dev/null 2>&1") == 0; }
-
-std::vector<uint8_t> Pattern(int w, int h, int seed) {  // top-down blue-green-red
-  std::vector<uint8_t> bgr(static_cast<size_t>(w) * h * 3);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      uint8_t* p = &bgr[(static_cast<size_t>(y) * w + x) * 3];
-      p[0] = static_cast<uint8_t>(seed * 90);
-      p[1] = static_cast<uint8_t>(y * 255 / h);
-      p[2] = static_cast<uint8_t>(x * 255 / w);
-    }
-  return bgr;
-}
-
-void WriteJpeg(const std::string& path, const std::vector<uint8_t>& bgr, int w, int h) {
-  JpegSourceImage img;
-  img.pBits = bgr.data();
-  img.nWidth = w;
-  img.nHeight = h;
-  img.nStride = static_cast<size_t>(w) * 3;
-  img.bBottomUp = false;
-  std::vector<uint8_t> out;
-  std::string err;
-  ASSERT_TRUE(JpegEncodeToMemory(img, 90, out, err)) << err;
-  WriteFileBytes(path, out);
-}
-
-struct Decoded {
-  bool bOk = false;
-  int w = 0, h = 0;
-  std::vector<uint8_t> rgb;
-};
-
-Decoded DecodeJpegFile(const std::vector<uint8_t>& data) {
-  Decoded d;
-  jpeg_decompress_struct cinfo;
-  JpegErrorManager jerr;
-  cinfo.err = JpegErrorManagerInit(jerr);
-  jpeg_create_decompress(&cinfo);
-  if (setjmp(jerr.jump)) {
-    jpeg_destroy_decompress(&cinfo);
-    d.bOk = false;
-    return d;
-  }
-  jpeg_mem_src(&cinfo, data.data(), data.size());
-  jpeg_read_header(&cinfo, TRUE);
-  cinfo.out_color_space = JCS_RGB;
-  jpeg_start_decompress(&cinfo);
-  d.w = static_cast<int>(cinfo.output_width);
-  d.h = static_cast<int>(cinfo.output_height);
-  d.rgb.resize(static_cast<size_t>(d.w) * d.h * 3);
-  while (cinfo.output_scanline < cinfo.output_height) {
-    JSAMPROW row = d.rgb.data() + static_cast<size_t>(cinfo.output_scanline) * d.w * 3;
-    jpeg_read_scanlines(&cinfo, &row, 1);
-  }
-  jpeg_finish_decompress(&cinfo);
-  jpeg_destroy_decompress(&cinfo);
-  d.bOk = true;
-  return d;
-}
 
 }  // namespace
 
@@ -105,8 +46,8 @@ TEST(HtmlTemplate, PageReaderFindsEveryFrameOfOurMovies) {
   if (!HaveNode()) GTEST_SKIP() << "node is not installed";
   TempDir dir;
   const int W = 48, H = 32;
-  WriteJpeg(dir.File("2-0.jpg"), Pattern(W, H, 0), W, H);
-  WriteJpeg(dir.File("2-1.jpg"), Pattern(W, H, 1), W, H);
+  WriteFrameJpeg(dir.File("2-0.jpg"), SwfFramePixels(W, H, 0), W, H);
+  WriteFrameJpeg(dir.File("2-1.jpg"), SwfFramePixels(W, H, 1), W, H);
   CSwfWriter swf;
   swf.Begin(W, H);
   swf.AddJpegFrame(dir.File("2-0.jpg"), W, H);
@@ -152,16 +93,10 @@ TEST(HtmlTemplate, PageReaderFindsEveryFrameOfOurMovies) {
       EXPECT_FALSE(std::filesystem::exists(jpeg));
       continue;
     }
-    Decoded d = DecodeJpegFile(ReadFileBytes(jpeg));
+    const SwfJpegImage d = DecodeReferenceJpeg(ReadFileBytes(jpeg));
     ASSERT_TRUE(d.bOk) << jpeg;
     EXPECT_EQ(d.w, W);
     EXPECT_EQ(d.h, H);
-    const std::vector<uint8_t> bgr = Pattern(W, H, seeds[f]);
-    double sum = 0;
-    for (size_t i = 0; i < d.rgb.size(); i += 3) {
-      sum += std::abs(d.rgb[i] - bgr[i + 2]) + std::abs(d.rgb[i + 1] - bgr[i + 1]) +
-             std::abs(d.rgb[i + 2] - bgr[i]);
-    }
-    EXPECT_LT(sum / d.rgb.size(), 5.0) << jpeg;
+    EXPECT_LT(MeanAbsoluteDifference(d.rgb, SwfFramePixels(W, H, seeds[f])), 5.0) << jpeg;
   }
 }

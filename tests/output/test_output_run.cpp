@@ -14,7 +14,9 @@
 #include "support/AnimationProbe.h"
 #include "support/AviProbe.h"
 #include "support/GifReference.h"
-#include "support/MovieChecks.h"
+#include "support/OutputRequests.h"
+#include "support/PictureChecks.h"
+#include "support/SwfReference.h"
 #include "support/SmallMorph.h"
 #include "support/TestSupport.h"
 #include "output/FrameImage.h"
@@ -24,13 +26,6 @@
 #include "render/OffscreenRenderer.h"
 
 namespace {
-
-std::vector<std::string> FilesIn(const std::string& dir) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(dir)) names.push_back(entry.path().filename());
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 // Points the system temporary folder at a folder of the test while it lives, so that
 // the run's private frame folder can be seen (and seen gone).
@@ -74,18 +69,7 @@ struct Recorder {
 };
 
 OutputRunRequest MakeRequest(const Project& project, int format, const std::string& path, int N = 3) {
-  OutputRunRequest rq;
-  rq.pImage1 = &project.image1;
-  rq.pImage2 = &project.image2;
-  rq.pTriangles = &project.triangles;
-  rq.nMorphType = 1;
-  rq.nFrameCount = N;
-  rq.nOutputWidth = 42;
-  rq.nOutputHeight = 30;
-  rq.nFormat = format;
-  rq.szOutputPath = path;
-  rq.movieContainer = RunContainerFor(format, path);
-  return rq;
+  return MakeRunRequest(project.image1, project.image2, project.triangles, format, path, N, 42, 30);
 }
 
 FrameBitmap RenderDirect(const OutputRunRequest& rq, int frame) {
@@ -124,7 +108,7 @@ TEST(OutputRunTest, SequenceRunWritesEveryFrameInOrder) {
   EXPECT_EQ(rec.shown, (std::vector<int>{0, 1, 2, 3, 4}));
   EXPECT_EQ(rec.reported, rec.shown);
   EXPECT_EQ(rec.pumps, 10);
-  EXPECT_EQ(FilesIn(dir.Path()),
+  EXPECT_EQ(FolderEntries(dir.Path()),
             (std::vector<std::string>{"face0.bmp", "face1.bmp", "face2.bmp", "face3.bmp", "face4.bmp"}));
   EXPECT_EQ(result.stats.nFrames, 4);
   EXPECT_EQ(result.nFramesRendered, 5);
@@ -146,7 +130,7 @@ TEST(OutputRunTest, SingleFrameRunWritesTheCurrentFrameWithoutNumber) {
   rq.nCurFrame = 3;
   const OutputRunResult result = run.Run(rq, rec.Callbacks());
   ASSERT_TRUE(result.ok()) << result.outcome.FullText();
-  EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"still.png"});
+  EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"still.png"});
   CPicture saved(dir.File("still.png"), PICTURE_PNG);
   CPicture frame3, frame0;
   ASSERT_TRUE(GrabFrameImage(RenderDirect(rq, 3), frame3));
@@ -170,7 +154,7 @@ TEST(OutputRunTest, GifRunDecodesFrameByFrame) {
   const OutputRunRequest rq = MakeRequest(project, AnimatedGif, dir.File("morph.gif"), 3);
   const OutputRunResult result = run.Run(rq, rec.Callbacks());
   ASSERT_TRUE(result.ok()) << result.outcome.FullText();
-  EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"morph.gif"});
+  EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"morph.gif"});
 
   GifRefFile gif;
   std::string why;
@@ -207,7 +191,7 @@ TEST(OutputRunTest, CancelledGifRunLeavesNoFiles) {
   const OutputRunResult result = run.Run(MakeRequest(project, AnimatedGif, dir.File("morph.gif"), 5), rec.Callbacks());
   EXPECT_TRUE(result.Cancelled());
   EXPECT_EQ(rec.reported, (std::vector<int>{0, 1}));
-  EXPECT_TRUE(FilesIn(dir.Path()).empty());
+  EXPECT_TRUE(FolderEntries(dir.Path()).empty());
 
   // Cancelled before the first frame: nothing is rendered.
   Recorder early;
@@ -215,7 +199,7 @@ TEST(OutputRunTest, CancelledGifRunLeavesNoFiles) {
   const OutputRunResult none = run.Run(MakeRequest(project, AnimatedGif, dir.File("morph.gif"), 5), early.Callbacks());
   EXPECT_TRUE(none.Cancelled());
   EXPECT_EQ(none.nFramesRendered, 0);
-  EXPECT_TRUE(FilesIn(dir.Path()).empty());
+  EXPECT_TRUE(FolderEntries(dir.Path()).empty());
 }
 
 // The GIF output's other animations: frames 0..N once as the renderer draws them (APNG
@@ -233,7 +217,7 @@ TEST(OutputRunTest, WebPAndApngRunsWriteEveryFrameOnce) {
     ASSERT_TRUE(result.ok()) << result.outcome.FullText();
     EXPECT_EQ(rec.shown, (std::vector<int>{0, 1, 2, 3}));
     EXPECT_EQ(result.nFramesWritten, 4);
-    EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"morph." + ext});
+    EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"morph." + ext});
     const AnimationProbe back = ProbeAnimation(dir.File("morph." + ext));
     ASSERT_TRUE(back.bOpened) << back.szError;
     EXPECT_EQ(back.nLoop, kAnimationLoopSetting);
@@ -265,7 +249,7 @@ TEST(OutputRunTest, WebPAndApngRunsWriteEveryFrameOnce) {
     cancel.stopAfterReports = 2;
     rq.szOutputPath = dir.File("cancelled." + ext);
     EXPECT_TRUE(run.Run(rq, cancel.Callbacks()).Cancelled());
-    EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"morph." + ext, "named." + ext}));
+    EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{"morph." + ext, "named." + ext}));
   }
 }
 
@@ -322,7 +306,7 @@ TEST(OutputRunTest, FlashRunReusesItsJpegFramesAndRemovesThem) {
   EXPECT_EQ(rec.reported, (std::vector<int>{0, 1, 2, 3, 3, 2, 1, 0}));
   EXPECT_EQ(rec.progress, (std::vector<int>{0, 16, 33, 50, 50, 66, 83, 100}));
   EXPECT_EQ(SwfFrameCount(ReadFileBytes(dir.File("m.swf"))), 8);
-  for (const std::string& name : FilesIn(tmp.Path())) ADD_FAILURE() << "left behind: " << name;
+  for (const std::string& name : FolderEntries(tmp.Path())) ADD_FAILURE() << "left behind: " << name;
 
   // A cancelled movie keeps the frames done so far; the temporary frames still go.
   Recorder cancel;
@@ -330,7 +314,7 @@ TEST(OutputRunTest, FlashRunReusesItsJpegFramesAndRemovesThem) {
   const OutputRunResult partial = run.Run(MakeRequest(project, FlashMovie, dir.File("p.swf"), 3), cancel.Callbacks());
   EXPECT_TRUE(partial.Cancelled());
   EXPECT_EQ(SwfFrameCount(ReadFileBytes(dir.File("p.swf"))), 2);
-  EXPECT_TRUE(FilesIn(tmp.Path()).empty());
+  EXPECT_TRUE(FolderEntries(tmp.Path()).empty());
 }
 
 TEST(OutputRunTest, HtmlRunCopiesTheTemplateButKeepsAnExistingPage) {
@@ -344,7 +328,7 @@ TEST(OutputRunTest, HtmlRunCopiesTheTemplateButKeepsAnExistingPage) {
   const OutputRunResult first = run.Run(rq, rec.Callbacks());
   ASSERT_TRUE(first.ok()) << first.outcome.FullText();
   EXPECT_EQ(first.szMoviePath, dir.File("output.swf"));
-  EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"output.swf", "page.html"}));
+  EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{"output.swf", "page.html"}));
   EXPECT_EQ(ReadFileBytes(dir.File("page.html")), (std::vector<uint8_t>{'<', 'p', '>'}));
   EXPECT_EQ(SwfFrameCount(ReadFileBytes(dir.File("output.swf"))), 6);
 
@@ -365,7 +349,7 @@ TEST(OutputRunTest, HtmlRunCopiesTheTemplateButKeepsAnExistingPage) {
   const OutputRunResult third = run.Run(rq, rec3.Callbacks());
   EXPECT_TRUE(third.Failed());
   EXPECT_NE(third.outcome.FullText().find("exsample.html"), std::string::npos);
-  EXPECT_EQ(FilesIn(dir3.Path()), std::vector<std::string>{"output.swf"});
+  EXPECT_EQ(FolderEntries(dir3.Path()), std::vector<std::string>{"output.swf"});
 }
 
 TEST(OutputRunTest, PageTemplateIsLookedUpBesideTheExecutable) {
@@ -396,7 +380,7 @@ TEST(OutputRunTest, BadRequestsAndUnwritablePathsGiveMessages) {
     EXPECT_TRUE(result.Failed()) << c.path;
     EXPECT_NE(result.outcome.FullText().find(c.mention), std::string::npos) << result.outcome.FullText();
   }
-  EXPECT_TRUE(FilesIn(dir.Path()).empty());
+  EXPECT_TRUE(FolderEntries(dir.Path()).empty());
 
   Recorder rec;
   OutputRunRequest rq = MakeRequest(project, AnimatedGif, dir.File("a.gif"), 0);
@@ -408,7 +392,7 @@ TEST(OutputRunTest, BadRequestsAndUnwritablePathsGiveMessages) {
   rq.pImage2 = nullptr;
   EXPECT_TRUE(run.Run(rq, rec.Callbacks()).Failed());
   EXPECT_TRUE(rec.shown.empty());
-  EXPECT_TRUE(FilesIn(dir.Path()).empty());
+  EXPECT_TRUE(FolderEntries(dir.Path()).empty());
 }
 
 // The output dialog checks a request before it starts a run; the run must refuse exactly
@@ -445,7 +429,7 @@ TEST(OutputRequestTest, TheCheckBeforeARunIsTheRunsOwnCheck) {
     EXPECT_EQ(result.outcome.FullText(), checked.message) << c.name;
     EXPECT_TRUE(rec.shown.empty()) << c.name;
   }
-  EXPECT_TRUE(FilesIn(dir.Path()).empty());
+  EXPECT_TRUE(FolderEntries(dir.Path()).empty());
 }
 
 namespace {

@@ -1,9 +1,7 @@
-// CSwfWriter: movies are read back by a small SWF reader written here from the file format
-// alone (header, tag records, RECT, MATRIX, shape records bit by bit), and the bitmaps are
-// decoded with libjpeg.
+// CSwfWriter: movies are read back by the tests' own SWF reader (support/SwfReference.h),
+// the bitmaps decoded with libjpeg.
 #include <gtest/gtest.h>
 
-#include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,373 +11,16 @@
 
 #include <jpeglib.h>
 
-#include "image/JpegGlue.h"
 #include "output/SwfBitWriter.h"
 #include "output/SwfWriter.h"
+#include "support/PictureChecks.h"
+#include "support/SwfReference.h"
 #include "support/TestSupport.h"
 
 namespace {
 
-// ---------------------------------------------------------------- SWF reader
-
-class BitReader {
- public:
-  BitReader(const uint8_t* p, size_t n) : m_p(p), m_n(n) {}
-  bool Failed() const { return m_bFailed; }
-  size_t BytePos() const { return m_nBit / 8 + (m_nBit % 8 ? 1 : 0); }
-  void Align() { m_nBit = BytePos() * 8; }
-  uint32_t UB(int n) {
-    uint32_t v = 0;
-    for (int i = 0; i < n; ++i) {
-      if (m_nBit / 8 >= m_n) {
-        m_bFailed = true;
-        return 0;
-      }
-      v = (v << 1) | ((m_p[m_nBit / 8] >> (7 - m_nBit % 8)) & 1u);
-      ++m_nBit;
-    }
-    return v;
-  }
-  int32_t SB(int n) {
-    if (n == 0) return 0;
-    uint32_t v = UB(n);
-    if (n < 32 && (v & (1u << (n - 1)))) v |= ~0u << n;  // sign-extend
-    return static_cast<int32_t>(v);
-  }
-  uint32_t U8() {
-    Align();
-    return UB(8);
-  }
-  uint32_t U16() {
-    const uint32_t lo = U8();
-    return lo | (U8() << 8);
-  }
-  uint32_t U32() {
-    const uint32_t lo = U16();
-    return lo | (U16() << 16);
-  }
-
- private:
-  const uint8_t* m_p;
-  size_t m_n;
-  size_t m_nBit = 0;
-  bool m_bFailed = false;
-};
-
-SwfRect ReadRect(BitReader& br, int* pBits = nullptr) {
-  br.Align();
-  const int n = static_cast<int>(br.UB(5));
-  if (pBits) *pBits = n;
-  SwfRect r;
-  r.xmin = br.SB(n);
-  r.xmax = br.SB(n);
-  r.ymin = br.SB(n);
-  r.ymax = br.SB(n);
-  return r;
-}
-
-struct Matrix {
-  bool bScale = false, bRotate = false;
-  int32_t sx = 0x10000, sy = 0x10000, r0 = 0, r1 = 0, tx = 0, ty = 0;
-  int nTranslateBits = 0;
-};
-
-Matrix ReadMatrix(BitReader& br) {
-  br.Align();
-  Matrix m;
-  m.bScale = br.UB(1);
-  if (m.bScale) {
-    const int n = static_cast<int>(br.UB(5));
-    m.sx = br.SB(n);
-    m.sy = br.SB(n);
-  }
-  m.bRotate = br.UB(1);
-  if (m.bRotate) {
-    const int n = static_cast<int>(br.UB(5));
-    m.r0 = br.SB(n);
-    m.r1 = br.SB(n);
-  }
-  m.nTranslateBits = static_cast<int>(br.UB(5));
-  m.tx = br.SB(m.nTranslateBits);
-  m.ty = br.SB(m.nTranslateBits);
-  return m;
-}
-
-struct Tag {
-  int type = -1;
-  bool bLongHeader = false;
-  std::vector<uint8_t> data;
-};
-
-struct Movie {
-  std::string error;  // empty when the file parsed cleanly
-  int version = 0;
-  uint32_t fileLength = 0;
-  SwfRect frame;
-  uint8_t rateLow = 0, rateHigh = 0;
-  int frameCount = 0;
-  std::vector<Tag> tags;
-};
-
-Movie ParseSwf(const std::vector<uint8_t>& f) {
-  Movie m;
-  if (f.size() < 8 || f[0] != 'F' || f[1] != 'W' || f[2] != 'S') {
-    m.error = "no FWS signature";
-    return m;
-  }
-  m.version = f[3];
-  m.fileLength = f[4] | f[5] << 8 | f[6] << 16 | static_cast<uint32_t>(f[7]) << 24;
-  if (m.fileLength != f.size()) {
-    m.error = "file length field " + std::to_string(m.fileLength) + " but " +
-              std::to_string(f.size()) + " bytes";
-    return m;
-  }
-  BitReader hb(f.data() + 8, f.size() - 8);
-  m.frame = ReadRect(hb);
-  hb.Align();
-  size_t pos = 8 + hb.BytePos();
-  if (pos + 4 > f.size()) {
-    m.error = "header cut short";
-    return m;
-  }
-  m.rateLow = f[pos];
-  m.rateHigh = f[pos + 1];
-  m.frameCount = f[pos + 2] | f[pos + 3] << 8;
-  pos += 4;
-  while (pos < f.size()) {
-    if (pos + 2 > f.size()) {
-      m.error = "tag header cut short";
-      return m;
-    }
-    const unsigned v = f[pos] | f[pos + 1] << 8;
-    pos += 2;
-    Tag t;
-    t.type = static_cast<int>(v >> 6);
-    uint32_t len = v & 63;
-    if (len == 63) {
-      if (pos + 4 > f.size()) {
-        m.error = "long tag header cut short";
-        return m;
-      }
-      len = f[pos] | f[pos + 1] << 8 | f[pos + 2] << 16 | static_cast<uint32_t>(f[pos + 3]) << 24;
-      pos += 4;
-      t.bLongHeader = true;
-    }
-    if (pos + len > f.size()) {
-      m.error = "tag " + std::to_string(t.type) + " runs past the end";
-      return m;
-    }
-    t.data.assign(f.begin() + pos, f.begin() + pos + len);
-    pos += len;
-    m.tags.push_back(std::move(t));
-    if (m.tags.back().type == 0 && pos != f.size()) {
-      m.error = "bytes after the End tag";
-      return m;
-    }
-  }
-  if (m.tags.empty() || m.tags.back().type != 0) m.error = "no End tag";
-  return m;
-}
-
-struct Edge {
-  int nBits;
-  int32_t dx, dy;
-  bool bGeneral;
-};
-
-struct Shape {
-  std::string error;
-  int id = 0;
-  SwfRect bounds;
-  int fillCount = 0, fillType = 0, bitmapId = 0;
-  Matrix bitmapMatrix;
-  int lineCount = -1, fillBits = -1, lineBits = -1;
-  int styleFlags = -1, moveBits = -1, fill0 = -1;
-  std::vector<Edge> edges;
-  bool bEnded = false;
-};
-
-Shape ParseShape(const std::vector<uint8_t>& d) {
-  Shape s;
-  BitReader br(d.data(), d.size());
-  s.id = static_cast<int>(br.U16());
-  s.bounds = ReadRect(br);
-  s.fillCount = static_cast<int>(br.U8());
-  if (s.fillCount != 1) {
-    s.error = "expected one fill style";
-    return s;
-  }
-  s.fillType = static_cast<int>(br.U8());
-  s.bitmapId = static_cast<int>(br.U16());
-  s.bitmapMatrix = ReadMatrix(br);
-  s.lineCount = static_cast<int>(br.U8());
-  s.fillBits = static_cast<int>(br.UB(4));
-  s.lineBits = static_cast<int>(br.UB(4));
-  while (!br.Failed()) {
-    const bool bEdge = br.UB(1);
-    if (!bEdge) {
-      const int flags = static_cast<int>(br.UB(5));
-      if (flags == 0) {
-        s.bEnded = true;
-        break;
-      }
-      if (s.styleFlags != -1) {
-        s.error = "more than one style change";
-        return s;
-      }
-      s.styleFlags = flags;
-      if (flags & 0x01) {
-        s.moveBits = static_cast<int>(br.UB(5));
-        br.SB(s.moveBits);
-        br.SB(s.moveBits);
-      }
-      if (flags & 0x02) s.fill0 = static_cast<int>(br.UB(s.fillBits));
-      if (flags & 0x04) br.UB(s.fillBits);
-      if (flags & 0x08) br.UB(s.lineBits);
-      if (flags & 0x10) {
-        s.error = "unexpected new styles";
-        return s;
-      }
-      continue;
-    }
-    if (!br.UB(1)) {
-      s.error = "curved edge";
-      return s;
-    }
-    Edge e{};
-    e.nBits = static_cast<int>(br.UB(4)) + 2;
-    e.bGeneral = br.UB(1);
-    if (e.bGeneral) {
-      e.dx = br.SB(e.nBits);
-      e.dy = br.SB(e.nBits);
-    } else if (br.UB(1)) {
-      e.dy = br.SB(e.nBits);
-    } else {
-      e.dx = br.SB(e.nBits);
-    }
-    s.edges.push_back(e);
-  }
-  if (br.Failed()) s.error = "shape records run past the tag";
-  else if (br.BytePos() != d.size()) s.error = "bytes left after the end record";
-  return s;
-}
-
-// ---------------------------------------------------------------- JPEG helpers
-
-struct TestJpegError {
-  jpeg_error_mgr pub;
-  jmp_buf jump;
-};
-
-void TestJpegErrorExit(j_common_ptr cinfo) {
-  longjmp(reinterpret_cast<TestJpegError*>(cinfo->err)->jump, 1);
-}
-
-struct Decoded {
-  bool bOk = false;
-  int w = 0, h = 0, comps = 0;
-  std::vector<uint8_t> rgb;
-};
-
-// Finds where the first JPEG stream (SOI ... EOI) ends by walking its marker segments.
-size_t EndOfTablesStream(const std::vector<uint8_t>& d, size_t start) {
-  if (start + 2 > d.size() || d[start] != 0xFF || d[start + 1] != 0xD8) return 0;
-  size_t p = start + 2;
-  while (p + 4 <= d.size() && d[p] == 0xFF) {
-    const uint8_t marker = d[p + 1];
-    if (marker == 0xD9) return p + 2;
-    if (marker == 0xDA || marker == 0xC0 || marker == 0xC2) return 0;  // image data: not tables
-    p += 2 + (d[p + 2] << 8 | d[p + 3]);
-  }
-  return 0;
-}
-
-bool HasMarker(const std::vector<uint8_t>& d, size_t from, size_t to, uint8_t marker) {
-  for (size_t p = from; p + 1 < to; ++p)
-    if (d[p] == 0xFF && d[p + 1] == marker) return true;
-  return false;
-}
-
-// Decodes the tables stream, then the abbreviated image stream, as two separate inputs.
-Decoded DecodeJpeg2(const std::vector<uint8_t>& d, size_t tablesStart, size_t tablesEnd) {
-  Decoded out;
-  jpeg_decompress_struct cinfo;
-  TestJpegError jerr;
-  cinfo.err = jpeg_std_error(&jerr.pub);
-  jerr.pub.error_exit = TestJpegErrorExit;
-  jpeg_create_decompress(&cinfo);
-  if (setjmp(jerr.jump)) {
-    jpeg_destroy_decompress(&cinfo);
-    out.bOk = false;
-    return out;
-  }
-  jpeg_mem_src(&cinfo, d.data() + tablesStart, tablesEnd - tablesStart);
-  if (jpeg_read_header(&cinfo, FALSE) != JPEG_HEADER_TABLES_ONLY) {
-    jpeg_destroy_decompress(&cinfo);
-    return out;
-  }
-  jpeg_mem_src(&cinfo, d.data() + tablesEnd, d.size() - tablesEnd);
-  if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) {
-    jpeg_destroy_decompress(&cinfo);
-    return out;
-  }
-  cinfo.out_color_space = JCS_RGB;
-  jpeg_start_decompress(&cinfo);
-  out.w = static_cast<int>(cinfo.output_width);
-  out.h = static_cast<int>(cinfo.output_height);
-  out.comps = cinfo.num_components;
-  out.rgb.resize(static_cast<size_t>(out.w) * out.h * 3);
-  while (cinfo.output_scanline < cinfo.output_height) {
-    JSAMPROW row = out.rgb.data() + static_cast<size_t>(cinfo.output_scanline) * out.w * 3;
-    jpeg_read_scanlines(&cinfo, &row, 1);
-  }
-  jpeg_finish_decompress(&cinfo);
-  jpeg_destroy_decompress(&cinfo);
-  out.bOk = true;
-  return out;
-}
-
-// Top-down RGB pattern of a frame.
-std::vector<uint8_t> FramePixels(int w, int h, int seed) {
-  std::vector<uint8_t> rgb(static_cast<size_t>(w) * h * 3);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      uint8_t* p = &rgb[(static_cast<size_t>(y) * w + x) * 3];
-      p[0] = static_cast<uint8_t>(x * 255 / w);
-      p[1] = static_cast<uint8_t>(y * 255 / h);
-      p[2] = static_cast<uint8_t>(seed * 50);
-    }
-  return rgb;
-}
-
-// Writes a JPEG file as the frame writer does (quality 90), from top-down RGB or grey.
-void WriteJpegFile(const std::string& path, const std::vector<uint8_t>& pix, int w, int h,
-                   int comps) {
-  std::vector<uint8_t> src(pix);
-  if (comps == 3)  // JpegGlue takes blue-green-red
-    for (size_t i = 0; i < src.size(); i += 3) std::swap(src[i], src[i + 2]);
-  JpegSourceImage img;
-  img.pBits = src.data();
-  img.nWidth = w;
-  img.nHeight = h;
-  img.nStride = static_cast<size_t>(w) * comps;
-  img.nComponents = comps;
-  img.bBottomUp = false;
-  std::vector<uint8_t> out;
-  std::string err;
-  ASSERT_TRUE(JpegEncodeToMemory(img, 90, out, err)) << err;
-  WriteFileBytes(path, out);
-}
-
-double MeanAbsDiff(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
-  if (a.size() != b.size() || a.empty()) return 1e9;
-  double sum = 0;
-  for (size_t i = 0; i < a.size(); ++i) sum += std::abs(int(a[i]) - int(b[i]));
-  return sum / a.size();
-}
-
 // Checks one frame's shape: the rectangle 0..w by 0..h twips filled with bitmap `bitmapId`.
-void ExpectRectangleShape(const Shape& s, int id, int bitmapId, int32_t w, int32_t h) {
+void ExpectRectangleShape(const SwfRefShape& s, int id, int bitmapId, int32_t w, int32_t h) {
   ASSERT_EQ(s.error, "");
   EXPECT_EQ(s.id, id);
   EXPECT_EQ(s.bounds.xmin, 0);
@@ -403,7 +44,7 @@ void ExpectRectangleShape(const Shape& s, int id, int bitmapId, int32_t w, int32
   // Walk the outline: it must visit the four corners in order and close.
   int32_t x = 0, y = 0;
   std::vector<std::pair<int32_t, int32_t>> corners;
-  for (const Edge& e : s.edges) {
+  for (const SwfRefEdge& e : s.edges) {
     EXPECT_LE(e.nBits, 17);
     x += e.dx;
     y += e.dy;
@@ -426,9 +67,9 @@ TEST(SwfBits, RectAndMatrixEncodeAsTheFormatDefines) {
   // 5 + 4 * 14 bits = 61 bits: 8 bytes, the first holding 01110 (14) and the top bits of 0.
   ASSERT_EQ(t.Length(), 8u);
   EXPECT_EQ(t.Data()[0], 0x70);
-  BitReader br(t.Data().data(), t.Length());
+  SwfBitReader br(t.Data().data(), t.Length());
   int nBits = 0;
-  SwfRect back = ReadRect(br, &nBits);
+  SwfRect back = ReadSwfRect(br, &nBits);
   EXPECT_EQ(nBits, 14);
   EXPECT_EQ(back.xmax, 6400);
   EXPECT_EQ(back.ymax, 4800);
@@ -438,9 +79,9 @@ TEST(SwfBits, RectAndMatrixEncodeAsTheFormatDefines) {
   m.PutBits(1, 3);
   m.PutMatrix(-0x8000, 0x30000, 5, -7, -20, 41);
   m.PutU8(0xAB);
-  BitReader mr(m.Data().data(), m.Length());
+  SwfBitReader mr(m.Data().data(), m.Length());
   EXPECT_EQ(mr.UB(3), 1u);
-  Matrix mx = ReadMatrix(mr);
+  SwfRefMatrix mx = ReadSwfMatrix(mr);
   EXPECT_EQ(mx.sx, -0x8000);
   EXPECT_EQ(mx.sy, 0x30000);
   EXPECT_EQ(mx.r0, 5);
@@ -515,22 +156,11 @@ TEST(SwfBits, LongEdgesAreSplitAndOverlongOnesLeftOut) {
     t.PutStraightEdge(c.dx, c.dy);
     t.PutBits(0, 6);  // end record, so the reader stops
     const std::string err = testing::internal::GetCapturedStderr();
-    std::vector<Edge> edges;
-    BitReader br(t.Data().data(), t.Length());
+    std::vector<SwfRefEdge> edges;
+    SwfBitReader br(t.Data().data(), t.Length());
     while (br.UB(1) == 1) {
       ASSERT_EQ(br.UB(1), 1u);
-      Edge e{};
-      e.nBits = static_cast<int>(br.UB(4)) + 2;
-      e.bGeneral = br.UB(1);
-      if (e.bGeneral) {
-        e.dx = br.SB(e.nBits);
-        e.dy = br.SB(e.nBits);
-      } else if (br.UB(1)) {
-        e.dy = br.SB(e.nBits);
-      } else {
-        e.dx = br.SB(e.nBits);
-      }
-      edges.push_back(e);
+      edges.push_back(ReadSwfStraightEdge(br));
     }
     if (c.dx == 4194304) {
       EXPECT_TRUE(edges.empty());
@@ -541,7 +171,7 @@ TEST(SwfBits, LongEdgesAreSplitAndOverlongOnesLeftOut) {
     if (c.nEdges != 0) EXPECT_EQ(edges.size(), c.nEdges) << c.dx << "," << c.dy;
     else EXPECT_GT(edges.size(), 2u);
     int64_t sx = 0, sy = 0;
-    for (const Edge& e : edges) {
+    for (const SwfRefEdge& e : edges) {
       EXPECT_LE(e.nBits, 17);
       EXPECT_GE(e.nBits, 2);
       EXPECT_EQ(e.bGeneral, e.dx != 0 && e.dy != 0);
@@ -558,9 +188,9 @@ class SwfMovieTest : public testing::Test {
   TempDir m_dir;
   std::string Jpeg(int i) const { return m_dir.File("2-" + std::to_string(i) + ".jpg"); }
   void MakeFrames(int n, int w, int h) {
-    for (int i = 0; i < n; ++i) WriteJpegFile(Jpeg(i), FramePixels(w, h, i), w, h, 3);
+    for (int i = 0; i < n; ++i) WriteFrameJpeg(Jpeg(i), SwfFramePixels(w, h, i), w, h, 3);
   }
-  Movie WriteAndParse(CSwfWriter& swf, const std::string& name) {
+  SwfRefMovie WriteAndParse(CSwfWriter& swf, const std::string& name) {
     const std::string path = m_dir.File(name);
     EXPECT_EQ(swf.Write(path), 0);
     return ParseSwf(ReadFileBytes(path));
@@ -579,7 +209,7 @@ TEST_F(SwfMovieTest, OutputRunMovieHasTheExpectedTagsAndPictures) {
   for (int i : order) swf.AddJpegFrame(Jpeg(i), W, H);
   EXPECT_EQ(swf.GetFrameCount(), 10);
 
-  Movie m = WriteAndParse(swf, "movie.swf");
+  SwfRefMovie m = WriteAndParse(swf, "movie.swf");
   ASSERT_EQ(m.error, "");
   EXPECT_EQ(m.version, 4);
   EXPECT_EQ(m.frame.xmin, 0);
@@ -602,37 +232,37 @@ TEST_F(SwfMovieTest, OutputRunMovieHasTheExpectedTagsAndPictures) {
     SCOPED_TRACE("frame " + std::to_string(frame));
     const int bitmapId = 2 * frame - 1;
     ASSERT_LT(t, m.tags.size());
-    const Tag& bits = m.tags[t++];
+    const SwfRefTag& bits = m.tags[t++];
     ASSERT_EQ(bits.type, 21);
     EXPECT_TRUE(bits.bLongHeader);
     ASSERT_GE(bits.data.size(), 2u);
     EXPECT_EQ(bits.data[0] | bits.data[1] << 8, bitmapId);
-    const size_t tablesEnd = EndOfTablesStream(bits.data, 2);
+    const size_t tablesEnd = EndOfJpegTables(bits.data, 2);
     ASSERT_GT(tablesEnd, 0u) << "no tables stream";
-    EXPECT_TRUE(HasMarker(bits.data, 2, tablesEnd, 0xDB));   // quantisation tables
-    EXPECT_TRUE(HasMarker(bits.data, 2, tablesEnd, 0xC4));   // Huffman tables
-    EXPECT_FALSE(HasMarker(bits.data, tablesEnd, bits.data.size(), 0xDB));  // abbreviated
-    EXPECT_FALSE(HasMarker(bits.data, tablesEnd, bits.data.size(), 0xC4));
-    Decoded img = DecodeJpeg2(bits.data, 2, tablesEnd);
+    EXPECT_TRUE(HasJpegMarker(bits.data, 2, tablesEnd, 0xDB));   // quantisation tables
+    EXPECT_TRUE(HasJpegMarker(bits.data, 2, tablesEnd, 0xC4));   // Huffman tables
+    EXPECT_FALSE(HasJpegMarker(bits.data, tablesEnd, bits.data.size(), 0xDB));  // abbreviated
+    EXPECT_FALSE(HasJpegMarker(bits.data, tablesEnd, bits.data.size(), 0xC4));
+    SwfJpegImage img = DecodeSwfJpeg(bits.data, 2, tablesEnd);
     ASSERT_TRUE(img.bOk);
     EXPECT_EQ(img.w, W);
     EXPECT_EQ(img.h, H);
     EXPECT_EQ(img.comps, 3);
-    EXPECT_LT(MeanAbsDiff(img.rgb, FramePixels(W, H, order[frame - 1])), 4.0);
+    EXPECT_LT(MeanAbsoluteDifference(img.rgb, SwfFramePixels(W, H, order[frame - 1])), 4.0);
 
     ASSERT_LT(t, m.tags.size());
-    const Tag& shape = m.tags[t++];
+    const SwfRefTag& shape = m.tags[t++];
     ASSERT_EQ(shape.type, 2);
-    ExpectRectangleShape(ParseShape(shape.data), bitmapId + 1, bitmapId, W * 20, H * 20);
+    ExpectRectangleShape(ParseSwfShape(shape.data), bitmapId + 1, bitmapId, W * 20, H * 20);
 
     if (frame > 1) {
       ASSERT_LT(t, m.tags.size());
-      const Tag& remove = m.tags[t++];
+      const SwfRefTag& remove = m.tags[t++];
       ASSERT_EQ(remove.type, 28);
       EXPECT_EQ(remove.data, (std::vector<uint8_t>{1, 0}));
     }
     ASSERT_LT(t, m.tags.size());
-    const Tag& place = m.tags[t++];
+    const SwfRefTag& place = m.tags[t++];
     ASSERT_EQ(place.type, 26);
     const uint8_t id = static_cast<uint8_t>(bitmapId + 1);
     EXPECT_EQ(place.data, (std::vector<uint8_t>{0x02, 1, 0, id, 0}));
@@ -650,26 +280,26 @@ TEST_F(SwfMovieTest, EveryMovieStartsAfreshAndSmallFramesAreCentred) {
   swf.Begin(40, 30);
   swf.AddJpegFrame(Jpeg(0), 40, 30);
   swf.AddJpegFrame(Jpeg(1), 40, 30);
-  Movie first = WriteAndParse(swf, "first.swf");
+  SwfRefMovie first = WriteAndParse(swf, "first.swf");
   ASSERT_EQ(first.error, "");
 
   // Second movie with the same writer: ids restart at 1, no RemoveObject2 in its first frame.
   swf.Begin(40, 30);
   EXPECT_EQ(swf.GetFrameCount(), 0);
   swf.AddJpegFrame(Jpeg(1), 20, 10);  // a frame smaller than the movie is placed in the middle
-  Movie second = WriteAndParse(swf, "second.swf");
+  SwfRefMovie second = WriteAndParse(swf, "second.swf");
   ASSERT_EQ(second.error, "");
   EXPECT_EQ(second.frameCount, 1);
   std::vector<int> types;
-  for (const Tag& t : second.tags) types.push_back(t.type);
+  for (const SwfRefTag& t : second.tags) types.push_back(t.type);
   EXPECT_EQ(types, (std::vector<int>{777, 9, 21, 2, 26, 1, 0}));
   EXPECT_EQ(second.tags[2].data[0], 1);
-  const Tag& place = second.tags[4];
+  const SwfRefTag& place = second.tags[4];
   ASSERT_GE(place.data.size(), 5u);
   EXPECT_EQ(place.data[0], 0x06);  // character and matrix
   EXPECT_EQ(place.data[3] | place.data[4] << 8, 2);
-  BitReader br(place.data.data() + 5, place.data.size() - 5);
-  Matrix mx = ReadMatrix(br);
+  SwfBitReader br(place.data.data() + 5, place.data.size() - 5);
+  SwfRefMatrix mx = ReadSwfMatrix(br);
   EXPECT_FALSE(mx.bScale);
   EXPECT_FALSE(mx.bRotate);
   EXPECT_EQ(mx.tx, (800 - 400) / 2);
@@ -679,14 +309,14 @@ TEST_F(SwfMovieTest, EveryMovieStartsAfreshAndSmallFramesAreCentred) {
 TEST_F(SwfMovieTest, WideMoviesSplitTheirEdges) {
   // 3277 pixels = 65540 twips needs 18 bits: each horizontal side goes in two halves.
   const int W = 3277, H = 8;
-  WriteJpegFile(Jpeg(0), FramePixels(W, H, 0), W, H, 3);
+  WriteFrameJpeg(Jpeg(0), SwfFramePixels(W, H, 0), W, H, 3);
   CSwfWriter swf;
   swf.Begin(W, H);
   swf.AddJpegFrame(Jpeg(0), W, H);
-  Movie m = WriteAndParse(swf, "wide.swf");
+  SwfRefMovie m = WriteAndParse(swf, "wide.swf");
   ASSERT_EQ(m.error, "");
   ASSERT_GE(m.tags.size(), 4u);
-  Shape s = ParseShape(m.tags[3].data);
+  SwfRefShape s = ParseSwfShape(m.tags[3].data);
   ExpectRectangleShape(s, 2, 1, W * 20, H * 20);
   EXPECT_EQ(s.edges.size(), 6u);
 }
@@ -702,7 +332,7 @@ TEST_F(SwfMovieTest, AbsurdSizesGiveWarningsAndAWellFormedFile) {
   const std::string err = testing::internal::GetCapturedStderr();
   EXPECT_NE(err.find("swf: Warning: num_bits overflow in SetRect\n"), std::string::npos);
   EXPECT_NE(err.find("is too long\n"), std::string::npos);
-  Movie m = ParseSwf(ReadFileBytes(path));
+  SwfRefMovie m = ParseSwf(ReadFileBytes(path));
   EXPECT_EQ(m.error, "");
   EXPECT_EQ(m.frameCount, 1);
 }
@@ -710,20 +340,20 @@ TEST_F(SwfMovieTest, AbsurdSizesGiveWarningsAndAWellFormedFile) {
 TEST_F(SwfMovieTest, GreyFramesAreExpandedToColour) {
   std::vector<uint8_t> grey(24 * 16);
   for (size_t i = 0; i < grey.size(); ++i) grey[i] = static_cast<uint8_t>(i % 24 * 10);
-  WriteJpegFile(Jpeg(0), grey, 24, 16, 1);
+  WriteFrameJpeg(Jpeg(0), grey, 24, 16, 1);
   CSwfWriter swf;
   swf.Begin(24, 16);
   swf.AddJpegFrame(Jpeg(0), 24, 16);
-  Movie m = WriteAndParse(swf, "grey.swf");
+  SwfRefMovie m = WriteAndParse(swf, "grey.swf");
   ASSERT_EQ(m.error, "");
-  const Tag& bits = m.tags[2];
-  const size_t tablesEnd = EndOfTablesStream(bits.data, 2);
-  Decoded img = DecodeJpeg2(bits.data, 2, tablesEnd);
+  const SwfRefTag& bits = m.tags[2];
+  const size_t tablesEnd = EndOfJpegTables(bits.data, 2);
+  SwfJpegImage img = DecodeSwfJpeg(bits.data, 2, tablesEnd);
   ASSERT_TRUE(img.bOk);
   EXPECT_EQ(img.comps, 3);
   std::vector<uint8_t> expected;
   for (uint8_t g : grey) expected.insert(expected.end(), {g, g, g});
-  EXPECT_LT(MeanAbsDiff(img.rgb, expected), 4.0);
+  EXPECT_LT(MeanAbsoluteDifference(img.rgb, expected), 4.0);
 }
 
 TEST_F(SwfMovieTest, UnusableFramesKeepOnlyTheirBitmapId) {
@@ -765,11 +395,11 @@ TEST_F(SwfMovieTest, UnusableFramesKeepOnlyTheirBitmapId) {
   swf.AddJpegFrame(m_dir.File("junk.jpg"), 8, 8);
   EXPECT_NE(testing::internal::GetCapturedStderr(), "");
 
-  Movie m = WriteAndParse(swf, "broken.swf");
+  SwfRefMovie m = WriteAndParse(swf, "broken.swf");
   ASSERT_EQ(m.error, "");
   EXPECT_EQ(m.frameCount, 3);
   int nBitmaps = 0;
-  for (const Tag& t : m.tags) {
+  for (const SwfRefTag& t : m.tags) {
     if (t.type != 21) continue;
     ++nBitmaps;
     EXPECT_TRUE(t.bLongHeader);
@@ -802,7 +432,7 @@ TEST_F(SwfMovieTest, WriteFailuresAreReported) {
   // The writer is idle again and makes a sound movie next time.
   swf.Begin(16, 16);
   swf.AddJpegFrame(Jpeg(0), 16, 16);
-  Movie m = WriteAndParse(swf, "after.swf");
+  SwfRefMovie m = WriteAndParse(swf, "after.swf");
   EXPECT_EQ(m.error, "");
   EXPECT_EQ(m.frameCount, 1);
 }

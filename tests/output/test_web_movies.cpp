@@ -12,7 +12,7 @@
 #include "output/FrameWriters.h"
 #include "support/AnimationProbe.h"
 #include "support/AviProbe.h"
-#include "support/MovieChecks.h"
+#include "support/PictureChecks.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -26,12 +26,6 @@ std::vector<uint8_t> TopDownPixels(const CPicture& picture) {
     std::copy(row, row + w * 3, out.begin() + static_cast<long>(y) * w * 3);
   }
   return out;
-}
-
-size_t EntriesIn(const std::string& dir) {
-  size_t n = 0;
-  for (auto it = std::filesystem::directory_iterator(dir); it != std::filesystem::directory_iterator(); ++it) ++n;
-  return n;
 }
 
 class WebMovieTest : public testing::TestWithParam<MovieContainer> {
@@ -78,7 +72,7 @@ TEST_P(WebMovieTest, FramesComeBackAtTheEvenSizeAndRate) {
   if (GetParam() == MovieContainer::Mp4) {
     EXPECT_TRUE(Mp4IndexComesFirst(ReadFileBytes(movie.GetFileName())));
   }
-  EXPECT_EQ(EntriesIn(m_dir.Path()), 1u);  // no temporary left beside it
+  EXPECT_EQ(FolderEntries(m_dir.Path()).size(), 1u);  // no temporary left beside it
 }
 
 TEST_P(WebMovieTest, AnAbandonedMovieKeepsTheOldFile) {
@@ -91,7 +85,7 @@ TEST_P(WebMovieTest, AnAbandonedMovieKeepsTheOldFile) {
   for (int i = 0; i < 3; ++i) ASSERT_EQ(movie.AddFrame(MakePatternPicture(16, 16, i)), 0);
   movie.Abandon();
   EXPECT_EQ(ReadFileBytes(szOld), old);
-  EXPECT_EQ(EntriesIn(m_dir.Path()), 1u);
+  EXPECT_EQ(FolderEntries(m_dir.Path()).size(), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Containers, WebMovieTest, testing::Values(MovieContainer::Mp4, MovieContainer::WebM),
@@ -163,7 +157,7 @@ TEST_P(AnimationWriterTest, FramesLoopCountAndDelaysComeBack) {
     ASSERT_EQ(probe.frames.size(), 6u);
     EXPECT_EQ(MeanAbsoluteDifference(probe.frames[5], TopDownPixels(frames[5])), 0.0);
   }
-  EXPECT_EQ(EntriesIn(m_dir.Path()), 2u);
+  EXPECT_EQ(FolderEntries(m_dir.Path()).size(), 2u);
 }
 
 TEST_P(AnimationWriterTest, AnAbandonedAnimationKeepsTheOldFile) {
@@ -175,7 +169,7 @@ TEST_P(AnimationWriterTest, AnAbandonedAnimationKeepsTheOldFile) {
   for (int i = 0; i < 3; ++i) ASSERT_TRUE(writer.WriteFrame(BitmapOf(MakePatternPicture(33, 25, i)), i));
   writer.Abandon();
   EXPECT_EQ(ReadFileBytes(szOld), old);
-  EXPECT_EQ(EntriesIn(m_dir.Path()), 1u);
+  EXPECT_EQ(FolderEntries(m_dir.Path()).size(), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Containers, AnimationWriterTest, testing::Values(MovieContainer::WebP, MovieContainer::Apng),

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "RenderReference.h"
+#include "support/MorphRequests.h"
 #include "support/TestSupport.h"
 #include "render/OffscreenRenderer.h"
 
@@ -26,19 +27,9 @@ class OffscreenRendererTest : public ::testing::Test {
   }
   static COffscreenRenderer& Renderer() { return *s_pRenderer; }
 
-  static MorphFrameRequest Request(const CPicture& p1, const CPicture& p2,
-                                   const MorphTriangles& tris, int type, int k, int n, int w,
-                                   int h) {
-    MorphFrameRequest r;
-    r.pImage1 = &p1;
-    r.pImage2 = &p2;
-    r.pTriangles = &tris;
-    r.nMorphType = type;
-    r.nCurFrame = k;
-    r.nFrameCount = n;
-    r.nOutputWidth = w;
-    r.nOutputHeight = h;
-    return r;
+  static MorphFrameRequest Request(const CPicture& p1, const CPicture& p2, const MorphTriangles& tris, int type,
+                                   int k, int n, int w, int h) {
+    return MakeFrameRequest(p1, p2, tris, type, k, n, w, h);
   }
   static FrameBitmap Render(const MorphFrameRequest& r) {
     FrameBitmap bitmap;

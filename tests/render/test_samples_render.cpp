@@ -57,7 +57,7 @@ COffscreenRenderer* SampleRenderTest::s_pRenderer = nullptr;
 TEST_P(SampleRenderTest, FirstMiddleAndLastFramesRender) {
   const SampleProject& sample = GetParam();
   MorphProject project;
-  const Result opened = OpenSampleProjectCommand(project, sample.nCommand, BinDir() + "/samples");
+  const Result opened = OpenShippedSample(project, sample, BinDir() + "/samples");
   ASSERT_TRUE(opened.ok()) << opened.message;
   project.FinishPreviewSetup();  // output size = image1's size, as after opening in the program
   const MorphTriangles triangles = project.m_mesh.GetMorphTriangles();

@@ -2,7 +2,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include "image/Picture.h"
 #include "support/TestSupport.h"
 
 AnimationProbe ProbeAnimation(const std::string& path) {
@@ -33,19 +32,4 @@ AnimationProbe ProbeAnimation(const std::string& path) {
     probe.frames.emplace_back(bytes.begin() + static_cast<long>(at), bytes.begin() + static_cast<long>(at + nFrame));
   probe.bOpened = true;
   return probe;
-}
-
-std::vector<uint8_t> TopDownRgb(const CPicture& picture) {
-  const int w = picture.GetWidth(), h = picture.GetHeight();
-  std::vector<uint8_t> out;
-  out.reserve(static_cast<size_t>(w) * h * 3);
-  for (int y = h - 1; y >= 0; --y) {
-    const uint8_t* row = picture.GetBits() + static_cast<size_t>(y) * picture.GetEffWidth();
-    for (int x = 0; x < w; ++x) {
-      out.push_back(row[3 * x + 2]);
-      out.push_back(row[3 * x + 1]);
-      out.push_back(row[3 * x]);
-    }
-  }
-  return out;
 }

@@ -18,6 +18,3 @@ struct AnimationProbe {
 };
 
 AnimationProbe ProbeAnimation(const std::string& path);
-
-// A frame as ProbeAnimation gives it, from a 24-bit picture (bottom-up blue-green-red rows).
-std::vector<uint8_t> TopDownRgb(const class CPicture& picture);

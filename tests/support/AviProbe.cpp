@@ -72,3 +72,22 @@ AviProbe ProbeAvi(const std::string& path, bool bDecodeFrames) {
   avformat_close_input(&fmt);
   return info;
 }
+
+bool Mp4IndexComesFirst(const std::vector<uint8_t>& bytes) {
+  // Top-level boxes: a 32-bit big-endian size (1: a 64-bit size follows) and a 4-letter type.
+  size_t pos = 0;
+  while (pos + 8 <= bytes.size()) {
+    uint64_t size = (uint64_t{bytes[pos]} << 24) | (uint64_t{bytes[pos + 1]} << 16) |
+                    (uint64_t{bytes[pos + 2]} << 8) | bytes[pos + 3];
+    const std::string type(bytes.begin() + static_cast<long>(pos) + 4, bytes.begin() + static_cast<long>(pos) + 8);
+    if (type == "moov") return true;
+    if (type == "mdat") return false;
+    if (size == 1 && pos + 16 <= bytes.size()) {
+      size = 0;
+      for (int i = 0; i < 8; ++i) size = (size << 8) | bytes[pos + 8 + i];
+    }
+    if (size < 8) return false;
+    pos += size;
+  }
+  return false;
+}

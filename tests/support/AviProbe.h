@@ -1,5 +1,5 @@
-// The tests' AVI reader: opens a movie with libavformat and reports its video stream,
-// optionally decoding every frame to top-down BGR24 rows.
+// The tests' movie reader: opens an AVI, MP4 or WebM file with libavformat and reports its
+// video stream, optionally decoding every frame to top-down BGR24 rows.
 #pragma once
 
 #include <cstdint>
@@ -20,3 +20,7 @@ struct AviProbe {
 };
 
 AviProbe ProbeAvi(const std::string& path, bool bDecodeFrames = false);
+
+// True when an MP4's "moov" box (its index) comes before its "mdat" box (the frames), so that
+// a browser can start playing before the whole file is loaded.
+bool Mp4IndexComesFirst(const std::vector<uint8_t>& bytes);

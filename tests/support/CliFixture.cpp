@@ -6,11 +6,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <thread>
 
 
@@ -131,12 +129,4 @@ CliResult RunCliLimited(const std::vector<std::string>& args, const CliLimits& l
   CCliProcess process;
   if (!process.Start(args, limits)) return CliResult{};
   return process.Wait(nSeconds);
-}
-
-std::vector<std::string> FolderEntries(const std::string& szFolder) {
-  std::vector<std::string> names;
-  std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(szFolder, ec)) names.push_back(entry.path().filename());
-  std::sort(names.begin(), names.end());
-  return names;
 }

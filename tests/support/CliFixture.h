@@ -52,6 +52,3 @@ class CCliProcess {
 
 // Runs kestrelle-cli to its end under the given limits.
 CliResult RunCliLimited(const std::vector<std::string>& args, const CliLimits& limits, double nSeconds = 120);
-
-// Names in a folder, sorted.
-std::vector<std::string> FolderEntries(const std::string& szFolder);

@@ -17,6 +17,11 @@ class TempDir : public CTempFolder {
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+// Names in a folder, sorted; none when it cannot be read.
+std::vector<std::string> FolderEntries(const std::string& folder);
+// The names in a folder that the program's temporaries take: ".NAME.kestrelle-tmp-XXXXXX"
+// beside a target, "kestrelle-*" folders in $TMPDIR.
+std::vector<std::string> Temporaries(const std::string& folder);
 
 // 24-bit picture with a smooth, position-dependent pattern (no two neighbours equal),
 // so warps and scaling show up in comparisons.

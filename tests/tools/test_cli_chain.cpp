@@ -1,5 +1,4 @@
-// kestrelle-cli chain and the animated WebP and APNG outputs of render, run as the built
-// program and read back by Pillow and ImageMagick.
+// kestrelle-cli chain, run as the built program and read back by Pillow and ImageMagick.
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -8,7 +7,7 @@
 
 #include "support/AnimationProbe.h"
 #include "support/CliFixture.h"
-#include "support/MovieChecks.h"
+#include "support/PictureChecks.h"
 #include "support/SyntheticScenes.h"
 
 namespace {
@@ -114,22 +113,4 @@ TEST_F(CliChainTest, AFailingSegmentWritesNothing) {
   const CliResult over = RunCli({"chain", m_szImage1, m_szImage2, "--format", "apng", "-o", m_szImage1});
   EXPECT_EQ(over.nExitCode, 1) << over.szOutput;
   EXPECT_EQ(ReadFileBytes(m_szImage1), image1);
-}
-
-// render writes animated WebP and APNG by extension or --format, with the rate and loop asked.
-TEST_F(CliChainTest, RenderWritesWebPAndApng) {
-  for (const std::string ext : {"webp", "apng"}) {
-    SCOPED_TRACE(ext);
-    const CliResult r = Render(m_out.File("a." + ext), "--frames 5 --fps 20 --loop 3");
-    ASSERT_EQ(r.nExitCode, 0) << r.szOutput;
-    const AnimationProbe back = ProbeAnimation(m_out.File("a." + ext));
-    ASSERT_TRUE(back.bOpened) << back.szError;
-    EXPECT_EQ(back.nFrames, 6);
-    EXPECT_EQ(back.nLoop, 3);
-    EXPECT_EQ(back.durations, std::vector<int>(6, 50));
-    const CliResult named = RunCli({"render", m_szProject, "--format", ext, "-o", m_out.File("b")});
-    ASSERT_EQ(named.nExitCode, 0) << named.szOutput;
-    EXPECT_TRUE(std::filesystem::exists(m_out.File("b." + ext)));
-    EXPECT_NE(RunCli({"render", m_szProject, "--format", ext, "--codec", "h264", "-o", m_out.File("c")}).nExitCode, 0);
-  }
 }

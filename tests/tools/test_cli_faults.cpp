@@ -20,14 +20,6 @@ namespace {
 const std::string kOldText = "the user's old file, which a failed export must leave alone\n";
 const std::vector<uint8_t> kOld(kOldText.begin(), kOldText.end());
 
-// Our temporaries: ".NAME.kestrelle-tmp-XXXXXX" beside a target, "kestrelle-*" folders in $TMPDIR.
-std::vector<std::string> Temporaries(const std::string& szFolder) {
-  std::vector<std::string> found;
-  for (const std::string& name : FolderEntries(szFolder))
-    if (name.find("kestrelle") != std::string::npos) found.push_back(name);
-  return found;
-}
-
 bool WaitForTemporary(CCliProcess& process, const std::vector<std::string>& folders, double nSeconds = 60) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(nSeconds);
   while (std::chrono::steady_clock::now() < end && process.IsRunning()) {

@@ -2,7 +2,7 @@
 file(GLOB KGUI_TEST_SRCS CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp)
 if(KGUI_TEST_SRCS)
   add_executable(test_wx ${KGUI_TEST_SRCS})
-  target_link_libraries(test_wx PRIVATE kapp_wx ktest_support GTest::gtest)
+  target_link_libraries(test_wx PRIVATE kapp_wx ktest_support ktest_movies GTest::gtest)
   add_dependencies(test_wx kestrelle_data kestrelle_config kestrelle_catalogs)
   target_link_libraries(test_wx PRIVATE X11::X11 X11::Xtst)
   # Once on a bare X server, once under a window manager that places, stacks, focuses and

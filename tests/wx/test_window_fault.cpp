@@ -46,13 +46,6 @@ struct OpenProjectState {
   }
 };
 
-std::vector<std::string> Temporaries(const std::string& folder) {
-  std::vector<std::string> found;
-  for (const std::string& name : FolderEntries(folder))
-    if (name.find("kestrelle-tmp") != std::string::npos) found.push_back(name);
-  return found;
-}
-
 // A sample project open, with one edit not saved.
 void OpenEditedSample(MainWindowFixture& f) {
   f.Command(ids::kSampleFirst + 2);
