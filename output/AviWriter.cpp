@@ -271,6 +271,9 @@ int CAviWriter::Open() {
     c->colorspace = AVCOL_SPC_SMPTE170M;
     c->color_primaries = AVCOL_PRI_SMPTE170M;
     c->color_trc = AVCOL_TRC_SMPTE170M;
+    // As many encoder threads as cores (the library's default is one): the render waits on
+    // the encoder otherwise. Both encoders give the same bytes for the same thread count.
+    c->thread_count = 0;
     if (m_container == MovieContainer::Mp4) {
       av_dict_set(&pEncoderOptions, "preset", "medium", 0);
       av_dict_set(&pEncoderOptions, "crf", "18", 0);  // visually lossless for morph frames
