@@ -11,6 +11,7 @@ namespace wizard {
 namespace {
 
 static_assert(kMaxOutputSide == 16384, "the refusal text names the largest side");
+static_assert(kMinWizardFrameLength == 6 && kMaxWizardFrameLength == 998, "the refusal text names the range");
 
 std::string SizeText(int w, int h) {
   char text[32];
