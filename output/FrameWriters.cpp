@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <system_error>
 
 #include "output/AviWriter.h"
 #include "base/PathParts.h"
@@ -210,6 +212,34 @@ Result ReduceGifFrame(CPicture& picture, int nDelay) {
   return Result::Success();
 }
 
+CGifFrameWriter::CGifFrameWriter(std::string szPath, int nLoops, int nDelay)
+    : m_szPath(std::move(szPath)),
+      m_stream(nLoops),
+      m_worker(
+          [this, nDelay](const FrameBitmap& bitmap, int) {
+            auto frame = std::make_shared<CPicture>();
+            Result done = GrabFrame(bitmap, *frame);
+            if (done) done = ReduceGifFrame(*frame, nDelay);
+            // The previous frame is in the file before this one starts: the file's order.
+            Result coded = TakeCoded();
+            if (!done || !coded) return !coded ? coded : done;
+            const auto code = [this, frame] {
+              return m_stream.AddFrame(*frame) ? Result::Success() : m_stream.GetLastResult();
+            };
+            try {
+              m_coding = std::async(std::launch::async, code);
+            } catch (const std::system_error&) {
+              return code();  // no third thread to be had: coded here
+            }
+            return Result::Success();
+          },
+          "GIF") {}
+
+Result CGifFrameWriter::TakeCoded() {
+  if (!m_coding.valid()) return Result::Success();
+  return m_coding.get();
+}
+
 bool CGifFrameWriter::Begin() {
   if (!m_stream.Open(m_szPath)) return Fail(m_stream.GetLastResult());
   return true;
@@ -222,6 +252,8 @@ bool CGifFrameWriter::WriteFrame(const FrameBitmap& bitmap, int nFrame) {
 
 bool CGifFrameWriter::Finish() {
   if (!m_worker.Drain()) return Fail(m_worker.GetLastResult());
+  Result coded = TakeCoded();
+  if (!coded) return Fail(std::move(coded));
   if (!m_stream.Finish()) return Fail(m_stream.GetLastResult());
   return true;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -136,36 +137,29 @@ Result GrabFrame(const FrameBitmap& bitmap, CPicture& picture);
 // nDelay: the frame delay it is given, in hundredths of a second.
 Result ReduceGifFrame(CPicture& picture, int nDelay = kGifFrameDelay);
 
-// Animated GIF: each frame is reduced as it arrives and goes straight into the file,
-// on a second thread while the next frame renders.
+// Animated GIF: each frame is reduced as it arrives and goes straight into the file. The
+// reduction runs on a second thread while the next frame renders, and each reduced frame's
+// LZW coding on a third while the next frame is reduced; frames enter the file in order.
 class CGifFrameWriter : public COutputFrameWriter {
  public:
-  explicit CGifFrameWriter(std::string szPath, int nLoops = kGifLoopSetting, int nDelay = kGifFrameDelay)
-      : m_szPath(std::move(szPath)),
-        m_stream(nLoops),
-        m_worker(
-            [this, nDelay](const FrameBitmap& bitmap, int) {
-              CPicture frame;
-              Result grabbed = GrabFrame(bitmap, frame);
-              if (!grabbed) return grabbed;
-              Result reduced = ReduceGifFrame(frame, nDelay);
-              if (!reduced) return reduced;
-              if (m_stream.AddFrame(frame)) return Result::Success();
-              return m_stream.GetLastResult();
-            },
-            "GIF") {}
+  explicit CGifFrameWriter(std::string szPath, int nLoops = kGifLoopSetting, int nDelay = kGifFrameDelay);
   bool Begin() override;
   bool WriteFrame(const FrameBitmap& bitmap, int nFrame) override;
   bool Finish() override;
   void Abandon() override {
     m_worker.Stop();
+    TakeCoded();
     m_stream.Abandon();
   }
 
  private:
+  // Waits for the frame being coded into the file, if any: its outcome.
+  Result TakeCoded();
+
   std::string m_szPath;
   CGifStreamWriter m_stream;
-  CFrameWorker m_worker;  // after m_stream: stopped before the stream goes
+  std::future<Result> m_coding;  // the last reduced frame going into m_stream
+  CFrameWorker m_worker;         // last: stopped before the coding and the stream go
 };
 
 // Frames per second and plays of animated WebP and APNG unless the request names them.
