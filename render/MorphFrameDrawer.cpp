@@ -153,6 +153,13 @@ struct FrameMapping {
       glVertex3f(d.px[i], static_cast<float>(H - d.py[i]), 0.0f);
     }
   }
+  void EmitDissolve(const TriangleDraw& d) const {
+    for (int i = 0; i < 3; ++i) {
+      glMultiTexCoord2f(GL_TEXTURE0, d.s1[i], d.t1[i]);
+      glMultiTexCoord2f(GL_TEXTURE1, d.s2[i], d.t2[i]);
+      glVertex3f(d.px[i], static_cast<float>(H - d.py[i]), 0.0f);
+    }
+  }
   void EmitPass2(const TriangleDraw& d) const {
     for (int i = 0; i < 3; ++i) {
       glTexCoord2f(d.s2[i], d.t2[i]);
@@ -165,6 +172,40 @@ void BeginPass(float fAlpha, GLuint texture) {
   glColor4f(1.0f, 1.0f, 1.0f, fAlpha);
   glBindTexture(GL_TEXTURE_2D, texture);
   glBegin(GL_TRIANGLES);
+}
+
+// Both pictures in one pass: unit 0 takes image1 as it is, unit 1 mixes in image2 with
+// weight fAlpha2 (image1 keeps 1 - fAlpha2). Each pixel is drawn once, with no blending,
+// instead of twice with a read-modify-write: the software rasteriser spends most of a
+// frame there, and the sum is rounded once instead of twice.
+void BeginDissolve(float fAlpha2, GLuint texture1, GLuint texture2) {
+  glDisable(GL_BLEND);
+  glColor4f(1.0f, 1.0f, 1.0f, 1.0f);  // an opaque frame
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, texture1);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+  glActiveTexture(GL_TEXTURE1);
+  glEnable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, texture2);
+  const GLfloat weight[4] = {0.0f, 0.0f, 0.0f, fAlpha2};
+  glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, weight);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
+  glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_INTERPOLATE);
+  glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, GL_TEXTURE);
+  glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB, GL_PREVIOUS);
+  glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE2_RGB, GL_CONSTANT);
+  glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND2_RGB, GL_SRC_ALPHA);
+  glBegin(GL_TRIANGLES);
+}
+
+// Back to the state the other passes (and the edges) expect.
+void EndDissolve() {
+  glEnd();
+  glDisable(GL_TEXTURE_2D);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+  glActiveTexture(GL_TEXTURE0);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+  glEnable(GL_BLEND);
 }
 
 }  // namespace
@@ -192,6 +233,14 @@ void CMorphFrameDrawer::DrawTriangles(const MorphTriangles& triangles,
   const float fAlpha2 = nType == 1 ? static_cast<float>(k / N) : 1.0f;
 
   if (!bShowEdges) {
+    // The positions of pass 2 are those of pass 1 up to rounding, so an in-between frame of
+    // the cross-dissolve is one pass over both pictures.
+    if (bPass1 && bPass2 && fAlpha1 != 0.0f && fAlpha2 != 0.0f) {
+      BeginDissolve(fAlpha2, m_texImage1, m_texImage2);
+      for (const MorphTriangle& tri : triangles) map.EmitDissolve(map.Map(tri));
+      EndDissolve();
+      return;
+    }
     // Blending only adds to the frame (GL_ONE) and every fragment passes the depth test
     // (all at z = 0), so a pixel gets the same additions in any order: each pass goes to GL
     // as one batch, and a pass of weight 0 adds nothing and is left out.

@@ -1,7 +1,8 @@
 // Draws one morph frame with fixed-function OpenGL into whatever context is current: the
 // preview canvas and the off-screen target share this code. Every triangle is drawn textured
 // from image1 and from image2 at positions interpolated between the two key-point sets,
-// and the two passes are added with alpha weights that follow the frame number.
+// and the two are added with alpha weights that follow the frame number (an in-between
+// frame of the cross-dissolve mixes both textures in one pass).
 // Holds no window-system code; the caller makes its context current first.
 #pragma once
 
