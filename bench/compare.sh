@@ -10,12 +10,12 @@
 #                 cpu-used 4, row-mt; 4:2:0, 15 frames per second, a key frame every 2 s)
 # Peak resident memory (/usr/bin/time) of every command, Kestrelle's and the others', is
 # measured once each after the timing.
-# Each time is the median of several runs of the whole command (hyperfine), with its ratio
-# to Kestrelle's time for the same output.
+# Each time is the median of several rounds of the whole command, the commands of a job
+# taking turns, with its ratio to Kestrelle's time for the same output.
 #
 # Usage: bash bench/compare.sh BIN_DIR [--runs N] [--memory] [--keep]
 #   BIN_DIR   folder holding kestrelle-cli and its samples/ (a build's bin folder)
-#   --runs N  timed runs per command (default 5, after one warm-up run)
+#   --runs N  timed rounds (default 5, after one untimed round that checks every command)
 #   --memory  also export a 1000-frame 1024 x 768 GIF and report its peak resident memory
 #             next to a 31-frame one of the same size (the 1000 frames take a minute or
 #             more on two cores; the target is 150 MB)
@@ -44,7 +44,7 @@ SAMPLES="$(cd "$BIN_DIR" && pwd)/samples"
 # its time is the tool's and not a shell's.
 CONVERT="${CONVERT:-$(command -v convert-im6.q16 || command -v convert || true)}"
 FFMPEG="${FFMPEG:-$(command -v ffmpeg || true)}"
-for tool in hyperfine jq; do
+for tool in jq; do
   command -v "$tool" >/dev/null || { echo "$tool is missing: run make deps" >&2; exit 1; }
 done
 [[ -n "$CONVERT" ]] || { echo "ImageMagick's convert is missing: run make deps" >&2; exit 1; }
@@ -127,13 +127,38 @@ for f in k.gif im.gif ff.gif k-raw.avi ff-raw.avi k-mjpeg.avi ff-mjpeg.avi k.mp4
 done
 
 # ---- timing ----
-hyperfine_args=(--runs "$RUNS" --warmup 1 --style none --export-json times.json)
-for i in "${!CMDS[@]}"; do hyperfine_args+=(-n "${NAMES[$i]}" "${CMDS[$i]}"); done
+# Rounds: each round runs every command once, and the commands of a job take turns going
+# first, so a slow minute of a shared machine (or the write-back of the last command's
+# output) falls on both sides of a comparison alike instead of on whichever ran then.
 echo
-echo "timing: median of $RUNS runs per command (after one warm-up run), load average $(cut -d' ' -f1-3 /proc/loadavg)"
-hyperfine "${hyperfine_args[@]}" >/dev/null
+echo "timing: median of $RUNS rounds, every command once per round, load average $(cut -d' ' -f1-3 /proc/loadavg)"
+: > times.txt
+for ((r = 0; r < RUNS; r++)); do
+  order=()
+  for i in "${!CMDS[@]}"; do order+=("$i"); done
+  if (( r % 2 == 1 )); then  # the same jobs in turn, each job's commands the other way round
+    order=()
+    start=0
+    for ((i = 1; i <= ${#CMDS[@]}; i++)); do
+      if (( i == ${#CMDS[@]} )) || [[ "${KINDS[$i]}" != "${KINDS[$start]}" ]]; then
+        for ((j = i - 1; j >= start; j--)); do order+=("$j"); done
+        start=$i
+      fi
+    done
+  fi
+  for i in "${order[@]}"; do
+    t0=$EPOCHREALTIME
+    bash -c "exec ${CMDS[$i]}" >/dev/null 2>&1
+    t1=$EPOCHREALTIME
+    echo "$i $t0 $t1" >> times.txt
+  done
+done
 
-median() { jq -r --arg n "$1" '.results[] | select(.command == $n) | .median' times.json; }
+median() {  # command index
+  awk -v i="$1" '$1 == i { n++; t[n] = $3 - $2 } END {
+    for (a = 1; a <= n; a++) for (b = a + 1; b <= n; b++) if (t[b] < t[a]) { x = t[a]; t[a] = t[b]; t[b] = x }
+    printf "%.4f", (n % 2) ? t[(n + 1) / 2] : (t[n / 2] + t[n / 2 + 1]) / 2 }' times.txt
+}
 echo
 printf '%-34s %10s %14s\n' "command" "median s" "ratio to K"
 printf '%-34s %10s %14s\n' "----------------------------------" "--------" "----------"
@@ -141,16 +166,16 @@ base=""
 last_group=""
 for i in "${!CMDS[@]}"; do
   if [[ "${KINDS[$i]}" != "$last_group" ]]; then
-    base="$(median "${NAMES[$i]}")"
+    base="$(median "$i")"
     last_group="${KINDS[$i]}"
   fi
-  m="$(median "${NAMES[$i]}")"
+  m="$(median "$i")"
   printf '%-34s %10.3f %14s\n' "${NAMES[$i]}" "$m" "$(awk -v m="$m" -v b="$base" 'BEGIN { printf "%.2f", m / b }')"
 done
 
 # Targets of the 31-frame GIF: at most 1.5 s, at most a quarter of ImageMagick's time.
-k_gif="$(median "${NAMES[0]}")"
-im_gif="$(median "${NAMES[1]}")"
+k_gif="$(median 0)"
+im_gif="$(median 1)"
 echo
 awk -v k="$k_gif" -v im="$im_gif" 'BEGIN {
   printf "GIF target 1: %.3f s <= 1.5 s: %s\n", k, (k <= 1.5 ? "met" : "NOT met")

@@ -12,7 +12,7 @@ PACKAGES=(
   libopenjp2-7-dev libtiff-dev libpng-dev libjpeg-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
   xvfb xauth openbox fonts-wqy-microhei python3 python3-numpy python3-pil
-  imagemagick ffmpeg hyperfine jq time nodejs
+  imagemagick ffmpeg jq time nodejs
   clang libclang-rt-14-dev
   libdlib-dev libdlib-data libblas-dev liblapack-dev libjpeg62-turbo-dev
   libopencv-core-dev libopencv-imgproc-dev libopencv-features2d-dev libopencv-calib3d-dev
