@@ -217,20 +217,61 @@ bool COutputRun::CheckRunning(Context& ctx) {
   return !ctx.bCancelled;
 }
 
-bool COutputRun::RenderFrame(Context& ctx, int nFrame) {
-  const OutputRunRequest& rq = ctx.request;
-  const RunFrameSource source = RunFrameAt(rq, nFrame);
+namespace {
+
+// What the renderer draws for frame g of the run.
+MorphFrameRequest RunFrameRequest(const OutputRunRequest& rq, const OutputFormatRow& row, const RunFrameSource& source) {
   MorphFrameRequest frame = rq.chain.empty() ? static_cast<const MorphFrameRequest&>(rq) : rq.chain[source.nMorph];
   frame.nCurFrame = source.k;
   frame.nOutputWidth = rq.nOutputWidth;
   frame.nOutputHeight = rq.nOutputHeight;
-  frame.bRoundToFour = ctx.row.frame == OutputFrameKind::CropFour;
-  if (ctx.row.frame == OutputFrameKind::Even) {
+  frame.bRoundToFour = row.frame == OutputFrameKind::CropFour;
+  if (row.frame == OutputFrameKind::Even) {
     // 4:2:0 frames need even sides: the whole picture is drawn at the size below, never padded
     // with made-up pixels or cropped.
     frame.nOutputWidth = rq.nOutputWidth / 2 * 2;
     frame.nOutputHeight = rq.nOutputHeight / 2 * 2;
   }
+  return frame;
+}
+
+}  // namespace
+
+void COutputRun::StartRenderer(const OutputRunRequest& rq, const OutputFormatRow& row) {
+  if (m_pRenderer) {
+    m_pRenderer->SetPicturesHeldConstant(true);
+    return;
+  }
+  const MorphFrameRequest first = RunFrameRequest(rq, row, RunFrameAt(rq, 0));
+  auto make = [first] {
+    auto pRenderer = std::make_unique<COffscreenRenderer>();
+    // The run holds its pictures constant until it ends.
+    pRenderer->SetPicturesHeldConstant(true);
+    pRenderer->Prepare(first);
+    return pRenderer;
+  };
+  // The context and textures are made on another thread while this one opens the output.
+  try {
+    m_renderer = std::async(std::launch::async, make);
+  } catch (const std::system_error&) {
+    m_pRenderer = make();
+  }
+}
+
+bool COutputRun::TakeRenderer() {
+  try {
+    if (m_renderer.valid()) m_pRenderer = m_renderer.get();
+    if (!m_pRenderer) m_pRenderer = std::make_unique<COffscreenRenderer>();
+  } catch (const std::exception&) {  // out of memory, or no thread or lock to be had
+    m_pRenderer.reset();
+  }
+  return m_pRenderer != nullptr;
+}
+
+bool COutputRun::RenderFrame(Context& ctx, int nFrame) {
+  const OutputRunRequest& rq = ctx.request;
+  const RunFrameSource source = RunFrameAt(rq, nFrame);
+  const MorphFrameRequest frame = RunFrameRequest(rq, ctx.row, source);
 
   if (ctx.pMovieFrames) {
     // The way back: a frame the movie kept goes in again without being drawn.
@@ -246,6 +287,7 @@ bool COutputRun::RenderFrame(Context& ctx, int nFrame) {
   bool bOk = bReuse;
   if (!bReuse) {
     m_bLastFrameKept = false;
+    if (!TakeRenderer()) return ctx.Fail(ErrorKind::TooLarge, "The frame could not be rendered: out of memory");
     bOk = m_pRenderer->RenderFrame(frame, m_lastFrame);
     ++ctx.result.nFramesRendered;
     m_bLastFrameKept = bOk;
@@ -401,7 +443,15 @@ OutputRunResult COutputRun::Run(const OutputRunRequest& request, const OutputRun
   const Result checked = CheckOutputRunRequest(request);
   if (!checked) return ctx.Fail(checked), result;
 
-  if (!m_pRenderer) m_pRenderer = std::make_unique<COffscreenRenderer>();
+  StartRenderer(request, ctx.row);
+  // However the run ends, the renderer is taken back from its thread and lets go of the
+  // pictures it was told stay constant.
+  struct CRendererBack {
+    COutputRun& run;
+    ~CRendererBack() {
+      if (run.TakeRenderer()) run.m_pRenderer->SetPicturesHeldConstant(false);
+    }
+  } rendererBack{*this};
   m_bLastFrameKept = false;
   if (!m_pMovieWriter) m_pMovieWriter = std::make_unique<CAviWriter>();
   if (!m_pSwfWriter) m_pSwfWriter = std::make_unique<CSwfWriter>();

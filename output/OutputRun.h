@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -134,11 +135,16 @@ class COutputRun {
   bool RunMovie(Context& ctx);
   bool RunSwf(Context& ctx);
   bool RenderFrame(Context& ctx, int nFrame);
+  // Starts making the renderer ready for the run's first frame on another thread;
+  // TakeRenderer waits for it (false when it could not be made).
+  void StartRenderer(const OutputRunRequest& rq, const OutputFormatRow& row);
+  bool TakeRenderer();
   bool CheckRunning(Context& ctx);
   // Refuses a run that cannot fit the free space of its file systems.
   bool CheckSpace(Context& ctx, bool bRawMovie);
 
   std::unique_ptr<COffscreenRenderer> m_pRenderer;
+  std::future<std::unique_ptr<COffscreenRenderer>> m_renderer;  // being made for the run
   std::unique_ptr<CAviWriter> m_pMovieWriter;
   std::unique_ptr<CSwfWriter> m_pSwfWriter;
   // The last frame rendered, written again while a chain holds a picture.

@@ -77,6 +77,11 @@ void CMorphFrameDrawer::SetUploadCacheEnabled(bool bEnabled) {
   m_texture2.SetCacheEnabled(bEnabled);
 }
 
+void CMorphFrameDrawer::SetPicturesHeldConstant(bool bHeld) {
+  m_texture1.SetPictureHeldConstant(bHeld);
+  m_texture2.SetPictureHeldConstant(bHeld);
+}
+
 int CMorphFrameDrawer::GetUploadCacheHits() const {
   return m_texture1.GetCacheHits() + m_texture2.GetCacheHits();
 }

@@ -65,6 +65,8 @@ class CMorphFrameDrawer {
   // Keeps the textures, and their built base levels, between uploads of unchanged pictures.
   void SetUploadCacheEnabled(bool bEnabled);
   int GetUploadCacheHits() const;
+  // See CPictureTexture::SetPictureHeldConstant.
+  void SetPicturesHeldConstant(bool bHeld);
 
   int GetImage1Width() const { return m_nImage1Width; }
   int GetImage1Height() const { return m_nImage1Height; }

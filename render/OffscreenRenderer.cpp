@@ -2,8 +2,11 @@
 
 #include <GL/gl.h>
 
+#include <condition_variable>
 #include <cstdio>
 #include <mutex>
+#include <system_error>
+#include <thread>
 
 #include "image/Picture.h"
 #include "render/EglOffscreenContext.h"
@@ -18,11 +21,15 @@ struct COffscreenRenderer::Impl {
 
 // The parts of the last renderer that ended, for the next renderer (of any thread: no
 // context is current between calls). One is kept; more renderers at once make their own.
+// WarmUp fills an empty slot on a thread of its own; Take waits for it.
 class COffscreenRenderer::CSpare {
  public:
   static std::unique_ptr<Impl> Take() {
-    std::lock_guard<std::mutex> lock(Mutex());
-    std::unique_ptr<Impl> p = std::move(Slot());
+    State& s = Get();
+    std::unique_lock<std::mutex> lock(s.mutex);
+    s.done.wait(lock, [&s] { return !s.bWarming; });
+    if (s.warming.joinable()) s.warming.join();  // it has ended: only its exit is left
+    std::unique_ptr<Impl> p = std::move(s.pSpare);
     if (!p) return std::make_unique<Impl>();
     p->drawer.SetUploadCacheEnabled(true);
     p->nHitsBefore = p->drawer.GetUploadCacheHits();
@@ -30,25 +37,60 @@ class COffscreenRenderer::CSpare {
   }
   static void Leave(std::unique_ptr<Impl> p) {
     p->bitmap = FrameBitmap();
+    p->drawer.SetPicturesHeldConstant(false);
     std::unique_ptr<Impl> pDropped;  // destroyed outside the lock
-    std::lock_guard<std::mutex> lock(Mutex());
-    if (Slot()) pDropped = std::move(p);
-    else Slot() = std::move(p);
+    State& s = Get();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    if (s.pSpare || s.bWarming) pDropped = std::move(p);
+    else s.pSpare = std::move(p);
   }
   static void Drop() {
     std::unique_ptr<Impl> pDropped;
-    std::lock_guard<std::mutex> lock(Mutex());
-    pDropped = std::move(Slot());
+    State& s = Get();
+    std::unique_lock<std::mutex> lock(s.mutex);
+    s.done.wait(lock, [&s] { return !s.bWarming; });
+    pDropped = std::move(s.pSpare);
+  }
+  static void WarmUp() {
+    State& s = Get();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    if (s.pSpare || s.bWarming) return;
+    if (s.warming.joinable()) s.warming.join();
+    s.bWarming = true;
+    try {
+      s.warming = std::thread([&s] {
+        std::unique_ptr<Impl> p;
+        try {
+          p = std::make_unique<Impl>();
+          // Failures are left to the first frame, which tries again and says why.
+          if (p->context.Begin(1, 1)) p->context.End();
+        } catch (...) {
+          p.reset();
+        }
+        std::lock_guard<std::mutex> done(s.mutex);
+        s.pSpare = std::move(p);
+        s.bWarming = false;
+        s.done.notify_all();
+      });
+    } catch (const std::system_error&) {
+      s.bWarming = false;  // no thread to be had: the first frame sets up as before
+    }
   }
 
  private:
-  static std::mutex& Mutex() {
-    static std::mutex mutex;
-    return mutex;
-  }
-  static std::unique_ptr<Impl>& Slot() {
-    static std::unique_ptr<Impl> pSpare;
-    return pSpare;
+  struct State {
+    std::mutex mutex;
+    std::condition_variable done;
+    std::unique_ptr<Impl> pSpare;
+    bool bWarming = false;
+    std::thread warming;
+    ~State() {
+      if (warming.joinable()) warming.join();
+    }
+  };
+  static State& Get() {
+    static State state;
+    return state;
   }
 };
 
@@ -113,6 +155,10 @@ COffscreenRenderer::~COffscreenRenderer() { CSpare::Leave(std::move(m_pImpl)); }
 
 void COffscreenRenderer::DropSpareContext() { CSpare::Drop(); }
 
+void COffscreenRenderer::WarmUp() { CSpare::WarmUp(); }
+
+void COffscreenRenderer::SetPicturesHeldConstant(bool bHeld) { m_pImpl->drawer.SetPicturesHeldConstant(bHeld); }
+
 std::string COffscreenRenderer::GetRendererName() const {
   return m_pImpl->context.GetRendererName();
 }
@@ -125,30 +171,42 @@ void COffscreenRenderer::SetUploadCacheEnabled(bool bEnabled) {
   m_pImpl->drawer.SetUploadCacheEnabled(bEnabled);
 }
 
-bool COffscreenRenderer::RenderFrame(const MorphFrameRequest& request, FrameBitmap& out) {
+bool COffscreenRenderer::BeginFrame(const MorphFrameRequest& request) {
   m_szLastError.clear();
   if (!CheckRequest(request, m_szLastError)) return false;
+  Impl& d = *m_pImpl;
+  if (!d.context.Begin(request.nOutputWidth, request.nOutputHeight)) {
+    m_szLastError = d.context.GetLastError();
+    return false;
+  }
+  // Every frame starts from the fixed state; the textures of the previous frame serve
+  // again while the pictures are unchanged.
+  CMorphFrameDrawer::InitGLState();
+  CMorphFrameDrawer::SetupProjection(request.nOutputWidth, request.nOutputHeight);
+  if (!d.drawer.UploadTextures(request.pImage1, request.pImage2)) {
+    m_szLastError = d.drawer.GetLastError();
+    d.context.End();
+    return false;
+  }
+  return true;
+}
+
+bool COffscreenRenderer::Prepare(const MorphFrameRequest& request) {
+  if (!BeginFrame(request)) return false;
+  m_pImpl->context.End();
+  return true;
+}
+
+bool COffscreenRenderer::RenderFrame(const MorphFrameRequest& request, FrameBitmap& out) {
   const int W = request.nOutputWidth;
   const int H = request.nOutputHeight;
   // A movie frame keeps the full-size drawing and captures its bottom-left part.
   const int nBitmapWidth = request.bRoundToFour ? W / 4 * 4 : W;
   const int nBitmapHeight = request.bRoundToFour ? H / 4 * 4 : H;
 
+  if (!BeginFrame(request)) return false;
   Impl& d = *m_pImpl;
-  if (!d.context.Begin(W, H)) {
-    m_szLastError = d.context.GetLastError();
-    return false;
-  }
   CCurrentGuard guard(d.context);
-
-  // Every frame starts from the fixed state; the textures of the previous frame serve
-  // again while the pictures are unchanged.
-  CMorphFrameDrawer::InitGLState();
-  CMorphFrameDrawer::SetupProjection(W, H);
-  if (!d.drawer.UploadTextures(request.pImage1, request.pImage2)) {
-    m_szLastError = d.drawer.GetLastError();
-    return false;
-  }
   MorphFrameParams frame;
   frame.nMorphType = request.nMorphType;
   frame.nCurFrame = request.nCurFrame;

@@ -41,6 +41,14 @@ class COffscreenRenderer {
   bool RenderFrameOffscreen(const MorphFrameRequest& request, const FrameWriter& writer);
   // Same, into a bitmap the caller keeps.
   bool RenderFrame(const MorphFrameRequest& request, FrameBitmap& out);
+  // Makes ready what a frame of the request needs (context, framebuffer, both textures)
+  // without drawing it, so that another thread can do it while the caller opens its output.
+  // False when that fails; RenderFrame then fails alike and says why.
+  bool Prepare(const MorphFrameRequest& request);
+  // While on, a picture at the address of the last frame's is taken as unchanged without
+  // comparing its pixels: for a caller that holds its pictures constant (an export). Off
+  // again when the renderer ends.
+  void SetPicturesHeldConstant(bool bHeld);
 
   const std::string& GetLastError() const { return m_szLastError; }
   // Name of the OpenGL renderer in use (empty until a context has been created, here or by
@@ -54,10 +62,17 @@ class COffscreenRenderer {
   // Destroys the context a finished renderer left for the next one, with its textures and
   // framebuffer; the next renderer makes a new one.
   static void DropSpareContext();
+  // Starts making the context the next renderer takes, on a thread of its own, when no
+  // spare is left: the EGL and rasteriser set-up then overlaps what the caller does first
+  // (reading a project, decoding its pictures). The next renderer waits for it.
+  static void WarmUp();
 
  private:
   struct Impl;
   class CSpare;
+  // Checks the request, makes the context current and uploads the textures; leaves the
+  // context current only on success.
+  bool BeginFrame(const MorphFrameRequest& request);
   std::unique_ptr<Impl> m_pImpl;
   std::string m_szLastError;
 };

@@ -12,12 +12,18 @@
 
 void CPictureTexture::ForgetCache() {
   m_nBuilt = 0;
+  m_pHeld = nullptr;
   m_nSrcWidth = m_nSrcHeight = 0;
   m_nLevelWidth = m_nLevelHeight = 0;
   m_srcRows.clear();
   m_srcRows.shrink_to_fit();
   m_level0.clear();
   m_level0.shrink_to_fit();
+}
+
+void CPictureTexture::SetPictureHeldConstant(bool bHeld) {
+  m_bHeld = bHeld;
+  m_pHeld = nullptr;
 }
 
 void CPictureTexture::SetCacheEnabled(bool bEnabled) {
@@ -70,11 +76,16 @@ class CRows24 {
 unsigned int CPictureTexture::Use(const CPicture& picture, unsigned int nCurrent,
                                   std::string& szError) {
   if (nCurrent == 0 || nCurrent != m_nBuilt) return Build(picture, szError);
+  if (m_bHeld && m_bCacheEnabled && &picture == m_pHeld) {
+    ++m_nCacheHits;
+    return nCurrent;
+  }
   try {
     CRows24 rows;
     if (picture.IsValid() && rows.Take(picture, szError) &&
         SameSource(rows.Rows(), picture.GetWidth(), picture.GetHeight(), rows.RowBytes())) {
       ++m_nCacheHits;
+      if (m_bHeld) m_pHeld = &picture;
       return nCurrent;
     }
   } catch (const std::bad_alloc&) {
@@ -84,6 +95,7 @@ unsigned int CPictureTexture::Use(const CPicture& picture, unsigned int nCurrent
 
 unsigned int CPictureTexture::Build(const CPicture& picture, std::string& szError) {
   m_nBuilt = 0;
+  m_pHeld = nullptr;
   const int nWidth = picture.GetWidth();
   const int nHeight = picture.GetHeight();
   if (!picture.IsValid() || nWidth <= 0 || nHeight <= 0) {
@@ -100,7 +112,10 @@ unsigned int CPictureTexture::Build(const CPicture& picture, std::string& szErro
     CRows24 rows;
     if (!rows.Take(picture, szError)) return 0;
     const unsigned int tex = BuildWithin(rows.Rows(), nWidth, nHeight, rows.RowBytes(), szError);
-    if (tex != 0 && !m_level0.empty()) m_nBuilt = tex;
+    if (tex != 0 && !m_level0.empty()) {
+      m_nBuilt = tex;
+      if (m_bHeld) m_pHeld = &picture;
+    }
     return tex;
   } catch (const std::bad_alloc&) {
     ForgetCache();

@@ -24,11 +24,19 @@ class CPictureTexture {
   unsigned int Use(const CPicture& picture, unsigned int nCurrent, std::string& szError);
   // The texture last built is gone (deleted, or its context destroyed); the kept base
   // level stays.
-  void ForgetBuilt() { m_nBuilt = 0; }
+  void ForgetBuilt() {
+    m_nBuilt = 0;
+    m_pHeld = nullptr;
+  }
 
   // Drops the kept base level (the next Build rebuilds it).
   void ForgetCache();
   void SetCacheEnabled(bool bEnabled);
+  // While on (and the cache is), the picture last used here is taken as unchanged when it
+  // comes again at the same address, without comparing its pixels: for a caller that holds
+  // its pictures constant, as an export does, this saves reading both pictures every frame.
+  // Off forgets which picture that was.
+  void SetPictureHeldConstant(bool bHeld);
   // How many uploads were saved: a texture used again, or rebuilt from the kept base level
   // (for tests and benchmarks).
   int GetCacheHits() const { return m_nCacheHits; }
@@ -39,6 +47,8 @@ class CPictureTexture {
   bool SameSource(const uint8_t* pRows, int nWidth, int nHeight, size_t nRowBytes) const;
 
   bool m_bCacheEnabled = true;
+  bool m_bHeld = false;
+  const CPicture* m_pHeld = nullptr;  // the picture of m_nBuilt while held constant
   int m_nCacheHits = 0;
   // The texture of the last successful Build, made from the kept source (0: none).
   unsigned int m_nBuilt = 0;

@@ -16,6 +16,7 @@
 #include "base/PathParts.h"
 #include "output/MorphChain.h"
 #include "output/OutputRequest.h"
+#include "render/OffscreenRenderer.h"
 #include "tools/CliAutoKey.h"
 #include "tools/CliOutput.h"
 #include "tools/CliRegistry.h"
@@ -42,6 +43,8 @@ int RunChain(const ChainOptions& o) {
   if (!ChooseCliFormat(o.output, false, szFormat, szError)) return Fail(szError);
   MovieCodecChooser chooser;
   if (!MakeCliCodecChooser(o.output, szFormat, chooser, szError)) return Fail(szError);
+  // The renderer's set-up runs while the pictures are read.
+  COffscreenRenderer::WarmUp();
   MorphChainOptions options;
   options.nFrames = o.nFrames;
   options.nHold = o.nHold;

@@ -108,6 +108,8 @@ int RunRender(const RenderOptions& o) {
   if (!ChooseCliFormat(o.output, o.nFrame >= 0, szFormat, szError)) return Fail(szError);
   MovieCodecChooser chooser;
   if (!MakeCliCodecChooser(o.output, szFormat, chooser, szError)) return Fail("render: " + szError);
+  // The renderer's set-up runs while the project and its pictures are read.
+  COffscreenRenderer::WarmUp();
   MorphProject project;
   if (!PrepareProject(o, project, szError)) return Fail(szError);
   const MorphTriangles triangles = ProjectTriangles(project);

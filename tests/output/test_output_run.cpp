@@ -146,6 +146,25 @@ TEST(OutputRunTest, SingleFrameRunWritesTheCurrentFrameWithoutNumber) {
   EXPECT_GT(diff0, 0);
 }
 
+// A run takes its pictures as constant only while it runs: used again, it draws what they
+// hold now, at the same addresses.
+TEST(OutputRunTest, ARunUsedAgainDrawsThePicturesAsTheyAreNow) {
+  Project project;
+  TempDir dir;
+  Recorder rec;
+  COutputRun run;
+  OutputRunRequest rq = MakeRequest(project, SingleFrame, dir.File("first.bmp"), 4);
+  rq.nCurFrame = 2;
+  ASSERT_TRUE(run.Run(rq, rec.Callbacks()).ok());
+  project.image1 = MakePatternPicture(64, 48, 3);
+  project.image2 = MakePatternPicture(64, 48, 5);
+  rq.szOutputPath = dir.File("second.bmp");
+  ASSERT_TRUE(run.Run(rq, rec.Callbacks()).ok());
+  CPicture second(dir.File("second.bmp"), PICTURE_BMP), expected;
+  ASSERT_TRUE(GrabFrameImage(RenderDirect(rq, 2), expected));
+  EXPECT_TRUE(SamePixels(second, expected));
+}
+
 TEST(OutputRunTest, GifRunDecodesFrameByFrame) {
   Project project;
   TempDir dir;
