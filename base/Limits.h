@@ -47,8 +47,8 @@ constexpr int kMaxWebPSide = 16383;
 constexpr int kMaxOutputFrameRate = 100;
 // Largest N an output run accepts (an hour of movie at 15 frames per second, twice over).
 constexpr int kMaxOutputFrameCount = 100000;
-// What a movie keeps of its way there for its way back (AVI: the compressed frames, MP4 and
-// WebM: the encoder's 4:2:0 input), latest first; beyond it the way back draws again. Bounded
-// so that a long run at a large size needs the memory of a short one: 32 MiB holds 46 frames
-// of 800 x 600 at 4:2:0 and all of a typical Motion JPEG run.
+// What an MP4 or WebM movie keeps in memory of its way there for its way back (the encoder's
+// 4:2:0 input), latest first; beyond it the way back draws again (an AVI reads its frames back
+// from the movie itself). Bounded so that a long run at a large size needs the memory of a
+// short one: 32 MiB holds 46 frames of 800 x 600.
 constexpr long long kMovieReuseBytes = 32LL << 20;

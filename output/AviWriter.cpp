@@ -5,6 +5,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -438,7 +441,7 @@ int CAviWriter::AddFrameFrom(const uint8_t* pRows, int nStride, PixelSource sour
   if (!IsIntraOnly() && m_nKeepBytes > 0) {
     // A reference to the picture: the next frame's av_frame_make_writable gives m_pFrame
     // fresh buffers while this one is kept.
-    Keep(m_nFrame, nullptr, av_frame_clone(m_pFrame),
+    Keep(m_nFrame, av_frame_clone(m_pFrame),
          av_image_get_buffer_size(static_cast<AVPixelFormat>(m_pFrame->format), w, h, 1));
   }
   ++m_nFrame;
@@ -470,8 +473,10 @@ int CAviWriter::EncodeAndWrite(AVFrame* pFrame) {
       break;
     }
     if (e < 0) break;
-    if (IsIntraOnly() && m_nKeepBytes > 0) Keep(m_pPacket->pts, av_packet_clone(m_pPacket), nullptr, m_pPacket->size);
+    const int64_t nFrame = m_pPacket->pts, nDuration = m_pPacket->duration;
+    const int nSize = m_pPacket->size;
     e = WritePacket();
+    if (e == 0 && IsIntraOnly() && m_nKeepBytes > 0) KeepWritten(nFrame, nSize, nDuration);
   }
   if (e == 0 && m_pFile->pb != nullptr && m_pFile->pb->error < 0) e = m_pFile->pb->error;
   if (e < 0) FailWrite(e);
@@ -487,10 +492,9 @@ int CAviWriter::WritePacket() {
   return e;
 }
 
-void CAviWriter::Keep(int64_t nFrame, AVPacket* pPacket, AVFrame* pFrame, long long nBytes) {
-  if ((pPacket == nullptr && pFrame == nullptr) || nBytes > m_nKeepBytes) {
+void CAviWriter::Keep(int64_t nFrame, AVFrame* pFrame, long long nBytes) {
+  if (pFrame == nullptr || nBytes > m_nKeepBytes) {
     // Out of memory or larger than the budget: the frame is drawn again instead.
-    av_packet_free(&pPacket);
     av_frame_free(&pFrame);
     return;
   }
@@ -498,12 +502,51 @@ void CAviWriter::Keep(int64_t nFrame, AVPacket* pPacket, AVFrame* pFrame, long l
   while (!m_kept.empty() && m_nKeptBytes + nBytes > m_nKeepBytes) {
     KeptFrame& oldest = m_kept.begin()->second;
     m_nKeptBytes -= oldest.nBytes;
-    av_packet_free(&oldest.pPacket);
     av_frame_free(&oldest.pFrame);
     m_kept.erase(m_kept.begin());
   }
-  m_kept[nFrame] = KeptFrame{pPacket, pFrame, nBytes};
+  KeptFrame kept;
+  kept.pFrame = pFrame;
+  kept.nBytes = nBytes;
+  m_kept[nFrame] = kept;
   m_nKeptBytes += nBytes;
+}
+
+void CAviWriter::KeepWritten(int64_t nFrame, int nSize, int64_t nDuration) {
+  // The muxer has just written the chunk: its data ends here, before a pad byte when odd.
+  KeptFrame kept;
+  kept.nOffset = avio_tell(m_pFile->pb) - (nSize & 1) - nSize;
+  kept.nSize = nSize;
+  kept.nDuration = nDuration;
+  m_kept[nFrame] = kept;
+}
+
+bool CAviWriter::ReadWritten(long long nOffset, int nSize) {
+  // A chunk is its four-letter tag, its size and the data.
+  if (nOffset < 8 || nSize < 0) return false;
+  avio_flush(m_pFile->pb);
+  if (m_pFile->pb->error < 0) return false;
+  if (m_nReadBack < 0) m_nReadBack = ::open(m_file.TempPath().c_str(), O_RDONLY | O_CLOEXEC);
+  if (m_nReadBack < 0 || av_new_packet(m_pPacket, nSize + 8) < 0) return false;
+  const size_t nWant = static_cast<size_t>(nSize) + 8;
+  size_t nDone = 0;
+  while (nDone < nWant) {
+    const ssize_t n = ::pread(m_nReadBack, m_pPacket->data + nDone, nWant - nDone, nOffset - 8 + static_cast<long long>(nDone));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    nDone += static_cast<size_t>(n);
+  }
+  // The chunk must say it holds exactly this packet, else the place was not the packet's.
+  const uint8_t* h = m_pPacket->data;
+  const uint32_t nChunkSize = h[4] | (h[5] << 8) | (h[6] << 16) | (static_cast<uint32_t>(h[7]) << 24);
+  if (nDone != nWant || nChunkSize != static_cast<uint32_t>(nSize)) {
+    av_packet_unref(m_pPacket);
+    return false;
+  }
+  // The data alone: the packet's start moves past the chunk header.
+  m_pPacket->data += 8;
+  m_pPacket->size = nSize;
+  return true;
 }
 
 int CAviWriter::AddFrameAgain(int nFrame) {
@@ -514,10 +557,10 @@ int CAviWriter::AddFrameAgain(int nFrame) {
   m_kept.erase(it);
   m_nKeptBytes -= kept.nBytes;
   int e = 0;
-  if (kept.pPacket != nullptr) {
-    av_packet_move_ref(m_pPacket, kept.pPacket);
-    av_packet_free(&kept.pPacket);
+  if (kept.nOffset >= 0) {
+    if (!ReadWritten(kept.nOffset, kept.nSize)) return 1;  // drawn again instead
     // The same bytes, at this frame's place in the stream.
+    m_pPacket->duration = kept.nDuration;
     m_pPacket->pts = m_pPacket->dts = m_nFrame++;
     e = WritePacket();
     if (e == 0 && m_pFile->pb != nullptr && m_pFile->pb->error < 0) e = m_pFile->pb->error;
@@ -531,12 +574,11 @@ int CAviWriter::AddFrameAgain(int nFrame) {
 }
 
 void CAviWriter::ReleaseKept() {
-  for (auto& kept : m_kept) {
-    av_packet_free(&kept.second.pPacket);
-    av_frame_free(&kept.second.pFrame);
-  }
+  for (auto& kept : m_kept) av_frame_free(&kept.second.pFrame);
   m_kept.clear();
   m_nKeptBytes = 0;
+  if (m_nReadBack >= 0) ::close(m_nReadBack);
+  m_nReadBack = -1;
 }
 
 int CAviWriter::Close() { return CloseKeeping(true); }

@@ -79,10 +79,11 @@ class CAviWriter {
   int AddFrame(const CPicture& picture);
 
   // A frame can go into the movie again without being drawn or converted: an intra-only
-  // encoder (every AVI encoder) codes each frame on its own, so its packet is written again;
-  // MP4 and WebM encode the same 4:2:0 picture again. While nBytes > 0 the frames added from
-  // now on are kept so, the latest ones up to nBytes in all; 0 keeps no more (those kept stay
-  // until added again or Close).
+  // encoder (every AVI encoder) codes each frame on its own, so its packet is written again,
+  // read back from where it lies in the movie (no memory is spent on it); MP4 and WebM encode
+  // the same 4:2:0 picture again. While nBytes > 0 the frames added from now on are kept so,
+  // the latest pictures up to nBytes in all; 0 keeps no more (those kept stay until added
+  // again or Close).
   void KeepFrames(long long nBytes) { m_nKeepBytes = nBytes; }
   // Adds frame nFrame (an index of GetFrameIndex's count) again as the next frame and lets
   // it go: 0, a negative code, or 1 when it is not kept.
@@ -118,8 +119,13 @@ class CAviWriter {
   std::string WriteStatus() const;
   int CloseKeeping(bool bKeep);
   bool IsIntraOnly() const { return m_container == MovieContainer::Avi; }
-  // Keeps a packet (intra-only) or an encoder input picture under frame index nFrame.
-  void Keep(int64_t nFrame, AVPacket* pPacket, AVFrame* pFrame, long long nBytes);
+  // Keeps an encoder input picture under frame index nFrame.
+  void Keep(int64_t nFrame, AVFrame* pFrame, long long nBytes);
+  // Notes where the packet just written (nSize bytes) lies in the movie.
+  void KeepWritten(int64_t nFrame, int nSize, int64_t nDuration);
+  // Reads a packet noted by KeepWritten back into m_pPacket; false when it cannot be read
+  // back as it was written.
+  bool ReadWritten(long long nOffset, int nSize);
   void ReleaseKept();
 
   std::string m_strFileName;
@@ -147,9 +153,12 @@ class CAviWriter {
   long long m_nKeepBytes = 0;   // budget for kept frames (0: none kept from now on)
   long long m_nKeptBytes = 0;
   struct KeptFrame {
-    AVPacket* pPacket = nullptr;  // intra-only: the compressed frame
-    AVFrame* pFrame = nullptr;    // otherwise: the encoder's input
+    AVFrame* pFrame = nullptr;    // inter-frame encoders: the encoder's input
     long long nBytes = 0;
+    long long nOffset = -1;       // intra-only: where the packet's data lies in the movie
+    int nSize = 0;
+    int64_t nDuration = 0;
   };
   std::map<int64_t, KeptFrame> m_kept;  // by frame index
+  int m_nReadBack = -1;                 // the unfinished movie, opened for reading back
 };
