@@ -215,29 +215,56 @@ Result ReduceGifFrame(CPicture& picture, int nDelay) {
 CGifFrameWriter::CGifFrameWriter(std::string szPath, int nLoops, int nDelay)
     : m_szPath(std::move(szPath)),
       m_stream(nLoops),
-      m_worker(
-          [this, nDelay](const FrameBitmap& bitmap, int) {
-            auto frame = std::make_shared<CPicture>();
-            Result done = GrabFrame(bitmap, *frame);
-            if (done) done = ReduceGifFrame(*frame, nDelay);
-            // The previous frame is in the file before this one starts: the file's order.
-            Result coded = TakeCoded();
-            if (!done || !coded) return !coded ? coded : done;
-            const auto code = [this, frame] {
-              return m_stream.AddFrame(*frame) ? Result::Success() : m_stream.GetLastResult();
-            };
-            try {
-              m_coding = std::async(std::launch::async, code);
-            } catch (const std::system_error&) {
-              return code();  // no third thread to be had: coded here
-            }
-            return Result::Success();
-          },
-          "GIF") {}
+      m_workers{{[this, nDelay](const FrameBitmap& bitmap, int nSeq) { return ReduceAndCode(bitmap, nSeq, nDelay); },
+                 "GIF"},
+                {[this, nDelay](const FrameBitmap& bitmap, int nSeq) { return ReduceAndCode(bitmap, nSeq, nDelay); },
+                 "GIF"}} {}
 
-Result CGifFrameWriter::TakeCoded() {
-  if (!m_coding.valid()) return Result::Success();
-  return m_coding.get();
+// A worker waiting for its turn must not wait for a frame that will never come.
+CGifFrameWriter::~CGifFrameWriter() { StopTurns(); }
+
+Result CGifFrameWriter::ReduceAndCode(const FrameBitmap& bitmap, int nSeq, int nDelay) {
+  CPicture frame;
+  Result done = GrabFrame(bitmap, frame);
+  if (done) done = ReduceGifFrame(frame, nDelay);
+  if (done) {
+    if (!WaitTurn(nSeq)) return Result::Fail(ErrorKind::Interrupted, "GIF output was stopped");
+    if (!m_stream.AddFrame(frame)) done = m_stream.GetLastResult();
+  }
+  EndTurn(done);
+  return done;
+}
+
+bool CGifFrameWriter::WaitTurn(int nSeq) {
+  std::unique_lock<std::mutex> lock(m_turnMutex);
+  m_turnChanged.wait(lock, [this, nSeq] { return m_nTurn == nSeq || m_bStopped; });
+  return !m_bStopped;
+}
+
+void CGifFrameWriter::EndTurn(const Result& done) {
+  {
+    std::lock_guard<std::mutex> lock(m_turnMutex);
+    if (done) {
+      ++m_nTurn;
+    } else {
+      if (!m_bStopped) m_firstFailure = done;
+      m_bStopped = true;
+    }
+  }
+  m_turnChanged.notify_all();
+}
+
+void CGifFrameWriter::StopTurns() {
+  {
+    std::lock_guard<std::mutex> lock(m_turnMutex);
+    m_bStopped = true;
+  }
+  m_turnChanged.notify_all();
+}
+
+bool CGifFrameWriter::FailFirst(const CFrameWorker& worker) {
+  std::lock_guard<std::mutex> lock(m_turnMutex);
+  return Fail(m_firstFailure.ok() ? worker.GetLastResult() : m_firstFailure);
 }
 
 bool CGifFrameWriter::Begin() {
@@ -245,17 +272,24 @@ bool CGifFrameWriter::Begin() {
   return true;
 }
 
-bool CGifFrameWriter::WriteFrame(const FrameBitmap& bitmap, int nFrame) {
-  if (!m_worker.Submit(bitmap, nFrame)) return Fail(m_worker.GetLastResult());
+bool CGifFrameWriter::WriteFrame(const FrameBitmap& bitmap, int) {
+  CFrameWorker& worker = m_workers[m_nHanded % 2];
+  if (!worker.Submit(bitmap, m_nHanded)) return FailFirst(worker);
+  ++m_nHanded;
   return true;
 }
 
 bool CGifFrameWriter::Finish() {
-  if (!m_worker.Drain()) return Fail(m_worker.GetLastResult());
-  Result coded = TakeCoded();
-  if (!coded) return Fail(std::move(coded));
+  for (CFrameWorker& worker : m_workers)
+    if (!worker.Drain()) return FailFirst(worker);
   if (!m_stream.Finish()) return Fail(m_stream.GetLastResult());
   return true;
+}
+
+void CGifFrameWriter::Abandon() {
+  StopTurns();
+  for (CFrameWorker& worker : m_workers) worker.Stop();
+  m_stream.Abandon();
 }
 
 CAnimationFrameWriter::CAnimationFrameWriter(std::string szPath, MovieContainer container, int nWidth, int nHeight,

@@ -2,9 +2,11 @@
 // and turns them into its kind of output. One writer object lives for one run.
 #pragma once
 
+#include <condition_variable>
 #include <functional>
 #include <future>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -137,29 +139,39 @@ Result GrabFrame(const FrameBitmap& bitmap, CPicture& picture);
 // nDelay: the frame delay it is given, in hundredths of a second.
 Result ReduceGifFrame(CPicture& picture, int nDelay = kGifFrameDelay);
 
-// Animated GIF: each frame is reduced as it arrives and goes straight into the file. The
-// reduction runs on a second thread while the next frame renders, and each reduced frame's
-// LZW coding on a third while the next frame is reduced; frames enter the file in order.
+// Animated GIF: each frame is reduced as it arrives and goes straight into the file. A
+// frame's reduction depends on no other frame, so two threads reduce frames at once, taking
+// them in turn while the next frame renders; a reduced frame is LZW-coded into the file once
+// the frame before it is in, so the frames enter the file in order.
 class CGifFrameWriter : public COutputFrameWriter {
  public:
   explicit CGifFrameWriter(std::string szPath, int nLoops = kGifLoopSetting, int nDelay = kGifFrameDelay);
+  ~CGifFrameWriter() override;
   bool Begin() override;
   bool WriteFrame(const FrameBitmap& bitmap, int nFrame) override;
   bool Finish() override;
-  void Abandon() override {
-    m_worker.Stop();
-    TakeCoded();
-    m_stream.Abandon();
-  }
+  void Abandon() override;
 
  private:
-  // Waits for the frame being coded into the file, if any: its outcome.
-  Result TakeCoded();
+  // The nSeq-th frame handed over: reduced, then coded into the file in its turn.
+  Result ReduceAndCode(const FrameBitmap& bitmap, int nSeq, int nDelay);
+  // Waits until the frames before nSeq are in the file; false once a frame failed or the
+  // run stops (nobody waits for a turn then).
+  bool WaitTurn(int nSeq);
+  // The frame whose turn it was is in, or failed (the first failure is the run's).
+  void EndTurn(const Result& done);
+  void StopTurns();
+  bool FailFirst(const CFrameWorker& worker);
 
   std::string m_szPath;
   CGifStreamWriter m_stream;
-  std::future<Result> m_coding;  // the last reduced frame going into m_stream
-  CFrameWorker m_worker;         // last: stopped before the coding and the stream go
+  std::mutex m_turnMutex;
+  std::condition_variable m_turnChanged;
+  int m_nTurn = 0;          // the frame that goes into the file next
+  bool m_bStopped = false;
+  Result m_firstFailure;
+  int m_nHanded = 0;        // frames handed over
+  CFrameWorker m_workers[2];  // last: stopped before the stream goes
 };
 
 // Frames per second and plays of animated WebP and APNG unless the request names them.
