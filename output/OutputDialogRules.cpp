@@ -206,7 +206,9 @@ void CPreviewFollowBudget::Start(double fNow) {
 }
 
 bool CPreviewFollowBudget::ShouldDraw(double fNow) const {
-  // The first frame is always shown; after it the draws keep within their share.
-  return m_fDrawn <= 0.0 || m_fDrawn <= m_fShare * (fNow - m_fStart);
+  // The first frame reached after the delay is always shown; after it the draws keep
+  // within their share.
+  const double fRun = fNow - m_fStart;
+  return fRun >= m_fFirstAfter && (m_fDrawn <= 0.0 || m_fDrawn <= m_fShare * fRun);
 }
 

@@ -128,11 +128,15 @@ class CSettingsPages {
 // How often the preview follows an export's frames. Drawing the preview costs a frame's
 // rendering a second time, which on a software renderer is a large share of the run; the
 // preview draws a frame only while its draws so far have taken at most `fShare` of the
-// run's time, so an export from the window stays within a tenth of the run alone however
-// slow the renderer. A fast renderer still shows every frame.
+// run's time, so an export from the window stays within a few hundredths of the run alone
+// however slow the renderer. The share is small because a draw costs more than its own
+// time: the display server copies each drawn frame afterwards, on the same cores. Nothing
+// is drawn before `fFirstAfter` seconds: a run that short is over before anyone could
+// follow it. A fast renderer still shows every frame after that.
 class CPreviewFollowBudget {
  public:
-  explicit CPreviewFollowBudget(double fShare = 0.08) : m_fShare(fShare) {}
+  explicit CPreviewFollowBudget(double fShare = 0.02, double fFirstAfter = 0.25)
+      : m_fShare(fShare), m_fFirstAfter(fFirstAfter) {}
   // The run starts at fNow (seconds on any steady clock).
   void Start(double fNow);
   // Whether the frame reached at fNow is drawn in the preview.
@@ -142,6 +146,7 @@ class CPreviewFollowBudget {
 
  private:
   double m_fShare;
+  double m_fFirstAfter;
   double m_fStart = 0.0;
   double m_fDrawn = 0.0;
 };

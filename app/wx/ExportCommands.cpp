@@ -176,15 +176,15 @@ OutputRunCallbacks CExportCommands::MakeCallbacks() {
   callbacks.onProgress = [this](int nPercent) {
     if (m_dlgOutput) m_dlgOutput->SetProgress(nPercent);
   };
-  // The preview, the slider and the read-out follow the run; the preview draws only within
-  // its share of the run's time.
+  // The preview, the slider and the read-out follow the run together, within the preview's
+  // share of the run's time (each shown frame repaints part of the window too).
   callbacks.onShowFrame = [this](int nFrame) {
     SessionChange change = m_session.ShowExportFrame(nFrame);
     const double fNow = NowSeconds();
-    change.bPreview = m_previewBudget.ShouldDraw(fNow);
+    if (!m_previewBudget.ShouldDraw(fNow)) return;
     m_window.Apply(change);
     CGLView::ReleaseCurrent();  // the off-screen context must be the only one current
-    if (change.bPreview) m_previewBudget.Drew(NowSeconds() - fNow);
+    m_previewBudget.Drew(NowSeconds() - fNow);
   };
   // The window and the output dialog stay alive between frames: repaints, timers and the
   // dialog's Cancel all get through here. A preview drawn in between leaves its context

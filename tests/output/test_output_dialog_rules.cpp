@@ -185,7 +185,7 @@ TEST(OutputDialogRules, SettingsLayoutPerFormat) {
 TEST(PreviewFollowBudget, SlowPreviewDrawsAreSpacedOutAndFastOnesAllShown) {
   // Frames every 30 ms; a slow preview draw costs 10 ms, a fast one 1 ms.
   for (const double cost : {0.010, 0.001}) {
-    CPreviewFollowBudget budget(0.08);
+    CPreviewFollowBudget budget(0.08, 0.0);
     budget.Start(0.0);
     double now = 0.0, drawn = 0.0;
     int nDraws = 0;
@@ -207,3 +207,13 @@ TEST(PreviewFollowBudget, SlowPreviewDrawsAreSpacedOutAndFastOnesAllShown) {
   }
 }
 
+TEST(PreviewFollowBudget, ARunShorterThanTheDelayDrawsNothingAndALongerOneFollows) {
+  CPreviewFollowBudget budget;
+  budget.Start(10.0);
+  EXPECT_FALSE(budget.ShouldDraw(10.0));
+  EXPECT_FALSE(budget.ShouldDraw(10.2));
+  ASSERT_TRUE(budget.ShouldDraw(10.3));
+  budget.Drew(0.010);
+  EXPECT_FALSE(budget.ShouldDraw(10.31)) << "10 ms of 310 is over the share";
+  EXPECT_TRUE(budget.ShouldDraw(10.6));
+}
