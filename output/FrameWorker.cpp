@@ -31,7 +31,7 @@ bool CFrameWorker::Submit(const FrameBitmap& frame, int nFrame) {
     }
     return true;
   }
-  m_changed.wait(lock, [this] { return !m_bPending || m_bFailed || m_bStop; });
+  m_changed.wait(lock, [this] { return (!m_bPending && (m_bQueue || !m_bBusy)) || m_bFailed || m_bStop; });
   if (m_bFailed) return false;
   if (m_bStop) {
     m_result = Result::Fail(ErrorKind::Interrupted, m_szName + " output was stopped");
@@ -76,14 +76,14 @@ void CFrameWorker::Loop() {
       std::unique_lock<std::mutex> lock(m_mutex);
       m_changed.wait(lock, [this] { return m_bPending || m_bStop; });
       if (m_bStop) return;
-      std::swap(m_working, m_pending);  // the last frame's buffer goes back for the next one
+      if (m_bQueue) std::swap(m_working, m_pending);  // the last frame's buffer goes back for the next one
       nFrame = m_nPendingFrame;
       m_bPending = false;
       m_bBusy = true;
     }
     m_changed.notify_all();  // the caller may hand over the next frame now
 
-    Result done = RunJob(m_working, nFrame);
+    Result done = RunJob(m_bQueue ? m_working : m_pending, nFrame);
     const bool bOk = done.ok();
     {
       std::lock_guard<std::mutex> lock(m_mutex);

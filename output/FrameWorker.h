@@ -18,8 +18,11 @@ class CFrameWorker {
  public:
   // Writes read-back frame nFrame into the output.
   using Job = std::function<Result(const FrameBitmap& frame, int nFrame)>;
-  // szName: what the output is called in the text of a stopped run ("GIF").
-  CFrameWorker(Job job, std::string szName) : m_job(std::move(job)), m_szName(std::move(szName)) {}
+  // szName: what the output is called in the text of a stopped run ("GIF"). Without
+  // bQueue a frame is handed over only once the last one is done, into the one buffer the
+  // worker works on: for workers that take turns, where another worker is the queue.
+  CFrameWorker(Job job, std::string szName, bool bQueue = true)
+      : m_job(std::move(job)), m_szName(std::move(szName)), m_bQueue(bQueue) {}
   ~CFrameWorker() { Stop(); }
   CFrameWorker(const CFrameWorker&) = delete;
   CFrameWorker& operator=(const CFrameWorker&) = delete;
@@ -43,8 +46,9 @@ class CFrameWorker {
   std::thread m_thread;
   std::mutex m_mutex;
   std::condition_variable m_changed;
-  FrameBitmap m_pending;    // handed over, not yet taken
+  FrameBitmap m_pending;    // handed over, not yet taken (without the queue: also worked on)
   FrameBitmap m_working;    // the worker's frame
+  bool m_bQueue = true;
   int m_nPendingFrame = 0;
   bool m_bPending = false;  // m_pending holds a frame not yet taken
   bool m_bBusy = false;     // the thread is working on a frame

@@ -216,9 +216,9 @@ CGifFrameWriter::CGifFrameWriter(std::string szPath, int nLoops, int nDelay)
     : m_szPath(std::move(szPath)),
       m_stream(nLoops),
       m_workers{{[this, nDelay](const FrameBitmap& bitmap, int nSeq) { return ReduceAndCode(bitmap, nSeq, nDelay); },
-                 "GIF"},
+                 "GIF", false},
                 {[this, nDelay](const FrameBitmap& bitmap, int nSeq) { return ReduceAndCode(bitmap, nSeq, nDelay); },
-                 "GIF"}} {}
+                 "GIF", false}} {}
 
 // A worker waiting for its turn must not wait for a frame that will never come.
 CGifFrameWriter::~CGifFrameWriter() { StopTurns(); }
