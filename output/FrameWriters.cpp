@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <system_error>
 
 #include "output/AviWriter.h"
 #include "base/PathParts.h"
